@@ -1,0 +1,30 @@
+# Thin wrapper over CMake. `make run` and `make test` install what is missing first.
+JOBS ?= 2
+
+.PHONY: deps build run test tsan clean
+
+deps:
+	@scripts/install-deps
+
+# The release viewer; build/ is also its runtime directory.
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF
+	cmake --build build -j$(JOBS)
+
+run: build
+	cd build && ./quillmoor
+
+# Every test (unit, gl, e2e) under AddressSanitizer + UndefinedBehaviorSanitizer.
+test: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=address
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ctest --output-on-failure -j$(JOBS)
+
+# The suite under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=thread
+	cmake --build build-tsan -j$(JOBS)
+	cd build-tsan && ctest --output-on-failure -L unit
+
+clean:
+	rm -rf build build-asan build-tsan

@@ -1,0 +1,137 @@
+#include "SDLGLApplication.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+#include <string>
+
+#include "FrameRateTitle.h"
+#include "Scene.h"
+
+namespace qm {
+
+namespace {
+
+void reportSdlFailure(const char* what)
+{
+    std::cerr << what << " failed: " << SDL_GetError() << std::endl;
+}
+
+}  // namespace
+
+SDLGLApplication::SDLGLApplication()
+{
+    input = std::make_shared<InputManager>();
+    init();
+}
+
+void SDLGLApplication::init()
+{
+    // A machine without any audio driver must still show the scene: retry
+    // without audio, and the mixer below then reports the sound issue.
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0 &&
+        SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+        reportSdlFailure("SDL initialisation");
+        return;
+    }
+    // Without a display SDL falls back to a driver that shows nothing; a
+    // viewer running there unseen is of no use unless that driver was asked for.
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if ((driver == "offscreen" || driver == "dummy") && !SDL_GetHint(SDL_HINT_VIDEODRIVER)) {
+        std::cerr << "SDL initialisation failed: no display found (only the " << driver
+                  << " video driver could start)" << std::endl;
+        return;
+    }
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 2);
+
+    window = SDL_CreateWindow("Quillmoor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        reportSdlFailure("Window creation");
+        return;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        reportSdlFailure("OpenGL context creation");
+        return;
+    }
+    SDL_GL_MakeCurrent(window, context);
+    SDL_GL_SetSwapInterval(1);
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+
+    // Under EGL glewInit complains about GLX yet loads every entry point.
+    glewExperimental = GL_TRUE;
+    glewInit();
+
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == -1)
+        std::cerr << "Sound issue." << std::endl;
+    music = Mix_LoadMUS("QM/Lullwave.mp3");
+    if (!music)
+        std::cerr << "Sound file loading issue: " << SDL_GetError() << std::endl;
+}
+
+void SDLGLApplication::run()
+{
+    bindCommands();
+    Mix_PlayMusic(music, 0);
+
+    while (running) {
+        const Uint32 start = SDL_GetTicks();
+        input->processHeldKeys();
+        input->processEvents();
+        if (renderer)
+            renderer->render();
+        SDL_GL_SwapWindow(window);
+        const Uint32 end = SDL_GetTicks();
+        SDL_SetWindowTitle(window, frameRateTitle(end - start).c_str());
+    }
+}
+
+void SDLGLApplication::quit()
+{
+    running = false;
+}
+
+void SDLGLApplication::showWindow()
+{
+    SDL_ShowWindow(window);
+}
+
+void SDLGLApplication::bindCommands()
+{
+    input->bindCommand(0, [this] { quit(); });
+    input->bindCommand(1, [this](int newWidth, int newHeight) { onResize(newWidth, newHeight); });
+
+    // The camera commands share the camera, so it lives as long as they do.
+    if (renderer && renderer->getScene()) {
+        const std::shared_ptr<Camera> camera = renderer->getScene()->camera;
+        input->bindCommand(2, [camera] { camera->move(FORWARD); });
+        input->bindCommand(3, [camera] { camera->move(BACKWARD); });
+        input->bindCommand(4, [camera](int pitchDelta, int yawDelta) {
+            camera->look(static_cast<float>(pitchDelta), static_cast<float>(yawDelta));
+        });
+        input->bindCommand(5, [camera] { camera->move(LEFT); });
+        input->bindCommand(6, [camera] { camera->move(RIGHT); });
+        input->bindCommand(7, [camera] { camera->increaseExposure(); });
+        input->bindCommand(8, [camera] { camera->decreaseExposure(); });
+        input->bindCommand(9, [camera] { camera->increaseFocus(); });
+        input->bindCommand(10, [camera] { camera->decreaseFocus(); });
+    }
+
+    input->bindCommand(11, [this] { playMusic(); });
+}
+
+void SDLGLApplication::onResize(int, int)
+{
+    // The window is not resizable and the render targets keep their size.
+}
+
+void SDLGLApplication::playMusic()
+{
+    Mix_PlayMusic(music, 0);
+}
+
+}  // namespace qm

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+
+#include "BaseCommand.h"
+
+namespace qm {
+
+// A stored callable; the manager uses Command<> and Command<int, int>.
+template <typename... Args>
+class Command : public BaseCommand {
+public:
+    explicit Command(std::function<void(Args...)> fn) : fn(std::move(fn)) {}
+
+    std::function<void(Args...)> fn;
+};
+
+}  // namespace qm

@@ -1,0 +1,102 @@
+#include "InputManager.h"
+
+#include <array>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+// Held keys by physical position, in the order they are tested.
+constexpr std::array<std::pair<SDL_Scancode, int>, 8> heldKeyCommands{{
+    {SDL_SCANCODE_W, 2},
+    {SDL_SCANCODE_S, 3},
+    {SDL_SCANCODE_A, 5},
+    {SDL_SCANCODE_D, 6},
+    {SDL_SCANCODE_1, 8},
+    {SDL_SCANCODE_2, 7},
+    {SDL_SCANCODE_3, 10},
+    {SDL_SCANCODE_4, 9},
+}};
+
+template <typename... Args>
+const Command<Args...>* findCommand(const std::map<int, std::shared_ptr<BaseCommand>>& commands, int id)
+{
+    const auto it = commands.find(id);
+    if (it == commands.end())
+        return nullptr;
+    const auto* command = dynamic_cast<const Command<Args...>*>(it->second.get());
+    return command && command->fn ? command : nullptr;
+}
+
+}  // namespace
+
+void InputManager::bindCommand(int id, std::function<void()> fn)
+{
+    commands[id] = std::make_shared<Command<>>(std::move(fn));
+}
+
+void InputManager::bindCommand(int id, std::function<void(int, int)> fn)
+{
+    commands[id] = std::make_shared<Command<int, int>>(std::move(fn));
+}
+
+void InputManager::execute(int id)
+{
+    if (const auto* command = findCommand<>(commands, id))
+        command->fn();
+}
+
+void InputManager::execute(int id, int a, int b)
+{
+    if (const auto* command = findCommand<int, int>(commands, id))
+        command->fn(a, b);
+}
+
+void InputManager::processHeldKeys()
+{
+    processHeldKeys(SDL_GetKeyboardState(nullptr));
+}
+
+void InputManager::processHeldKeys(const std::uint8_t* keyboardState)
+{
+    for (const auto& [scancode, id] : heldKeyCommands) {
+        if (keyboardState[scancode])
+            execute(id);
+    }
+}
+
+void InputManager::processEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_QUIT:
+            execute(0);
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.keysym.sym == SDLK_ESCAPE)
+                execute(0);
+            else if (event.key.keysym.sym == SDLK_m)
+                execute(11);
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_RESIZED)
+                execute(1, event.window.data1, event.window.data2);
+            break;
+        case SDL_MOUSEMOTION: {
+            // The accumulator, not the event: the first motion event of a frame
+            // carries everything gathered since the last read.
+            int dx = 0;
+            int dy = 0;
+            SDL_GetRelativeMouseState(&dx, &dy);
+            execute(4, -dy, dx);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+}  // namespace qm

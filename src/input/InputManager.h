@@ -1,0 +1,35 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "Command.h"
+
+namespace qm {
+
+// Turns keyboard, mouse and window input into numbered commands, once per frame.
+class InputManager {
+public:
+    void bindCommand(int id, std::function<void()> fn);
+    void bindCommand(int id, std::function<void(int, int)> fn);
+
+    // Runs the command stored under id if it exists, is of the matching kind
+    // and holds a callable; otherwise does nothing.
+    void execute(int id);
+    void execute(int id, int a, int b);
+
+    // Fires the commands of the keys that are down in SDL's keyboard state.
+    void processHeldKeys();
+    // The same for a given keyboard state, indexed by scancode.
+    void processHeldKeys(const std::uint8_t* keyboardState);
+    // Drains SDL's event queue and fires the commands of its events.
+    void processEvents();
+
+    std::map<int, std::shared_ptr<BaseCommand>> commands;
+};
+
+}  // namespace qm

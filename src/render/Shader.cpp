@@ -1,0 +1,105 @@
+#include "Shader.h"
+
+#include <fstream>
+#include <initializer_list>
+#include <iostream>
+
+namespace qm {
+
+namespace {
+
+void reportCompileError(GLuint shaderObject)
+{
+    std::cerr << "Compilation Failed for Shader \"" << shaderObject << "\"" << std::endl;
+    GLint logLength = 0;
+    glGetShaderiv(shaderObject, GL_INFO_LOG_LENGTH, &logLength);
+    std::string log(static_cast<std::size_t>(logLength > 0 ? logLength : 0), '\0');
+    GLsizei written = 0;
+    if (!log.empty())
+        glGetShaderInfoLog(shaderObject, logLength, &written, log.data());
+    log.resize(static_cast<std::size_t>(written));
+    std::cout << log << "\n";
+}
+
+GLuint compileStage(GLenum type, const std::string& source)
+{
+    const GLuint shaderObject = glCreateShader(type);
+    const GLchar* text = source.data();
+    const auto length = static_cast<GLint>(source.size());
+    glShaderSource(shaderObject, 1, &text, &length);
+    glCompileShader(shaderObject);
+    GLint status = 0;
+    glGetShaderiv(shaderObject, GL_COMPILE_STATUS, &status);
+    if (status == 0)
+        reportCompileError(shaderObject);
+    return shaderObject;
+}
+
+// Attaches the compiled stages in the order given, links and releases them;
+// a stage that failed to compile still ends up in the program.
+std::shared_ptr<Shader> linkProgram(std::int32_t kind, std::initializer_list<GLuint> stages)
+{
+    auto shader = std::make_shared<Shader>();
+    shader->program = glCreateProgram();
+    shader->kind = kind;
+    for (GLuint stage : stages)
+        glAttachShader(shader->program, stage);
+    glLinkProgram(shader->program);
+    for (GLuint stage : stages)
+        glDeleteShader(stage);
+    return shader;
+}
+
+GLint locateUniform(GLuint program, const char* name)
+{
+    const GLint location = glGetUniformLocation(program, name);
+    if (location == -1)
+        std::cerr << "Couldn't locate " << name << " in shader.\n";
+    return location;
+}
+
+}  // namespace
+
+std::string readShaderFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        std::cerr << "Unable to open shader file \"" << path << "\"" << std::endl;
+        return {};
+    }
+    const std::streamoff length = file.tellg();
+    file.seekg(0, std::ios::beg);
+    std::string source(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    file.read(source.data(), static_cast<std::streamsize>(source.size()));
+    source.resize(static_cast<std::size_t>(file.gcount()));
+    return source;
+}
+
+std::shared_ptr<Shader> loadShader(const std::string& name, std::int32_t kind)
+{
+    const std::string vertex = readShaderFile(name + ".vert");
+    const std::string fragment = readShaderFile(name + ".frag");
+    // A braced list is evaluated left to right: the stages compile in this order.
+    return linkProgram(kind, {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)});
+}
+
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name, std::int32_t kind)
+{
+    const std::string vertex = readShaderFile(name + ".vert");
+    const std::string fragment = readShaderFile(name + ".frag");
+    const std::string geometry = readShaderFile(name + ".geom");
+    return linkProgram(kind, {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_GEOMETRY_SHADER, geometry),
+                              compileStage(GL_FRAGMENT_SHADER, fragment)});
+}
+
+void setUniformMat4(GLuint program, const glm::mat4& matrix, const char* name)
+{
+    glUniformMatrix4fv(locateUniform(program, name), 1, GL_FALSE, glm::value_ptr(matrix));
+}
+
+void setUniformVec3(GLuint program, const glm::vec3& vector, const char* name)
+{
+    glUniform3fv(locateUniform(program, name), 1, glm::value_ptr(vector));
+}
+
+}  // namespace qm

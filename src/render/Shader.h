@@ -1,0 +1,34 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Math.h"
+
+namespace qm {
+
+// A linked GL program and the class of program it is. Built only by
+// loadShader and loadGeometryShader from "<name>.vert", "<name>.frag" and,
+// for three stages, "<name>.geom".
+struct Shader {
+    GLuint program = 0;
+    std::int32_t kind = 0;
+};
+
+std::shared_ptr<Shader> loadShader(const std::string& name, std::int32_t kind);
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name, std::int32_t kind);
+
+// The whole file, byte for byte (no newline translation). A file that cannot
+// be opened is reported on standard error and read as empty source, so its
+// stage fails to compile with the usual report.
+std::string readShaderFile(const std::string& path);
+
+// Look the uniform up by name on every call and report one the program lacks;
+// the upload is issued either way (GL ignores location -1).
+void setUniformMat4(GLuint program, const glm::mat4& matrix, const char* name);
+void setUniformVec3(GLuint program, const glm::vec3& vector, const char* name);
+
+}  // namespace qm

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "Scene.h"
+#include "TestApplication.h"
+
+namespace {
+
+void pushEvent(SDL_Event event)
+{
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+SDL_Event keyDown(SDL_Keycode key)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    return event;
+}
+
+// Records which commands the events fire, with their arguments.
+struct RecordingInput : qm::InputManager {
+    std::vector<std::string> fired;
+
+    RecordingInput()
+    {
+        for (int id : {0, 11})
+            bindCommand(id, [this, id] { fired.push_back(std::to_string(id)); });
+        for (int id : {1, 4})
+            bindCommand(id, [this, id](int a, int b) {
+                fired.push_back(std::to_string(id) + "(" + std::to_string(a) + "," + std::to_string(b) + ")");
+            });
+    }
+};
+
+TEST(InputEvents, EventsFireTheirCommandsInQueueOrder)
+{
+    testApplication();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    RecordingInput input;
+
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_Event resized{};
+    resized.type = SDL_WINDOWEVENT;
+    resized.window.event = SDL_WINDOWEVENT_RESIZED;
+    resized.window.data1 = 800;
+    resized.window.data2 = 600;
+    SDL_Event moved = resized;
+    moved.window.event = SDL_WINDOWEVENT_MOVED;
+
+    pushEvent(keyDown(SDLK_m));
+    pushEvent(keyDown(SDLK_w));  // held keys are read from the keyboard state, not events
+    pushEvent(resized);
+    pushEvent(moved);
+    pushEvent(keyDown(SDLK_ESCAPE));
+    pushEvent(quit);
+    input.processEvents();
+
+    EXPECT_EQ(input.fired, (std::vector<std::string>{"11", "1(800,600)", "0", "0"}));
+    SDL_Event left;
+    EXPECT_EQ(SDL_PollEvent(&left), 0) << "the queue is drained";
+}
+
+TEST(InputEvents, MouseMotionIsReadFromTheAccumulatorNotTheEvent)
+{
+    testApplication();
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_GetRelativeMouseState(nullptr, nullptr);
+
+    // Synthetic events carry motion of their own but put none into SDL's
+    // accumulator, so each turns the camera by nothing.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.xrel = 100;
+    motion.motion.yrel = -50;
+    pushEvent(motion);
+    pushEvent(motion);
+
+    RecordingInput input;
+    input.processEvents();
+    EXPECT_EQ(input.fired, (std::vector<std::string>{"4(0,0)", "4(0,0)"}));
+}
+
+// Counts frames and asks nothing of GL.
+struct CountingRenderer : qm::Renderer {
+    int frames = 0;
+    void render() override { ++frames; }
+};
+
+TEST(Application, EscapeEndsTheLoopAfterFinishingThatFrame)
+{
+    qm::SDLGLApplication& application = testApplication();
+    auto renderer = std::make_shared<CountingRenderer>();
+    auto scene = std::make_shared<qm::Scene>();
+    renderer->setScene(scene);
+    application.setRenderer(renderer);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+
+    pushEvent(keyDown(SDLK_ESCAPE));
+    application.run();
+
+    EXPECT_EQ(renderer->frames, 1);
+    const std::string title = SDL_GetWindowTitle(SDL_GL_GetCurrentWindow());
+    EXPECT_TRUE(std::regex_match(title, std::regex(R"(Quillmoor - \d+\.\d{6})"))) << title;
+    EXPECT_EQ(scene.use_count(), 2) << "the commands share the camera, not the scene";
+    EXPECT_EQ(scene->camera.use_count(), 1 + 9) << "nine camera commands hold the camera";
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "Shader.h"
+#include "TestApplication.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+const char* const vertexSource =
+    "#version 330 core\n"
+    "layout(location = 0) in vec3 v_position;\n"
+    "uniform mat4 projection;\n"
+    "uniform vec3 offset;\n"
+    "void main() { gl_Position = projection * vec4(v_position + offset, 1.0); }\n";
+const char* const fragmentSource =
+    "#version 330 core\n"
+    "out vec4 colour;\n"
+    "void main() { colour = vec4(1.0); }\n";
+const char* const geometrySource =
+    "#version 330 core\n"
+    "layout(points) in;\n"
+    "layout(points, max_vertices = 1) out;\n"
+    "void main() { gl_Position = gl_in[0].gl_Position; EmitVertex(); EndPrimitive(); }\n";
+
+class ShaderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testApplication();
+        directory = fs::temp_directory_path() /
+                    ("qm-shader-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(directory);
+    }
+    void TearDown() override { fs::remove_all(directory); }
+
+    // Writes "<name><extension>" and returns the program's base path.
+    std::string write(const std::string& name, const std::string& extension, const std::string& text)
+    {
+        std::ofstream(directory / (name + extension), std::ios::binary) << text;
+        return (directory / name).string();
+    }
+
+    static GLint programParameter(GLuint program, GLenum parameter)
+    {
+        GLint value = 0;
+        glGetProgramiv(program, parameter, &value);
+        return value;
+    }
+
+    fs::path directory;
+};
+
+TEST_F(ShaderTest, LinksTwoAndThreeStagePrograms)
+{
+    const std::string base = write("good", ".vert", vertexSource);
+    write("good", ".frag", fragmentSource);
+    write("good", ".geom", geometrySource);
+
+    CaptureStderr();
+    const auto twoStage = qm::loadShader(base, 4);
+    const auto threeStage = qm::loadGeometryShader(base, 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+
+    ASSERT_TRUE(twoStage && threeStage);
+    EXPECT_EQ(twoStage->kind, 4);
+    EXPECT_EQ(threeStage->kind, 0);
+    EXPECT_EQ(programParameter(twoStage->program, GL_LINK_STATUS), GL_TRUE);
+    EXPECT_EQ(programParameter(threeStage->program, GL_LINK_STATUS), GL_TRUE);
+    EXPECT_EQ(programParameter(twoStage->program, GL_ATTACHED_SHADERS), 2);
+    EXPECT_EQ(programParameter(threeStage->program, GL_ATTACHED_SHADERS), 3);
+}
+
+TEST_F(ShaderTest, CompileErrorIsReportedAndTheProgramKept)
+{
+    const std::string base = write("broken", ".vert", vertexSource);
+    write("broken", ".frag", "#version 330 core\nvoid main() { this is not glsl }\n");
+
+    CaptureStderr();
+    CaptureStdout();
+    const auto shader = qm::loadShader(base, 1);
+    std::cout.flush();
+    const std::string log = GetCapturedStdout();
+    const std::string errors = GetCapturedStderr();
+
+    EXPECT_TRUE(std::regex_match(errors, std::regex("Compilation Failed for Shader \"[0-9]+\"\n"))) << errors;
+    EXPECT_GT(log.size(), 1u) << "the driver's log follows on standard output";
+    EXPECT_EQ(log.back(), '\n');
+    ASSERT_TRUE(shader);
+    EXPECT_EQ(glIsProgram(shader->program), GL_TRUE);
+    EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_FALSE);
+}
+
+TEST_F(ShaderTest, MissingFilesReadAsEmptySourceAndAreNamed)
+{
+    const std::string base = (directory / "absent").string();
+
+    CaptureStderr();
+    CaptureStdout();
+    const auto shader = qm::loadShader(base, 2);
+    std::cout.flush();
+    GetCapturedStdout();
+    const std::string errors = GetCapturedStderr();
+
+    EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".vert\"\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".frag\"\n"), std::string::npos) << errors;
+    ASSERT_TRUE(shader);
+    EXPECT_EQ(shader->kind, 2);
+    EXPECT_EQ(glIsProgram(shader->program), GL_TRUE);
+    EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_FALSE);
+}
+
+TEST_F(ShaderTest, WindowsLineEndsArePassedByteForByte)
+{
+    std::string crlfVertex = std::regex_replace(vertexSource, std::regex("\n"), "\r\n");
+    std::string crlfFragment = std::regex_replace(fragmentSource, std::regex("\n"), "\r\n");
+    const std::string base = write("crlf", ".vert", crlfVertex);
+    write("crlf", ".frag", crlfFragment);
+
+    EXPECT_EQ(qm::readShaderFile(base + ".vert"), crlfVertex);
+    EXPECT_EQ(qm::readShaderFile(base + ".vert").size(), fs::file_size(base + ".vert"));
+
+    CaptureStderr();
+    const auto shader = qm::loadShader(base, 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
+}
+
+TEST_F(ShaderTest, UniformUploadsReportMissingNamesEveryCall)
+{
+    const std::string base = write("uniforms", ".vert", vertexSource);
+    write("uniforms", ".frag", fragmentSource);
+    const auto shader = qm::loadShader(base, 0);
+    glUseProgram(shader->program);
+
+    const glm::mat4 matrix = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f));
+    const glm::vec3 offset(4.0f, 5.0f, 6.0f);
+    CaptureStderr();
+    qm::setUniformMat4(shader->program, matrix, "projection");
+    qm::setUniformVec3(shader->program, offset, "offset");
+    EXPECT_EQ(GetCapturedStderr(), "");
+
+    GLfloat uploaded[16] = {};
+    glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "projection"), uploaded);
+    EXPECT_EQ(uploaded[13], 2.0f);
+    glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "offset"), uploaded);
+    EXPECT_EQ(uploaded[2], 6.0f);
+
+    CaptureStderr();
+    qm::setUniformMat4(shader->program, matrix, "gViewMatrix");
+    qm::setUniformMat4(shader->program, matrix, "gViewMatrix");
+    qm::setUniformVec3(shader->program, offset, "pointLight.colour");
+    EXPECT_EQ(GetCapturedStderr(),
+              "Couldn't locate gViewMatrix in shader.\n"
+              "Couldn't locate gViewMatrix in shader.\n"
+              "Couldn't locate pointLight.colour in shader.\n");
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "location -1 is ignored by GL";
+    glUseProgram(0);
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Camera.h"
+#include "Scene.h"
+
+namespace {
+
+using qm::Camera;
+
+constexpr float eps = 1e-5f;
+
+void expectVec3Near(const glm::vec3& actual, const glm::vec3& expected, float tolerance = eps)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+void expectOrthonormal(const Camera& c)
+{
+    EXPECT_NEAR(glm::length(c.front), 1.0f, eps);
+    EXPECT_NEAR(glm::length(c.right), 1.0f, eps);
+    EXPECT_NEAR(glm::length(c.up), 1.0f, eps);
+    EXPECT_NEAR(glm::dot(c.front, c.right), 0.0f, eps);
+    EXPECT_NEAR(glm::dot(c.front, c.up), 0.0f, eps);
+    EXPECT_NEAR(glm::dot(c.right, c.up), 0.0f, eps);
+}
+
+TEST(Camera, ProjectionFollowsTheFieldOfView)
+{
+    // 30 degrees from the constructor, 45 once the scene has set it up.
+    const struct {
+        float fovDegrees;
+        float yScale;  // 1 / tan(fov / 2)
+    } cases[] = {{30.0f, 3.7320508f}, {45.0f, 2.4142136f}};
+    for (const auto& c : cases) {
+        Camera camera;
+        camera.fov = c.fovDegrees;
+        camera.updateProjection();
+        const glm::mat4& p = camera.projection;
+        EXPECT_NEAR(p[1][1], c.yScale, eps);
+        EXPECT_NEAR(p[0][0], c.yScale / (16.0f / 9.0f), eps);
+        EXPECT_NEAR(p[2][2], -301.0f / 299.0f, eps);
+        EXPECT_EQ(p[2][3], -1.0f);
+        EXPECT_NEAR(p[3][2], -600.0f / 299.0f, eps);
+        EXPECT_EQ(p[3][3], 0.0f);
+        EXPECT_EQ(p[0][1], 0.0f);
+    }
+}
+
+TEST(Camera, SceneCameraIsSetUpForWalking)
+{
+    const qm::Scene scene;
+    const Camera& camera = *scene.camera;
+    EXPECT_EQ(camera.fov, 45.0f);
+    EXPECT_EQ(camera.movementSpeed, 0.5f);
+    EXPECT_EQ(camera.mouseSensitivity, 0.2f);
+    EXPECT_NEAR(camera.projection[1][1], 2.4142136f, eps);
+    EXPECT_EQ(camera.position, glm::vec3(0.0f, 20.0f, 2.0f));
+    EXPECT_EQ(camera.front, glm::vec3(0.0f, 0.0f, -1.0f));
+    EXPECT_EQ(camera.exposure, 3.0f);
+    EXPECT_EQ(camera.focusDepth, 20.0f);
+    EXPECT_EQ(camera.maxDepth, 75.0f);
+}
+
+TEST(Camera, ViewMatrixLooksFromThePositionAlongFront)
+{
+    Camera camera;
+    const glm::mat4 view = camera.getViewMatrix();
+    // A point 10 units ahead of the eye lands on the view axis at -10.
+    expectVec3Near(glm::vec3(view * glm::vec4(0.0f, 20.0f, -8.0f, 1.0f)), {0.0f, 0.0f, -10.0f});
+    expectVec3Near(glm::vec3(view * glm::vec4(1.0f, 21.0f, 2.0f, 1.0f)), {1.0f, 1.0f, 0.0f});
+
+    camera.look(0.0f, 900.0f);  // yaw -90 + 90: looking along +x
+    expectVec3Near(camera.front, {1.0f, 0.0f, 0.0f});
+    expectVec3Near(glm::vec3(camera.getViewMatrix() * glm::vec4(5.0f, 20.0f, 2.0f, 1.0f)), {0.0f, 0.0f, -5.0f});
+}
+
+TEST(Camera, LookClampsPitchAndWrapsYaw)
+{
+    const struct {
+        float pitchDelta, yawDelta;  // in pixels, at the default sensitivity of 0.1
+        float pitch, yaw;
+        glm::vec3 front;
+    } cases[] = {
+        {100.0f, 0.0f, 10.0f, -90.0f, {0.0f, 0.17364818f, -0.98480775f}},
+        {1000.0f, 0.0f, 89.0f, -90.0f, {0.0f, 0.9998477f, -0.017452406f}},
+        {-1000.0f, 0.0f, -89.0f, -90.0f, {0.0f, -0.9998477f, -0.017452406f}},
+        {0.0f, 2800.0f, 0.0f, -180.0f, {-1.0f, 0.0f, 0.0f}},  // -90 + 280 = 190: jumps to -180
+        {0.0f, -1000.0f, 0.0f, 180.0f, {-1.0f, 0.0f, 0.0f}},  // -90 - 100 = -190: jumps to 180
+        {0.0f, 2700.0f, 0.0f, 180.0f, {-1.0f, 0.0f, 0.0f}},   // exactly 180 stays
+    };
+    for (const auto& c : cases) {
+        Camera camera;
+        camera.look(c.pitchDelta, c.yawDelta);
+        EXPECT_NEAR(camera.pitch, c.pitch, eps);
+        EXPECT_NEAR(camera.yaw, c.yaw, eps);
+        expectVec3Near(camera.front, c.front);
+        expectOrthonormal(camera);
+    }
+
+    // At the limit further motion the same way changes nothing vertically.
+    Camera camera;
+    camera.look(1000.0f, 0.0f);
+    const glm::vec3 front = camera.front;
+    camera.look(50.0f, 0.0f);
+    EXPECT_EQ(camera.pitch, 89.0f);
+    EXPECT_EQ(camera.front, front);
+}
+
+TEST(Camera, MovesAlongItsAxesOncePerCall)
+{
+    qm::Scene scene;
+    Camera& camera = *scene.camera;
+    for (int frame = 0; frame < 60; ++frame)
+        camera.move(qm::FORWARD);
+    expectVec3Near(camera.position, {0.0f, 20.0f, -28.0f});
+
+    camera.move(qm::FORWARD);
+    camera.move(qm::BACKWARD);
+    expectVec3Near(camera.position, {0.0f, 20.0f, -28.0f});
+
+    camera.move(qm::RIGHT);
+    expectVec3Near(camera.position, {0.5f, 20.0f, -28.0f});
+    camera.move(qm::LEFT);
+    camera.move(qm::LEFT);
+    expectVec3Near(camera.position, {-0.5f, 20.0f, -28.0f});
+
+    // Looking up and moving forward climbs.
+    camera.look(450.0f, 0.0f);  // 0.2 x 450 = 90, clamped to 89
+    camera.move(qm::FORWARD);
+    EXPECT_NEAR(camera.position.y, 20.0f + 0.5f * 0.9998477f, eps);
+}
+
+TEST(Camera, ExposureAndFocusStepWithoutBounds)
+{
+    Camera camera;
+    camera.increaseExposure();
+    EXPECT_EQ(camera.exposure, 3.1f);  // 3.0 + 0.1 in double, rounded once
+
+    Camera lowered;
+    for (int i = 0; i < 10; ++i)
+        lowered.decreaseExposure();
+    EXPECT_NEAR(lowered.exposure, 2.0f, 1e-5f);
+    for (int i = 0; i < 30; ++i)
+        lowered.decreaseExposure();
+    EXPECT_LT(lowered.exposure, 0.0f);
+    EXPECT_NEAR(lowered.exposure, -1.0f, 1e-4f);
+
+    camera.increaseFocus();
+    EXPECT_EQ(camera.focusDepth, 21.0f);
+    EXPECT_EQ(camera.maxDepth, 76.0f);
+    for (int i = 0; i < 22; ++i)
+        camera.decreaseFocus();
+    EXPECT_EQ(camera.focusDepth, -1.0f);
+    EXPECT_EQ(camera.maxDepth, 54.0f);
+}
+
+TEST(Camera, FrustumPlanesClassifyPoints)
+{
+    const qm::Scene scene;  // eye (0, 20, 2) looking along -z, 45 degrees, 16/9, 1 to 300
+    const auto planes = scene.camera->frustumPlanes();
+    enum { Near, Far, Bottom, Top, Right, Left };
+
+    for (const qm::Plane& plane : planes)
+        EXPECT_NEAR(glm::length(plane.normal), 1.0f, eps);
+    expectVec3Near(planes[Near].normal, {0.0f, 0.0f, -1.0f});
+    expectVec3Near(planes[Far].normal, {0.0f, 0.0f, 1.0f});
+    EXPECT_GT(planes[Bottom].normal.y, 0.0f);
+    EXPECT_LT(planes[Top].normal.y, 0.0f);
+    EXPECT_LT(planes[Right].normal.x, 0.0f);
+    EXPECT_GT(planes[Left].normal.x, 0.0f);
+
+    // 10 units ahead of the eye the frustum spans half a height of
+    // 10 tan(22.5) = 4.1421356 and half a width of 16/9 of that = 7.3637967.
+    const float h = 4.1421356f;
+    const float w = 7.3637967f;
+    const float z = -8.0f;
+    const struct {
+        glm::vec3 point;
+        int outsideOf;  // -1: inside every plane
+    } cases[] = {
+        {{0.0f, 20.0f, z}, -1},
+        {{0.1f, 20.1f, 1.0f}, -1},     // exactly on the near plane counts as inside
+        {{0.0f, 20.0f, -298.0f}, -1},  // exactly on the far plane
+        {{0.0f, 20.0f, 1.01f}, Near},
+        {{0.0f, 20.0f, -298.01f}, Far},
+        {{0.0f, 20.0f - h + 0.01f, z}, -1},
+        {{0.0f, 20.0f - h - 0.01f, z}, Bottom},
+        {{0.0f, 20.0f + h - 0.01f, z}, -1},
+        {{0.0f, 20.0f + h + 0.01f, z}, Top},
+        {{w - 0.01f, 20.0f, z}, -1},
+        {{w + 0.01f, 20.0f, z}, Right},
+        {{-w + 0.01f, 20.0f, z}, -1},
+        {{-w - 0.01f, 20.0f, z}, Left},
+    };
+    for (const auto& c : cases) {
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(planes[i].contains(c.point), i != c.outsideOf)
+                << "plane " << i << " point " << c.point.x << ", " << c.point.y << ", " << c.point.z;
+    }
+}
+
+}  // namespace

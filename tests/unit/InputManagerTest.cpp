@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "InputManager.h"
+
+namespace {
+
+using qm::InputManager;
+
+TEST(InputManager, ExecutesOnlyCommandsOfTheMatchingKind)
+{
+    InputManager input;
+    int plain = 0;
+    std::vector<std::pair<int, int>> pairs;
+    input.bindCommand(0, [&] { ++plain; });
+    input.bindCommand(1, [&](int a, int b) { pairs.emplace_back(a, b); });
+
+    input.execute(0);
+    input.execute(0, 5, 6);  // wrong kind
+    input.execute(1);        // wrong kind
+    input.execute(1, 3, 4);
+    input.execute(42);       // no command
+    input.execute(42, 1, 1);
+
+    EXPECT_EQ(plain, 1);
+    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{3, 4}}));
+}
+
+TEST(InputManager, EmptyCallablesAreIgnored)
+{
+    InputManager input;
+    input.bindCommand(0, std::function<void()>{});
+    input.bindCommand(1, std::function<void(int, int)>{});
+    EXPECT_NO_THROW(input.execute(0));
+    EXPECT_NO_THROW(input.execute(1, 2, 3));
+}
+
+TEST(InputManager, BindingATakenIdReplacesTheCommand)
+{
+    InputManager input;
+    std::vector<int> calls;
+    input.bindCommand(7, [&] { calls.push_back(1); });
+    input.bindCommand(7, [&] { calls.push_back(2); });
+    input.execute(7);
+    EXPECT_EQ(calls, std::vector<int>{2});
+
+    // Replacing with the other kind changes what execute accepts.
+    input.bindCommand(7, [&](int a, int) { calls.push_back(a); });
+    input.execute(7);
+    input.execute(7, 9, 0);
+    EXPECT_EQ(calls, (std::vector<int>{2, 9}));
+    EXPECT_EQ(input.commands.size(), 1u);
+}
+
+TEST(InputManager, HeldKeysFireOncePerScanInFixedOrder)
+{
+    InputManager input;
+    std::vector<int> fired;
+    for (int id = 0; id <= 11; ++id)
+        input.bindCommand(id, [&fired, id] { fired.push_back(id); });
+
+    const struct {
+        std::vector<SDL_Scancode> down;
+        std::vector<int> expected;
+    } cases[] = {
+        {{}, {}},
+        {{SDL_SCANCODE_W}, {2}},
+        {{SDL_SCANCODE_S, SDL_SCANCODE_W}, {2, 3}},
+        {{SDL_SCANCODE_4, SDL_SCANCODE_3, SDL_SCANCODE_2, SDL_SCANCODE_1, SDL_SCANCODE_D, SDL_SCANCODE_A,
+          SDL_SCANCODE_S, SDL_SCANCODE_W},
+         {2, 3, 5, 6, 8, 7, 10, 9}},
+        // Escape and M are event keys, never held-key commands.
+        {{SDL_SCANCODE_ESCAPE, SDL_SCANCODE_M, SDL_SCANCODE_UP}, {}},
+    };
+    for (const auto& c : cases) {
+        std::array<std::uint8_t, SDL_NUM_SCANCODES> state{};
+        for (SDL_Scancode key : c.down)
+            state[key] = 1;
+        fired.clear();
+        input.processHeldKeys(state.data());
+        EXPECT_EQ(fired, c.expected);
+    }
+}
+
+}  // namespace
