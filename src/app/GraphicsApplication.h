@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "AnimationHandler.h"
 #include "InputManager.h"
 #include "Renderer.h"
 
@@ -19,13 +20,16 @@ public:
     virtual void showWindow() = 0;
 
     void setRenderer(std::shared_ptr<Renderer> newRenderer) { renderer = std::move(newRenderer); }
+    void setAnimationHandler(std::shared_ptr<AnimationHandler> handler) { animation = std::move(handler); }
 
     int width = 1600;
     int height = 900;
 
 protected:
+    // Released in reverse order: the animation, the input, the renderer.
     std::shared_ptr<Renderer> renderer;
     std::shared_ptr<InputManager> input;
+    std::shared_ptr<AnimationHandler> animation;
 };
 
 }  // namespace qm

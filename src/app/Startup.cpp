@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "ImportRegistries.h"
 #include "SDLGLApplication.h"
+#include "SceneImport.h"
 
 namespace qm {
 
@@ -12,9 +14,19 @@ int run(int, char**)
     if (!application->initialised())
         return 1;
 
+    std::shared_ptr<Scene> scene = loadScene("QM/QM.fbx");
+    if (!scene)
+        return 1;  // the import has said why
+    std::shared_ptr<AnimationHandler> animation = registries().loadedAnimationHandler;
     application->showWindow();
+    clearRegistries();
+
+    application->setAnimationHandler(animation);
+    scene->setAnimationHandler(animation);
     application->run();
 
+    animation.reset();
+    scene.reset();
     application.reset();
     return 0;
 }

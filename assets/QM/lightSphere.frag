@@ -1,0 +1,6 @@
+#version 330 core
+out vec4 colour;
+void main()
+{
+    colour = vec4(0.0);
+}

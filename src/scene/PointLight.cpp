@@ -1,0 +1,113 @@
+#include "PointLight.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ImportRegistries.h"
+#include "VertexAttributes.h"
+
+namespace qm {
+
+PointLight PointLight::withParametersFor(const std::string& name)
+{
+    PointLight light;
+    light.ambientIntensity = 0.2f;
+    light.diffuseIntensity = 0.5f;
+    if (name == "Point.1000") {
+        light.color = {0.8f, 0.8f, 1.0f};
+        light.constant = 5.0f;
+        light.linear = 2.0f;
+        light.quadratic = 1.0f;
+    } else {
+        light.color = glm::vec3(0.8f);
+        light.constant = 1.0f;
+        light.linear = 0.526f;
+        light.quadratic = 0.815f;
+    }
+    return light;
+}
+
+float PointLight::volumeRadius() const
+{
+    const float m = std::max({color.r, color.g, color.b});
+    const float target = 256.0f * m * diffuseIntensity;
+    float distance = 0.0f;
+    if (quadratic == 0.0f) {
+        if (linear == 0.0f)
+            return 0.0f;
+        distance = (target - constant) / linear;
+    } else {
+        const float discriminant = linear * linear - 4.0f * quadratic * (constant - target);
+        if (discriminant < 0.0f)
+            return 0.0f;
+        distance = (-linear + std::sqrt(discriminant)) / (2.0f * quadratic);
+    }
+    return static_cast<float>(static_cast<double>(distance) * 1.5);
+}
+
+void PointLight::setVolumeMesh(const Mesh& sphere)
+{
+    std::vector<Vertex> vertices = sphere.getVertices();
+    for (Vertex& v : vertices)
+        v.position *= radius;
+    volumeMesh = std::make_shared<Mesh>(std::move(vertices), sphere.getIndices(), sphere.getMaterial());
+    indexCount = volumeMesh->indexCount;
+}
+
+void PointLight::setup()
+{
+    const GLuint program = volumeMesh->getMaterial()->shader->program;
+    std::vector<glm::vec3> positions;
+    positions.reserve(volumeMesh->getVertices().size());
+    for (const Vertex& v : volumeMesh->getVertices())
+        positions.push_back(v.position);
+
+    glUseProgram(program);
+    glGenVertexArrays(1, &vertexArray);
+    glGenBuffers(1, &vertexBuffer);
+    glGenBuffers(1, &indexBuffer);
+    glGenBuffers(1, &instanceBuffer);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(glm::vec3)), positions.data(),
+                 GL_STATIC_DRAW);
+    bindAttribute(program, "v_position", 3, sizeof(glm::vec3), 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    const std::vector<std::uint32_t>& indices = volumeMesh->getIndices();
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
+                 indices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+    bindAttribute(program, "v_worldPosition", 3, sizeof(glm::vec3), 0, 1);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+    glUseProgram(0);
+}
+
+void createLights(const aiScene& modelScene)
+{
+    ImportRegistries& r = registries();
+    std::vector<std::shared_ptr<PointLight>> created;
+    for (unsigned i = 0; i < modelScene.mNumLights; ++i) {
+        const std::string name = modelScene.mLights[i]->mName.C_Str();
+        const PointLight candidate = PointLight::withParametersFor(name);
+        // Lights with equal colour and attenuation are one light drawn at many places.
+        std::shared_ptr<PointLight> light;
+        for (const auto& existing : created) {
+            if (existing->constant == candidate.constant && existing->linear == candidate.linear &&
+                existing->quadratic == candidate.quadratic && existing->color == candidate.color) {
+                light = existing;
+                break;
+            }
+        }
+        if (!light) {
+            light = std::make_shared<PointLight>(candidate);
+            light->radius = light->volumeRadius();
+            light->setVolumeMesh(*r.lightSphereMesh);
+            light->setup();
+            created.push_back(light);
+        }
+        r.lightsByName.emplace(name, light);
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <assimp/scene.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Math.h"
+#include "Mesh.h"
+#include "Renderable.h"
+
+namespace qm {
+
+// Colour and intensities shared by every kind of light.
+struct Light {
+    glm::vec3 color{0.0f};
+    float ambientIntensity = 0.0f;
+    float diffuseIntensity = 0.0f;
+};
+
+// A point light drawn as a light-volume sphere at every visible placement.
+class PointLight : public Light, public Renderable {
+public:
+    // The fixed parameters for a light of this name: "Point.1000" has its own set.
+    static PointLight withParametersFor(const std::string& name);
+
+    // The distance at which the attenuated intensity falls to 1/256, times 1.5;
+    // 0 when the parameters give no such distance.
+    float volumeRadius() const;
+
+    // Builds this light's own copy of the sphere scaled to `radius`.
+    void setVolumeMesh(const Mesh& sphere);
+    // Uploads the volume's positions and indices; the instance positions come per frame.
+    void setup() override;
+
+    float constant = 0.0f;
+    float linear = 0.0f;
+    float quadratic = 0.0f;
+    std::vector<glm::vec3> visiblePositions;
+    float radius = 0.0f;
+    std::shared_ptr<Mesh> volumeMesh;
+};
+
+// Creates one light per distinct parameter set and registers every model
+// light's name with its light.
+void createLights(const aiScene& modelScene);
+
+}  // namespace qm

@@ -1,0 +1,70 @@
+#include "ShaderTable.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "ImportRegistries.h"
+#include "Shader.h"
+
+namespace qm {
+
+int programKind(const std::string& word)
+{
+    if (word == "lighting")
+        return 1;
+    if (word == "forward")
+        return 2;
+    return 0;
+}
+
+ShaderTable parseShaderTable(std::istream& in)
+{
+    ShaderTable table;
+    std::string first;
+    std::string second;
+    bool inMaterials = false;
+    bool atStart = true;
+    while (in >> first) {
+        if (atStart && first.rfind("\xEF\xBB\xBF", 0) == 0)
+            first.erase(0, 3);
+        atStart = false;
+        if (first.empty())
+            continue;
+        if (!inMaterials && first == "###") {
+            inMaterials = true;
+            continue;
+        }
+        // A program name directly before the separator has no kind: the separator still counts.
+        if (!(in >> second) || (!inMaterials && second == "###")) {
+            table.unpaired.push_back(first);
+            inMaterials = inMaterials || second == "###";
+            continue;
+        }
+        if (inMaterials)
+            table.materials.emplace_back(first, second);
+        else
+            table.programs.emplace_back(first, programKind(second));
+    }
+    return table;
+}
+
+void loadShaderSources()
+{
+    ImportRegistries& r = registries();
+    std::ifstream file(r.assetDirectory + "/shader_sources.txt");
+    if (!file) {
+        std::cerr << "Could not open shader_sources.txt." << std::endl;
+        return;
+    }
+    const ShaderTable table = parseShaderTable(file);
+    for (const std::string& word : table.unpaired)
+        std::cerr << "Ignoring the unpaired word \"" << word << "\" in shader_sources.txt." << std::endl;
+    for (const auto& [name, kind] : table.programs) {
+        if (!r.shadersByName.count(name))
+            r.shadersByName[name] = loadShader(r.assetDirectory + "/" + name, kind);
+    }
+    for (const auto& [material, program] : table.materials)
+        r.materialShaderNames.emplace(material, program);
+}
+
+}  // namespace qm

@@ -1,0 +1,105 @@
+#include "TextureLoading.h"
+
+#include <array>
+#include <iostream>
+
+#include "ImageFile.h"
+#include "ImportRegistries.h"
+
+namespace qm {
+
+namespace {
+
+std::shared_ptr<Texture> standInTexture(int type)
+{
+    if (type == Texture::Diffuse) {
+        // A loud checker, so the missing picture is noticed rather than guessed at.
+        std::array<std::uint8_t, 8 * 8 * 4> pixels{};
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const bool magenta = (x + y) % 2 == 0;
+                std::uint8_t* p = &pixels[std::size_t(y * 8 + x) * 4];
+                p[0] = magenta ? 255 : 20;
+                p[1] = 20;
+                p[2] = magenta ? 255 : 20;
+                p[3] = 255;
+            }
+        }
+        return std::make_shared<Texture>(type, 8, 8, pixels.data());
+    }
+    const std::array<std::uint8_t, 4> flatNormal{128, 128, 255, 255};
+    const std::array<std::uint8_t, 4> black{0, 0, 0, 255};
+    return std::make_shared<Texture>(type, 1, 1, type == Texture::Normal ? flatNormal.data() : black.data());
+}
+
+std::string baseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiMaterial* material, aiTextureType modelType,
+                                                           int type)
+{
+    const std::string& directory = registries().assetDirectory;
+    std::vector<std::shared_ptr<Texture>> textures;
+    for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
+        aiString path;
+        aiGetMaterialTexture(material, modelType, i, &path);
+        const std::string file = directory + "/" + path.C_Str();
+        ImageFile image = loadImage(file);
+        if (!image && lastImageResult() == "Unable to open file")
+            image = loadImage(directory + "/" + baseName(path.C_Str()));
+        if (!image) {
+            std::cerr << lastImageResult() << " - " << file << std::endl;
+            textures.push_back(standInTexture(type));
+            continue;
+        }
+        textures.push_back(std::make_shared<Texture>(type, image.width, image.height, image.pixels.get()));
+    }
+    return textures;
+}
+
+GLuint loadCubeMap(const std::string& folder, const std::string& prefix)
+{
+    std::array<ImageFile, 6> faces;
+    int size = 0;
+    for (std::size_t face = 0; face < faces.size(); ++face) {
+        const std::string file =
+            registries().assetDirectory + "/" + folder + "/" + prefix + std::to_string(face) + ".jpg";
+        faces[face] = loadImage(file);
+        if (!faces[face]) {
+            std::cerr << lastImageResult() << std::endl;
+            continue;
+        }
+        // GL needs square faces of one size; another size would also be read out of bounds.
+        if (faces[face].width != faces[face].height || (size != 0 && faces[face].width != size)) {
+            std::cerr << "Cube-map face of another size than the first - " << file << std::endl;
+            faces[face] = {};
+            continue;
+        }
+        size = faces[face].width;
+    }
+    if (size == 0)
+        size = 1;
+    const std::vector<std::uint8_t> standIn(std::size_t(size) * size * 4, 40);
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    for (std::size_t face = 0; face < faces.size(); ++face) {
+        const std::uint8_t* pixels = faces[face] ? faces[face].pixels.get() : standIn.data();
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + GLenum(face), 0, GL_RGB, size, size, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, pixels);
+    }
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    return texture;
+}
+
+}  // namespace qm

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <GL/glew.h>
+#include <assimp/material.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Texture.h"
+
+namespace qm {
+
+// Every texture of one kind of a material, as the given texture type, in the
+// model file's order. Paths are taken relative to the asset directory; a file
+// that is not there is also looked for by its base name in that directory
+// (model files often carry the absolute paths of the machine they were made
+// on). A texture that cannot be loaded is reported and keeps its place with
+// a stand-in: a checker for diffuse, black for specular, flat for normal maps.
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiMaterial* material, aiTextureType modelType,
+                                                           int type);
+
+// The six faces "<asset directory>/<folder>/<prefix><0..5>.jpg" as a cube map
+// (+x, -x, +y, -y, +z, -z). A face that cannot be loaded, or whose size
+// differs from the first good face, is reported and replaced by a plain face
+// of that size. The texture is left bound.
+GLuint loadCubeMap(const std::string& folder, const std::string& prefix);
+
+}  // namespace qm
