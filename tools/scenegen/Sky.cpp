@@ -20,6 +20,11 @@ const vec3 sunDirection = glm::normalize(vec3(-0.6f, -0.04f, -0.8f));
 const vec3 moonDirection = glm::normalize(vec3(0.7f, 0.5f, -0.5f));
 constexpr float moonRadius = 0.035f;  // radians; larger than life so it reads on screen
 
+float angleBetween(vec3 a, vec3 b)
+{
+    return std::acos(std::clamp(glm::dot(a, b), -1.0f, 1.0f));
+}
+
 vec3 faceDirection(int face, float sc, float tc)
 {
     switch (face) {
@@ -99,19 +104,20 @@ vec3 stars(vec3 d)
 // The moon's disc and halo, as colour to add and how much of the sky it hides.
 vec3 moon(vec3 d, float& cover)
 {
-    const float angle = std::acos(std::clamp(glm::dot(d, moonDirection), -1.0f, 1.0f));
+    const float angle = angleBetween(d, moonDirection);
     cover = smoothstep(moonRadius, moonRadius * 0.9f, angle);
+    // The halo continues under the soft edge so the rim does not darken.
     const vec3 halo = vec3(0.55f, 0.6f, 0.7f) *
-        (0.25f * std::exp(-(angle - moonRadius) / 0.02f) + 0.06f * std::exp(-angle / 0.25f));
+        (0.25f * std::exp(-std::max(angle - moonRadius, 0.0f) / 0.02f) + 0.06f * std::exp(-angle / 0.25f));
     if (cover <= 0.0f)
-        return angle > moonRadius ? halo : vec3(0.0f);
+        return halo;
 
     // Maria: darker grey patches fixed to the disc.
     const vec3 local = (d - moonDirection) / moonRadius;
     const float maria = smoothstep(0.5f, 0.65f, fbm(local * 1.6f + vec3(5.0f), 4, 41));
     const float limb = std::sqrt(std::max(0.0f, 1.0f - (angle / moonRadius) * (angle / moonRadius)));
     const vec3 surface = mix(vec3(1.0f, 0.98f, 0.9f), vec3(0.66f, 0.66f, 0.64f), maria * 0.8f) * (0.8f + 0.2f * limb);
-    return surface * cover;
+    return surface * cover + halo * (1.0f - cover);
 }
 
 // Thin wisps low over the horizon, lit from below by the afterglow.
@@ -135,16 +141,15 @@ vec3 skyColour(vec3 d)
     vec3 c = skyGradient(up, glow) + sunGlow(d);
 
     if (d.y < 0.0f) {
-        // Haze below the horizon, darker further down.
+        // Haze below the horizon, starting from the horizon's own colour and darker further down.
         const float down = -d.y;
-        c = mix(c * 0.85f, vec3(0.10f, 0.11f, 0.15f), smoothstep(0.0f, 0.2f, down));
+        c = mix(c, vec3(0.10f, 0.11f, 0.15f), smoothstep(0.0f, 0.2f, down));
         return mix(c, vec3(0.03f, 0.035f, 0.05f), smoothstep(0.1f, 0.6f, down));
     }
 
     // Stars show only where the sky has darkened, and fade near the moon.
-    const float moonDistance = std::acos(std::clamp(glm::dot(d, moonDirection), -1.0f, 1.0f));
     const float darkness = smoothstep(0.17f, 0.5f, up) * (1.0f - 0.7f * glow * (1.0f - up)) *
-        smoothstep(0.06f, 0.3f, moonDistance);
+        smoothstep(0.06f, 0.3f, angleBetween(d, moonDirection));
     if (darkness > 0.0f)
         c += stars(d) * darkness;
 

@@ -65,8 +65,9 @@ float random01(std::uint32_t id, int k)
 }
 
 // The nearest point of a jittered grid (count.x by count.y points over the unit
-// square, wrapping). Distances are in cell widths, taking each cell to be
-// `shape` wide and high on the image, so that borders keep an even width.
+// square, wrapping), measured in cell widths. Where the cells are not square on
+// the image, `shape` gives their width and height there so the border distance
+// is in even units and borders keep an even width in every direction.
 struct CellSample {
     float distance = 1e9f;  // to the nearest point
     float border = 1e9f;    // to the edge of its cell (only when asked for)
@@ -82,7 +83,7 @@ CellSample cells(vec2 uv, glm::ivec2 count, std::uint32_t seed, bool withBorder 
     const auto pointFrom = [&](glm::ivec2 c, std::uint32_t& id) {
         id = hash(wrapIndex(c.x, count.x), wrapIndex(c.y, count.y), 3, seed);
         const vec2 j(float(id & 0xFFFFu) / 65535.0f, float(id >> 16) / 65535.0f);
-        return (vec2(c) + 0.5f + (j - 0.5f) * jitter - grid) * shape;
+        return vec2(c) + 0.5f + (j - 0.5f) * jitter - grid;
     };
 
     CellSample nearest;
@@ -104,31 +105,32 @@ CellSample cells(vec2 uv, glm::ivec2 count, std::uint32_t seed, bool withBorder 
     if (!withBorder)
         return nearest;
 
-    // The distance to each bisector between the nearest point and its neighbours.
+    // The distance to each bisector between the nearest point and its neighbours,
+    // after stretching the grid to the cells' shape on the image (a stretch keeps
+    // the bisectors straight but turns their normals by the inverse stretch).
     for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) {
             if (dx == 0 && dy == 0)
                 continue;
             std::uint32_t id = 0;
             const vec2 p = pointFrom(nearestCell + glm::ivec2(dx, dy), id);
-            const vec2 across = p - nearestPoint;
-            const float len = glm::length(across);
+            const vec2 normal = (p - nearestPoint) / shape;
+            const float len = glm::length(normal);
             if (len > 1e-5f)
-                nearest.border = std::min(nearest.border, glm::dot(0.5f * (nearestPoint + p), across / len));
+                nearest.border = std::min(nearest.border, glm::dot(0.5f * (nearestPoint + p) * shape, normal / len));
         }
     return nearest;
 }
 
 // Short straight strokes tapering to points, one from each of count by count
-// cells at a random angle (pulled towards `lean`): grass blades, gorse spines.
-// The strongest stroke over a texel wins.
+// cells at a random angle: grass blades, gorse spines. Lengths and widths are
+// in cells; halfLength must stay at most 1. The strongest stroke over a texel wins.
 struct Stroke {
-    float cover = 0.0f;   // 0 off the stroke, 1 on its middle
-    float along = 0.0f;   // -1 at one tip, 1 at the other
+    float cover = 0.0f;  // 0 off the stroke, 1 on its middle
     std::uint32_t id = 0;
 };
 
-Stroke strokes(vec2 uv, int count, std::uint32_t seed, float halfLength, float halfWidth, vec2 lean = vec2(0.0f))
+Stroke strokes(vec2 uv, int count, std::uint32_t seed, float halfLength, float halfWidth)
 {
     const vec2 grid = uv * float(count);
     const glm::ivec2 home(glm::floor(grid));
@@ -139,7 +141,7 @@ Stroke strokes(vec2 uv, int count, std::uint32_t seed, float halfLength, float h
             const glm::ivec2 c = home + glm::ivec2(dx, dy);
             const std::uint32_t id = hash(wrapIndex(c.x, count), wrapIndex(c.y, count), 9, seed);
             const vec2 centre = vec2(c) + vec2(float(id & 0xFFFFu), float(id >> 16)) / 65535.0f;
-            const vec2 heading = vec2(random01(id, 0), random01(id, 1)) - 0.5f + lean;
+            const vec2 heading = vec2(random01(id, 0), random01(id, 1)) - 0.5f;
             const vec2 dir = heading / std::max(glm::length(heading), 1e-4f);
             const vec2 rel = grid - centre;
             const float along = glm::dot(rel, dir) / halfLength;
@@ -148,7 +150,7 @@ Stroke strokes(vec2 uv, int count, std::uint32_t seed, float halfLength, float h
             const float width = halfWidth * (1.0f - along * along);
             const float cover = smoothstep(width, width * 0.4f, std::abs(glm::dot(rel, vec2(-dir.y, dir.x))));
             if (cover > strongest.cover)
-                strongest = {cover, along, id};
+                strongest = {cover, id};
         }
     return strongest;
 }
@@ -329,7 +331,8 @@ Texel heather(vec2 uv)
 
     Texel t;
     t.colour = mix(mix(grass, heatherColour, heatherCover), peatColour, peat);
-    t.height = mix(0.2f * matting + 0.2f * blade.cover, 0.8f * tuftHeight + 0.3f * twigs, heatherCover) * (1.0f - 0.8f * peat);
+    t.height = mix(0.2f * matting + 0.2f * blade.cover, 0.8f * tuftHeight + 0.3f * twigs, heatherCover) *
+        (1.0f - 0.8f * peat);
     t.specular = 0.06f + 0.04f * blade.cover * (1.0f - heatherCover) + 0.28f * peat;
     return t;
 }
@@ -345,7 +348,8 @@ Texel stone(vec2 uv)
     // A few fine cracks wander across the stone.
     const vec2 warp = vec2(tiled(uv, 6, 3, 203), tiled(uv, 6, 3, 204)) - 0.5f;
     const CellSample block = cells(uv + warp * 0.08f, {4, 4}, 205, true);
-    const float crack = (1.0f - smoothstep(0.0f, 0.015f, block.border)) * smoothstep(0.55f, 0.65f, tiled(uv, 4, 2, 206));
+    const float crack =
+        (1.0f - smoothstep(0.0f, 0.015f, block.border)) * smoothstep(0.55f, 0.65f, tiled(uv, 4, 2, 206));
 
     // Lichen grows in roundish rosettes with ragged edges, and in tiny specks.
     const CellSample rosette = cells(uv, {10, 10}, 207);
@@ -386,21 +390,21 @@ Texel moss(vec2 uv)
 Texel thatch(vec2 uv)
 {
     // Courses of straw bundles, each tucked under the one above; the butt ends are ragged.
-    constexpr int courses = 5;
+    constexpr int rows = 5;
     const float ragged = 0.08f * streak(uv, {96, 1}, 2, 401) + 0.12f * streak(uv, {6, 1}, 2, 402);
-    const float v = uv.y * float(courses) + ragged;
-    const int course = wrapIndex(int(std::floor(v)), courses);
+    const float v = uv.y * float(rows) + ragged;
+    const int course = wrapIndex(int(std::floor(v)), rows);
     const float along = v - std::floor(v);  // 0 at the top of a course, 1 at its butt ends
 
     const std::uint32_t strandSeed = 403u + std::uint32_t(course) * 17u;
     const float strands = streak(uv, {128, 4}, 3, strandSeed);
     const float fibres = streak(uv, {384, 8}, 2, strandSeed + 1u);
-    const float weathering = streak(uv, {10, 2}, 4, 404);
+    const float weathering = streak(uv, {6, 3}, 4, 404);
 
     // The course above shades the top of each one.
     const float shade = 0.5f + 0.5f * smoothstep(0.0f, 0.3f, along);
     const vec3 straw = mix(vec3(0.46f, 0.33f, 0.16f), vec3(0.80f, 0.63f, 0.34f), strands * 0.6f + fibres * 0.4f);
-    const vec3 weathered = mix(straw, vec3(0.48f, 0.44f, 0.38f), smoothstep(0.5f, 0.75f, weathering) * 0.6f);
+    const vec3 weathered = mix(straw, vec3(0.48f, 0.44f, 0.38f), smoothstep(0.5f, 0.75f, weathering) * 0.4f);
 
     Texel t;
     t.colour = weathered * shade;
@@ -417,7 +421,9 @@ Texel whitewash(vec2 uv)
     const float bumps = tiled(uv, 24, 4, 504);
     const float body = smoothstep(0.0f, 0.15f, stone.edge + 0.2f * (bumps - 0.5f));
     const float lime = tiled(uv, 16, 4, 505);
-    const float grime = smoothstep(0.5f, 0.85f, streak(uv, {24, 3}, 3, 506)) * tiled(uv, 3, 3, 507);
+    // Grime runs down in faint streaks, heavier in some parts of the wall.
+    const float grime =
+        smoothstep(0.55f, 0.85f, streak(uv, {16, 2}, 3, 506)) * smoothstep(0.4f, 0.7f, tiled(uv, 3, 3, 507));
 
     const vec3 limeColour = mix(vec3(0.80f, 0.79f, 0.75f), vec3(0.91f, 0.90f, 0.86f), bumps);
     // Where the lime is thin the stone shows through faintly.
@@ -426,7 +432,7 @@ Texel whitewash(vec2 uv)
 
     Texel t;
     t.colour = mix(limeColour, stoneColour, showThrough) * (0.92f + 0.08f * body);
-    t.colour = mix(t.colour, vec3(0.50f, 0.48f, 0.40f), grime * 0.45f);
+    t.colour = mix(t.colour, vec3(0.52f, 0.50f, 0.42f), grime * 0.35f);
     t.height = 0.5f * body + 0.4f * bumps + 0.1f * lime;
     t.specular = 0.05f + 0.05f * bumps * body;
     return t;
@@ -471,7 +477,7 @@ Texel gravel(vec2 uv)
     // Each is an oval at its own angle with a slightly lumpy outline.
     const vec3 pebblePalette[] = {{0.52f, 0.50f, 0.47f}, {0.60f, 0.55f, 0.48f}, {0.40f, 0.39f, 0.38f},
                                   {0.55f, 0.46f, 0.37f}, {0.66f, 0.64f, 0.60f}, {0.45f, 0.40f, 0.34f}};
-    const std::pair<glm::ivec2, float> layers[] = {{{44, 44}, 0.45f}, {{20, 20}, 0.3f}};
+    const std::pair<glm::ivec2, float> layers[] = {{{44, 44}, 0.55f}, {{20, 20}, 0.35f}};
     std::uint32_t seed = 704;
     for (const auto& [count, chance] : layers) {
         const CellSample pebble = cells(uv, count, seed++);
@@ -491,28 +497,28 @@ Texel gravel(vec2 uv)
     return t;
 }
 
-// The woodland atlas bands. Their u covers a third of the atlas, so lattices
-// there have three times as many cells down as across to stay square.
+// The woodland atlas bands. Their u covers a third of the atlas, so a lattice
+// there needs three times as many cells down as across for square cells.
 
 Texel oakBark(vec2 uv)
 {
-    // Deep fissures follow level lines of noise stretched along the trunk, so
-    // they run roughly vertically; two sets of them braid into a net of plates.
-    const float sway = streak(uv, {4, 6}, 2, 801) - 0.5f;
-    const vec2 swayed(uv.x + 0.06f * sway, uv.y);
-    const float fissureA = 1.0f - smoothstep(0.0f, 0.08f, std::abs(streak(swayed, {9, 4}, 2, 802) - 0.5f));
-    const float fissureB = 1.0f - smoothstep(0.0f, 0.06f, std::abs(streak(swayed, {6, 3}, 2, 803) - 0.5f));
-    // Here and there a plate is broken across.
-    const float breaks = smoothstep(0.78f, 0.86f, streak(uv, {12, 60}, 2, 804));
-    const float rough = tiled(uv, 48, 3, 805);
-    const float ridge = (1.0f - fissureA) * (1.0f - fissureB) * (1.0f - 0.6f * breaks);
+    // Thick rounded plates, long along the trunk, split by deep wandering fissures.
+    const float sway = streak(uv, {4, 8}, 2, 801) - 0.5f;
+    const CellSample plate = cells(vec2(uv.x + 0.05f * sway, uv.y), {7, 6}, 802, true, 0.9f, vec2(1.0f, 3.5f));
+    const float rough = tiled(uv, 32, 4, 803);
+    const float width = 0.03f + 0.08f * streak(uv, {8, 24}, 2, 804);
+    const float ridge = std::sqrt(smoothstep(width, width + 0.3f, plate.border + 0.12f * (rough - 0.5f)));
+    // Fine cracks and fibres running along the plates.
+    const float fibres = streak(uv, {48, 16}, 3, 805);
+    const float cracks = smoothstep(0.08f, 0.0f, std::abs(fibres - 0.5f)) * 0.6f;
     const float algae = smoothstep(0.6f, 0.75f, streak(uv, {3, 9}, 3, 806)) * ridge;
 
     const vec3 fissure(0.05f, 0.04f, 0.035f);
-    const vec3 top = mix(vec3(0.20f, 0.18f, 0.15f), vec3(0.38f, 0.35f, 0.30f), rough);
+    const vec3 top = mix(vec3(0.16f, 0.14f, 0.12f), vec3(0.36f, 0.33f, 0.28f), rough * 0.6f + ridge * 0.4f) *
+        (0.85f + 0.3f * random01(plate.id, 0)) * (1.0f - cracks);
     Texel t;
     t.colour = mix(mix(fissure, top, ridge), vec3(0.22f, 0.28f, 0.15f) * (0.7f + 0.5f * rough), algae * 0.4f);
-    t.height = ridge + 0.35f * rough;
+    t.height = ridge * (0.8f + 0.2f * rough) - 0.15f * cracks;
     t.specular = 0.04f + 0.06f * ridge;
     return t;
 }
