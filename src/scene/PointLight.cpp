@@ -42,6 +42,8 @@ float PointLight::volumeRadius() const
             return 0.0f;
         distance = (-linear + std::sqrt(discriminant)) / (2.0f * quadratic);
     }
+    if (!(distance > 0.0f) || !std::isfinite(distance))
+        return 0.0f;
     return static_cast<float>(static_cast<double>(distance) * 1.5);
 }
 

@@ -26,7 +26,7 @@ public:
     static PointLight withParametersFor(const std::string& name);
 
     // The distance at which the attenuated intensity falls to 1/256, times 1.5;
-    // 0 when the parameters give no such distance.
+    // 0 when the parameters give no such (positive, finite) distance.
     float volumeRadius() const;
 
     // Builds this light's own copy of the sphere scaled to `radius`.

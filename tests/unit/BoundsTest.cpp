@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "MeshLOD.h"
+#include "PointLight.h"
+#include "SceneObject.h"
+
+namespace {
+
+using qm::BoundingBox;
+using qm::Vertex;
+
+std::shared_ptr<qm::Mesh> meshOf(std::vector<glm::vec3> positions)
+{
+    std::vector<Vertex> vertices;
+    for (const glm::vec3& p : positions)
+        vertices.push_back({p, {0, 1, 0}, {0, 0}});
+    return std::make_shared<qm::Mesh>(vertices, std::vector<std::uint32_t>{0, 0, 0}, nullptr);
+}
+
+void expectBox(const BoundingBox& box, glm::vec3 min, glm::vec3 max)
+{
+    EXPECT_EQ(box.min, min);
+    EXPECT_EQ(box.max, max);
+    EXPECT_EQ(box.center, (min + max) * 0.5f);
+    EXPECT_EQ(box.halfExtents, (max - min) * 0.5f);
+}
+
+TEST(MeshLOD, StartsWithTheImportedMeshAtThreeLevelsAndBoxesLevelZero)
+{
+    const auto mesh = meshOf({{-1, 0, 5}, {3, 2, 5}, {0, 1, 4}});
+    qm::MeshLOD lod(mesh, mesh, mesh);
+    EXPECT_EQ(lod.getLevel(1), lod.getLevel(0));
+    EXPECT_EQ(lod.getLevel(2), lod.getLevel(0));
+    EXPECT_EQ(lod.getLevel(3), nullptr);
+    expectBox(lod.getBoundingBox(), {0, 0, 0}, {0, 0, 0});
+
+    lod.computeBoundingBox();
+    expectBox(lod.getBoundingBox(), {-1, 0, 4}, {3, 2, 5});
+    EXPECT_EQ(lod.getBoundingBox().center.x, 1.0f);
+    EXPECT_EQ(lod.getBoundingBox().halfExtents.x, 2.0f);
+
+    const auto point = meshOf({{7, 8, 9}});
+    qm::MeshLOD single(point, point, point);
+    single.computeBoundingBox();
+    expectBox(single.getBoundingBox(), {7, 8, 9}, {7, 8, 9});
+}
+
+TEST(SceneObject, BoundsOfMeshesLightsAndGroups)
+{
+    // A mesh's box is taken over its vertices in world space.
+    qm::SceneObject placed;
+    const auto mesh = meshOf({{-1, 0, -1}, {1, 2, 1}});
+    placed.setMeshLOD(std::make_shared<qm::MeshLOD>(mesh, mesh, mesh));
+    placed.model = glm::translate(glm::mat4(1.0f), {10, 0, 0}) * glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), {0, 0, 1});
+    placed.computeBounds();
+    EXPECT_NEAR(placed.boundingBox.min.x, 8.0f, 1e-5f);
+    EXPECT_NEAR(placed.boundingBox.max.x, 10.0f, 1e-5f);
+    EXPECT_NEAR(placed.boundingBox.min.y, -1.0f, 1e-5f);
+    EXPECT_NEAR(placed.boundingBox.max.y, 1.0f, 1e-5f);
+
+    // A light's box is its volume around its position.
+    qm::SceneObject lamp;
+    lamp.light = std::make_shared<qm::PointLight>();
+    lamp.light->radius = 10.0f;
+    lamp.position = {1, 2, 3};
+    lamp.computeBounds();
+    expectBox(lamp.boundingBox, {-9, -8, -7}, {11, 12, 13});
+
+    // A group starts from the zero box, so its merged box holds the origin.
+    qm::SceneObject group;
+    group.computeBounds();
+    expectBox(group.boundingBox, {0, 0, 0}, {0, 0, 0});
+    group.mergeBounds(lamp);
+    expectBox(group.boundingBox, {-9, -8, -7}, {11, 12, 13});
+    qm::SceneObject far;
+    far.boundingBox = BoundingBox::fromMinMax({20, 30, 40}, {21, 31, 41});
+    qm::SceneObject farGroup;
+    farGroup.mergeBounds(far);
+    expectBox(farGroup.boundingBox, {0, 0, 0}, {21, 31, 41});
+}
+
+}  // namespace
