@@ -1,7 +1,7 @@
 # Thin wrapper over CMake. `make run` and `make test` install what is missing first.
 JOBS ?= 2
 
-.PHONY: deps build run test tsan clean
+.PHONY: deps build run test tsan sheet clean
 
 deps:
 	@scripts/install-deps
@@ -25,6 +25,10 @@ tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=thread
 	cmake --build build-tsan -j$(JOBS)
 	cd build-tsan && ctest --output-on-failure -L unit
+
+# A contact sheet of the generated textures, sky faces and billboard pictures.
+sheet: build
+	scripts/contact-sheet build/QM build/contact-sheet.png
 
 clean:
 	rm -rf build build-asan build-tsan

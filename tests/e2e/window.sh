@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The real viewer in a virtual display: window, title, audio messages, and
-# the two ways out (Escape, the close button), plus a run without a display.
-# Usage: window.sh <viewer> <close_window helper>
+# The real viewer in a virtual display with the generated scene: console,
+# window, title, audio messages, the two ways out (Escape, the close button),
+# a scene that cannot be read, and a run without a display.
+# Usage: window.sh <viewer> <close_window helper> <generated QM folder>
 set -u
 viewer=$(realpath "$1")
 close_window=$(realpath "$2")
+assets=$(realpath "$3")
 work=$(mktemp -d)
 xvfb_pid=""
 failures=0
@@ -26,23 +28,34 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 unset SDL_VIDEODRIVER
 
-# A runtime directory with or without the music (one second of silence).
+# A runtime directory whose QM folder links to the generated assets, less
+# the files named.
 make_runtime() {
     local dir="$work/$case_name"
-    mkdir -p "$dir/QM"
-    if [ "$1" = with-music ]; then
-        head -c 88200 /dev/zero >"$dir/silence.raw"
-        lame --quiet -r -s 22.05 --bitwidth 16 -m m "$dir/silence.raw" "$dir/QM/Lullwave.mp3" 2>/dev/null
-    fi
+    mkdir -p "$dir"
+    cp -rs "$assets" "$dir/QM"
+    for missing in "$@"; do rm -f "$dir/QM/$missing"; done
     echo "$dir"
 }
 
-# Starts the viewer in the runtime directory; sets $pid and $window.
+# Starts the viewer in the runtime directory; sets $pid and $window, and
+# $shown_early when the window became visible before loading had finished.
 start_viewer() {
     local dir=$1
     (cd "$dir" && exec "$viewer" >"$dir/stdout" 2>"$dir/stderr") &
     pid=$!
-    window=$(timeout 60 xdotool search --sync --name '^Quillmoor - ' 2>/dev/null | head -n 1)
+    window=""
+    shown_early=""
+    for _ in $(seq 1200); do
+        local visible loaded=""
+        grep -qx 'Welcome!' "$dir/stdout" && loaded=yes
+        visible=$(xdotool search --onlyvisible --name '^Quillmoor' 2>/dev/null | head -n 1)
+        [ -n "$visible" ] && [ -z "$loaded" ] && shown_early=yes
+        window=$(xdotool search --name '^Quillmoor - ' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
 }
 
 # Waits for the viewer to end; sets $rc (124 when it did not end in time).
@@ -76,24 +89,63 @@ press_escape() {
     xdotool windowfocus --sync "$window" && xdotool key --window "$window" Escape
 }
 
-# Music present, a working (silent) audio driver: no audio messages; Escape quits with 0.
-case_name=music-escape
+expected_console="$work/expected-console"
+cat >"$expected_console" <<'TEXT'
+Hi! Welcome to Quillmoor!
+Controls: 
+WASD - movement
+Mouse - pan
+1 - decrease camera exposure
+2 - increase camera exposure
+3 - decrease camera focus distance
+4 - increase camera focus distance
+
+Please wait on assimp to load the needed files.
+Any complaints for the wait time can be directed to:
+https://github.com/assimp/assimp. 
+Thank you for understanding.
+
+In order to improve the performance, this application uses several level of detail techniques. Please wait while other levels of detail for the scene are being generated.
+This might take a few minutes.
+
+LOD models built! Cleaning up, hold tight...
+
+Welcome!
+TEXT
+
+# The whole scene, music on a working (silent) audio driver: the console in
+# order, no problems reported, the window shown only after loading; Escape
+# quits with 0.
+case_name=scene-escape
 before=$failures
-dir=$(make_runtime with-music)
+dir=$(make_runtime)
 SDL_AUDIODRIVER=dummy start_viewer "$dir"
 if check_running_window "$dir"; then
+    [ -z "$shown_early" ] || fail "the window was shown before loading had finished"
     sleep 1
+    import -window "$window" "$work/scene.png" 2>/dev/null
     press_escape
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"
+    cmp -s "$expected_console" "$dir/stdout" || fail "console: $(diff "$expected_console" "$dir/stdout")"
     [ ! -s "$dir/stderr" ] || fail "unexpected stderr: $(cat "$dir/stderr")"
     [ "$failures" -eq "$before" ] && pass
 fi
 
+# A light sphere that cannot be read: the import's message, then exit code 1.
+case_name=no-sphere
+before=$failures
+dir=$(make_runtime sphere.fbx)
+(cd "$dir" && SDL_AUDIODRIVER=dummy timeout 120 "$viewer" >"$dir/stdout" 2>"$dir/stderr")
+rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc"
+grep -q "^Error reading sphere mesh: " "$dir/stderr" || fail "stderr: $(cat "$dir/stderr")"
+[ "$failures" -eq "$before" ] && pass
+
 # Music missing: the loading message, the window still runs; the close button quits with 0.
 case_name=no-music-close
 before=$failures
-dir=$(make_runtime without-music)
+dir=$(make_runtime Lullwave.mp3)
 SDL_AUDIODRIVER=dummy start_viewer "$dir"
 if check_running_window "$dir"; then
     "$close_window" "$window"
@@ -108,7 +160,7 @@ fi
 # No audio device at all: "Sound issue." first, the viewer still runs.
 case_name=no-audio-device
 before=$failures
-dir=$(make_runtime with-music)
+dir=$(make_runtime)
 SDL_AUDIODRIVER=no-such-driver start_viewer "$dir"
 if check_running_window "$dir"; then
     press_escape
@@ -123,7 +175,7 @@ fi
 # may add lines of their own before it.)
 case_name=no-display
 before=$failures
-dir=$(make_runtime without-music)
+dir=$(make_runtime)
 (cd "$dir" && timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY "$viewer" >"$dir/stdout" 2>"$dir/stderr")
 rc=$?
 [ "$rc" -eq 1 ] || fail "exit code $rc"

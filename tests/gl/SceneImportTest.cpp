@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "AnimationHandler.h"
+#include "FbxScene.h"
+#include "Image.h"
+#include "ImportRegistries.h"
+#include "MeshLOD.h"
+#include "Models.h"
+#include "PointLight.h"
+#include "SceneImport.h"
+#include "TestApplication.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using scenegen::FbxScene;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+const char* const expectedConsole =
+    "Hi! Welcome to Quillmoor!\n"
+    "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - increase camera exposure\n"
+    "3 - decrease camera focus distance\n4 - increase camera focus distance\n\n"
+    "Please wait on assimp to load the needed files.\n"
+    "Any complaints for the wait time can be directed to:\n"
+    "https://github.com/assimp/assimp. \n"
+    "Thank you for understanding.\n"
+    "\nIn order to improve the performance, this application uses several level of detail techniques. Please "
+    "wait while other levels of detail for the scene are being generated.\nThis might take a few minutes.\n\n"
+    "LOD models built! Cleaning up, hold tight...\n"
+    "\nWelcome!\n";
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void writePicture(const fs::path& path, glm::vec4 colour, int size = 4)
+{
+    scenegen::Image image(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            image.set(x, y, colour);
+    ASSERT_TRUE(path.extension() == ".jpg" ? scenegen::writeJpeg(image, path) : scenegen::writePng(image, path));
+}
+
+// An asset directory with everything the import reads; each test builds its
+// model and may damage one thing before importing.
+class SceneImport : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testApplication();
+        directory = fs::temp_directory_path() /
+                    ("qm-import-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(directory);
+        fs::create_directories(directory / "cubemap");
+        for (const auto& entry : fs::directory_iterator(QM_GLSL_DIRECTORY))
+            fs::copy_file(entry.path(), directory / entry.path().filename());
+        writeSphere("Sphere");
+        writeFile(directory / "shader_sources.txt",
+                  "material_standard deferred\n###\nStone material_standard\nGrass material_standard\n");
+        writePicture(directory / "stone_d.png", {0.5f, 0.5f, 0.5f, 1});
+        writePicture(directory / "stone_s.png", {0.2f, 0.2f, 0.2f, 1});
+        writePicture(directory / "stone_n.png", {0.5f, 0.5f, 1, 1});
+        writePicture(directory / "moss_d.png", {0, 1, 0, 0.5f});
+        for (int face = 0; face < 6; ++face)
+            writePicture(directory / "cubemap" / ("loadsa_colors_" + std::to_string(face) + ".jpg"), {0, 0, 0.3f, 1}, 8);
+    }
+
+    void TearDown() override
+    {
+        qm::clearRegistries();
+        fs::remove_all(directory);
+    }
+
+    void writeSphere(const std::string& nodeName)
+    {
+        FbxScene sphere;
+        const auto material = sphere.addMaterial("LightVolume", glm::vec3(1), {});
+        sphere.addMeshNode(nodeName, FbxScene::root, {}, sphere.addGeometry("Sphere", scenegen::models::lightSphere()),
+                           material);
+        ASSERT_TRUE(sphere.write(directory / "sphere.fbx"));
+    }
+
+    // Imports the model, capturing the console.
+    std::shared_ptr<qm::Scene> import(const FbxScene& model)
+    {
+        EXPECT_TRUE(model.write(directory / "model.fbx"));
+        return importFile(directory / "model.fbx");
+    }
+
+    std::shared_ptr<qm::Scene> importFile(const fs::path& path)
+    {
+        CaptureStdout();
+        CaptureStderr();
+        auto scene = qm::loadScene(path.string());
+        std::cout.flush();
+        console = GetCapturedStdout();
+        errors = GetCapturedStderr();
+        return scene;
+    }
+
+    fs::path directory;
+    std::string console;
+    std::string errors;
+};
+
+// The hamlet in miniature: a rotated and scaled group, shared meshes, a light,
+// a glimmet, a material the table does not know and one whose texture is missing.
+struct SmallModel {
+    FbxScene fbx;
+    FbxScene::Id group = 0;
+
+    SmallModel()
+    {
+        const auto stone = fbx.addMaterial(
+            "Stone", glm::vec3(1), {{"stone_d.png", "moss_d.png"}, "stone_s.png", "C:\\Users\\maker\\stone_n.png"});
+        const auto grass = fbx.addMaterial("Grass", glm::vec3(1), {{"textures/missing.png"}, "", ""});
+        const auto unlisted = fbx.addMaterial("Unlisted", glm::vec3(1), {});
+        const auto rock = fbx.addGeometry("rock", scenegen::box({-1, 0, -1}, {1, 2, 1}));
+        const auto tuft = fbx.addGeometry("tuft", scenegen::box({0, 0, 0}, {1, 1, 1}));
+        const auto glimmet = fbx.addGeometry("glimmet_mesh", scenegen::icosphere(1));
+        const auto orphan = fbx.addGeometry("orphan", scenegen::box({0, 0, 0}, {3, 3, 3}));
+
+        group = fbx.addGroupNode("G", FbxScene::root, {{10, 0, 0}, {0, 90, 0}, {2, 2, 2}});
+        fbx.addMeshNode("rock_1", group, {{1, 0, 0}, {}, glm::vec3(1)}, rock, stone);
+        fbx.addLightNode("Point.1000", group, {{0, 5, 0}, {}, glm::vec3(1)}, glm::vec3(1));
+        fbx.addMeshNode("rock_2", FbxScene::root, {{-5, 0, 0}, {}, glm::vec3(1)}, rock, stone);
+        fbx.addMeshNode("tuft_1", FbxScene::root, {}, tuft, grass);
+        fbx.addMeshNode("glimmet_1", FbxScene::root, {{0, 20, 0}, {}, glm::vec3(1)}, glimmet, grass);
+        const auto bad = fbx.addMeshNode("bad", FbxScene::root, {}, orphan, unlisted);
+        fbx.addMeshNode("rock_3", bad, {}, rock, stone);
+        fbx.addLightNode("Point.1001", bad, {}, glm::vec3(1));
+        fbx.addMeshNode("tuft_2", FbxScene::root, {{0, 0, 9}, {}, glm::vec3(1)}, tuft, grass);
+        fbx.addLightNode("Point.1002", FbxScene::root, {{3, 3, 3}, {}, glm::vec3(1)}, glm::vec3(1));
+    }
+};
+
+TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
+{
+    const SmallModel model;
+    const auto scene = import(model.fbx);
+    ASSERT_TRUE(scene) << errors;
+    EXPECT_EQ(console, expectedConsole);
+    EXPECT_EQ(errors,
+              "Unable to open file - " + directory.string() + "/textures/missing.png\n"
+              "Could not find shader for the material \"Unlisted\".\n");
+
+    // Depth-first, without the left-out subtree of "bad".
+    ASSERT_EQ(scene->objects.size(), 7u);
+    const auto& o = scene->objects;
+    const auto rock1 = o[0], lamp = o[1], rock2 = o[2], tuft1 = o[3], glimmet = o[4], tuft2 = o[5], lamp2 = o[6];
+    EXPECT_EQ(rock1->getMeshLOD(), rock2->getMeshLOD());
+    EXPECT_EQ(tuft1->getMeshLOD(), tuft2->getMeshLOD());
+    EXPECT_NE(rock1->getMeshLOD(), tuft1->getMeshLOD());
+    EXPECT_EQ(tuft1->getMesh(0)->getMaterial(), glimmet->getMesh(0)->getMaterial()) << "one material per index";
+
+    // Placed by parent x local: the group turns the child's offset and doubles it.
+    EXPECT_NEAR(rock1->position.x, 10.0f, 1e-5f);
+    EXPECT_NEAR(rock1->position.z, -2.0f, 1e-5f);
+    EXPECT_NEAR(lamp->position.y, 10.0f, 1e-5f);
+    EXPECT_NEAR(rock1->boundingBox.max.y, 4.0f, 1e-5f);
+
+    // Lights: one per parameter set, shared by name; both placements animate with the glimmet.
+    ASSERT_TRUE(lamp->light && lamp2->light);
+    EXPECT_NE(lamp->light, lamp2->light);
+    EXPECT_NEAR(lamp->light->radius, 15.2033f, 1e-4f);
+    EXPECT_NEAR(lamp->boundingBox.halfExtents.x, 15.2033f, 1e-4f);
+    const auto& animated = qm::registries().loadedAnimationHandler->objects;
+    EXPECT_EQ(animated, (std::vector<std::shared_ptr<qm::SceneObject>>{lamp, glimmet, lamp2}));
+
+    // Texture order: diffuse, diffuse, specular, normal (found by its base name).
+    const auto& stoneTextures = rock1->getMesh(0)->getMaterial()->textures;
+    ASSERT_EQ(stoneTextures.size(), 4u);
+    std::vector<int> types;
+    for (const auto& texture : stoneTextures) {
+        types.push_back(texture->type);
+        EXPECT_EQ(glIsTexture(texture->id), GL_TRUE);
+    }
+    EXPECT_EQ(types, (std::vector<int>{0, 0, 1, 2}));
+    EXPECT_EQ(rock1->getMesh(0)->getMaterial()->shininess, 32.0f);
+
+    // The missing picture keeps its place with a checker stand-in.
+    const auto& grassTextures = tuft1->getMesh(0)->getMaterial()->textures;
+    ASSERT_EQ(grassTextures.size(), 1u);
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, grassTextures[0]->id);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(width, 8);
+
+    // Uploaded once, CPU copies released, index counts kept.
+    for (const auto& object : {rock1, tuft1, glimmet}) {
+        const auto mesh = object->getMesh(0);
+        EXPECT_EQ(glIsVertexArray(mesh->vertexArray), GL_TRUE);
+        EXPECT_TRUE(mesh->getVertices().empty());
+        EXPECT_GT(mesh->indexCount, 0u);
+    }
+    EXPECT_EQ(rock1->getMesh(0)->indexCount, 36u);
+    EXPECT_NE(scene->skybox.cubeMap, 0u);
+    EXPECT_EQ(scene->camera->fov, 45.0f);
+}
+
+TEST_F(SceneImport, WorldMatricesMatchTheModelReader)
+{
+    const SmallModel model;
+    const auto scene = import(model.fbx);
+    ASSERT_TRUE(scene);
+
+    Assimp::Importer reader;
+    const aiScene* read = reader.ReadFile((directory / "model.fbx").string(), 0x0080000A);
+    ASSERT_TRUE(read);
+    const aiNode* group = read->mRootNode->FindNode("G");
+    const aiNode* child = read->mRootNode->FindNode("rock_1");
+    const aiMatrix4x4 world = read->mRootNode->mTransformation * group->mTransformation * child->mTransformation;
+    const glm::mat4& model4 = scene->objects[0]->model;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            EXPECT_NEAR(model4[column][row], world[row][column], 1e-5f) << row << ", " << column;
+}
+
+TEST_F(SceneImport, FailuresOfTheLightSphere)
+{
+    writeFile(directory / "sphere.fbx", "this is not a model file");
+    SmallModel model;
+    EXPECT_FALSE(import(model.fbx));
+    EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
+    EXPECT_NE(errors.find("\nError reading sphere mesh: "), std::string::npos) << errors;
+
+    writeSphere("Ball");
+    EXPECT_FALSE(import(model.fbx));
+    EXPECT_EQ(errors.rfind("Error reading sphere mesh: ", 0), 0u) << errors;
+    const std::string waitingNotice = "Thank you for understanding.\n";
+    EXPECT_EQ(console, std::string(expectedConsole).substr(0, std::string(expectedConsole).find(waitingNotice) +
+                                                                   waitingNotice.size()));
+}
+
+TEST_F(SceneImport, FailuresOfTheModelFile)
+{
+    const SmallModel model;
+    const std::vector<std::uint8_t> bytes = model.fbx.encode();
+    const struct {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"truncated", std::string(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() / 2))},
+        {"empty", ""},
+        {"text", "; not an FBX file at all\n"},
+    };
+    for (const auto& c : cases) {
+        writeFile(directory / "model.fbx", c.content);
+        EXPECT_FALSE(importFile(directory / "model.fbx")) << c.name;
+        EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << c.name << ": " << errors;
+    }
+    EXPECT_FALSE(importFile(directory / "absent.fbx"));
+    EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
+}
+
+TEST_F(SceneImport, MissingTableLeavesEveryMaterialOut)
+{
+    fs::remove(directory / "shader_sources.txt");
+    const SmallModel model;
+    const auto scene = import(model.fbx);
+    ASSERT_TRUE(scene);
+    EXPECT_EQ(errors.rfind("Could not open shader_sources.txt.\n", 0), 0u) << errors;
+    for (const char* name : {"Stone", "Grass", "Unlisted"})
+        EXPECT_NE(errors.find("Could not find shader for the material \"" + std::string(name) + "\"."),
+                  std::string::npos)
+            << name;
+    // Only the lights outside the left-out subtree remain.
+    ASSERT_EQ(scene->objects.size(), 2u);
+    EXPECT_TRUE(scene->objects[0]->light && scene->objects[1]->light);
+}
+
+// The real FBX files of the test data, with a table mapping all their materials.
+TEST_F(SceneImport, RealModelFilesImportWithTheReadersCounts)
+{
+    for (const char* file : {"duck.fbx", "jeep1.fbx", "spider.fbx"}) {
+        SCOPED_TRACE(file);
+        for (const auto& entry : fs::directory_iterator(QM_TESTDATA_DIRECTORY "/fbx")) {
+            if (!fs::exists(directory / entry.path().filename()))
+                fs::create_symlink(entry.path(), directory / entry.path().filename());
+        }
+        Assimp::Importer reader;
+        const aiScene* read = reader.ReadFile((directory / file).string(), 0x0080000A);
+        ASSERT_TRUE(read);
+        std::string table = "material_standard deferred\n###\n";
+        for (unsigned i = 0; i < read->mNumMaterials; ++i) {
+            aiString name;
+            aiGetMaterialString(read->mMaterials[i], "?mat.name", 0, 0, &name);
+            table += std::string(name.C_Str()) + " material_standard\n";
+        }
+        writeFile(directory / "shader_sources.txt", table);
+
+        // What the reader says: nodes with a mesh, distinct mesh names and materials.
+        std::size_t nodesWithMeshes = 0;
+        std::set<std::string> meshNames;
+        std::set<unsigned> materials;
+        const auto count = [&](const aiNode* node, auto&& self) -> void {
+            if (node->mNumMeshes > 0) {
+                ++nodesWithMeshes;
+                meshNames.insert(read->mMeshes[node->mMeshes[0]]->mName.C_Str());
+                materials.insert(read->mMeshes[node->mMeshes[0]]->mMaterialIndex);
+            }
+            for (unsigned i = 0; i < node->mNumChildren; ++i)
+                self(node->mChildren[i], self);
+        };
+        count(read->mRootNode, count);
+
+        qm::clearRegistries();
+        const auto scene = importFile(directory / file);
+        ASSERT_TRUE(scene) << errors;
+        // Their textures carry the paths of other machines; those not beside the file are reported.
+        std::istringstream lines(errors);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_EQ(line.rfind("Unable to open file - ", 0), 0u) << line;
+        EXPECT_EQ(scene->objects.size(), nodesWithMeshes + read->mNumLights);
+        std::set<std::shared_ptr<qm::MeshLOD>> chains;
+        std::set<std::shared_ptr<qm::Material>> sharedMaterials;
+        for (const auto& object : scene->objects) {
+            if (object->getMeshLOD()) {
+                chains.insert(object->getMeshLOD());
+                sharedMaterials.insert(object->getMesh(0)->getMaterial());
+            }
+        }
+        EXPECT_EQ(chains.size(), meshNames.size());
+        EXPECT_EQ(sharedMaterials.size(), materials.size());
+        EXPECT_EQ(qm::registries().lightsByName.size(), read->mNumLights);
+        std::cout << file << ": " << scene->objects.size() << " objects, " << chains.size() << " meshes, "
+                  << sharedMaterials.size() << " materials, " << read->mNumLights << " lights" << std::endl;
+    }
+}
+
+}  // namespace
