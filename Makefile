@@ -1,14 +1,14 @@
 # Thin wrapper over CMake. `make run` and `make test` install what is missing first.
 JOBS ?= 2
 
-.PHONY: deps build run test tsan sheet clean
+.PHONY: deps build run test tsan bench sheet clean
 
 deps:
 	@scripts/install-deps
 
 # The release viewer; build/ is also its runtime directory.
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=OFF
 	cmake --build build -j$(JOBS)
 
 run: build
@@ -25,6 +25,12 @@ tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=thread
 	cmake --build build-tsan -j$(JOBS)
 	cd build-tsan && ctest --output-on-failure -L unit
+
+# Benchmarks of the release build; they print their figures.
+bench: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
+	cmake --build build -j$(JOBS)
+	cd build && ./bench/qm_drawlists_bench
 
 # A contact sheet of the generated textures, sky faces and billboard pictures.
 sheet: build

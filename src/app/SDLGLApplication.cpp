@@ -76,12 +76,16 @@ void SDLGLApplication::init()
 void SDLGLApplication::run()
 {
     bindCommands();
+    if (animation)
+        animation->init();
     Mix_PlayMusic(music, 0);
 
     while (running) {
         const Uint32 start = SDL_GetTicks();
         input->processHeldKeys();
         input->processEvents();
+        if (animation)
+            animation->update();
         if (renderer)
             renderer->render();
         SDL_GL_SwapWindow(window);

@@ -262,6 +262,7 @@ std::shared_ptr<Scene> loadScene(std::string path)
     r.rejectedMeshes.clear();
     r.loadedAnimationHandler = std::make_shared<AnimationHandler>();
     processNode(*modelScene, *modelScene->mRootNode, nullptr);
+    r.loadedScene->buildOctree();
 
     std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "

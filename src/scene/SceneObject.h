@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     // Not owning: a parent outlives its children, which it owns.
     std::weak_ptr<SceneObject> parent;
     std::vector<std::shared_ptr<SceneObject>> children;
+    // The octree query that last met this object (bookkeeping of the query).
+    std::uint64_t lastQuery = 0;
 
 private:
     std::shared_ptr<MeshLOD> meshLOD;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "BoundingBox.h"
+#include "Math.h"
+
+namespace qm {
+
+// Distance bands of the levels of detail: below 50 full detail, below 100
+// and 200 the two simplified levels, beyond that the billboard. Each bound
+// belongs to the farther level.
+inline int levelForDistance(float levelDistance)
+{
+    if (levelDistance < 50.0f)
+        return 0;
+    if (levelDistance < 100.0f)
+        return 1;
+    if (levelDistance < 200.0f)
+        return 2;
+    return 3;
+}
+
+// Roughly the distance to the nearest part of the box: from its centre, less
+// its largest half extent.
+inline float levelDistance(const BoundingBox& box, const glm::vec3& eye)
+{
+    return glm::distance(box.center, eye) - glm::max(box.halfExtents.x, glm::max(box.halfExtents.y, box.halfExtents.z));
+}
+
+}  // namespace qm
