@@ -30,7 +30,7 @@ tsan: deps
 bench: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
 	cmake --build build -j$(JOBS)
-	cd build && ./bench/qm_drawlists_bench
+	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
 
 # A contact sheet of the generated textures, sky faces and billboard pictures.
 sheet: build

@@ -1,6 +1,8 @@
 #version 330 core
-in vec3 position;
-in vec3 normal;
+// Geometry pass for plain materials: a diffuse texture only, the geometric
+// normal and a faint constant sheen.
+in vec3 viewPosition;
+in vec3 viewNormal;
 in vec2 texCoord;
 
 struct Material {
@@ -10,13 +12,25 @@ struct Material {
 };
 uniform Material material;
 
-layout(location = 0) out vec4 albedo;
-layout(location = 1) out vec4 gPosition;
-layout(location = 2) out vec4 gNormal;
+layout(location = 0) out vec3 gAlbedoOut;
+layout(location = 1) out vec3 gPositionOut;
+layout(location = 2) out vec3 gNormalOut;
+
+// Textures arrive sRGB-encoded as plain RGBA; lighting needs linear values.
+vec3 srgbToLinear(vec3 c)
+{
+    vec3 low = c / 12.92;
+    vec3 high = pow((c + 0.055) / 1.055, vec3(2.4));
+    return mix(low, high, step(0.04045, c));
+}
 
 void main()
 {
-    albedo = texture(material.diffuse0, texCoord) + vec4(material.ambient * 0.0, material.shininess * 0.0);
-    gPosition = vec4(position, 1.0);
-    gNormal = vec4(normal, 0.0);
+    // Every material uses an ambient of 0.2, where this is the identity; a
+    // material with another ambient comes out lighter or darker.
+    gAlbedoOut = srgbToLinear(texture(material.diffuse0, texCoord).rgb) * (material.ambient / 0.2);
+    gPositionOut = viewPosition;
+    // No specular map: a small constant, still scaled by how shiny the material claims to be.
+    float specular = 0.05 * clamp(material.shininess / 64.0, 0.0, 1.0);
+    gNormalOut = normalize(viewNormal) * (1.0 + specular);
 }

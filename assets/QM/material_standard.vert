@@ -1,22 +1,25 @@
 #version 330 core
-// Placeholder until the geometry pass: passes the instance's camera-space data through.
+// Geometry pass vertex stage shared by the mesh materials: everything the
+// G-buffer stores is in camera space, so the per-instance model-view and
+// normal matrices are applied here and projection only for the rasteriser.
 layout(location = 0) in vec3 v_position;
 layout(location = 1) in vec3 v_normal;
 layout(location = 2) in vec2 v_texCoord;
-layout(location = 3) in mat4 v_modelView;
-layout(location = 7) in mat3 v_modelViewInvTrans;
+layout(location = 3) in mat4 v_modelView;         // locations 3..6
+layout(location = 7) in mat3 v_modelViewInvTrans; // locations 7..9
 
 uniform mat4 projection;
 
-out vec3 position;
-out vec3 normal;
+out vec3 viewPosition;
+out vec3 viewNormal;
 out vec2 texCoord;
 
 void main()
 {
-    vec4 viewPosition = v_modelView * vec4(v_position, 1.0);
-    position = viewPosition.xyz;
-    normal = normalize(v_modelViewInvTrans * v_normal);
+    vec4 p = v_modelView * vec4(v_position, 1.0);
+    viewPosition = p.xyz;
+    // Left unnormalised: interpolation shortens it anyway, the fragment stage normalises.
+    viewNormal = v_modelViewInvTrans * v_normal;
     texCoord = v_texCoord;
-    gl_Position = projection * viewPosition;
+    gl_Position = projection * p;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "GLRenderer.h"
 #include "ImportRegistries.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
@@ -20,11 +21,16 @@ int run(int, char**)
     std::shared_ptr<AnimationHandler> animation = registries().loadedAnimationHandler;
     application->showWindow();
     clearRegistries();
+    std::shared_ptr<GLRenderer> renderer =
+        std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height));
 
+    renderer->setScene(scene);
+    application->setRenderer(renderer);
     application->setAnimationHandler(animation);
     scene->setAnimationHandler(animation);
     application->run();
 
+    renderer.reset();
     animation.reset();
     scene.reset();
     application.reset();

@@ -50,6 +50,8 @@ std::shared_ptr<Shader> linkProgram(std::int32_t kind, std::initializer_list<GLu
     return shader;
 }
 
+}  // namespace
+
 GLint locateUniform(GLuint program, const char* name)
 {
     const GLint location = glGetUniformLocation(program, name);
@@ -57,8 +59,6 @@ GLint locateUniform(GLuint program, const char* name)
         std::cerr << "Couldn't locate " << name << " in shader.\n";
     return location;
 }
-
-}  // namespace
 
 std::string readShaderFile(const std::string& path)
 {

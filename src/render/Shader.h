@@ -26,6 +26,11 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name, std::int32_t
 // stage fails to compile with the usual report.
 std::string readShaderFile(const std::string& path);
 
+// The uniform's location, looked up by name on every call; a uniform the
+// program lacks is reported ("Couldn't locate <name> in shader.") and -1
+// returned, which GL ignores in uploads.
+GLint locateUniform(GLuint program, const char* name);
+
 // Look the uniform up by name on every call and report one the program lacks;
 // the upload is issued either way (GL ignores location -1).
 void setUniformMat4(GLuint program, const glm::mat4& matrix, const char* name);

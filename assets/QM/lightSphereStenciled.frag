@@ -1,0 +1,97 @@
+#version 330 core
+// Point light over the G-buffer for the nearest positions, inside the stencil
+// mask. It gets no radius uniform, so it derives the radius from the
+// attenuation the same way the renderer sizes the sphere; the result then
+// matches the instanced path with no seam between them.
+flat in vec3 lightViewPosition;
+
+struct PointLight {
+    vec3 color;
+    float ambientIntensity;
+    float diffuseIntensity;
+    float constant;
+    float linear;
+    float quadratic;
+};
+uniform PointLight pointLight;
+
+uniform vec2 gScreenSize;
+uniform sampler2D gAlbedo;
+uniform sampler2D gPosition;
+uniform sampler2D gNormals;
+
+layout(location = 0) out vec3 lightOut;
+
+// Wisp light: shared verbatim by lightSphere.frag and lightSphereStenciled.frag
+// so the instanced and the stencilled positions cannot drift apart.
+
+// The scene's attenuation falls off fast; this lifts the wisps so a light a
+// few units up still lights a clear circle on the ground and walls.
+const float WISP_STRENGTH = 6.0;
+const float WISP_SHININESS = 32.0;
+
+// Additive contribution of the light at lightPos (camera space) to the
+// surface at p with G-buffer normal encodedNormal. The window reaches exactly
+// zero at the radius, so no edge shows where the light volume ends; ambient
+// is attenuated and windowed too, leaving everything outside untouched.
+vec3 shadePointLight(vec3 albedo, vec3 p, vec3 encodedNormal, vec3 lightPos, float radius)
+{
+    float specularIntensity = clamp(length(encodedNormal) - 1.0, 0.0, 1.0);
+    vec3 n = normalize(encodedNormal);
+
+    vec3 toLight = lightPos - p;
+    float d = length(toLight);
+    vec3 l = toLight / max(d, 1e-4);
+    vec3 v = normalize(-p);
+    vec3 h = normalize(l + v);
+
+    float lambert = max(dot(n, l), 0.0);
+    float blinn = lambert > 0.0 ? pow(max(dot(n, h), 0.0), WISP_SHININESS) : 0.0;
+
+    float attenuation = 1.0 / (pointLight.constant + pointLight.linear * d + pointLight.quadratic * d * d);
+    float r = d / radius;
+    float r2 = r * r;
+    float window = clamp(1.0 - r2 * r2, 0.0, 1.0);
+    window *= window;
+
+    vec3 light = albedo * (pointLight.ambientIntensity + pointLight.diffuseIntensity * lambert)
+        + vec3(pointLight.diffuseIntensity * specularIntensity * blinn);
+    return pointLight.color * light * attenuation * window * WISP_STRENGTH;
+}
+
+// Distance at which the brightest channel fades to 1/256 of full diffuse, with
+// the renderer's 1.5 margin; 0 where it has no sensible answer, as there.
+float lightRadius()
+{
+    float brightest = max(max(pointLight.color.r, pointLight.color.g), pointLight.color.b);
+    float target = 256.0 * brightest * pointLight.diffuseIntensity;
+    float d;
+    if (pointLight.quadratic == 0.0) {
+        if (pointLight.linear == 0.0)
+            return 0.0;
+        d = (target - pointLight.constant) / pointLight.linear;
+    } else {
+        float discriminant = pointLight.linear * pointLight.linear
+            - 4.0 * pointLight.quadratic * (pointLight.constant - target);
+        if (discriminant < 0.0)
+            return 0.0;
+        d = (-pointLight.linear + sqrt(discriminant)) / (2.0 * pointLight.quadratic);
+    }
+    if (!(d > 0.0) || isinf(d))
+        return 0.0;
+    return d * 1.5;
+}
+
+void main()
+{
+    vec2 uv = gl_FragCoord.xy / gScreenSize;
+    vec3 p = texture(gPosition, uv).xyz;
+    // Nothing was drawn here: sky.
+    if (p == vec3(0.0))
+        discard;
+    float radius = lightRadius();
+    // Outside the light's reach, or a light with no reach at all.
+    if (!(radius > 0.0) || distance(p, lightViewPosition) > radius)
+        discard;
+    lightOut = shadePointLight(texture(gAlbedo, uv).rgb, p, texture(gNormals, uv).xyz, lightViewPosition, radius);
+}

@@ -1,0 +1,109 @@
+#include "FramebufferHandler.h"
+
+#include <iostream>
+
+namespace qm {
+
+namespace {
+
+void checkComplete()
+{
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        std::cerr << "Could not create frame buffer." << std::endl;
+}
+
+GLuint depthStencilTextureOfSize(GLuint width, GLuint height)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH32F_STENCIL8, GLsizei(width), GLsizei(height), 0, GL_DEPTH_STENCIL,
+                 GL_FLOAT_32_UNSIGNED_INT_24_8_REV, nullptr);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, texture, 0);
+    return texture;
+}
+
+}  // namespace
+
+FramebufferHandler::FramebufferHandler(GLuint width, GLuint height) : width(width), height(height)
+{
+    glGenFramebuffers(1, &gBufferFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, gBufferFbo);
+    // Upload formats differ but allocate nothing: only the internal format matters.
+    const struct {
+        GLenum format;
+        GLenum type;
+    } uploads[4] = {{GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_FLOAT}};
+    for (std::size_t i = 0; i < colorTextures.size(); ++i) {
+        glGenTextures(1, &colorTextures[i]);
+        glBindTexture(GL_TEXTURE_2D, colorTextures[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, GLsizei(width), GLsizei(height), 0, uploads[i].format,
+                     uploads[i].type, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    for (std::size_t i = 0; i < colorTextures.size(); ++i)
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + GLenum(i), GL_TEXTURE_2D, colorTextures[i], 0);
+    // HDR values above 1 must survive. In a core profile only the read clamp
+    // is a valid target; the other two raise an error that nothing reads.
+    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
+    glClampColor(GL_CLAMP_VERTEX_COLOR, GL_FALSE);
+    glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
+    depthStencilTexture = depthStencilTextureOfSize(width, height);
+    checkComplete();
+
+    glGenFramebuffers(1, &depthCopyFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthCopyFbo);
+    depthCopyTexture = depthStencilTextureOfSize(width, height);
+    checkComplete();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+FramebufferHandler::~FramebufferHandler()
+{
+    glDeleteFramebuffers(1, &gBufferFbo);
+}
+
+void FramebufferHandler::copyDepth()
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthCopyFbo);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBufferFbo);
+    glDrawBuffer(GL_NONE);
+    glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_DEPTH_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gBufferFbo);
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, attachments);
+}
+
+void FramebufferHandler::nextBlurTarget()
+{
+    GLenum target = GL_NONE;
+    GLuint source = 0;
+    switch (blurStepState) {
+    case 0:
+        target = GL_COLOR_ATTACHMENT0;
+        source = colorTextures[2];
+        break;
+    case 1:
+        target = GL_COLOR_ATTACHMENT3;
+        source = colorTextures[0];
+        break;
+    case 2:
+        target = GL_COLOR_ATTACHMENT0;
+        source = colorTextures[3];
+        break;
+    default:
+        return;
+    }
+    glDrawBuffer(target);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, source);
+    blurStepState = blurStepState == 1 ? 2 : 1;
+}
+
+}  // namespace qm

@@ -1,0 +1,106 @@
+// The passes that write the G-buffer: opaque meshes grouped by program and
+// material, then the billboards.
+#include <string>
+
+#include "GLRenderer.h"
+#include "Mesh.h"
+#include "Scene.h"
+
+namespace qm {
+
+namespace {
+
+// Per-frame instance data goes in fresh buffers (orphaning), not in place.
+void uploadInstances(const Mesh& mesh)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceTransforms.size() * sizeof(glm::mat4)),
+                 mesh.instanceTransforms.data(), GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.instanceNormalBuffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceNormalMatrices.size() * sizeof(glm::mat3)),
+                 mesh.instanceNormalMatrices.data(), GL_DYNAMIC_DRAW);
+}
+
+void drawInstanced(const Mesh& mesh)
+{
+    glBindVertexArray(mesh.vertexArray);
+    uploadInstances(mesh);
+    glDrawElementsInstanced(GL_TRIANGLES, GLsizei(mesh.indexCount), GL_UNSIGNED_INT, nullptr,
+                            GLsizei(mesh.instanceTransforms.size()));
+    glBindVertexArray(0);
+}
+
+}  // namespace
+
+void bindMaterial(GLuint program, const Material& material)
+{
+    const GLint ambient = locateUniform(program, "material.ambient");
+    const GLint shininess = locateUniform(program, "material.shininess");
+    glUniform3fv(ambient, 1, glm::value_ptr(material.ambient));
+    glUniform1f(shininess, material.shininess);
+    int counters[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < material.textures.size(); ++i) {
+        const Texture& texture = *material.textures[i];
+        glActiveTexture(GL_TEXTURE0 + GLenum(i));
+        static const char* const kinds[3] = {"diffuse", "specular", "normal"};
+        std::string name = "material.";
+        if (texture.type >= 0 && texture.type < 3)
+            name += kinds[texture.type] + std::to_string(counters[texture.type]++);
+        glUniform1i(locateUniform(program, name.c_str()), GLint(i));
+        glBindTexture(GL_TEXTURE_2D, texture.id);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void GLRenderer::geometryPass()
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers->gBufferFbo);
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, attachments);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers->gBufferFbo);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    for (const auto& [shader, materials] : scene->deferredGroups)
+        drawShaderGroup(shader, materials);
+    glDepthMask(GL_FALSE);
+}
+
+void GLRenderer::drawShaderGroup(
+    const std::shared_ptr<Shader>& shader,
+    const std::unordered_map<std::shared_ptr<Material>, std::unordered_set<std::shared_ptr<Mesh>>>& materials)
+{
+    const GLuint program = shader->program;
+    glUseProgram(program);
+    setUniformMat4(program, scene->camera->projection, "projection");
+    for (const auto& [material, meshes] : materials) {
+        bindMaterial(program, *material);
+        for (const auto& mesh : meshes)
+            drawInstanced(*mesh);
+    }
+}
+
+void GLRenderer::billboardPass()
+{
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    const Camera& camera = *scene->camera;
+    const glm::mat4 view = camera.getViewMatrix();
+    for (const auto& mesh : scene->billboards) {
+        const Material& material = *mesh->getMaterial();
+        const GLuint program = material.shader->program;
+        glUseProgram(program);
+        setUniformMat4(program, camera.projection * view, "viewProj");
+        setUniformMat4(program, view, "view");
+        bindMaterial(program, material);
+        setUniformVec3(program, camera.position, "cameraPos");
+        setUniformVec3(program, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
+        drawInstanced(*mesh);
+    }
+    glDepthMask(GL_FALSE);
+}
+
+}  // namespace qm

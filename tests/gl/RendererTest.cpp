@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "GLRenderer.h"
+#include "ImportRegistries.h"
+#include "Mesh.h"
+#include "Models.h"
+#include "PointLight.h"
+#include "Scene.h"
+#include "TestApplication.h"
+
+namespace {
+
+using qm::FramebufferHandler;
+using qm::GLRenderer;
+using qm::PointLight;
+
+GLint integer(GLenum what)
+{
+    GLint value = 0;
+    glGetIntegerv(what, &value);
+    return value;
+}
+
+TEST(Framebuffers, AreCompleteWithHalfFloatTargetsThatKeepHdrValues)
+{
+    testApplication();
+    testing::internal::CaptureStderr();
+    FramebufferHandler framebuffers(64, 36);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    for (GLuint fbo : {framebuffers.gBufferFbo, framebuffers.depthCopyFbo}) {
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+    }
+    const auto internalFormat = [](GLuint texture) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint format = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        return format;
+    };
+    for (GLuint texture : framebuffers.colorTextures)
+        EXPECT_EQ(internalFormat(texture), GL_RGB16F);
+    EXPECT_EQ(internalFormat(framebuffers.depthStencilTexture), GL_DEPTH32F_STENCIL8);
+    EXPECT_EQ(internalFormat(framebuffers.depthCopyTexture), GL_DEPTH32F_STENCIL8);
+
+    // Additive lighting writes values above 1 into attachment 3; they survive.
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers.gBufferFbo);
+    glDrawBuffer(GL_COLOR_ATTACHMENT3);
+    glClearColor(2.5f, 0.25f, 7.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 1);
+    glReadBuffer(GL_COLOR_ATTACHMENT3);
+    float pixel[3] = {};
+    glReadPixels(3, 3, 1, 1, GL_RGB, GL_FLOAT, pixel);
+    EXPECT_EQ(pixel[0], 2.5f);
+    EXPECT_EQ(pixel[2], 7.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST(Framebuffers, BlurTargetsAlternateFromTheToneMappedImage)
+{
+    testApplication();
+    FramebufferHandler framebuffers(16, 16);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers.gBufferFbo);
+    const auto& t = framebuffers.colorTextures;
+    const struct {
+        GLenum written;
+        GLuint read;
+    } steps[] = {{GL_COLOR_ATTACHMENT0, t[2]}, {GL_COLOR_ATTACHMENT3, t[0]}, {GL_COLOR_ATTACHMENT0, t[3]},
+                 {GL_COLOR_ATTACHMENT3, t[0]}};
+    framebuffers.blurStepState = 0;
+    for (const auto& step : steps) {
+        framebuffers.nextBlurTarget();
+        EXPECT_EQ(GLenum(integer(GL_DRAW_BUFFER0)), step.written);
+        EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+        EXPECT_EQ(GLuint(integer(GL_TEXTURE_BINDING_2D)), step.read);
+    }
+    EXPECT_EQ(framebuffers.blurStepState, 1);
+
+    framebuffers.blurStepState = 7;
+    framebuffers.nextBlurTarget();
+    EXPECT_EQ(framebuffers.blurStepState, 7) << "an unknown state does nothing";
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+}
+
+// A renderer at a small size over an empty scene with the generated sky.
+class Rendering : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testApplication();
+        qm::registries().assetDirectory = "QM";
+        scene = std::make_shared<qm::Scene>();
+        scene->setSkybox(qm::createSkybox());
+        scene->buildOctree();
+        renderer = std::make_unique<GLRenderer>(64, 36);
+        renderer->setScene(scene);
+    }
+
+    std::shared_ptr<qm::Scene> scene;
+    std::unique_ptr<GLRenderer> renderer;
+};
+
+TEST_F(Rendering, FrameStateReturnsToItsStartEveryFrame)
+{
+    testing::internal::CaptureStderr();
+    for (int frame = 0; frame < 2; ++frame) {
+        renderer->render();
+        EXPECT_FALSE(renderer->framebuffers->bloomToggle);
+        EXPECT_FALSE(renderer->postProcessing->horizontal);
+        EXPECT_EQ(renderer->framebuffers->blurStepState, 1);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST), GL_FALSE);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "every uniform the renderer sets is used";
+}
+
+TEST_F(Rendering, SkyPassRestoresTheDepthFunction)
+{
+    for (const GLenum function : {GLenum(GL_LESS), GLenum(GL_GREATER)}) {
+        glDepthFunc(function);
+        renderer->skyPass();
+        EXPECT_EQ(GLenum(integer(GL_DEPTH_FUNC)), function);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
+        EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);
+    }
+    glDepthFunc(GL_LESS);
+}
+
+TEST(Focus, NearlyEqualDepthsPullTheFocusOneUnitIn)
+{
+    EXPECT_EQ(qm::effectiveFocusDepth(74.9995f, 75.0f), 74.0f);
+    EXPECT_EQ(qm::effectiveFocusDepth(74.99f, 75.0f), 74.99f);
+    EXPECT_EQ(qm::effectiveFocusDepth(80.0f, 75.0f), 74.0f);
+    EXPECT_EQ(qm::effectiveFocusDepth(20.0f, 75.0f), 20.0f);
+}
+
+// Which light positions go through the stencil technique and which are
+// drawn instanced: counted by wrapping the two GL entry points involved.
+struct DrawLog {
+    int stencilPasses = 0;
+    std::vector<std::pair<GLint, GLsizei>> instanced;  // vertex array, instance count
+};
+DrawLog* drawLog = nullptr;
+PFNGLSTENCILOPSEPARATEPROC realStencilOpSeparate = nullptr;
+PFNGLDRAWELEMENTSINSTANCEDPROC realDrawElementsInstanced = nullptr;
+
+void GLAPIENTRY countStencilOp(GLenum face, GLenum fail, GLenum depthFail, GLenum pass)
+{
+    drawLog->stencilPasses += face == GL_BACK;
+    realStencilOpSeparate(face, fail, depthFail, pass);
+}
+
+void GLAPIENTRY countInstanced(GLenum mode, GLsizei count, GLenum type, const void* indices, GLsizei instances)
+{
+    drawLog->instanced.emplace_back(integer(GL_VERTEX_ARRAY_BINDING), instances);
+    realDrawElementsInstanced(mode, count, type, indices, instances);
+}
+
+TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
+{
+    auto sphereMaterial = std::make_shared<qm::Material>();
+    sphereMaterial->shader = qm::loadShader("QM/lightSphere", 1);
+    const scenegen::GenMesh sphere = scenegen::models::lightSphere();
+    std::vector<qm::Vertex> vertices;
+    for (std::size_t i = 0; i < sphere.positions.size(); ++i)
+        vertices.push_back({sphere.positions[i], sphere.normals[i], sphere.uvs[i]});
+    const qm::Mesh sphereMesh(vertices, sphere.indices, sphereMaterial);
+    const auto makeLight = [&](std::size_t positions) {
+        auto light = std::make_shared<PointLight>(PointLight::withParametersFor("Point.1"));
+        light->radius = light->volumeRadius();
+        light->setVolumeMesh(sphereMesh);
+        light->setup();
+        light->visiblePositions.assign(positions, glm::vec3(0, 0, -10));
+        return light;
+    };
+
+    realStencilOpSeparate = __glewStencilOpSeparate;
+    realDrawElementsInstanced = __glewDrawElementsInstanced;
+    __glewStencilOpSeparate = countStencilOp;
+    __glewDrawElementsInstanced = countInstanced;
+
+    const struct {
+        const char* name;
+        std::vector<std::size_t> positionsPerLight;
+        int stenciled;
+        std::multiset<GLsizei> instanceCounts;
+    } cases[] = {
+        {"25 positions of one light", {25}, 20, {5}},
+        {"two lights of 15", {15, 15}, 20, {10}},
+        {"exactly 20", {20}, 20, {0}},
+        {"fewer than 20", {7, 6}, 13, {}},
+    };
+    for (const auto& c : cases) {
+        std::unordered_set<std::shared_ptr<PointLight>> lights;
+        std::map<GLint, std::shared_ptr<PointLight>> byVertexArray;
+        for (std::size_t count : c.positionsPerLight) {
+            auto light = makeLight(count);
+            lights.insert(light);
+            byVertexArray[GLint(light->vertexArray)] = light;
+        }
+        DrawLog log;
+        drawLog = &log;
+        renderer->lightingPass(lights);
+        EXPECT_EQ(log.stencilPasses, c.stenciled) << c.name;
+        std::multiset<GLsizei> counts;
+        for (const auto& [vertexArray, instances] : log.instanced) {
+            counts.insert(instances);
+            ASSERT_TRUE(byVertexArray.count(vertexArray)) << c.name;
+        }
+        EXPECT_EQ(counts, c.instanceCounts) << c.name;
+        // With two lights the one iterated second takes the instanced draw.
+        if (c.positionsPerLight.size() == 2 && !log.instanced.empty()) {
+            EXPECT_EQ(byVertexArray[log.instanced[0].first], *std::next(lights.begin())) << c.name;
+        }
+    }
+
+    __glewStencilOpSeparate = realStencilOpSeparate;
+    __glewDrawElementsInstanced = realDrawElementsInstanced;
+    drawLog = nullptr;
+}
+
+}  // namespace
