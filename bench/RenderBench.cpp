@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -47,8 +46,12 @@ public:
         std::vector<GLuint64> stamps(used);
         for (std::size_t i = 0; i < used; ++i)
             glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &stamps[i]);
-        for (std::size_t i = 0; i + 1 < used; ++i)
-            passes[names[i]].push_back(double(stamps[i + 1] - stamps[i]) / 1e6);
+        for (std::size_t i = 0; i + 1 < used; ++i) {
+            auto it = std::find_if(passes.begin(), passes.end(), [&](const auto& p) { return p.first == names[i]; });
+            if (it == passes.end())
+                it = passes.insert(passes.end(), {names[i], {}});
+            it->second.push_back(double(stamps[i + 1] - stamps[i]) / 1e6);
+        }
         frames.push_back(double(stamps[used - 1] - stamps[0]) / 1e6);
         used = 0;
         names.clear();
@@ -67,7 +70,7 @@ private:
     std::vector<GLuint> queries;
     std::size_t used = 0;
     std::vector<std::string> names;
-    std::map<std::string, std::vector<double>> passes;
+    std::vector<std::pair<std::string, std::vector<double>>> passes;  // in frame order
     std::vector<double> frames;
 };
 

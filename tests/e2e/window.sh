@@ -2,11 +2,14 @@
 # The real viewer in a virtual display with the generated scene: console,
 # window, title, audio messages, the two ways out (Escape, the close button),
 # a scene that cannot be read, and a run without a display.
-# Usage: window.sh <viewer> <close_window helper> <generated QM folder>
+# Screenshots go to the given folder.
+# Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder>
 set -u
 viewer=$(realpath "$1")
 close_window=$(realpath "$2")
 assets=$(realpath "$3")
+shots=$4
+mkdir -p "$shots"
 work=$(mktemp -d)
 xvfb_pid=""
 failures=0
@@ -47,10 +50,13 @@ start_viewer() {
     window=""
     shown_early=""
     for _ in $(seq 1200); do
-        local visible loaded=""
-        grep -qx 'Welcome!' "$dir/stdout" && loaded=yes
+        # Visible first, then the console: the reverse order would race
+        # with a window shown just after the console was read.
+        local visible
         visible=$(xdotool search --onlyvisible --name '^Quillmoor' 2>/dev/null | head -n 1)
-        [ -n "$visible" ] && [ -z "$loaded" ] && shown_early=yes
+        if [ -n "$visible" ] && ! grep -qx 'Welcome!' "$dir/stdout"; then
+            shown_early=yes
+        fi
         window=$(xdotool search --name '^Quillmoor - ' 2>/dev/null | head -n 1)
         [ -n "$window" ] && break
         kill -0 "$pid" 2>/dev/null || break
@@ -83,6 +89,28 @@ check_running_window() {
     title=$(xdotool getwindowname "$window")
     [[ $title =~ ^Quillmoor\ -\ [0-9]+\.[0-9]{6}$ ]] || fail "title '$title'"
     return 0
+}
+
+# A screenshot of the window, checked for basic sanity: not black, not one
+# flat colour, and sky (bluer than green) along the top.
+screenshot() {
+    local file="$shots/$1.png" mean spread top_blue top_green
+    import -window "$window" "$file" 2>/dev/null || { fail "no screenshot $1"; return; }
+    mean=$(convert "$file" -format '%[fx:mean]' info:)
+    spread=$(convert "$file" -format '%[fx:standard_deviation]' info:)
+    top_blue=$(convert "$file" -crop 100%x8%+0+0 -format '%[fx:mean.b]' info:)
+    top_green=$(convert "$file" -crop 100%x8%+0+0 -format '%[fx:mean.g]' info:)
+    awk -v m="$mean" -v s="$spread" -v b="$top_blue" -v g="$top_green" \
+        'BEGIN { exit !(m > 0.04 && s > 0.02 && b > 0.05 && b > g) }' ||
+        fail "screenshot $1: mean $mean, spread $spread, top blue $top_blue, top green $top_green"
+}
+
+# Holds a key for a while, then waits for the next frame or two to show it.
+hold_key() {
+    xdotool windowfocus --sync "$window" && xdotool keydown --window "$window" "$1"
+    sleep "$2"
+    xdotool keyup --window "$window" "$1"
+    sleep 2
 }
 
 press_escape() {
@@ -122,8 +150,12 @@ dir=$(make_runtime)
 SDL_AUDIODRIVER=dummy start_viewer "$dir"
 if check_running_window "$dir"; then
     [ -z "$shown_early" ] || fail "the window was shown before loading had finished"
-    sleep 1
-    import -window "$window" "$work/scene.png" 2>/dev/null
+    sleep 2
+    screenshot start
+    hold_key w 4
+    screenshot forward
+    hold_key d 3
+    screenshot right
     press_escape
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"

@@ -78,7 +78,7 @@ TEST(Framebuffers, BlurTargetsAlternateFromTheToneMappedImage)
         EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
         EXPECT_EQ(GLuint(integer(GL_TEXTURE_BINDING_2D)), step.read);
     }
-    EXPECT_EQ(framebuffers.blurStepState, 1);
+    EXPECT_EQ(framebuffers.blurStepState, 2) << "0 -> 1 -> 2 -> 1 -> 2";
 
     framebuffers.blurStepState = 7;
     framebuffers.nextBlurTarget();
@@ -111,7 +111,7 @@ TEST_F(Rendering, FrameStateReturnsToItsStartEveryFrame)
         renderer->render();
         EXPECT_FALSE(renderer->framebuffers->bloomToggle);
         EXPECT_FALSE(renderer->postProcessing->horizontal);
-        EXPECT_EQ(renderer->framebuffers->blurStepState, 1);
+        EXPECT_EQ(renderer->framebuffers->blurStepState, 2);
         EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
         EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
         EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST), GL_FALSE);
@@ -222,6 +222,79 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
     __glewStencilOpSeparate = realStencilOpSeparate;
     __glewDrawElementsInstanced = realDrawElementsInstanced;
     drawLog = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// Fills one attachment of the G-buffer with a flat colour.
+void fill(const FramebufferHandler& framebuffers, int attachment, glm::vec3 colour)
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers.gBufferFbo);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0 + GLenum(attachment));
+    glClearColor(colour.r, colour.g, colour.b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 1);
+}
+
+glm::vec3 readPixel(const FramebufferHandler& framebuffers, int attachment)
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers.gBufferFbo);
+    glReadBuffer(GL_COLOR_ATTACHMENT0 + GLenum(attachment));
+    glm::vec3 pixel(0.0f);
+    glReadPixels(4, 4, 1, 1, GL_RGB, GL_FLOAT, &pixel[0]);
+    return pixel;
+}
+
+// The tone mapping of a flat HDR image at a given exposure.
+float toneMapped(qm::PostProcessing& post, const FramebufferHandler& framebuffers, float exposure)
+{
+    fill(framebuffers, 3, glm::vec3(0.2f));
+    fill(framebuffers, 0, glm::vec3(0.0f));
+    glDrawBuffer(GL_COLOR_ATTACHMENT2);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, framebuffers.colorTextures[3]);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, framebuffers.colorTextures[0]);
+    post.mergeHdr(exposure);
+    return readPixel(framebuffers, 2).g;
+}
+
+// The composite of a sharp white and a blurred black image at depth 40.
+float sharpness(qm::PostProcessing& post, const FramebufferHandler& framebuffers, float focusDepth)
+{
+    fill(framebuffers, 1, glm::vec3(0.0f, 0.0f, -40.0f));
+    fill(framebuffers, 2, glm::vec3(1.0f));
+    fill(framebuffers, 3, glm::vec3(0.0f));
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    for (int unit = 0; unit < 3; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(unit));
+        glBindTexture(GL_TEXTURE_2D, framebuffers.colorTextures[std::size_t(unit) + 1]);
+    }
+    post.depthOfField(focusDepth, 75.0f);
+    return readPixel(framebuffers, 0).g;
+}
+
+TEST(PostProcessingPrograms, ExposureAndFocusKeysVisiblyChangeTheImage)
+{
+    testApplication();
+    FramebufferHandler framebuffers(16, 16);
+    qm::PostProcessing post;
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+
+    // Ten presses of 1 or 2 move the exposure by 1.0.
+    const float darker = toneMapped(post, framebuffers, 2.0f);
+    const float normal = toneMapped(post, framebuffers, 3.0f);
+    const float brighter = toneMapped(post, framebuffers, 4.0f);
+    EXPECT_GT(normal - darker, 0.03f);
+    EXPECT_GT(brighter - normal, 0.03f);
+    EXPECT_EQ(toneMapped(post, framebuffers, -1.0f), 0.0f) << "a negative exposure is black, not garbage";
+
+    // Focusing at the surface's depth makes it sharper than focusing far in front of it.
+    EXPECT_GT(sharpness(post, framebuffers, 40.0f) - sharpness(post, framebuffers, 5.0f), 0.1f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 }  // namespace

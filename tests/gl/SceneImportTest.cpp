@@ -66,8 +66,7 @@ protected:
                     ("qm-import-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(directory);
         fs::create_directories(directory / "cubemap");
-        for (const auto& entry : fs::directory_iterator(QM_GLSL_DIRECTORY))
-            fs::copy_file(entry.path(), directory / entry.path().filename());
+        fs::copy(QM_GLSL_DIRECTORY, directory, fs::copy_options::recursive);
         writeSphere("Sphere");
         writeFile(directory / "shader_sources.txt",
                   "material_standard deferred\n###\nStone material_standard\nGrass material_standard\n");
