@@ -3,8 +3,6 @@
 // synthetic scenes of growing size. Prints one line per case:
 //   drawlists <case> objects <n> query_us <median> build_us <median> filed <n>
 // Run from the runtime directory (the generated scene is read from QM/).
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,12 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "AnimationHandler.h"
-#include "ImportRegistries.h"
+#include "GeneratedScene.h"
 #include "MeshLOD.h"
 #include "Noise.h"
-#include "SDLGLApplication.h"
-#include "SceneImport.h"
 
 namespace {
 
@@ -108,19 +103,10 @@ void syntheticScene(std::size_t count)
 
 int main()
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    qm::SDLGLApplication application;
-    if (!application.initialised())
-        return 1;
-    std::cout.setstate(std::ios::failbit);  // the import's progress messages
-    const std::shared_ptr<qm::Scene> scene = qm::loadScene("QM/QM.fbx");
-    std::cout.clear();
+    std::unique_ptr<qm::SDLGLApplication> application;
+    const std::shared_ptr<qm::Scene> scene = loadGeneratedScene(application);
     if (!scene)
         return 1;
-    auto animation = qm::registries().loadedAnimationHandler;
-    animation->init();
-    scene->setAnimationHandler(animation);
     measure("generated", *scene, 60.0f);
 
     for (const std::size_t count : {1000u, 10000u, 100000u})

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "GLRenderer.h"
-#include "ImportRegistries.h"
-#include "SDLGLApplication.h"
-#include "SceneImport.h"
+#include "GeneratedScene.h"
 
 namespace {
 
@@ -101,21 +99,12 @@ void measure(const char* name, qm::GLRenderer& renderer, const std::shared_ptr<q
 int main(int argc, char** argv)
 {
     const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    qm::SDLGLApplication application;
-    if (!application.initialised())
-        return 1;
-    std::cout.setstate(std::ios::failbit);  // the import's progress messages
-    const std::shared_ptr<qm::Scene> scene = qm::loadScene("QM/QM.fbx");
-    std::cout.clear();
+    std::unique_ptr<qm::SDLGLApplication> application;
+    const std::shared_ptr<qm::Scene> scene = loadGeneratedScene(application);
     if (!scene)
         return 1;
-    auto animation = qm::registries().loadedAnimationHandler;
-    animation->init();
-    scene->setAnimationHandler(animation);
 
-    qm::GLRenderer renderer(GLuint(application.width), GLuint(application.height));
+    qm::GLRenderer renderer(GLuint(application->width), GLuint(application->height));
     measure("generated", renderer, scene, frames);
 
     const auto empty = std::make_shared<qm::Scene>();

@@ -27,7 +27,14 @@ pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
 # Xvfb picks a free display and writes its number to the given descriptor.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+# Wait until the server answers, not only until it has named its display:
+# on a loaded machine the first clients can otherwise find nobody there.
+for _ in $(seq 300); do
+    if [ -s "$work/display" ] && DISPLAY=":$(cat "$work/display")" xdotool getmouselocation >/dev/null 2>&1; then
+        break
+    fi
+    sleep 0.1
+done
 export DISPLAY=":$(cat "$work/display")"
 unset SDL_VIDEODRIVER
 

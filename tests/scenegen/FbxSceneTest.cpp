@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "AssimpMatrix.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "FbxScene.h"
@@ -16,15 +18,6 @@ using scenegen::FbxScene;
 
 // The read flags of the viewer: join identical vertices, triangulate, flip texture coordinates.
 constexpr unsigned readFlags = 0x0080000A;
-
-glm::mat4 toGlm(const aiMatrix4x4& m)
-{
-    glm::mat4 out;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            out[column][row] = m[row][column];
-    return out;
-}
 
 void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected)
 {

@@ -6,6 +6,8 @@
 #include <stb/stb_image.h>
 
 #include <filesystem>
+
+#include "AssimpMatrix.h"
 #include <fstream>
 #include <map>
 #include <set>
@@ -20,15 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path assets = QM_ASSET_DIRECTORY;
 constexpr unsigned readFlags = 0x0080000A;
-
-glm::mat4 toGlm(const aiMatrix4x4& m)
-{
-    glm::mat4 out;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            out[column][row] = m[row][column];
-    return out;
-}
 
 struct PlacedNode {
     const aiNode* node;
