@@ -73,7 +73,7 @@ start_viewer() {
 
 # Waits for the viewer to end; sets $rc (124 when it did not end in time).
 wait_viewer() {
-    for _ in $(seq 300); do
+    for _ in $(seq 600); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
