@@ -24,7 +24,7 @@ test: deps
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_SANITIZE=thread
 	cmake --build build-tsan -j$(JOBS)
-	cd build-tsan && ctest --output-on-failure -L unit
+	cd build-tsan && ctest --output-on-failure -L unit -E scenegen.deterministic
 
 # Benchmarks of the release build; they print their figures.
 bench: deps

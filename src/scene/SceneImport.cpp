@@ -5,6 +5,7 @@
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
+#include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "PointLight.h"
 #include "ShaderTable.h"
@@ -154,7 +155,6 @@ std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr
         auto lod = std::make_shared<MeshLOD>(mesh, mesh, mesh);
         lod->computeBoundingBox();
         owner->setMeshLOD(lod);
-        r.lodList.push_back(lod);
     }
     return mesh;
 }
@@ -268,11 +268,12 @@ std::shared_ptr<Scene> loadScene(std::string path)
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
                  "few minutes.\n"
               << std::endl;
+    generateLODs();
     std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
     for (const auto& lod : r.lodList) {
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
-            // Levels that share one mesh are uploaded once.
+            // A mesh shared by several levels is uploaded once.
             if (mesh && mesh->vertexArray == 0) {
                 mesh->setup();
                 mesh->releaseCpuData();

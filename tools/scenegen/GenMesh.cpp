@@ -151,21 +151,27 @@ GenMesh prism(const std::vector<glm::vec2>& profile, float x0, float x1, int seg
     GenMesh mesh;
     const std::size_t n = profile.size();
     glm::vec2 centroid(0.0f);
+    // The cap outlines pass through every point where the sides are divided,
+    // so that caps and sides share their edges (no cracks for a simplifier).
+    std::vector<glm::vec2> outline;
     for (std::size_t k = 0; k < n; ++k) {
         const glm::vec2 a = profile[k];
         const glm::vec2 b = profile[(k + 1) % n];
         addGridFace(mesh, {x0, a.y, a.x}, {x1 - x0, 0, 0}, {0, b.y - a.y, b.x - a.x}, segments, divisions, uvScale);
         centroid += a / float(n);
+        for (int d = 0; d < divisions; ++d)
+            outline.push_back(glm::mix(a, b, float(d) / float(divisions)));
     }
     // End caps as fans from the centroid; the +x cap is wound the other way.
     for (const float x : {x0, x1}) {
         const glm::vec3 normal(x == x1 ? 1.0f : -1.0f, 0.0f, 0.0f);
         const std::uint32_t centre = mesh.addVertex({x, centroid.y, centroid.x}, normal, centroid * uvScale);
-        for (const glm::vec2& p : profile)
+        for (const glm::vec2& p : outline)
             mesh.addVertex({x, p.y, p.x}, normal, p * uvScale);
-        for (std::uint32_t k = 0; k < n; ++k) {
+        const auto count = std::uint32_t(outline.size());
+        for (std::uint32_t k = 0; k < count; ++k) {
             const std::uint32_t a = centre + 1 + k;
-            const std::uint32_t b = centre + 1 + (k + 1) % std::uint32_t(n);
+            const std::uint32_t b = centre + 1 + (k + 1) % count;
             if (x == x1)
                 mesh.addTriangle(centre, b, a);
             else

@@ -350,6 +350,7 @@ GenMesh terrainTile(float centreX, float centreZ, float size, int quads, float (
 {
     GenMesh mesh;
     const float step = size / float(quads);
+    const auto row = std::uint32_t(quads + 1);
     for (int j = 0; j <= quads; ++j) {
         for (int i = 0; i <= quads; ++i) {
             const float x = -size * 0.5f + step * float(i);
@@ -363,7 +364,6 @@ GenMesh terrainTile(float centreX, float centreZ, float size, int quads, float (
             mesh.addVertex({x, height(wx, wz), z}, normal, glm::vec2(wx, wz) / 8.0f);
         }
     }
-    const auto row = std::uint32_t(quads + 1);
     for (int j = 0; j < quads; ++j) {
         for (int i = 0; i < quads; ++i) {
             const std::uint32_t a = std::uint32_t(j) * row + std::uint32_t(i);
@@ -371,6 +371,35 @@ GenMesh terrainTile(float centreX, float centreZ, float size, int quads, float (
             mesh.addTriangle(a, a + row + 1, a + 1);
         }
     }
+
+    // Closed underneath: walls down to below every hill's foot and a floor.
+    // A simplifier then meets a sharp edge at the tile's rim and keeps the
+    // rim where it is, so neighbouring tiles still meet at every level.
+    constexpr float floorHeight = -60.0f;
+    std::vector<std::uint32_t> rim;
+    for (int i = 0; i < quads; ++i)
+        rim.push_back(std::uint32_t(i));
+    for (int j = 0; j < quads; ++j)
+        rim.push_back(std::uint32_t(j) * row + std::uint32_t(quads));
+    for (int i = quads; i > 0; --i)
+        rim.push_back(std::uint32_t(quads) * row + std::uint32_t(i));
+    for (int j = quads; j > 0; --j)
+        rim.push_back(std::uint32_t(j) * row);
+    const auto firstFoot = std::uint32_t(mesh.positions.size());
+    for (std::uint32_t top : rim) {
+        const glm::vec3 p = mesh.positions[top];
+        mesh.addVertex({p.x, floorHeight, p.z}, {0, -1, 0}, mesh.uvs[top]);
+    }
+    const auto count = std::uint32_t(rim.size());
+    for (std::uint32_t k = 0; k < count; ++k) {
+        const std::uint32_t next = (k + 1) % count;
+        // The rim runs clockwise seen from above; walls face outwards.
+        mesh.addTriangle(rim[k], firstFoot + next, firstFoot + k);
+        mesh.addTriangle(rim[k], rim[next], firstFoot + next);
+    }
+    const std::uint32_t floorCentre = mesh.addVertex({0, floorHeight, 0}, {0, -1, 0}, {0, 0});
+    for (std::uint32_t k = 0; k < count; ++k)
+        mesh.addTriangle(floorCentre, firstFoot + k, firstFoot + (k + 1) % count);
     return mesh;
 }
 
