@@ -31,6 +31,7 @@ bench: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
+	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/../shared/testdata/meshes/*.obj)
 
 # A contact sheet of the generated textures, sky faces and billboard pictures.
 sheet: build

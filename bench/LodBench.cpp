@@ -1,0 +1,112 @@
+// Levels 1 and 2 of any mesh file the model reader takes, built as the
+// viewer builds them, against meshoptimizer's simplifier reducing the same
+// mesh to the same triangle counts. One line per file and level:
+//   <file> level <n> vertices <v> triangles <t> ms <ours> meshopt_ms <theirs>
+//   ratio <ours/theirs> hausdorff <h> mean <m> meshopt_hausdorff <h> meshopt_mean <m>
+// Distances are to the original surface, as fractions of its bounding-box diagonal.
+// Usage: qm_lod_bench <mesh file>...
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+#include <meshoptimizer.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "MeshSimplifier.h"
+#include "SceneImport.h"
+#include "SurfaceDistance.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::vector<glm::vec3> positionsOf(const std::vector<qm::Vertex>& vertices)
+{
+    std::vector<glm::vec3> positions;
+    for (const qm::Vertex& v : vertices)
+        positions.push_back(v.position);
+    return positions;
+}
+
+// Every mesh of the file in one list, as the import reads each.
+bool readMesh(const char* path, qm::MeshData& mesh)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, 0x0080000A);
+    if (!scene || !scene->mRootNode) {
+        std::cerr << path << ": " << importer.GetErrorString() << std::endl;
+        return false;
+    }
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        std::string problem;
+        const auto data = qm::readMeshData(*scene->mMeshes[m], problem);
+        if (!data) {
+            std::cerr << path << ": " << problem << std::endl;
+            return false;
+        }
+        const auto offset = std::uint32_t(mesh.vertices.size());
+        mesh.vertices.insert(mesh.vertices.end(), data->vertices.begin(), data->vertices.end());
+        for (std::uint32_t index : data->indices)
+            mesh.indices.push_back(index + offset);
+    }
+    return !mesh.indices.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::cerr << "usage: " << argv[0] << " <mesh file>..." << std::endl;
+        return 2;
+    }
+    for (int f = 1; f < argc; ++f) {
+        qm::MeshData original;
+        if (!readMesh(argv[f], original))
+            return 1;
+        const std::vector<glm::vec3> positions = positionsOf(original.vertices);
+        glm::vec3 lo(positions.front()), hi(positions.front());
+        for (const glm::vec3& p : positions) {
+            lo = glm::min(lo, p);
+            hi = glm::max(hi, p);
+        }
+        const double diagonal = glm::distance(lo, hi);
+
+        // Ours: level 1 includes building the working mesh (welding), level 2 continues from it.
+        std::vector<std::shared_ptr<qm::Mesh>> levels;
+        std::vector<double> ours;
+        auto start = Clock::now();
+        qm::MeshSimplifier simplifier(original.vertices, original.indices, nullptr);
+        for (const float ratio : {0.6f, 0.4f}) {
+            levels.push_back(simplifier.simplify(ratio));
+            ours.push_back(millisecondsSince(start));
+            start = Clock::now();
+        }
+
+        for (std::size_t level = 0; level < levels.size(); ++level) {
+            const qm::Mesh& mesh = *levels[level];
+            std::vector<std::uint32_t> theirs(original.indices.size());
+            start = Clock::now();
+            theirs.resize(meshopt_simplify(theirs.data(), original.indices.data(), original.indices.size(),
+                                           &positions[0].x, positions.size(), sizeof(glm::vec3),
+                                           mesh.getIndices().size(), 1.0f, 0, nullptr));
+            const double theirMs = millisecondsSince(start);
+
+            const SurfaceDistance ourDistance =
+                surfaceDistance(positions, original.indices, positionsOf(mesh.getVertices()), mesh.getIndices(), 20000);
+            const SurfaceDistance theirDistance = surfaceDistance(positions, original.indices, positions, theirs, 20000);
+            std::printf("%s level %zu vertices %zu triangles %zu ms %.2f meshopt_ms %.2f ratio %.2f hausdorff %.5f "
+                        "mean %.6f meshopt_hausdorff %.5f meshopt_mean %.6f\n",
+                        argv[f], level + 1, mesh.getVertices().size(), mesh.getIndices().size() / 3, ours[level],
+                        theirMs, ours[level] / theirMs, ourDistance.hausdorff / diagonal, ourDistance.mean / diagonal,
+                        theirDistance.hausdorff / diagonal, theirDistance.mean / diagonal);
+        }
+    }
+    return 0;
+}
