@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 #include <iostream>
+#include <limits>
 #include <tuple>
 
 namespace qm {
@@ -77,18 +78,31 @@ glm::vec3 MVertex::computeNormal() const
 float MVertex::edgeCost(const MVertex& v) const
 {
     const float length = glm::distance(position, v.position);
-    std::vector<const MTriangle*> sides;
+    // The sides are the faces on the edge, usually two: their normals are
+    // gathered on the stack, since this runs for every neighbour of every
+    // vertex whose surroundings change.
+    constexpr std::size_t inline_sides = 16;
+    glm::vec3 stackSides[inline_sides];
+    std::vector<glm::vec3> heapSides;
+    std::size_t sideCount = 0;
     for (const MTriangle* face : faces) {
-        if (face->hasCorner(v.id))
-            sides.push_back(face);
+        if (!face->hasCorner(v.id))
+            continue;
+        if (sideCount < inline_sides)
+            stackSides[sideCount] = face->normal;
+        else
+            heapSides.push_back(face->normal);
+        ++sideCount;
     }
-    if (sides.empty())
+    if (sideCount == 0)
         return 0.0f;
+    const auto sideNormal = [&](std::size_t i) { return i < inline_sides ? stackSides[i] : heapSides[i - inline_sides]; };
+    // Each face is held against the side it bends least from; the bend is the worst of those.
     float curvature = 0.0f;
     for (const MTriangle* face : faces) {
         float m = 1.0f;
-        for (const MTriangle* side : sides)
-            m = std::min(m, (1.0f - glm::dot(face->normal, side->normal)) * 0.5f);
+        for (std::size_t i = 0; i < sideCount; ++i)
+            m = std::min(m, (1.0f - glm::dot(face->normal, sideNormal(i))) * 0.5f);
         curvature = std::max(curvature, m);
     }
     return curvature * length;
@@ -233,32 +247,88 @@ void MeshSimplifier::computeAllCosts()
     for (MVertex* vertex : vertices)
         vertex->computeCost();
     std::sort(vertices.begin(), vertices.end(), [](const MVertex* a, const MVertex* b) { return a->cost < b->cost; });
-    for (std::size_t i = 0; i < vertices.size(); ++i)
-        vertices[i]->id = int(i);
+    order.clear();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        MVertex* vertex = vertices[i];
+        vertex->id = int(i);
+        vertex->orderCost = vertex->cost;
+        vertex->orderLabel = double(i);
+        order.insert(order.end(), keyOf(vertex));
+    }
 }
 
-void MeshSimplifier::swapSlots(std::size_t a, std::size_t b)
+std::vector<MVertex*> MeshSimplifier::ordered() const
 {
-    std::swap(vertices[a], vertices[b]);
-    vertices[a]->id = int(a);
-    vertices[b]->id = int(b);
+    std::vector<MVertex*> result;
+    result.reserve(order.size());
+    for (const OrderKey& key : order)
+        result.push_back(key.vertex);
+    return result;
+}
+
+void MeshSimplifier::relabel()
+{
+    std::set<OrderKey> renumbered;
+    double label = 0.0;
+    for (const OrderKey& key : order) {
+        key.vertex->orderLabel = label;
+        label += 1.0;
+        renumbered.insert(renumbered.end(), keyOf(key.vertex));
+    }
+    order = std::move(renumbered);
+}
+
+void MeshSimplifier::fileBefore(Order::node_type node, Order::iterator next)
+{
+    const bool first = next == order.begin();
+    const bool last = next == order.end();
+    double label = 0.0;
+    if (first && last)
+        label = 0.0;
+    else if (last)
+        label = std::prev(next)->label + 1.0;
+    else if (first)
+        label = next->label - 1.0;
+    else
+        label = (std::prev(next)->label + next->label) * 0.5;
+    // A gap halved too often has no room left: number the order afresh.
+    if (!first && !last && (label <= std::prev(next)->label || label >= next->label)) {
+        MVertex* anchor = next->vertex;
+        relabel();
+        fileBefore(std::move(node), order.find(keyOf(anchor)));
+        return;
+    }
+    MVertex* v = node.value().vertex;
+    v->orderCost = v->cost;
+    v->orderLabel = label;
+    node.value() = keyOf(v);
+    order.insert(next, std::move(node));
 }
 
 void MeshSimplifier::reposition(MVertex* n)
 {
-    auto at = std::size_t(n->id);
-    while (at + 1 < vertices.size() && n->cost > vertices[at + 1]->cost) {
-        swapSlots(at, at + 1);
-        ++at;
-    }
-    while (at > collapsedCount && vertices[at - 1]->cost > n->cost) {
-        swapSlots(at, at - 1);
-        --at;
+    const auto at = order.find(keyOf(n));
+    const auto next = std::next(at);
+    const bool forward = next != order.end() && n->cost > next->vertex->cost;
+    const bool backward = !forward && at != order.begin() && std::prev(at)->vertex->cost > n->cost;
+    const auto hint = next;
+    Order::node_type node = order.extract(at);
+    constexpr double lowest = -std::numeric_limits<double>::infinity();
+    constexpr double highest = std::numeric_limits<double>::infinity();
+    if (forward) {  // in front of the first vertex whose cost is not below its own
+        fileBefore(std::move(node), order.lower_bound({n->cost, lowest, nullptr}));
+    } else if (backward) {  // behind the last vertex whose cost is not above its own
+        fileBefore(std::move(node), order.lower_bound({n->cost, highest, nullptr}));
+    } else {  // between its neighbours still: its place is unchanged
+        n->orderCost = n->cost;
+        node.value() = keyOf(n);
+        order.insert(hint, std::move(node));
     }
 }
 
 void MeshSimplifier::collapse(MVertex* u, MVertex* v)
 {
+    order.erase(keyOf(u));
     if (!v) {
         u->detachFromNeighbours();
         vertices[std::size_t(u->id)] = nullptr;
@@ -288,12 +358,12 @@ void MeshSimplifier::collapse(MVertex* u, MVertex* v)
 
 void MeshSimplifier::reduce(float ratio)
 {
-    std::size_t remaining = vertices.size() - collapsedCount;
+    std::size_t remaining = order.size();
     const auto target = static_cast<std::size_t>(static_cast<float>(remaining) * ratio);
     if (remaining <= target)
         return;
     while (true) {
-        MVertex* u = vertices[collapsedCount];
+        MVertex* u = order.begin()->vertex;
         if (u->cost == noCollapseCost)
             return;
         ++collapsedCount;
@@ -307,9 +377,8 @@ std::shared_ptr<Mesh> MeshSimplifier::simplify(float ratio)
 {
     reduce(ratio);
     std::vector<Vertex> out;
-    for (MVertex* vertex : vertices) {
-        if (!vertex)
-            continue;
+    for (const OrderKey& key : order) {
+        MVertex* vertex = key.vertex;
         vertex->outputIndex = int(out.size());
         Vertex written = vertex->vertex;
         // A vertex whose face normals cancel out keeps the normal it came with.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "Material.h"
@@ -40,6 +41,10 @@ struct MVertex {
     float cost = 0.0f;
     MVertex* collapseTarget = nullptr;
     Vertex vertex;
+    // Where the simplifier's cost order keeps this vertex: the cost it was
+    // filed under and its place among equal costs.
+    float orderCost = 0.0f;
+    double orderLabel = 0.0;
 };
 
 struct MTriangle {
@@ -60,6 +65,12 @@ struct MTriangle {
 
 // Edge-collapse simplification of one mesh, cheapest collapse first. The
 // vertices stay where they are; each reduction continues from the last.
+//
+// The remaining vertices are kept in cost order. After a collapse a vertex
+// whose cost rose goes in front of the vertices of its new cost, one whose
+// cost fell goes behind them, and one still between its neighbours in the
+// order stays: exactly where moving it by adjacent swaps would put it, found
+// in logarithmic time instead. Vertex ids are stable identities.
 class MeshSimplifier {
 public:
     // The input holds whole triangles whose indices lie within the vertices
@@ -74,14 +85,32 @@ public:
     void computeAllCosts();
     void reposition(MVertex* n);
 
-    // Slots of the cost-ordered vertex array and the triangles by id; removed ones are null.
+    // The remaining vertices, cheapest first.
+    std::vector<MVertex*> ordered() const;
+
+    // The vertices and the triangles by id; removed ones are null.
     std::vector<MVertex*> vertices;
     std::vector<MTriangle*> triangles;
     std::shared_ptr<Material> material;
     std::uint32_t collapsedCount = 0;
 
 private:
-    void swapSlots(std::size_t a, std::size_t b);
+    struct OrderKey {
+        float cost;
+        double label;
+        MVertex* vertex;
+        bool operator<(const OrderKey& other) const
+        {
+            return cost < other.cost || (cost == other.cost && label < other.label);
+        }
+    };
+    static OrderKey keyOf(MVertex* v) { return {v->orderCost, v->orderLabel, v}; }
+    using Order = std::set<OrderKey>;
+    // Files the vertex (its node, reused) just before `next`, with a label between its neighbours'.
+    void fileBefore(Order::node_type node, Order::iterator next);
+    void relabel();
+
+    Order order;
 
     // Owners of everything the working mesh refers to, released with the simplifier.
     std::vector<std::unique_ptr<MVertex>> vertexStore;
