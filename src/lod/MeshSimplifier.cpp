@@ -78,31 +78,31 @@ glm::vec3 MVertex::computeNormal() const
 float MVertex::edgeCost(const MVertex& v) const
 {
     const float length = glm::distance(position, v.position);
-    // The sides are the faces on the edge, usually two: their normals are
-    // gathered on the stack, since this runs for every neighbour of every
-    // vertex whose surroundings change.
-    constexpr std::size_t inline_sides = 16;
-    glm::vec3 stackSides[inline_sides];
-    std::vector<glm::vec3> heapSides;
+    // The sides are the faces on the edge, usually two; gathered on the stack,
+    // since this runs for every neighbour of every vertex whose surroundings change.
+    constexpr std::size_t inlineSides = 16;
+    const MTriangle* stackSides[inlineSides];
+    std::vector<const MTriangle*> heapSides;
     std::size_t sideCount = 0;
     for (const MTriangle* face : faces) {
         if (!face->hasCorner(v.id))
             continue;
-        if (sideCount < inline_sides)
-            stackSides[sideCount] = face->normal;
+        if (sideCount < inlineSides)
+            stackSides[sideCount] = face;
         else
-            heapSides.push_back(face->normal);
+            heapSides.push_back(face);
         ++sideCount;
     }
     if (sideCount == 0)
         return 0.0f;
-    const auto sideNormal = [&](std::size_t i) { return i < inline_sides ? stackSides[i] : heapSides[i - inline_sides]; };
     // Each face is held against the side it bends least from; the bend is the worst of those.
     float curvature = 0.0f;
     for (const MTriangle* face : faces) {
         float m = 1.0f;
-        for (std::size_t i = 0; i < sideCount; ++i)
-            m = std::min(m, (1.0f - glm::dot(face->normal, sideNormal(i))) * 0.5f);
+        for (std::size_t i = 0; i < sideCount; ++i) {
+            const MTriangle* side = i < inlineSides ? stackSides[i] : heapSides[i - inlineSides];
+            m = std::min(m, (1.0f - glm::dot(face->normal, side->normal)) * 0.5f);
+        }
         curvature = std::max(curvature, m);
     }
     return curvature * length;
@@ -178,12 +178,12 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
     assert(std::all_of(indices.begin(), indices.end(), [&](std::uint32_t i) { return i < input.size(); }) &&
            "indices within the vertex list");
     const std::size_t n = input.size();
+    // Reserved once: the stores never reallocate, so the pointers into them hold.
     vertexStore.reserve(n);
     std::vector<MVertex*> slots(n);
     std::vector<int> weldOrder(n);
     for (std::size_t k = 0; k < n; ++k) {
-        vertexStore.push_back(std::make_unique<MVertex>(input[k], int(k)));
-        slots[k] = vertexStore.back().get();
+        slots[k] = &vertexStore.emplace_back(input[k], int(k));
         weldOrder[k] = int(k);
     }
 
@@ -217,8 +217,7 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
         MVertex* a = slots[indices[t]];
         MVertex* b = slots[indices[t + 1]];
         MVertex* c = slots[indices[t + 2]];
-        triangleStore.push_back(std::make_unique<MTriangle>(int(triangles.size()), a, b, c));
-        MTriangle* triangle = triangleStore.back().get();
+        MTriangle* triangle = &triangleStore.emplace_back(int(triangles.size()), a, b, c);
         triangles.push_back(triangle);
         a->addNeighbour(b);
         a->addNeighbour(c);

@@ -113,8 +113,8 @@ private:
     Order order;
 
     // Owners of everything the working mesh refers to, released with the simplifier.
-    std::vector<std::unique_ptr<MVertex>> vertexStore;
-    std::vector<std::unique_ptr<MTriangle>> triangleStore;
+    std::vector<MVertex> vertexStore;
+    std::vector<MTriangle> triangleStore;
 };
 
 // The cost of a vertex with nothing to collapse onto: it goes first.
