@@ -247,12 +247,13 @@ void MeshSimplifier::computeAllCosts()
         vertex->computeCost();
     std::sort(vertices.begin(), vertices.end(), [](const MVertex* a, const MVertex* b) { return a->cost < b->cost; });
     order.clear();
+    places.assign(vertices.size(), order.end());
     for (std::size_t i = 0; i < vertices.size(); ++i) {
         MVertex* vertex = vertices[i];
         vertex->id = int(i);
         vertex->orderCost = vertex->cost;
         vertex->orderLabel = double(i);
-        order.insert(order.end(), keyOf(vertex));
+        places[i] = order.insert(order.end(), keyOf(vertex));
     }
 }
 
@@ -272,9 +273,9 @@ void MeshSimplifier::relabel()
     for (const OrderKey& key : order) {
         key.vertex->orderLabel = label;
         label += 1.0;
-        renumbered.insert(renumbered.end(), keyOf(key.vertex));
+        places[std::size_t(key.vertex->id)] = renumbered.insert(renumbered.end(), keyOf(key.vertex));
     }
-    order = std::move(renumbered);
+    order.swap(renumbered);  // swapping keeps the stored places valid
 }
 
 void MeshSimplifier::fileBefore(Order::node_type node, Order::iterator next)
@@ -294,19 +295,19 @@ void MeshSimplifier::fileBefore(Order::node_type node, Order::iterator next)
     if (!first && !last && (label <= std::prev(next)->label || label >= next->label)) {
         MVertex* anchor = next->vertex;
         relabel();
-        fileBefore(std::move(node), order.find(keyOf(anchor)));
+        fileBefore(std::move(node), places[std::size_t(anchor->id)]);
         return;
     }
     MVertex* v = node.value().vertex;
     v->orderCost = v->cost;
     v->orderLabel = label;
     node.value() = keyOf(v);
-    order.insert(next, std::move(node));
+    places[std::size_t(v->id)] = order.insert(next, std::move(node));
 }
 
 void MeshSimplifier::reposition(MVertex* n)
 {
-    const auto at = order.find(keyOf(n));
+    const auto at = places[std::size_t(n->id)];
     const auto next = std::next(at);
     const bool forward = next != order.end() && n->cost > next->vertex->cost;
     const bool backward = !forward && at != order.begin() && std::prev(at)->vertex->cost > n->cost;
@@ -321,35 +322,35 @@ void MeshSimplifier::reposition(MVertex* n)
     } else {  // between its neighbours still: its place is unchanged
         n->orderCost = n->cost;
         node.value() = keyOf(n);
-        order.insert(hint, std::move(node));
+        places[std::size_t(n->id)] = order.insert(hint, std::move(node));
     }
 }
 
 void MeshSimplifier::collapse(MVertex* u, MVertex* v)
 {
-    order.erase(keyOf(u));
+    order.erase(places[std::size_t(u->id)]);
     if (!v) {
         u->detachFromNeighbours();
         vertices[std::size_t(u->id)] = nullptr;
         return;
     }
-    const std::vector<MVertex*> formerNeighbours = u->neighbours;
-    const std::vector<MTriangle*> facesBefore = u->faces;
-    for (auto it = facesBefore.rbegin(); it != facesBefore.rend(); ++it) {
+    scratchNeighbours.assign(u->neighbours.begin(), u->neighbours.end());
+    scratchFaces.assign(u->faces.begin(), u->faces.end());
+    for (auto it = scratchFaces.rbegin(); it != scratchFaces.rend(); ++it) {
         MTriangle* face = *it;
         if (face->hasCorner(v->id)) {
             face->detach();
             triangles[std::size_t(face->id)] = nullptr;
         }
     }
-    const std::vector<MTriangle*> remaining = u->faces;
-    for (auto it = remaining.rbegin(); it != remaining.rend(); ++it) {
+    scratchFaces.assign(u->faces.begin(), u->faces.end());
+    for (auto it = scratchFaces.rbegin(); it != scratchFaces.rend(); ++it) {
         v->faces.push_back(*it);
         (*it)->replaceVertex(u, v);
     }
     u->detachFromNeighbours();
     vertices[std::size_t(u->id)] = nullptr;
-    for (MVertex* n : formerNeighbours) {
+    for (MVertex* n : scratchNeighbours) {
         n->computeCost();
         reposition(n);
     }

@@ -17,7 +17,12 @@ struct MTriangle;
 // A distinct vertex position of the working mesh with its neighbours, its
 // faces and the cheapest collapse onto a neighbour.
 struct MVertex {
-    MVertex(const Vertex& vertex, int id) : position(vertex.position), id(id), vertex(vertex) {}
+    MVertex(const Vertex& vertex, int id) : position(vertex.position), id(id), vertex(vertex)
+    {
+        // Most vertices of a mesh have about six of each: one allocation instead of four.
+        neighbours.reserve(8);
+        faces.reserve(8);
+    }
 
     // Adjacency, kept symmetric by the callers; vertices are told apart by id.
     void addNeighbour(MVertex* n);
@@ -115,6 +120,11 @@ private:
     // Owners of everything the working mesh refers to, released with the simplifier.
     std::vector<MVertex> vertexStore;
     std::vector<MTriangle> triangleStore;
+    // Each vertex's place in the order, by id, so that it is never searched for.
+    std::vector<Order::iterator> places;
+    // Reused by every collapse for its copies of the neighbour and face lists.
+    std::vector<MVertex*> scratchNeighbours;
+    std::vector<MTriangle*> scratchFaces;
 };
 
 // The cost of a vertex with nothing to collapse onto: it goes first.
