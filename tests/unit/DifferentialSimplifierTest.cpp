@@ -30,7 +30,7 @@ void expectSameLevels(const std::vector<qm::Vertex>& vertices, const std::vector
                       const std::string& what)
 {
     qm::MeshSimplifier fast(vertices, indices, nullptr);
-    qm::reference::MeshSimplifier plain(vertices, indices, nullptr);
+    qm::reference::PlainSimplifier plain(vertices, indices, nullptr);
     for (const float ratio : {0.6f, 0.4f, 0.5f}) {
         const auto a = fast.simplify(ratio);
         const auto b = plain.simplify(ratio);

@@ -1,162 +1,11 @@
 #include "PlainSimplifier.h"
 
 #include <algorithm>
-#include <cassert>
-#include <cmath>
-#include <iostream>
 #include <tuple>
 
 namespace qm::reference {
 
-namespace {
-
-// Normalised, or zero for a zero vector: no division by zero, no NaN.
-glm::vec3 normalisedOrZero(const glm::vec3& v)
-{
-    const float length = std::sqrt(glm::dot(v, v));
-    return length > 0.0f ? v / length : glm::vec3(0.0f);
-}
-
-}  // namespace
-
-void MVertex::addNeighbour(MVertex* n)
-{
-    if (n->id == id)
-        return;
-    for (const MVertex* existing : neighbours) {
-        if (existing->id == n->id)
-            return;
-    }
-    neighbours.push_back(n);
-}
-
-void MVertex::removeNeighbour(int neighbourId)
-{
-    const std::size_t before = neighbours.size();
-    std::erase_if(neighbours, [&](const MVertex* n) { return n->id == neighbourId; });
-    if (neighbours.size() == before)
-        std::cout << "Uh oh..." << std::endl;
-}
-
-void MVertex::removeIfNonNeighbour(int neighbourId)
-{
-    if (std::none_of(neighbours.begin(), neighbours.end(), [&](const MVertex* n) { return n->id == neighbourId; }))
-        return;
-    for (const MTriangle* face : faces) {
-        if (face->hasCorner(neighbourId))
-            return;
-    }
-    removeNeighbour(neighbourId);
-}
-
-void MVertex::removeFace(int triangleId)
-{
-    std::erase_if(faces, [&](const MTriangle* f) { return f->id == triangleId; });
-}
-
-void MVertex::detachFromNeighbours()
-{
-    while (!neighbours.empty()) {
-        MVertex* n = neighbours.front();
-        const std::size_t before = n->neighbours.size();
-        std::erase_if(n->neighbours, [&](const MVertex* m) { return m->id == id; });
-        if (n->neighbours.size() == before)
-            std::cout << "Uh oh..." << std::endl;
-        removeNeighbour(n->id);
-    }
-}
-
-glm::vec3 MVertex::computeNormal() const
-{
-    glm::vec3 sum(0.0f);
-    for (const MTriangle* face : faces)
-        sum += face->normal;
-    return normalisedOrZero(sum);
-}
-
-float MVertex::edgeCost(const MVertex& v) const
-{
-    const float length = glm::distance(position, v.position);
-    std::vector<const MTriangle*> sides;
-    for (const MTriangle* face : faces) {
-        if (face->hasCorner(v.id))
-            sides.push_back(face);
-    }
-    if (sides.empty())
-        return 0.0f;
-    float curvature = 0.0f;
-    for (const MTriangle* face : faces) {
-        float m = 1.0f;
-        for (const MTriangle* side : sides)
-            m = std::min(m, (1.0f - glm::dot(face->normal, side->normal)) * 0.5f);
-        curvature = std::max(curvature, m);
-    }
-    return curvature * length;
-}
-
-void MVertex::computeCost()
-{
-    collapseTarget = nullptr;
-    if (neighbours.empty()) {
-        cost = isolatedVertexCost;
-        return;
-    }
-    cost = noCollapseCost;
-    for (MVertex* n : neighbours) {
-        const float c = edgeCost(*n);
-        if (c < cost) {
-            cost = c;
-            collapseTarget = n;
-        }
-    }
-}
-
-bool MTriangle::hasCorner(int vertexId) const
-{
-    return corners[0]->id == vertexId || corners[1]->id == vertexId || corners[2]->id == vertexId;
-}
-
-void MTriangle::computeNormal()
-{
-    const glm::vec3& p0 = corners[0]->position;
-    normal = normalisedOrZero(glm::cross(corners[1]->position - p0, corners[2]->position - p0));
-}
-
-void MTriangle::replaceVertex(MVertex* u, MVertex* v)
-{
-    for (MVertex*& corner : corners) {
-        if (corner->id == u->id) {
-            corner = v;
-            break;
-        }
-    }
-    u->removeFace(id);
-    for (MVertex* corner : corners) {
-        u->removeIfNonNeighbour(corner->id);
-        corner->removeIfNonNeighbour(u->id);
-    }
-    for (std::size_t i = 0; i < 3; ++i) {
-        for (std::size_t j = 0; j < 3; ++j) {
-            if (i != j)
-                corners[i]->addNeighbour(corners[j]);
-        }
-    }
-    computeNormal();
-}
-
-void MTriangle::detach()
-{
-    for (MVertex* corner : corners)
-        corner->removeFace(id);
-    for (int k = 0; k < 3; ++k) {
-        MVertex* a = corners[std::size_t(k)];
-        MVertex* b = corners[std::size_t((k + 1) % 3)];
-        a->removeIfNonNeighbour(b->id);
-        b->removeIfNonNeighbour(a->id);
-    }
-}
-
-MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vector<std::uint32_t>& indices,
+PlainSimplifier::PlainSimplifier(const std::vector<Vertex>& input, const std::vector<std::uint32_t>& indices,
                                std::shared_ptr<Material> material)
     : material(std::move(material))
 {
@@ -228,7 +77,7 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
     computeAllCosts();
 }
 
-void MeshSimplifier::computeAllCosts()
+void PlainSimplifier::computeAllCosts()
 {
     for (MVertex* vertex : vertices)
         vertex->computeCost();
@@ -237,14 +86,14 @@ void MeshSimplifier::computeAllCosts()
         vertices[i]->id = int(i);
 }
 
-void MeshSimplifier::swapSlots(std::size_t a, std::size_t b)
+void PlainSimplifier::swapSlots(std::size_t a, std::size_t b)
 {
     std::swap(vertices[a], vertices[b]);
     vertices[a]->id = int(a);
     vertices[b]->id = int(b);
 }
 
-void MeshSimplifier::reposition(MVertex* n)
+void PlainSimplifier::reposition(MVertex* n)
 {
     auto at = std::size_t(n->id);
     while (at + 1 < vertices.size() && n->cost > vertices[at + 1]->cost) {
@@ -257,7 +106,7 @@ void MeshSimplifier::reposition(MVertex* n)
     }
 }
 
-void MeshSimplifier::collapse(MVertex* u, MVertex* v)
+void PlainSimplifier::collapse(MVertex* u, MVertex* v)
 {
     if (!v) {
         u->detachFromNeighbours();
@@ -286,7 +135,7 @@ void MeshSimplifier::collapse(MVertex* u, MVertex* v)
     }
 }
 
-void MeshSimplifier::reduce(float ratio)
+void PlainSimplifier::reduce(float ratio)
 {
     std::size_t remaining = vertices.size() - collapsedCount;
     const auto target = static_cast<std::size_t>(static_cast<float>(remaining) * ratio);
@@ -303,7 +152,7 @@ void MeshSimplifier::reduce(float ratio)
     }
 }
 
-std::shared_ptr<Mesh> MeshSimplifier::simplify(float ratio)
+std::shared_ptr<Mesh> PlainSimplifier::simplify(float ratio)
 {
     reduce(ratio);
     std::vector<Vertex> out;

@@ -1,100 +1,39 @@
 #pragma once
 
-// The simplifier as first written, moving a vertex to its place in the cost
-// order by adjacent swaps: slow, and plainly faithful. The tests hold the
-// real one to exactly its collapses and outputs.
+// The simplifier's reduction as first written, moving a vertex to its place
+// in the cost order by adjacent swaps over an array whose positions are the
+// vertex ids: slow, and plainly faithful. It works on the same working-mesh
+// vertices and triangles as the real one; the tests hold the real one's
+// ordering to exactly its collapses and outputs.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "Material.h"
-#include "Mesh.h"
-#include "Vertex.h"
+#include "MeshSimplifier.h"
 
 namespace qm::reference {
 
-struct MTriangle;
-
-// A distinct vertex position of the working mesh with its neighbours, its
-// faces and the cheapest collapse onto a neighbour.
-struct MVertex {
-    MVertex(const Vertex& vertex, int id) : position(vertex.position), id(id), vertex(vertex) {}
-
-    // Adjacency, kept symmetric by the callers; vertices are told apart by id.
-    void addNeighbour(MVertex* n);
-    void removeNeighbour(int neighbourId);
-    void removeIfNonNeighbour(int neighbourId);
-    void removeFace(int triangleId);
-    void detachFromNeighbours();
-    // The normalised sum of the face normals; zero when they cancel out.
-    glm::vec3 computeNormal() const;
-
-    // The cost of collapsing onto v: edge length times how much the surface bends here.
-    float edgeCost(const MVertex& v) const;
-    // The cheapest neighbour to collapse onto, and its cost.
-    void computeCost();
-
-    glm::vec3 position;
-    int id;
-    int outputIndex = 0;
-    std::vector<MVertex*> neighbours;
-    std::vector<MTriangle*> faces;
-    float cost = 0.0f;
-    MVertex* collapseTarget = nullptr;
-    Vertex vertex;
-};
-
-struct MTriangle {
-    MTriangle(int id, MVertex* a, MVertex* b, MVertex* c) : corners{a, b, c}, id(id) { computeNormal(); }
-
-    MVertex* getCorner(int k) const { return corners[std::size_t(k)]; }
-    bool hasCorner(int vertexId) const;
-    // The unit normal of the corners' winding; zero for a triangle without area.
-    void computeNormal();
-    void replaceVertex(MVertex* u, MVertex* v);
-    // Takes the triangle out of its corners' face and neighbour lists.
-    void detach();
-
-    std::array<MVertex*, 3> corners;
-    glm::vec3 normal{0.0f};
-    int id;
-};
-
-// Edge-collapse simplification of one mesh, cheapest collapse first. The
-// vertices stay where they are; each reduction continues from the last.
-class MeshSimplifier {
+class PlainSimplifier {
 public:
-    // The input holds whole triangles whose indices lie within the vertices
-    // (the import guarantees both). Coincident positions are welded.
-    MeshSimplifier(const std::vector<Vertex>& vertices, const std::vector<std::uint32_t>& indices,
-                   std::shared_ptr<Material> material);
+    PlainSimplifier(const std::vector<Vertex>& vertices, const std::vector<std::uint32_t>& indices,
+                    std::shared_ptr<Material> material);
 
-    // Reduces to `ratio` of the remaining vertices and writes the result out.
     std::shared_ptr<Mesh> simplify(float ratio);
+
+private:
     void reduce(float ratio);
     void collapse(MVertex* u, MVertex* v);
     void computeAllCosts();
     void reposition(MVertex* n);
+    void swapSlots(std::size_t a, std::size_t b);
 
-    // Slots of the cost-ordered vertex array and the triangles by id; removed ones are null.
     std::vector<MVertex*> vertices;
     std::vector<MTriangle*> triangles;
     std::shared_ptr<Material> material;
     std::uint32_t collapsedCount = 0;
-
-private:
-    void swapSlots(std::size_t a, std::size_t b);
-
-    // Owners of everything the working mesh refers to, released with the simplifier.
     std::vector<std::unique_ptr<MVertex>> vertexStore;
     std::vector<std::unique_ptr<MTriangle>> triangleStore;
 };
-
-// The cost of a vertex with nothing to collapse onto: it goes first.
-inline constexpr float isolatedVertexCost = -0.1f;
-// The cost of a vertex that cannot collapse: it ends a reduction.
-inline constexpr float noCollapseCost = 3.40282347e38f;
 
 }  // namespace qm::reference
