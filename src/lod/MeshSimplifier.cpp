@@ -22,48 +22,40 @@ glm::vec3 normalisedOrZero(const glm::vec3& v)
 
 void MVertex::addNeighbour(MVertex* n)
 {
-    if (n->id == id)
+    if (n == this || std::find(neighbours.begin(), neighbours.end(), n) != neighbours.end())
         return;
-    for (const MVertex* existing : neighbours) {
-        if (existing->id == n->id)
-            return;
-    }
     neighbours.push_back(n);
 }
 
-void MVertex::removeNeighbour(int neighbourId)
+void MVertex::removeNeighbour(const MVertex* n)
 {
-    const std::size_t before = neighbours.size();
-    std::erase_if(neighbours, [&](const MVertex* n) { return n->id == neighbourId; });
-    if (neighbours.size() == before)
+    if (std::erase(neighbours, n) == 0)
         std::cout << "Uh oh..." << std::endl;
 }
 
-void MVertex::removeIfNonNeighbour(int neighbourId)
+void MVertex::removeIfNonNeighbour(const MVertex* n)
 {
-    if (std::none_of(neighbours.begin(), neighbours.end(), [&](const MVertex* n) { return n->id == neighbourId; }))
+    if (std::find(neighbours.begin(), neighbours.end(), n) == neighbours.end())
         return;
     for (const MTriangle* face : faces) {
-        if (face->hasCorner(neighbourId))
+        if (face->hasCorner(n))
             return;
     }
-    removeNeighbour(neighbourId);
+    removeNeighbour(n);
 }
 
-void MVertex::removeFace(int triangleId)
+void MVertex::removeFace(const MTriangle* face)
 {
-    std::erase_if(faces, [&](const MTriangle* f) { return f->id == triangleId; });
+    std::erase(faces, face);
 }
 
 void MVertex::detachFromNeighbours()
 {
     while (!neighbours.empty()) {
         MVertex* n = neighbours.front();
-        const std::size_t before = n->neighbours.size();
-        std::erase_if(n->neighbours, [&](const MVertex* m) { return m->id == id; });
-        if (n->neighbours.size() == before)
+        if (std::erase(n->neighbours, this) == 0)
             std::cout << "Uh oh..." << std::endl;
-        removeNeighbour(n->id);
+        removeNeighbour(n);
     }
 }
 
@@ -75,37 +67,92 @@ glm::vec3 MVertex::computeNormal() const
     return normalisedOrZero(sum);
 }
 
+namespace {
+
+// Room on the stack for the faces around a vertex; a vertex with more (rare)
+// spills to the heap.
+template <typename T, std::size_t inlineSize>
+class LocalBuffer {
+public:
+    explicit LocalBuffer(std::size_t size) : size_(size)
+    {
+        if (size > inlineSize)
+            heap_.resize(size);
+    }
+    T* data() { return size_ > inlineSize ? heap_.data() : inline_.data(); }
+
+private:
+    std::size_t size_;
+    std::array<T, inlineSize> inline_;
+    std::vector<T> heap_;
+};
+
+// The faces around one vertex as the edge costs read them: which vertices
+// each touches and how far each pair of faces bends apart. Gathered once per
+// vertex, so that the cost of every edge around it reads compact tables
+// instead of chasing pointers to the triangles again and again.
+class FaceBends {
+public:
+    explicit FaceBends(const std::vector<MTriangle*>& faces)
+        : count_(faces.size()), corners_(count_), bends_(count_ * count_), sides_(count_), least_(count_)
+    {
+        for (std::size_t i = 0; i < count_; ++i) {
+            const MTriangle& face = *faces[i];
+            corners_.data()[i] = face.corners;
+            for (std::size_t j = 0; j <= i; ++j) {
+                // dot() is symmetric bit for bit, so one evaluation serves both pairs.
+                const float bend = (1.0f - glm::dot(face.normal, faces[j]->normal)) * 0.5f;
+                bends_.data()[i * count_ + j] = bend;
+                bends_.data()[j * count_ + i] = bend;
+            }
+        }
+    }
+
+    // The cost of collapsing the vertex at `from` onto v: edge length times
+    // how much the surface bends there. Each face is held against the side (a
+    // face on the edge, usually one of two) it bends least from, and the bend
+    // is the worst of those.
+    float edgeCost(const glm::vec3& from, const MVertex& v)
+    {
+        const float length = glm::distance(from, v.position);
+        const std::array<MVertex*, 3>* corners = corners_.data();
+        std::uint32_t* sides = sides_.data();
+        std::size_t sideCount = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            if (corners[i][0] == &v || corners[i][1] == &v || corners[i][2] == &v)
+                sides[sideCount++] = std::uint32_t(i);
+        }
+        if (sideCount == 0)
+            return 0.0f;
+        // The bends are symmetric, so a side's row doubles as its column: the
+        // least bend of each face from any side is an element-wise minimum of rows.
+        float* least = least_.data();
+        const float* bends = bends_.data();
+        std::fill(least, least + count_, 1.0f);
+        for (std::size_t k = 0; k < sideCount; ++k) {
+            const float* row = bends + std::size_t(sides[k]) * count_;
+            for (std::size_t i = 0; i < count_; ++i)
+                least[i] = std::min(least[i], row[i]);
+        }
+        float curvature = 0.0f;
+        for (std::size_t i = 0; i < count_; ++i)
+            curvature = std::max(curvature, least[i]);
+        return curvature * length;
+    }
+
+private:
+    std::size_t count_;
+    LocalBuffer<std::array<MVertex*, 3>, 24> corners_;
+    LocalBuffer<float, 24 * 24> bends_;
+    LocalBuffer<std::uint32_t, 24> sides_;
+    LocalBuffer<float, 24> least_;
+};
+
+}  // namespace
+
 float MVertex::edgeCost(const MVertex& v) const
 {
-    const float length = glm::distance(position, v.position);
-    // The sides are the faces on the edge, usually two; gathered on the stack,
-    // since this runs for every neighbour of every vertex whose surroundings change.
-    constexpr std::size_t inlineSides = 16;
-    const MTriangle* stackSides[inlineSides];
-    std::vector<const MTriangle*> heapSides;
-    std::size_t sideCount = 0;
-    for (const MTriangle* face : faces) {
-        if (!face->hasCorner(v.id))
-            continue;
-        if (sideCount < inlineSides)
-            stackSides[sideCount] = face;
-        else
-            heapSides.push_back(face);
-        ++sideCount;
-    }
-    if (sideCount == 0)
-        return 0.0f;
-    // Each face is held against the side it bends least from; the bend is the worst of those.
-    float curvature = 0.0f;
-    for (const MTriangle* face : faces) {
-        float m = 1.0f;
-        for (std::size_t i = 0; i < sideCount; ++i) {
-            const MTriangle* side = i < inlineSides ? stackSides[i] : heapSides[i - inlineSides];
-            m = std::min(m, (1.0f - glm::dot(face->normal, side->normal)) * 0.5f);
-        }
-        curvature = std::max(curvature, m);
-    }
-    return curvature * length;
+    return FaceBends(faces).edgeCost(position, v);
 }
 
 void MVertex::computeCost()
@@ -115,19 +162,19 @@ void MVertex::computeCost()
         cost = isolatedVertexCost;
         return;
     }
+    // The neighbours lie scattered in memory: ask for all of them at once
+    // rather than waiting on each in turn.
+    for (const MVertex* n : neighbours)
+        __builtin_prefetch(&n->position);
+    FaceBends bends(faces);
     cost = noCollapseCost;
     for (MVertex* n : neighbours) {
-        const float c = edgeCost(*n);
+        const float c = bends.edgeCost(position, *n);
         if (c < cost) {
             cost = c;
             collapseTarget = n;
         }
     }
-}
-
-bool MTriangle::hasCorner(int vertexId) const
-{
-    return corners[0]->id == vertexId || corners[1]->id == vertexId || corners[2]->id == vertexId;
 }
 
 void MTriangle::computeNormal()
@@ -139,15 +186,10 @@ void MTriangle::computeNormal()
 void MTriangle::replaceVertex(MVertex* u, MVertex* v)
 {
     for (MVertex*& corner : corners) {
-        if (corner->id == u->id) {
+        if (corner == u) {
             corner = v;
             break;
         }
-    }
-    u->removeFace(id);
-    for (MVertex* corner : corners) {
-        u->removeIfNonNeighbour(corner->id);
-        corner->removeIfNonNeighbour(u->id);
     }
     for (std::size_t i = 0; i < 3; ++i) {
         for (std::size_t j = 0; j < 3; ++j) {
@@ -161,12 +203,12 @@ void MTriangle::replaceVertex(MVertex* u, MVertex* v)
 void MTriangle::detach()
 {
     for (MVertex* corner : corners)
-        corner->removeFace(id);
+        corner->removeFace(this);
     for (int k = 0; k < 3; ++k) {
         MVertex* a = corners[std::size_t(k)];
         MVertex* b = corners[std::size_t((k + 1) % 3)];
-        a->removeIfNonNeighbour(b->id);
-        b->removeIfNonNeighbour(a->id);
+        a->removeIfNonNeighbour(b);
+        b->removeIfNonNeighbour(a);
     }
 }
 
@@ -307,23 +349,23 @@ void MeshSimplifier::fileBefore(Order::node_type node, Order::iterator next)
 
 void MeshSimplifier::reposition(MVertex* n)
 {
+    // Every vertex but n is filed under its current cost.
     const auto at = places[std::size_t(n->id)];
     const auto next = std::next(at);
-    const bool forward = next != order.end() && n->cost > next->vertex->cost;
-    const bool backward = !forward && at != order.begin() && std::prev(at)->vertex->cost > n->cost;
-    const auto hint = next;
+    const bool forward = next != order.end() && n->cost > next->cost;
+    const bool backward = !forward && at != order.begin() && std::prev(at)->cost > n->cost;
+    if (!forward && !backward) {  // between its neighbours still: its place is unchanged
+        n->orderCost = n->cost;
+        at->cost = n->cost;
+        return;
+    }
     Order::node_type node = order.extract(at);
     constexpr double lowest = -std::numeric_limits<double>::infinity();
     constexpr double highest = std::numeric_limits<double>::infinity();
-    if (forward) {  // in front of the first vertex whose cost is not below its own
+    if (forward)  // in front of the first vertex whose cost is not below its own
         fileBefore(std::move(node), order.lower_bound({n->cost, lowest, nullptr}));
-    } else if (backward) {  // behind the last vertex whose cost is not above its own
+    else  // behind the last vertex whose cost is not above its own
         fileBefore(std::move(node), order.lower_bound({n->cost, highest, nullptr}));
-    } else {  // between its neighbours still: its place is unchanged
-        n->orderCost = n->cost;
-        node.value() = keyOf(n);
-        places[std::size_t(n->id)] = order.insert(hint, std::move(node));
-    }
 }
 
 void MeshSimplifier::collapse(MVertex* u, MVertex* v)
@@ -338,16 +380,18 @@ void MeshSimplifier::collapse(MVertex* u, MVertex* v)
     scratchFaces.assign(u->faces.begin(), u->faces.end());
     for (auto it = scratchFaces.rbegin(); it != scratchFaces.rend(); ++it) {
         MTriangle* face = *it;
-        if (face->hasCorner(v->id)) {
+        if (face->hasCorner(v)) {
             face->detach();
             triangles[std::size_t(face->id)] = nullptr;
         }
     }
-    scratchFaces.assign(u->faces.begin(), u->faces.end());
-    for (auto it = scratchFaces.rbegin(); it != scratchFaces.rend(); ++it) {
+    // Taking u out of each face and neighbour list one by one would leave
+    // the others in the same order as dropping it from all of them at the end.
+    for (auto it = u->faces.rbegin(); it != u->faces.rend(); ++it) {
         v->faces.push_back(*it);
         (*it)->replaceVertex(u, v);
     }
+    u->faces.clear();
     u->detachFromNeighbours();
     vertices[std::size_t(u->id)] = nullptr;
     for (MVertex* n : scratchNeighbours) {

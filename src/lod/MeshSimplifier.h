@@ -24,11 +24,12 @@ struct MVertex {
         faces.reserve(8);
     }
 
-    // Adjacency, kept symmetric by the callers; vertices are told apart by id.
+    // Adjacency, kept symmetric by the callers. Vertices and triangles are
+    // told apart by address: each lives at one place for the simplifier's life.
     void addNeighbour(MVertex* n);
-    void removeNeighbour(int neighbourId);
-    void removeIfNonNeighbour(int neighbourId);
-    void removeFace(int triangleId);
+    void removeNeighbour(const MVertex* n);
+    void removeIfNonNeighbour(const MVertex* n);
+    void removeFace(const MTriangle* face);
     void detachFromNeighbours();
     // The normalised sum of the face normals; zero when they cancel out.
     glm::vec3 computeNormal() const;
@@ -56,9 +57,15 @@ struct MTriangle {
     MTriangle(int id, MVertex* a, MVertex* b, MVertex* c) : corners{a, b, c}, id(id) { computeNormal(); }
 
     MVertex* getCorner(int k) const { return corners[std::size_t(k)]; }
-    bool hasCorner(int vertexId) const;
+    bool hasCorner(const MVertex* v) const
+    {
+        return corners[0] == v || corners[1] == v || corners[2] == v;
+    }
     // The unit normal of the corners' winding; zero for a triangle without area.
     void computeNormal();
+    // Puts v where u was and makes the corners neighbours of each other. u's
+    // own face and neighbour lists are left alone: the collapse that removes u
+    // drops them as a whole.
     void replaceVertex(MVertex* u, MVertex* v);
     // Takes the triangle out of its corners' face and neighbour lists.
     void detach();
@@ -101,7 +108,8 @@ public:
 
 private:
     struct OrderKey {
-        float cost;
+        // Changed in place only where the order stays as it is.
+        mutable float cost;
         double label;
         MVertex* vertex;
         bool operator<(const OrderKey& other) const

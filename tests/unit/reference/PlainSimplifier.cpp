@@ -5,6 +5,34 @@
 
 namespace qm::reference {
 
+namespace {
+
+// Puts v where u was, taking u out of the face and out of every neighbour
+// list that no longer needs it, one triangle at a time.
+void replaceVertex(MTriangle& face, MVertex* u, MVertex* v)
+{
+    for (MVertex*& corner : face.corners) {
+        if (corner == u) {
+            corner = v;
+            break;
+        }
+    }
+    u->removeFace(&face);
+    for (MVertex* corner : face.corners) {
+        u->removeIfNonNeighbour(corner);
+        corner->removeIfNonNeighbour(u);
+    }
+    for (MVertex* a : face.corners) {
+        for (MVertex* b : face.corners) {
+            if (a != b)
+                a->addNeighbour(b);
+        }
+    }
+    face.computeNormal();
+}
+
+}  // namespace
+
 PlainSimplifier::PlainSimplifier(const std::vector<Vertex>& input, const std::vector<std::uint32_t>& indices,
                                std::shared_ptr<Material> material)
     : material(std::move(material))
@@ -117,7 +145,7 @@ void PlainSimplifier::collapse(MVertex* u, MVertex* v)
     const std::vector<MTriangle*> facesBefore = u->faces;
     for (auto it = facesBefore.rbegin(); it != facesBefore.rend(); ++it) {
         MTriangle* face = *it;
-        if (face->hasCorner(v->id)) {
+        if (face->hasCorner(v)) {
             face->detach();
             triangles[std::size_t(face->id)] = nullptr;
         }
@@ -125,7 +153,7 @@ void PlainSimplifier::collapse(MVertex* u, MVertex* v)
     const std::vector<MTriangle*> remaining = u->faces;
     for (auto it = remaining.rbegin(); it != remaining.rend(); ++it) {
         v->faces.push_back(*it);
-        (*it)->replaceVertex(u, v);
+        replaceVertex(**it, u, v);
     }
     u->detachFromNeighbours();
     vertices[std::size_t(u->id)] = nullptr;
