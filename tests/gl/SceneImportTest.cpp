@@ -12,9 +12,12 @@
 
 #include "AnimationHandler.h"
 #include "FbxScene.h"
+#include "GLRenderer.h"
 #include "Image.h"
 #include "ImportRegistries.h"
+#include "LevelOfDetail.h"
 #include "MeshLOD.h"
+#include "Mesh.h"
 #include "Models.h"
 #include "PointLight.h"
 #include "SceneImport.h"
@@ -233,6 +236,82 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     EXPECT_EQ(rock1->getMesh(0)->indexCount, 36u);
     EXPECT_NE(scene->skybox.cubeMap, 0u);
     EXPECT_EQ(scene->camera->fov, 45.0f);
+}
+
+// Walking away from an oak: on each side of every level's bound the tree
+// covers about as much of the picture (it neither vanishes nor opens up),
+// and what covers it is the level the bound calls for.
+TEST_F(SceneImport, WalkingAwayStepsThroughTheLevelsToTheBillboard)
+{
+    FbxScene model;
+    const auto stone = model.addMaterial("Stone", glm::vec3(1), {{"stone_d.png"}, "stone_s.png", "stone_n.png"});
+    model.addMeshNode("tree_oak", FbxScene::root, {}, model.addGeometry("tree_oak", scenegen::models::treeOak()), stone);
+    fs::copy_file("QM/tree_oak.png", directory / "tree_oak.png");  // the generated billboard picture
+    const auto scene = import(model);
+    ASSERT_TRUE(scene) << errors;
+    ASSERT_EQ(scene->objects.size(), 1u);
+    const auto oak = scene->objects[0];
+    for (int level = 1; level < 3; ++level)
+        EXPECT_LT(oak->getMesh(level)->indexCount, oak->getMesh(level - 1)->indexCount) << "level " << level;
+    ASSERT_TRUE(oak->getMesh(3));
+
+    constexpr int width = 160, height = 90;
+    qm::GLRenderer renderer(width, height);
+    renderer.setScene(scene);
+    // The viewer's renderer has the window's size, which GL's viewport starts with; this one is smaller.
+    GLint windowViewport[4];
+    glGetIntegerv(GL_VIEWPORT, windowViewport);
+    glViewport(0, 0, width, height);
+    qm::Camera& camera = *scene->camera;
+    camera.aspectRatio = float(width) / float(height);
+    camera.updateProjection();
+    const qm::BoundingBox box = oak->boundingBox;
+    const auto frame = [&] {
+        renderer.render();
+        std::vector<unsigned char> pixels(std::size_t(width * height * 4));
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    // Looking at the trunk's middle down the z axis from where the level distance is d.
+    const auto lookFrom = [&](float d) {
+        const float halfExtent = glm::max(box.halfExtents.x, glm::max(box.halfExtents.y, box.halfExtents.z));
+        camera.position = box.center + glm::vec3(0, 0, d + halfExtent);
+        EXPECT_NEAR(qm::levelDistance(box, camera.position), d, 1e-3f);
+    };
+
+    scene->objects.clear();
+    scene->buildOctree();
+    lookFrom(60.0f);
+    const auto sky = frame();
+    scene->objects = {oak};
+    scene->buildOctree();
+    // Pixels that differ from the empty sky, times the squared distance:
+    // about constant while the tree keeps its shape.
+    const auto coverage = [&](float d) {
+        lookFrom(d);
+        const auto pixels = frame();
+        int covered = 0;
+        for (std::size_t i = 0; i < pixels.size(); i += 4) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                if (std::abs(int(pixels[i + c]) - int(sky[i + c])) > 6) {
+                    ++covered;
+                    break;
+                }
+            }
+        }
+        return double(covered) * double(d) * double(d) / double(width * height);
+    };
+    for (const float bound : {50.0f, 100.0f, 200.0f}) {
+        const double nearer = coverage(bound - 0.5f);
+        const double farther = coverage(bound + 0.5f);
+        EXPECT_EQ(qm::levelForDistance(bound - 0.5f) + 1, qm::levelForDistance(bound + 0.5f));
+        EXPECT_GT(nearer, 0.0) << "in front of " << bound;
+        EXPECT_GT(farther, 0.0) << "behind " << bound;
+        // 0.87 to 1.06 here; an oak whose level 1 lost its trunk gave 0.58.
+        EXPECT_GT(farther / nearer, 0.75) << "across " << bound;
+        EXPECT_LT(farther / nearer, 1.33) << "across " << bound;
+    }
+    glViewport(windowViewport[0], windowViewport[1], windowViewport[2], windowViewport[3]);
 }
 
 TEST_F(SceneImport, WorldMatricesMatchTheModelReader)

@@ -38,7 +38,7 @@ GenMesh blob(int level, const glm::vec3& centre, const glm::vec3& radii, float r
 GenMesh trunk(float r0, float r1, float height, int sides, int rings, glm::vec2 bandLo, glm::vec2 bandHi,
               std::uint32_t seed)
 {
-    GenMesh mesh = cylinder(r0, r1, 0.0f, height, sides, rings, false);
+    GenMesh mesh = cylinder(r0, r1, 0.0f, height, sides, rings, true);
     mesh.remapUvs(bandLo, {bandHi.x, height / 2.0f});
     roughen(mesh, {0, 0, 0}, 1.5f, r0 * 0.3f, seed);
     return mesh;
@@ -157,12 +157,11 @@ GenMesh cottageChimney()
 GenMesh cottageDoor()
 {
     GenMesh mesh = box({-0.5f, 0, -0.06f}, {0.5f, 2.0f, 0.06f}, 5, 1.0f);
-    // Planks: shallow grooves every 0.2 units across the door.
-    for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
-        glm::vec3& p = mesh.positions[i];
-        if (std::abs(mesh.normals[i].z) > 0.5f)
-            p.z *= 1.0f - 0.3f * float(std::fmod(p.x + 0.5f, 0.2f) < 0.02f);
-    }
+    // Planks: shallow grooves every 0.2 units across the door. Chosen by
+    // position, so that the edges of the sides move with the faces they
+    // meet and the door stays closed.
+    for (glm::vec3& p : mesh.positions)
+        p.z *= 1.0f - 0.3f * float(std::fmod(p.x + 0.5f, 0.2f) < 0.02f);
     return mesh.standOnGround();
 }
 
@@ -192,13 +191,16 @@ GenMesh chapelSpire()
 
 GenMesh wellBase()
 {
+    // One closed ring of stone: outer wall, sloping rim, inner wall and
+    // underside meet edge to edge (roughened together, so they stay joined),
+    // and a simplifier finds no open border to unravel.
     GenMesh mesh = cylinder(1.2f, 1.15f, 0.0f, 1.0f, 24, 6, false);
-    roughen(mesh, {0, 0.5f, 0}, 3.0f, 0.12f, 61);
-    GenMesh inner = cylinder(0.9f, 0.9f, 0.0f, 1.0f, 24, 2, false);
+    mesh.append(cylinder(1.15f, 0.9f, 1.0f, 1.05f, 24, 1, false));
+    GenMesh inner = cylinder(0.9f, 0.9f, -0.05f, 1.05f, 24, 2, false);
     inner.transform(scaling({1, 1, -1}));  // faces inwards
     mesh.append(inner);
-    GenMesh rim = cylinder(1.2f, 0.9f, 1.0f, 1.05f, 24, 1, false);
-    mesh.append(rim);
+    mesh.append(cylinder(0.9f, 1.2f, -0.05f, 0.0f, 24, 1, false));
+    roughen(mesh, {0, 0.5f, 0}, 3.0f, 0.12f, 61);
     GenMesh water = cylinder(0.9f, 0.9f, 0.0f, 0.6f, 24, 1, true);
     mesh.append(water);
     for (auto& uv : mesh.uvs)
