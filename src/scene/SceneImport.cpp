@@ -1,12 +1,15 @@
 #include "SceneImport.h"
 
 #include <cmath>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
+#include "ModelNesting.h"
 #include "PointLight.h"
 #include "ShaderTable.h"
 #include "TextureLoading.h"
@@ -18,11 +21,30 @@ namespace {
 // Join identical vertices, triangulate, flip texture coordinates vertically.
 constexpr unsigned readFlags = 0x0080000A;
 
+// Why the last model file read failed: the reader's error, or the import's
+// own reason for not handing the file to the reader.
+std::string readError;
+
+bool nestedTooDeep(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;  // the reader says it cannot open it
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return nestsDeeperThan(bytes, maxModelNesting);
+}
+
 const aiScene* readModel(const std::string& path)
 {
-    const aiScene* modelScene = registries().importer.ReadFile(path, readFlags);
+    const aiScene* modelScene = nullptr;
+    if (nestedTooDeep(path)) {
+        readError = "\"" + path + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
+    } else {
+        modelScene = registries().importer.ReadFile(path, readFlags);
+        readError = registries().importer.GetErrorString();
+    }
     if (!modelScene || modelScene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !modelScene->mRootNode) {
-        std::cerr << "Assimp file reading error: " << registries().importer.GetErrorString() << std::endl;
+        std::cerr << "Assimp file reading error: " << readError << std::endl;
         return nullptr;
     }
     return modelScene;
@@ -245,7 +267,7 @@ std::shared_ptr<Scene> loadScene(std::string path)
 
     r.lightSphereMesh = loadSphereMesh(r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh) {
-        std::cerr << "Error reading sphere mesh: " << r.importer.GetErrorString() << std::endl;
+        std::cerr << "Error reading sphere mesh: " << readError << std::endl;
         return nullptr;
     }
     r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard", 0);

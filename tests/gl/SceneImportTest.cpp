@@ -18,6 +18,7 @@
 #include "LevelOfDetail.h"
 #include "MeshLOD.h"
 #include "Mesh.h"
+#include "ModelNesting.h"
 #include "Models.h"
 #include "PointLight.h"
 #include "SceneImport.h"
@@ -63,6 +64,15 @@ std::string withoutProgress(const std::string& console, int& progressLines)
     }
     EXPECT_EQ(progress.find_first_not_of('\n'), std::string::npos) << "only progress lines: " << progress;
     return console.substr(0, from + notice.size()) + console.substr(to);
+}
+
+// An ASCII FBX file of scopes nested `depth` deep.
+std::string nestedScopes(int depth)
+{
+    std::string text = "; FBX 7.4.0 project file\n";
+    for (int i = 0; i < depth; ++i)
+        text += "A: {\n";
+    return text + std::string(std::size_t(depth), '}');
 }
 
 void writeFile(const fs::path& path, const std::string& bytes)
@@ -359,12 +369,18 @@ TEST_F(SceneImport, FailuresOfTheModelFile)
         {"truncated", std::string(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() / 2))},
         {"empty", ""},
         {"text", "; not an FBX file at all\n"},
+        // As deep as the reader is let go: it rejects the layout without running out of stack.
+        {"nested to the bound", nestedScopes(qm::maxModelNesting)},
     };
     for (const auto& c : cases) {
         writeFile(directory / "model.fbx", c.content);
         EXPECT_FALSE(importFile(directory / "model.fbx")) << c.name;
         EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << c.name << ": " << errors;
     }
+    writeFile(directory / "model.fbx", nestedScopes(200000));
+    EXPECT_FALSE(importFile(directory / "model.fbx"));
+    EXPECT_EQ(errors, "Assimp file reading error: \"" + (directory / "model.fbx").string() +
+                          "\" is nested more than 1024 levels deep\n");
     EXPECT_FALSE(importFile(directory / "absent.fbx"));
     EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
 }

@@ -401,6 +401,39 @@ float terrainHeight(float x, float z)
     return glm::mix(detail * 0.25f, rolling + detail + rim, settle);
 }
 
+bool writeSmallModel(const fs::path& file)
+{
+    std::map<std::string, GenMesh> meshes;
+    for (const MeshKind& kind : meshKinds)
+        meshes[kind.name] = kind.build();
+    Layout layout(meshes);
+    const FbxScene::Id moor = layout.group("Moor", FbxScene::root, {});
+    constexpr float tileSize = terrainExtent / float(terrainTiles);
+    const glm::vec2 centre(0.0f, -tileSize * 0.5f);
+    const FbxScene::Id ground = layout.scene.addGeometry(
+        "terrain_small", models::terrainTile(centre.x, centre.y, tileSize, 32, terrainHeight));
+    layout.scene.addMeshNode("terrain_small", moor, {{centre.x, 0.0f, centre.y}, {}, glm::vec3(1.0f)}, ground,
+                             layout.materials.at("Heather"));
+    std::vector<std::string> kinds;
+    for (const MeshKind& kind : meshKinds) {
+        if (kind.billboard)
+            kinds.push_back(kind.name);
+    }
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const float angle = 2.0f * float(M_PI) * float(i) / float(kinds.size());
+        layout.placeOnGround(kinds[i], moor, centre + 14.0f * glm::vec2(std::cos(angle), std::sin(angle)),
+                             float(i) * 15.0f, 1.0f);
+    }
+    const FbxScene::Id flyers = layout.group("Glimmets", moor, {});
+    for (int i = 0; i < 3; ++i) {
+        const glm::vec3 at(-6.0f + 6.0f * float(i), 12.0f, centre.y + 4.0f);
+        layout.place("glimmet_mesh", flyers, {at, {}, glm::vec3(1.0f)});
+        layout.scene.addLightNode("Point." + std::to_string(1000 + i), flyers, {at + glm::vec3(0, 3, 0), {}, glm::vec3(1.0f)},
+                                  {0.8f, 0.8f, 1.0f});
+    }
+    return layout.scene.write(file);
+}
+
 bool generateMoorland(const fs::path& directory)
 {
     for (const char* folder : {"", "textures", "plants", "creatures", "cubemap"})

@@ -10,6 +10,11 @@ namespace scenegen {
 // printing the reason when something cannot be written.
 bool generateMoorland(const std::filesystem::path& directory);
 
+// Writes a small model file for the same assets: one of each mesh in a
+// ring in front of the start position on one tile of ground, with a few
+// glimmets and lights. For checks that start the viewer many times.
+bool writeSmallModel(const std::filesystem::path& file);
+
 // The ground height at a world position.
 float terrainHeight(float x, float z);
 

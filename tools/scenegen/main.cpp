@@ -1,12 +1,17 @@
 #include <iostream>
+#include <string>
 
 #include "Moorland.h"
 
-// Writes the moorland scene's assets into the folder given as the only argument.
+// Writes the moorland scene's assets into the folder given as the only
+// argument; with --small, only a small model file for the same assets.
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--small")
+        return scenegen::writeSmallModel(argv[2]) ? 0 : 1;
     if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " <output folder>" << std::endl;
+        std::cerr << "usage: " << argv[0] << " <output folder>\n       " << argv[0] << " --small <model file>"
+                  << std::endl;
         return 2;
     }
     return scenegen::generateMoorland(argv[1]) ? 0 : 1;

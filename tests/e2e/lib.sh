@@ -1,0 +1,105 @@
+# Shared by the end-to-end scripts: a virtual display, runtime directories
+# linked to the generated assets, and starting, watching and ending the viewer.
+# The sourcing script sets $viewer and $assets first.
+work=$(mktemp -d)
+xvfb_pid=""
+failures=0
+passes=0
+
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
+pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
+
+# Xvfb picks a free display and writes its number to the given descriptor.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+# Wait until the server answers, not only until it has named its display:
+# on a loaded machine the first clients can otherwise find nobody there.
+for _ in $(seq 300); do
+    if [ -s "$work/display" ] && DISPLAY=":$(cat "$work/display")" xdotool getmouselocation >/dev/null 2>&1; then
+        break
+    fi
+    sleep 0.1
+done
+export DISPLAY=":$(cat "$work/display")"
+unset SDL_VIDEODRIVER
+
+# A runtime directory whose QM folder links to the generated assets, less
+# the files named.
+make_runtime() {
+    local dir="$work/$case_name"
+    mkdir -p "$dir"
+    cp -rs "$assets" "$dir/QM"
+    for missing in "$@"; do rm -f "$dir/QM/$missing"; done
+    echo "$dir"
+}
+
+# Starts the viewer in the runtime directory; sets $pid and $window, and
+# $shown_early when the window became visible before loading had finished.
+# On a loaded machine the X server now and then refuses a client outright;
+# a start that found no display while the server answers is tried once more.
+start_viewer() {
+    launch_viewer "$1"
+    if [ -z "$window" ] && grep -q 'no display found' "$1/stderr" &&
+        xdotool getmouselocation >/dev/null 2>&1; then
+        echo "note [$case_name]: the X server refused the viewer once; starting it again"
+        launch_viewer "$1"
+    fi
+}
+
+launch_viewer() {
+    local dir=$1
+    (cd "$dir" && exec "$viewer" >"$dir/stdout" 2>"$dir/stderr") &
+    pid=$!
+    window=""
+    shown_early=""
+    for _ in $(seq 1200); do
+        # Visible first, then the console: the reverse order would race
+        # with a window shown just after the console was read.
+        local visible
+        visible=$(xdotool search --onlyvisible --name '^Quillmoor' 2>/dev/null | head -n 1)
+        if [ -n "$visible" ] && ! grep -qx 'Welcome!' "$dir/stdout"; then
+            shown_early=yes
+        fi
+        window=$(xdotool search --name '^Quillmoor - ' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+}
+
+# Waits for the viewer to end; sets $rc (124 when it did not end in time).
+wait_viewer() {
+    for _ in $(seq 600); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid"
+        rc=124
+    else
+        wait "$pid"
+        rc=$?
+    fi
+}
+
+check_running_window() {
+    if [ -z "$window" ]; then
+        fail "no window titled 'Quillmoor - ...' appeared; stderr: $(cat "$1/stderr")"
+        kill -9 "$pid" 2>/dev/null
+        return 1
+    fi
+    local title
+    title=$(xdotool getwindowname "$window")
+    [[ $title =~ ^Quillmoor\ -\ [0-9]+\.[0-9]{6}$ ]] || fail "title '$title'"
+    return 0
+}
+
+press_escape() {
+    xdotool windowfocus --sync "$window" && xdotool key --window "$window" Escape
+}
