@@ -71,7 +71,7 @@ GLuint loadCubeMap(const std::string& folder, const std::string& prefix)
             registries().assetDirectory + "/" + folder + "/" + prefix + std::to_string(face) + ".jpg";
         faces[face] = loadImage(file);
         if (!faces[face]) {
-            std::cerr << lastImageResult() << std::endl;
+            std::cerr << lastImageResult() << " - " << file << std::endl;
             continue;
         }
         // GL needs square faces of one size; another size would also be read out of bounds.

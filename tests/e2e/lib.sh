@@ -29,12 +29,13 @@ done
 export DISPLAY=":$(cat "$work/display")"
 unset SDL_VIDEODRIVER
 
-# A runtime directory whose QM folder links to the generated assets, less
-# the files named.
+# A runtime directory whose QM folder links to the generated assets (its
+# model replaced by $model when that is set), less the files named.
 make_runtime() {
     local dir="$work/$case_name"
     mkdir -p "$dir"
     cp -rs "$assets" "$dir/QM"
+    [ -n "${model:-}" ] && ln -sf "$model" "$dir/QM/QM.fbx"
     for missing in "$@"; do rm -f "$dir/QM/$missing"; done
     echo "$dir"
 }
@@ -90,8 +91,14 @@ wait_viewer() {
 
 check_running_window() {
     if [ -z "$window" ]; then
-        fail "no window titled 'Quillmoor - ...' appeared; stderr: $(cat "$1/stderr")"
-        kill -9 "$pid" 2>/dev/null
+        local state="still running"
+        if kill -0 "$pid" 2>/dev/null; then
+            kill -9 "$pid" 2>/dev/null
+        else
+            wait "$pid"
+            state="ended with exit code $?"
+        fi
+        fail "no window titled 'Quillmoor - ...' appeared (the viewer $state); stdout: $(tail -n 3 "$1/stdout"); stderr: $(cat "$1/stderr")"
         return 1
     fi
     local title

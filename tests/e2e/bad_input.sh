@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The viewer on damaged assets, one group of rows at a time: each row links a
+# runtime directory to the generated assets (with the small model), damages
+# one thing, runs the viewer in a virtual display and checks the outcome
+# written next to it: either the viewer runs (Escape then ends it with 0) or
+# it stops in order with exit code 1; stderr holds the expected line and no
+# sanitizer report, whatever the row.
+# Usage: bad_input.sh <viewer> <generated QM folder> <small model> <group>
+#   groups: missing shaders images model table
+set -u
+viewer=$(realpath "$1")
+assets=$(realpath "$2")
+model=$(realpath "$3")
+group=$4
+source "$(dirname "$0")/lib.sh"
+export SDL_AUDIODRIVER=dummy
+
+# Damage, always on a file of the runtime directory's own: the links lead
+# into the build's assets, which must stay whole.
+materialise() { local target; target=$(readlink -f "$1"); rm -f "$1"; cp "$target" "$1"; }
+truncated() { materialise "$1"; truncate -s $(($(stat -c %s "$1") / 2)) "$1"; }
+emptied() { rm -f "$1"; : >"$1"; }
+replaced_by() { local source; source=$(readlink -f "$2"); rm -f "$1"; cp "$source" "$1"; }
+written() { rm -f "$1"; printf "$2" >"$1"; }
+# Headers claiming 65535 x 65535 pixels, and nothing after them.
+huge_png() { written "$1" '\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\xff\xff\x00\x00\xff\xff\x08\x06\x00\x00\x00XXXX\x00\x00\x00\x00IENDXXXX'; }
+huge_jpeg() { written "$1" '\xff\xd8\xff\xc0\x00\x11\x08\xff\xff\xff\xff\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xff\xd9'; }
+# ASCII FBX scopes nested 200,000 deep: the model reader's parser would recurse that deep.
+deeply_nested() {
+    rm -f "$1"
+    { echo '; FBX 7.4.0 project file'; yes 'A: {' | head -n 200000; head -c 200000 /dev/zero | tr '\0' '}'; } >"$1"
+}
+table_edited() { materialise shader_sources.txt; sed -i "$1" shader_sources.txt; }
+
+# One row: name, damage (run in the QM folder), "runs" or "exits", and an
+# extended regular expression that a line of stderr must match ("" for a
+# stderr without any line of the viewer's own).
+row() {
+    case_name=$1
+    local damage=$2 outcome=$3 expected=$4 before=$failures dir
+    dir=$(make_runtime)
+    (cd "$dir/QM" && eval "$damage") || { fail "could not apply: $damage"; return; }
+    if [ "$outcome" = runs ]; then
+        start_viewer "$dir"
+        check_running_window "$dir" || return
+        press_escape
+        wait_viewer
+        [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
+        grep -qx 'Welcome!' "$dir/stdout" || fail "loading did not finish"
+    else
+        (cd "$dir" && timeout 120 "$viewer" >"$dir/stdout" 2>"$dir/stderr")
+        rc=$?
+        [ "$rc" -eq 1 ] || fail "exit code $rc, expected 1"
+        ! grep -qx 'Welcome!' "$dir/stdout" || fail "loading finished"
+    fi
+    # The leak checker's list of suppressions used is not the viewer's.
+    sed '/^-\{10,\}$/,/^-\{10,\}$/d; /^$/d' "$dir/stderr" >"$dir/own-stderr"
+    if grep -qE 'Sanitizer|runtime error:' "$dir/stderr"; then
+        fail "sanitizer report: $(head -n 20 "$dir/stderr")"
+    elif [ -z "$expected" ]; then
+        [ ! -s "$dir/own-stderr" ] || fail "unexpected stderr: $(head -n 5 "$dir/own-stderr")"
+    else
+        grep -qE "$expected" "$dir/own-stderr" || fail "no line matching '$expected' in: $(head -n 5 "$dir/own-stderr")"
+    fi
+    [ "$failures" -eq "$before" ] && pass
+}
+
+# name                     damage                                     outcome  expected line on stderr
+missing_rows() {
+    row model                  'rm QM.fbx'                                exits '^Assimp file reading error: .+'
+    row sphere                 'rm sphere.fbx'                            exits '^Error reading sphere mesh: .+'
+    row table                  'rm shader_sources.txt'                    runs  '^Could not open shader_sources\.txt\.$'
+    row material-texture       'rm textures/stone_d.jpg'                  runs  '^Unable to open file - QM/textures/stone_d\.jpg$'
+    row billboard-picture      'rm tree_oak.png'                          runs  ''  # silent: no billboard for the oak
+    row cube-map-face          'rm cubemap/loadsa_colors_3.jpg'           runs  '^Unable to open file - QM/cubemap/loadsa_colors_3\.jpg$'
+    row music                  'rm Lullwave.mp3'                          runs  '^Sound file loading issue: .*Lullwave\.mp3'
+}
+
+# Every GLSL file of every program in turn: the program fails to build, the viewer runs on.
+shader_rows() {
+    local file
+    for file in $(cd "$assets" && find . -name '*.vert' -o -name '*.geom' -o -name '*.frag' | sed 's|^\./||' | sort); do
+        row "glsl-$file" "rm $file" runs "^Unable to open shader file \"QM/${file//./\\.}\"$"
+    done
+}
+
+image_rows() {
+    local what file
+    # A decoder's reason is a few lower-case words, then the file's name.
+    for what in textures/stone_d.jpg textures/stone_n.png cubemap/loadsa_colors_1.jpg; do
+        file=${what//./\\.}
+        row "truncated-$what"  "truncated $what"                          runs  "^[a-z ]+ - QM/$file$"
+        row "empty-$what"      "emptied $what"                            runs  "^unknown image type - QM/$file$"
+        row "mp3-as-$what"     "replaced_by $what Lullwave.mp3"           runs  "^unknown image type - QM/$file$"
+    done
+    row huge-png-texture       'huge_png textures/stone_n.png'            runs  '^too large - QM/textures/stone_n\.png$'
+    row huge-jpeg-texture      'huge_jpeg textures/stone_d.jpg'           runs  '^too large - QM/textures/stone_d\.jpg$'
+    row huge-jpeg-face         'huge_jpeg cubemap/loadsa_colors_1.jpg'    runs  '^too large - QM/cubemap/loadsa_colors_1\.jpg$'
+    row other-size-face        'replaced_by cubemap/loadsa_colors_4.jpg tree_oak.png' \
+                                                                          runs  '^Cube-map face of another size than the first - QM/cubemap/loadsa_colors_4\.jpg$'
+    # Billboard pictures are silent: the mesh has no billboard.
+    row truncated-billboard    'truncated tree_oak.png'                   runs  ''
+    row empty-billboard        'emptied tree_oak.png'                     runs  ''
+    row huge-billboard         'huge_png tree_oak.png'                    runs  ''
+}
+
+model_rows() {
+    row truncated-model        'truncated QM.fbx'                         exits '^Assimp file reading error: .+'
+    row empty-model            'emptied QM.fbx'                           exits '^Assimp file reading error: .+'
+    row random-model           'rm QM.fbx; head -c 65536 /dev/urandom >QM.fbx' \
+                                                                          exits '^Assimp file reading error: .+'
+    row png-as-model           'replaced_by QM.fbx tree_oak.png'          exits '^Assimp file reading error: .+'
+    row nested-model           'deeply_nested QM.fbx'                     exits '^Assimp file reading error: "QM/QM\.fbx" is nested more than 1024 levels deep$'
+    row truncated-sphere       'truncated sphere.fbx'                     exits '^Error reading sphere mesh: .+'
+}
+
+table_rows() {
+    row table-odd-words        'table_edited "\$a Orphan"'               runs  '^Ignoring the unpaired word "Orphan" in shader_sources\.txt\.$'
+    row table-crlf             'table_edited "s/\$/\r/"'                  runs  ''
+    row table-tabs             'table_edited "s/ /\t/g"'                  runs  ''
+    row table-bom              'table_edited "1s/^/\xef\xbb\xbf/"'        runs  ''
+    row table-unknown-program  'table_edited "s/^Stone material_standard/Stone material_unheard_of/"' \
+                                                                          runs  '^Could not find shader for the material "Stone"\.$'
+}
+
+case $group in
+missing) missing_rows ;;
+shaders) shader_rows ;;
+images) image_rows ;;
+model) model_rows ;;
+table) table_rows ;;
+*) echo "unknown group $group"; exit 2 ;;
+esac
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ] && [ "$passes" -gt 0 ]
