@@ -35,6 +35,11 @@ void generateLODRange(std::size_t first, std::size_t last)
         if (i == 10)
             std::cout << "Almost there...\n" << std::flush;
         chain.levels[2] = simplifier.simplify(0.4f);
+        if (!chain.levels[2]) {
+            chain.levels[1] = chain.levels[2] = original;
+            std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
+                      << std::flush;
+        }
     }
 }
 
@@ -44,6 +49,7 @@ void generateLODs()
     r.lodList.clear();
     r.lodList.reserve(r.meshLODs.size());
     for (const auto& [name, chain] : r.meshLODs) {
+        chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
         chain->levels[3] = createBillboard(name, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
         r.lodList.push_back(chain);

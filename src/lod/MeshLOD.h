@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "BoundingBox.h"
 #include "Mesh.h"
@@ -22,6 +23,8 @@ public:
     BoundingBox getBoundingBox() const { return boundingBox; }
 
     std::array<std::shared_ptr<Mesh>, 4> levels;
+    // The model mesh's name, for messages.
+    std::string name;
     BoundingBox boundingBox;
 };
 

@@ -87,25 +87,17 @@ private:
     std::vector<T> heap_;
 };
 
-// The faces around one vertex as the edge costs read them: which vertices
-// each touches and how far each pair of faces bends apart. Gathered once per
-// vertex, so that the cost of every edge around it reads compact tables
-// instead of chasing pointers to the triangles again and again.
-class FaceBends {
+// The faces around one vertex as the edge costs read them: the corners and
+// the normal of each, copied out once per vertex so that the cost of every
+// edge around it reads one compact list instead of chasing pointers to the
+// triangles again and again.
+class FaceTable {
 public:
-    explicit FaceBends(const std::vector<MTriangle*>& faces)
-        : count_(faces.size()), corners_(count_), bends_(count_ * count_), sides_(count_), least_(count_)
+    explicit FaceTable(const std::vector<MTriangle*>& faces)
+        : count_(faces.size()), faces_(count_), sides_(count_)
     {
-        for (std::size_t i = 0; i < count_; ++i) {
-            const MTriangle& face = *faces[i];
-            corners_.data()[i] = face.corners;
-            for (std::size_t j = 0; j <= i; ++j) {
-                // dot() is symmetric bit for bit, so one evaluation serves both pairs.
-                const float bend = (1.0f - glm::dot(face.normal, faces[j]->normal)) * 0.5f;
-                bends_.data()[i * count_ + j] = bend;
-                bends_.data()[j * count_ + i] = bend;
-            }
-        }
+        for (std::size_t i = 0; i < count_; ++i)
+            faces_.data()[i] = {faces[i]->corners, faces[i]->normal};
     }
 
     // The cost of collapsing the vertex at `from` onto v: edge length times
@@ -115,44 +107,41 @@ public:
     float edgeCost(const glm::vec3& from, const MVertex& v)
     {
         const float length = glm::distance(from, v.position);
-        const std::array<MVertex*, 3>* corners = corners_.data();
+        const Face* faces = faces_.data();
         std::uint32_t* sides = sides_.data();
         std::size_t sideCount = 0;
         for (std::size_t i = 0; i < count_; ++i) {
-            if (corners[i][0] == &v || corners[i][1] == &v || corners[i][2] == &v)
+            const auto& c = faces[i].corners;
+            if (c[0] == &v || c[1] == &v || c[2] == &v)
                 sides[sideCount++] = std::uint32_t(i);
         }
         if (sideCount == 0)
             return 0.0f;
-        // The bends are symmetric, so a side's row doubles as its column: the
-        // least bend of each face from any side is an element-wise minimum of rows.
-        float* least = least_.data();
-        const float* bends = bends_.data();
-        std::fill(least, least + count_, 1.0f);
-        for (std::size_t k = 0; k < sideCount; ++k) {
-            const float* row = bends + std::size_t(sides[k]) * count_;
-            for (std::size_t i = 0; i < count_; ++i)
-                least[i] = std::min(least[i], row[i]);
-        }
         float curvature = 0.0f;
-        for (std::size_t i = 0; i < count_; ++i)
-            curvature = std::max(curvature, least[i]);
+        for (std::size_t i = 0; i < count_; ++i) {
+            float m = 1.0f;
+            for (std::size_t k = 0; k < sideCount; ++k)
+                m = std::min(m, (1.0f - glm::dot(faces[i].normal, faces[sides[k]].normal)) * 0.5f);
+            curvature = std::max(curvature, m);
+        }
         return curvature * length;
     }
 
 private:
+    struct Face {
+        std::array<MVertex*, 3> corners;
+        glm::vec3 normal;
+    };
     std::size_t count_;
-    LocalBuffer<std::array<MVertex*, 3>, 24> corners_;
-    LocalBuffer<float, 24 * 24> bends_;
+    LocalBuffer<Face, 24> faces_;
     LocalBuffer<std::uint32_t, 24> sides_;
-    LocalBuffer<float, 24> least_;
 };
 
 }  // namespace
 
 float MVertex::edgeCost(const MVertex& v) const
 {
-    return FaceBends(faces).edgeCost(position, v);
+    return FaceTable(faces).edgeCost(position, v);
 }
 
 void MVertex::computeCost()
@@ -166,10 +155,10 @@ void MVertex::computeCost()
     // rather than waiting on each in turn.
     for (const MVertex* n : neighbours)
         __builtin_prefetch(&n->position);
-    FaceBends bends(faces);
+    FaceTable table(faces);
     cost = noCollapseCost;
     for (MVertex* n : neighbours) {
-        const float c = bends.edgeCost(position, *n);
+        const float c = table.edgeCost(position, *n);
         if (c < cost) {
             cost = c;
             collapseTarget = n;
@@ -254,11 +243,18 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
         }
     }
 
+    workBudget = workAllowance + workPerTriangle * (indices.size() / 3);
     triangleStore.reserve(indices.size() / 3);
     for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
         MVertex* a = slots[indices[t]];
         MVertex* b = slots[indices[t + 1]];
         MVertex* c = slots[indices[t + 2]];
+        // Each new neighbour is checked against the list it joins.
+        work += a->neighbours.size() + b->neighbours.size() + c->neighbours.size();
+        if (work > workBudget) {
+            gaveUp = true;
+            return;
+        }
         MTriangle* triangle = &triangleStore.emplace_back(int(triangles.size()), a, b, c);
         triangles.push_back(triangle);
         a->addNeighbour(b);
@@ -283,10 +279,20 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
     computeAllCosts();
 }
 
+bool MeshSimplifier::afford(const MVertex& v)
+{
+    work += std::uint64_t(v.neighbours.size()) * v.faces.size() + 1;
+    gaveUp = gaveUp || work > workBudget;
+    return !gaveUp;
+}
+
 void MeshSimplifier::computeAllCosts()
 {
-    for (MVertex* vertex : vertices)
+    for (MVertex* vertex : vertices) {
+        if (!afford(*vertex))
+            return;
         vertex->computeCost();
+    }
     std::sort(vertices.begin(), vertices.end(), [](const MVertex* a, const MVertex* b) { return a->cost < b->cost; });
     order.clear();
     places.assign(vertices.size(), order.end());
@@ -395,6 +401,8 @@ void MeshSimplifier::collapse(MVertex* u, MVertex* v)
     u->detachFromNeighbours();
     vertices[std::size_t(u->id)] = nullptr;
     for (MVertex* n : scratchNeighbours) {
+        if (!afford(*n))
+            return;
         n->computeCost();
         reposition(n);
     }
@@ -406,7 +414,7 @@ void MeshSimplifier::reduce(float ratio)
     const auto target = static_cast<std::size_t>(static_cast<float>(remaining) * ratio);
     if (remaining <= target)
         return;
-    while (true) {
+    while (!gaveUp) {
         MVertex* u = order.begin()->vertex;
         if (u->cost == noCollapseCost)
             return;
@@ -420,6 +428,8 @@ void MeshSimplifier::reduce(float ratio)
 std::shared_ptr<Mesh> MeshSimplifier::simplify(float ratio)
 {
     reduce(ratio);
+    if (gaveUp)
+        return nullptr;
     std::vector<Vertex> out;
     for (const OrderKey& key : order) {
         MVertex* vertex = key.vertex;

@@ -90,7 +90,8 @@ public:
     MeshSimplifier(const std::vector<Vertex>& vertices, const std::vector<std::uint32_t>& indices,
                    std::shared_ptr<Material> material);
 
-    // Reduces to `ratio` of the remaining vertices and writes the result out.
+    // Reduces to `ratio` of the remaining vertices and writes the result out;
+    // empty once the work budget is spent.
     std::shared_ptr<Mesh> simplify(float ratio);
     void reduce(float ratio);
     void collapse(MVertex* u, MVertex* v);
@@ -106,7 +107,21 @@ public:
     std::shared_ptr<Material> material;
     std::uint32_t collapsedCount = 0;
 
+    // A vertex's cost takes work of its neighbour count times its face count,
+    // and it is worked out again each time a neighbour collapses: a vertex
+    // shared by thousands of triangles makes that cubic. Real meshes take a
+    // few hundred units a triangle (a second of work is some hundred million
+    // units); past the budget the simplifier gives up.
+    static constexpr std::uint64_t workPerTriangle = 4096;
+    static constexpr std::uint64_t workAllowance = std::uint64_t(1) << 25;
+    std::uint64_t workBudget = 0;
+    std::uint64_t work = 0;
+    bool gaveUp = false;
+
 private:
+    // Counts the work of the vertex's cost; false (and giving up) when it is over budget.
+    bool afford(const MVertex& v);
+
     struct OrderKey {
         // Changed in place only where the order stays as it is.
         mutable float cost;

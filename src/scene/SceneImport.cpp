@@ -276,14 +276,20 @@ std::shared_ptr<Scene> loadScene(std::string path)
     const aiScene* modelScene = readModel(path);
     if (!modelScene)
         return nullptr;
+    return buildScene(*modelScene);
+}
+
+std::shared_ptr<Scene> buildScene(const aiScene& modelScene)
+{
+    ImportRegistries& r = registries();
     r.loadedScene = std::make_shared<Scene>();
     r.loadedScene->setSkybox(createSkybox());
     r.lightsByName.clear();
-    createLights(*modelScene);
+    createLights(modelScene);
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.loadedAnimationHandler = std::make_shared<AnimationHandler>();
-    processNode(*modelScene, *modelScene->mRootNode, nullptr);
+    processNode(modelScene, *modelScene.mRootNode, nullptr);
     r.loadedScene->buildOctree();
 
     std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "

@@ -22,6 +22,11 @@ namespace qm {
 // the model file cannot be read. Needs the current GL context.
 std::shared_ptr<Scene> loadScene(std::string path);
 
+// The import's part after the model file has been read: lights, sky box,
+// objects, octree, levels of detail and uploads (the auxiliary assets and the
+// table are loaded already). Needs a root node.
+std::shared_ptr<Scene> buildScene(const aiScene& modelScene);
+
 // The mesh of the node named "Sphere" in a model file; empty when there is none.
 std::shared_ptr<Mesh> loadSphereMesh(const std::string& path);
 

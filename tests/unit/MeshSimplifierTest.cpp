@@ -300,3 +300,63 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 }
 
 }  // namespace
+
+namespace {
+
+// A cone of `sides` triangles around one apex, bumpy so that nothing is flat.
+std::pair<std::vector<glm::vec3>, std::vector<std::uint32_t>> coneOf(std::uint32_t sides)
+{
+    std::vector<glm::vec3> positions{{0, 1, 0}};
+    std::vector<std::uint32_t> indices;
+    for (std::uint32_t i = 0; i < sides; ++i) {
+        const float a = 6.2831853f * float(i) / float(sides);
+        positions.emplace_back(std::cos(a), 0.1f * float(i % 3), std::sin(a));
+        indices.insert(indices.end(), {0, 1 + i, 1 + (i + 1) % sides});
+    }
+    return {positions, indices};
+}
+
+MeshSimplifier cone(std::uint32_t sides)
+{
+    const auto [positions, indices] = coneOf(sides);
+    return simplifierOf(positions, indices);
+}
+
+}  // namespace
+
+TEST(MeshSimplifier, AVertexSharedByThousandsOfTrianglesIsNotSimplified)
+{
+    // Its cost would be worked out again after each of its thousands of neighbours collapsed.
+    MeshSimplifier hub = cone(40000);
+    EXPECT_TRUE(hub.gaveUp);
+    EXPECT_EQ(hub.simplify(0.6f), nullptr);
+    EXPECT_EQ(hub.simplify(0.4f), nullptr);
+
+    MeshSimplifier ordinary = cone(64);
+    const auto level1 = ordinary.simplify(0.6f);
+    ASSERT_NE(level1, nullptr);
+    EXPECT_LT(level1->getVertices().size(), 65u);
+    EXPECT_FALSE(ordinary.gaveUp);
+}
+
+TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
+{
+    auto& r = qm::registries();
+    r.assetDirectory = "/nonexistent";
+    r.meshLODs.clear();
+    const auto [positions, indices] = coneOf(40000);
+    const auto mesh = std::make_shared<qm::Mesh>(verticesAt(positions), indices, nullptr);
+    auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
+    chain->computeBoundingBox();
+    r.meshLODs.emplace("hub", chain);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    qm::generateLODs();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Keeping the mesh \"hub\" at full detail: simplifying it would take too long.\n");
+    EXPECT_EQ(chain->getLevel(1), mesh);
+    EXPECT_EQ(chain->getLevel(2), mesh);
+    r.meshLODs.clear();
+    r.lodList.clear();
+}

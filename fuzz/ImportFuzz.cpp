@@ -1,0 +1,64 @@
+// The import on any model file held in memory: the model reader reads it
+// (files nested too deep are refused first, as the import refuses them), then
+// the import's own code builds the scene from what it read, levels of detail
+// and uploads included, under an offscreen GL context. The programs, table
+// and light sphere are the generated ones, loaded once.
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "AnimationHandler.h"
+#include "ImportRegistries.h"
+#include "ModelNesting.h"
+#include "SDLGLApplication.h"
+#include "Scene.h"
+#include "SceneImport.h"
+#include "ShaderTable.h"
+
+namespace {
+
+std::ostringstream discarded;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    static qm::SDLGLApplication application;
+    if (!application.initialised())
+        std::abort();
+    qm::ImportRegistries& r = qm::registries();
+    r.assetDirectory = QM_ASSET_DIRECTORY;
+    r.lightSphereMesh = qm::loadSphereMesh(r.assetDirectory + "/sphere.fbx");
+    if (!r.lightSphereMesh)
+        std::abort();
+    r.billboardShader = qm::loadGeometryShader(r.assetDirectory + "/billboard", 0);
+    qm::loadShaderSources();
+    // Every input prints the import's progress and its complaints: not wanted a million times over.
+    std::cout.rdbuf(discarded.rdbuf());
+    std::cerr.rdbuf(discarded.rdbuf());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (qm::nestsDeeperThan(bytes, qm::maxModelNesting))
+        return 0;
+    qm::ImportRegistries& r = qm::registries();
+    const auto materialTable = r.materialShaderNames;
+    const aiScene* modelScene = r.importer.ReadFileFromMemory(data, size, 0x0080000A, "fbx");
+    if (modelScene && modelScene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && modelScene->mRootNode) {
+        const std::shared_ptr<qm::Scene> scene = qm::buildScene(*modelScene);
+        scene->buildDrawLists();
+    }
+    qm::clearRegistries();
+    r.materialShaderNames = materialTable;
+    r.loadedScene.reset();
+    r.loadedAnimationHandler.reset();
+    discarded.str({});
+    return 0;
+}
