@@ -31,7 +31,9 @@ ImageFile loadImage(const std::string& path)
     int channels = 0;
     stbi_uc* pixels = stbi_load_from_file(file.get(), &image.width, &image.height, &channels, STBI_rgb_alpha);
     if (!pixels) {
-        lastResult = stbi_failure_reason();
+        // The decoder gives up on some damaged files without a reason.
+        const char* reason = stbi_failure_reason();
+        lastResult = reason && *reason ? reason : "undecodable image";
         return {};
     }
     image.pixels = {pixels, stbi_image_free};

@@ -20,7 +20,8 @@ struct ImageFile {
 ImageFile loadImage(const std::string& path);
 
 // "Image loaded" after a success, "Unable to open file" when the file cannot
-// be opened, the decoder's reason otherwise.
+// be opened, the decoder's reason otherwise ("undecodable image" when it
+// gives none).
 const std::string& lastImageResult();
 
 }  // namespace qm
