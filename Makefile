@@ -1,7 +1,7 @@
 # Thin wrapper over CMake. `make run` and `make test` install what is missing first.
 JOBS ?= 2
 
-.PHONY: deps build run test tsan bench sheet clean
+.PHONY: deps build run test tsan bench fuzz memcheck sheet clean
 
 deps:
 	@scripts/install-deps
@@ -32,6 +32,20 @@ bench: deps
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
 	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/../shared/testdata/meshes/*.obj)
+
+# The fuzz targets, built with clang and libFuzzer into build-fuzz;
+# scripts/run-fuzzers runs them.
+fuzz: deps
+	@scripts/install-deps fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMOOR_SANITIZE=fuzzer \
+	  -DQUILLMOOR_TESTS=OFF
+	cmake --build build-fuzz -j$(JOBS)
+
+# The release viewer under valgrind's memcheck with the small model: start-up,
+# a few frames, Escape. Prints memcheck's summary.
+memcheck: build
+	@scripts/install-deps memcheck
+	tests/memcheck.sh build/quillmoor build/QM build/QM-small.fbx
 
 # A contact sheet of the generated textures, sky faces and billboard pictures.
 sheet: build

@@ -281,7 +281,10 @@ MeshSimplifier::MeshSimplifier(const std::vector<Vertex>& input, const std::vect
 
 bool MeshSimplifier::afford(const MVertex& v)
 {
-    work += std::uint64_t(v.neighbours.size()) * v.faces.size() + 1;
+    // Each neighbour's faces are sought among all faces, and each face is
+    // held against every side: at most two sides a face over all neighbours.
+    const std::uint64_t faces = v.faces.size();
+    work += faces * (v.neighbours.size() + 2 * faces) + 1;
     gaveUp = gaveUp || work > workBudget;
     return !gaveUp;
 }

@@ -107,11 +107,12 @@ public:
     std::shared_ptr<Material> material;
     std::uint32_t collapsedCount = 0;
 
-    // A vertex's cost takes work of its neighbour count times its face count,
-    // and it is worked out again each time a neighbour collapses: a vertex
-    // shared by thousands of triangles makes that cubic. Real meshes take a
-    // few hundred units a triangle (a second of work is some hundred million
-    // units); past the budget the simplifier gives up.
+    // A vertex's cost takes work of its face count times its neighbour and
+    // face counts, and it is worked out again each time a neighbour
+    // collapses: a vertex or an edge shared by thousands of triangles makes
+    // that cubic. Real meshes take a few hundred units a triangle (a second
+    // of work is some hundred million units); past the budget the simplifier
+    // gives up.
     static constexpr std::uint64_t workPerTriangle = 4096;
     static constexpr std::uint64_t workAllowance = std::uint64_t(1) << 25;
     std::uint64_t workBudget = 0;

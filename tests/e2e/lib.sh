@@ -42,6 +42,7 @@ make_runtime() {
 
 # Starts the viewer in the runtime directory; sets $pid and $window, and
 # $shown_early when the window became visible before loading had finished.
+# Waits $start_tenths tenths of a second (two minutes unless set).
 # On a loaded machine the X server now and then refuses a client outright;
 # a start that found no display while the server answers is tried once more.
 start_viewer() {
@@ -59,7 +60,7 @@ launch_viewer() {
     pid=$!
     window=""
     shown_early=""
-    for _ in $(seq 1200); do
+    for _ in $(seq "${start_tenths:-1200}"); do
         # Visible first, then the console: the reverse order would race
         # with a window shown just after the console was read.
         local visible

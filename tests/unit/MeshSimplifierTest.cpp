@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
+#include "SimplifierInput.h"
 
 namespace {
 
@@ -359,4 +363,27 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
     EXPECT_EQ(chain->getLevel(2), mesh);
     r.meshLODs.clear();
     r.lodList.clear();
+}
+
+// Meshes the fuzzer found taking minutes (edges shared by many triangles),
+// before the work budget: they now end, with levels or without.
+TEST(MeshSimplifier, FuzzFindingsEndWithinTheBudget)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(QM_REGRESSION_DIRECTORY "/simplifier")) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        std::vector<Vertex> vertices;
+        std::vector<std::uint32_t> indices;
+        ASSERT_TRUE(decodeFuzzMesh(bytes.data(), bytes.size(), vertices, indices)) << entry.path();
+        MeshSimplifier simplifier(vertices, indices, nullptr);
+        for (const float ratio : {0.6f, 0.4f}) {
+            const auto level = simplifier.simplify(ratio);
+            if (!level) {
+                EXPECT_TRUE(simplifier.gaveUp) << entry.path();
+                break;
+            }
+            for (const std::uint32_t index : level->getIndices())
+                ASSERT_LT(index, level->getVertices().size()) << entry.path();
+        }
+    }
 }
