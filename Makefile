@@ -32,6 +32,7 @@ bench: deps
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
 	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/../shared/testdata/meshes/*.obj)
+	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
 
 # The fuzz targets, built with clang and libFuzzer into build-fuzz;
 # scripts/run-fuzzers runs them.
