@@ -1,7 +1,10 @@
 #include "ImageFile.h"
 
-#include <cstdio>
-#include <memory>
+#include <algorithm>
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 // PNG and JPEG only, and no picture larger than the GL limits of any
 // machine we run on: a file claiming enormous dimensions is refused before
@@ -18,18 +21,62 @@ namespace {
 
 std::string lastResult = "Image loaded";
 
+// The decoder builds each JPEG Huffman table in arrays of 256 symbols without
+// checking that the table's 16 counts fit them: a damaged table writes past
+// them. Such files are refused before decoding. Walks the marker segments,
+// stepping over the entropy-coded data after each start of scan.
+bool huffmanTablesFit(const std::vector<unsigned char>& bytes)
+{
+    const std::size_t size = bytes.size();
+    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return true;  // not a JPEG
+    std::size_t at = 2;
+    while (at + 1 < size) {
+        if (bytes[at] != 0xFF) {  // entropy-coded data: on to the next marker
+            ++at;
+            continue;
+        }
+        const unsigned char marker = bytes[at + 1];
+        if (marker == 0xFF || marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7)) {
+            ++at;  // a fill byte, a stuffed zero or a restart marker
+            continue;
+        }
+        if (marker == 0xD9 || at + 3 >= size)
+            return true;
+        const std::size_t end = at + 2 + (std::size_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+        if (marker == 0xC4) {
+            for (std::size_t table = at + 4; table + 17 <= std::min(end, size);) {
+                std::size_t symbols = 0;
+                for (std::size_t i = 1; i <= 16; ++i)
+                    symbols += bytes[table + i];
+                if (symbols > 256)
+                    return false;
+                table += 17 + symbols;
+            }
+        }
+        at = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 ImageFile loadImage(const std::string& path)
 {
-    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         lastResult = "Unable to open file";
         return {};
     }
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (!huffmanTablesFit(bytes)) {
+        lastResult = "bad DHT header";
+        return {};
+    }
     ImageFile image;
     int channels = 0;
-    stbi_uc* pixels = stbi_load_from_file(file.get(), &image.width, &image.height, &channels, STBI_rgb_alpha);
+    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), int(std::min<std::size_t>(bytes.size(), INT_MAX)),
+                                            &image.width, &image.height, &channels, STBI_rgb_alpha);
     if (!pixels) {
         // The decoder gives up on some damaged files without a reason.
         const char* reason = stbi_failure_reason();
