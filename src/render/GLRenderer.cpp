@@ -109,7 +109,7 @@ void GLRenderer::render()
 
 void GLRenderer::skyPass()
 {
-    const Skybox skybox = scene->skybox;
+    const Skybox& skybox = scene->skybox;
     const GLuint program = skybox.shader->program;
     glUseProgram(program);
     glEnable(GL_DEPTH_TEST);

@@ -50,4 +50,10 @@ void Mesh::releaseCpuData()
     std::vector<std::uint32_t>().swap(indices);
 }
 
+Mesh::~Mesh()
+{
+    if (instanceNormalBuffer != 0)
+        glDeleteBuffers(1, &instanceNormalBuffer);
+}
+
 }  // namespace qm

@@ -15,6 +15,7 @@ namespace qm {
 class Mesh : public Renderable {
 public:
     Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material);
+    ~Mesh() override;
 
     // Uploads the vertices and indices and wires the per-vertex and
     // per-instance attributes of the material's program.

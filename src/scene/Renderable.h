@@ -8,7 +8,12 @@ namespace qm {
 // and one per-instance buffer the renderer refills every frame.
 class Renderable {
 public:
-    virtual ~Renderable() = default;
+    Renderable() = default;
+    // Owns its GL objects and deletes those it made. Copies are taken before
+    // setup (a light's parameters, say) and own none.
+    Renderable(const Renderable&) {}
+    Renderable& operator=(const Renderable&) = delete;
+    virtual ~Renderable();
     // Builds the GL objects; needs the current context.
     virtual void setup() = 0;
 

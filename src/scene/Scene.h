@@ -30,7 +30,7 @@ public:
     Scene();
 
     void addObject(std::shared_ptr<SceneObject> object) { objects.push_back(std::move(object)); }
-    void setSkybox(const Skybox& newSkybox) { skybox = newSkybox; }
+    void setSkybox(Skybox newSkybox) { skybox = std::move(newSkybox); }
     void setAnimationHandler(std::shared_ptr<AnimationHandler> handler) { animationHandler = std::move(handler); }
 
     // Files the octree from `objects`; once, after their boxes are final.

@@ -38,6 +38,34 @@ Skybox::Skybox(GLuint cubeMap, std::shared_ptr<Shader> shader) : shader(std::mov
     glUseProgram(0);
 }
 
+Skybox::Skybox(Skybox&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+Skybox& Skybox::operator=(Skybox&& other) noexcept
+{
+    std::swap(vertexArray, other.vertexArray);
+    std::swap(vertexBuffer, other.vertexBuffer);
+    std::swap(indexBuffer, other.indexBuffer);
+    std::swap(shader, other.shader);
+    std::swap(cubeMap, other.cubeMap);
+    return *this;
+}
+
+Skybox::~Skybox()
+{
+    if (vertexArray != 0)
+        glDeleteVertexArrays(1, &vertexArray);
+    const GLuint buffers[] = {vertexBuffer, indexBuffer};
+    for (const GLuint buffer : buffers) {
+        if (buffer != 0)
+            glDeleteBuffers(1, &buffer);
+    }
+    if (cubeMap != 0)
+        glDeleteTextures(1, &cubeMap);
+}
+
 Skybox createSkybox()
 {
     const std::shared_ptr<Shader> shader = loadShader("QM/cubemap", 2);

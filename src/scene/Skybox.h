@@ -14,6 +14,10 @@ struct Skybox {
     Skybox() = default;
     // Builds the cube's vertex array and buffers; needs the current context.
     Skybox(GLuint cubeMap, std::shared_ptr<Shader> shader);
+    // Owns its GL objects and the cube map: moved, not copied, and deleted with it.
+    Skybox(Skybox&& other) noexcept;
+    Skybox& operator=(Skybox&& other) noexcept;
+    ~Skybox();
 
     GLuint vertexArray = 0;
     GLuint vertexBuffer = 0;

@@ -13,4 +13,10 @@ Texture::Texture(int type, int width, int height, const std::uint8_t* pixels) : 
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+Texture::~Texture()
+{
+    if (id != 0)
+        glDeleteTextures(1, &id);
+}
+
 }  // namespace qm

@@ -12,6 +12,10 @@ struct Texture {
 
     // Uploads the pixels (top row first) into a new GL texture.
     Texture(int type, int width, int height, const std::uint8_t* pixels);
+    // Owns the GL texture: not copied, and deleted with it.
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+    ~Texture();
 
     GLuint id = 0;
     int type = Diffuse;
