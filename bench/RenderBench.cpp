@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     measure("generated", renderer, scene, frames);
 
     const auto empty = std::make_shared<qm::Scene>();
-    empty->setSkybox(scene->skybox);
+    empty->setSkybox(std::move(scene->skybox));  // the sky moves over; the scene is not drawn again
     empty->buildOctree();
     measure("empty", renderer, empty, frames);
     return 0;
