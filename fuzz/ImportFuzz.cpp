@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
