@@ -47,7 +47,10 @@ make_runtime() {
 # a start that found no display while the server answers is tried once more.
 start_viewer() {
     launch_viewer "$1"
-    if [ -z "$window" ] && grep -q 'no display found' "$1/stderr" &&
+    # Refused: it said so, or it ended before loading began (seen under load
+    # with nothing but the Wayland client's complaint on stderr).
+    if [ -z "$window" ] && ! kill -0 "$pid" 2>/dev/null &&
+        { grep -q 'no display found' "$1/stderr" || [ ! -s "$1/stdout" ]; } &&
         xdotool getmouselocation >/dev/null 2>&1; then
         echo "note [$case_name]: the X server refused the viewer once; starting it again"
         launch_viewer "$1"
