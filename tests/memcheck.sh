@@ -32,5 +32,6 @@ wait "$pid"
 rc=$?
 echo "exit code $rc"
 grep -E 'ERROR SUMMARY|Invalid (read|write)|uninitialised|suppressed' "$work/memcheck.log" | sed 's/^==[0-9]*== //' | sort | uniq -c
-cp "$work/memcheck.log" "$PWD/memcheck.log"
-echo "full log: $PWD/memcheck.log"
+log="$(dirname "$viewer_binary")/memcheck.log"
+cp "$work/memcheck.log" "$log"
+echo "full log: $log"
