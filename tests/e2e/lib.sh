@@ -16,7 +16,10 @@ fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
 pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
 
 # Xvfb picks a free display and writes its number to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: by default the server resets whenever its last client leaves and
+# refuses connections meanwhile; with short-lived xdotool polls that raced with
+# the viewer's own connection.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 # Wait until the server answers, not only until it has named its display:
 # on a loaded machine the first clients can otherwise find nobody there.
@@ -43,8 +46,8 @@ make_runtime() {
 # Starts the viewer in the runtime directory; sets $pid and $window, and
 # $shown_early when the window became visible before loading had finished.
 # Waits $start_tenths tenths of a second (two minutes unless set).
-# On a loaded machine the X server now and then refuses a client outright;
-# a start that found no display while the server answers is tried once more.
+# A start that found no display while the server answers is tried once more,
+# so that a refusal by the environment does not read as the viewer's fault.
 start_viewer() {
     launch_viewer "$1"
     # Refused: it said so, or it ended before loading began (seen under load
