@@ -1,18 +1,23 @@
 # Thin wrapper over CMake. `make run` and `make test` install what is missing first.
 JOBS ?= 2
 
-.PHONY: deps build run test tsan bench fuzz memcheck sheet clean
+.PHONY: deps build run install test tsan bench fuzz memcheck sheet clean
+PREFIX ?= /usr/local
 
 deps:
 	@scripts/install-deps
 
-# The release viewer; build/ is also its runtime directory.
+# The release viewer, with its runtime data beside it in build/.
 build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=OFF
 	cmake --build build -j$(JOBS)
 
 run: build
-	cd build && ./quillmoor
+	build/quillmoor
+
+# The viewer into PREFIX/bin, its data into PREFIX/share/quillmoor.
+install: build
+	cmake --install build --prefix $(PREFIX)
 
 # Every test (unit, gl, e2e) under AddressSanitizer + UndefinedBehaviorSanitizer.
 test: deps
@@ -31,7 +36,7 @@ bench: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
-	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/../shared/testdata/meshes/*.obj)
+	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/tests/data/meshes/*.obj) bench/data/stanford-bunny.obj
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
 
 # The fuzz targets, built with clang and libFuzzer into build-fuzz;

@@ -4,6 +4,7 @@
 
 #include "GLRenderer.h"
 #include "ImportRegistries.h"
+#include "RuntimeData.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
 
@@ -11,6 +12,8 @@ namespace qm {
 
 int run(int, char**)
 {
+    if (!enterRuntimeData())
+        return 1;
     auto application = std::make_unique<SDLGLApplication>();
     if (!application->initialised())
         return 1;

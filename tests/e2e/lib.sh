@@ -1,5 +1,6 @@
 # Shared by the end-to-end scripts: a virtual display, runtime directories
-# linked to the generated assets, and starting, watching and ending the viewer.
+# linked to the generated assets (QUILLMOOR_DATA points the viewer there),
+# and starting, watching and ending the viewer.
 # The sourcing script sets $viewer and $assets first.
 work=$(mktemp -d)
 xvfb_pid=""
@@ -60,9 +61,13 @@ start_viewer() {
     fi
 }
 
+# A folder made by make_runtime is the viewer's runtime data; any other only
+# collects its output while the viewer finds its own data. It runs from
+# $run_from when that is set.
 launch_viewer() {
-    local dir=$1
-    (cd "$dir" && exec "$viewer" >"$dir/stdout" 2>"$dir/stderr") &
+    local dir=$1 data=""
+    [ -d "$dir/QM" ] && data=$dir
+    (cd "${run_from:-$dir}" && QUILLMOOR_DATA="$data" exec "$viewer" >"$dir/stdout" 2>"$dir/stderr") &
     pid=$!
     window=""
     shown_early=""
@@ -116,4 +121,15 @@ check_running_window() {
 
 press_escape() {
     xdotool windowfocus --sync "$window" && xdotool key --window "$window" Escape
+}
+
+# The shipped scene's console, byte for byte, and nothing on stderr. The
+# workers' progress lines ("..." per mesh, "Almost there..." once) may interleave.
+check_scene_console() {
+    local dir=$1 expected
+    expected="$(dirname "${BASH_SOURCE[0]}")/console.txt"
+    grep -vxE '(\.\.\.|Almost there\.\.\.)+' "$dir/stdout" >"$dir/console"
+    cmp -s "$expected" "$dir/console" || fail "console: $(diff "$expected" "$dir/console")"
+    [ "$(grep -c 'Almost there' "$dir/stdout")" -eq 1 ] || fail "no single 'Almost there...'"
+    [ ! -s "$dir/stderr" ] || fail "unexpected stderr: $(cat "$dir/stderr")"
 }

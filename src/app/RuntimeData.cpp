@@ -1,0 +1,53 @@
+#include "RuntimeData.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <system_error>
+
+namespace qm {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> runtimeDataCandidates(const char* override, const fs::path& executableDirectory)
+{
+    if (override && *override)
+        return {override};
+    return {executableDirectory, (executableDirectory / QM_DATA_FROM_BINARY).lexically_normal()};
+}
+
+std::optional<fs::path> findRuntimeData(const std::vector<fs::path>& candidates)
+{
+    for (const fs::path& candidate : candidates) {
+        std::error_code error;
+        if (fs::is_directory(candidate / "QM", error))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+bool enterRuntimeData()
+{
+    // SDL names the executable's folder with a closing separator.
+    const std::unique_ptr<char, decltype(&SDL_free)> basePath(SDL_GetBasePath(), SDL_free);
+    const fs::path executableDirectory = basePath ? fs::path(basePath.get()).parent_path() : fs::path(".");
+    const auto candidates = runtimeDataCandidates(std::getenv("QUILLMOOR_DATA"), executableDirectory);
+    std::error_code error;
+    if (const auto found = findRuntimeData(candidates)) {
+        fs::current_path(*found, error);
+        if (!error)
+            return true;
+        std::cerr << "Could not enter the runtime data folder \"" << found->string() << "\": " << error.message()
+                  << std::endl;
+        return false;
+    }
+    std::cerr << "Could not find the runtime data (a folder holding QM/) in";
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        std::cerr << (i == 0 ? " \"" : " nor in \"") << candidates[i].string() << "\"";
+    std::cerr << "." << std::endl;
+    return false;
+}
+
+}  // namespace qm
