@@ -20,6 +20,7 @@
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
+#include "ModelReader.h"
 #include "SceneImport.h"
 #include "SurfaceDistance.h"
 
@@ -45,9 +46,10 @@ std::vector<glm::vec3> positionsOf(const std::vector<qm::Vertex>& vertices)
 bool readMesh(const char* path, qm::MeshData& mesh)
 {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, 0x0080000A);
-    if (!scene || !scene->mRootNode) {
-        std::cerr << path << ": " << importer.GetErrorString() << std::endl;
+    std::string error;
+    const aiScene* scene = qm::readModelFile(importer, path, error);
+    if (!scene) {
+        std::cerr << path << ": " << error << std::endl;
         return false;
     }
     for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
@@ -70,9 +72,10 @@ bool readMesh(const char* path, qm::MeshData& mesh)
 int sceneBuild(const char* path)
 {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, 0x0080000A);
+    std::string error;
+    const aiScene* scene = qm::readModelFile(importer, path, error);
     if (!scene) {
-        std::cerr << path << ": " << importer.GetErrorString() << std::endl;
+        std::cerr << path << ": " << error << std::endl;
         return 1;
     }
     qm::ImportRegistries& r = qm::registries();

@@ -1,5 +1,7 @@
-// The import on any model file held in memory: the model reader reads it
-// (files nested too deep are refused first, as the import refuses them), then
+// The import on any model file held in memory, in any format the model
+// reader recognises by its content: the reader reads it through the same
+// guard as the import (files nested too deep refused first, the reader's
+// failed internal checks reported as reading errors), then
 // the import's own code builds the scene from what it read, levels of detail
 // and uploads included, under an offscreen GL context. The programs, table
 // and light sphere are the generated ones, loaded once.
@@ -12,7 +14,7 @@
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
-#include "ModelNesting.h"
+#include "ModelReader.h"
 #include "SDLGLApplication.h"
 #include "Scene.h"
 #include "SceneImport.h"
@@ -47,12 +49,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (qm::nestsDeeperThan(bytes, qm::maxModelNesting))
-        return 0;
     qm::ImportRegistries& r = qm::registries();
     const auto materialTable = r.materialShaderNames;
-    const aiScene* modelScene = r.importer.ReadFileFromMemory(data, size, 0x0080000A, "fbx");
-    if (modelScene && modelScene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && modelScene->mRootNode) {
+    std::string error;
+    if (const aiScene* modelScene = qm::readModelFromMemory(r.importer, bytes, "", error)) {
         const std::shared_ptr<qm::Scene> scene = qm::buildScene(*modelScene);
         scene->buildDrawLists();
     }

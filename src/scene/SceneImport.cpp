@@ -1,15 +1,13 @@
 #include "SceneImport.h"
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
-#include "ModelNesting.h"
+#include "ModelReader.h"
 #include "PointLight.h"
 #include "ShaderTable.h"
 #include "TextureLoading.h"
@@ -18,35 +16,15 @@ namespace qm {
 
 namespace {
 
-// Join identical vertices, triangulate, flip texture coordinates vertically.
-constexpr unsigned readFlags = 0x0080000A;
-
 // Why the last model file read failed: the reader's error, or the import's
 // own reason for not handing the file to the reader.
 std::string readError;
 
-bool nestedTooDeep(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;  // the reader says it cannot open it
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return nestsDeeperThan(bytes, maxModelNesting);
-}
-
 const aiScene* readModel(const std::string& path)
 {
-    const aiScene* modelScene = nullptr;
-    if (nestedTooDeep(path)) {
-        readError = "\"" + path + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
-    } else {
-        modelScene = registries().importer.ReadFile(path, readFlags);
-        readError = registries().importer.GetErrorString();
-    }
-    if (!modelScene || modelScene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !modelScene->mRootNode) {
+    const aiScene* modelScene = readModelFile(registries().importer, path, readError);
+    if (!modelScene)
         std::cerr << "Assimp file reading error: " << readError << std::endl;
-        return nullptr;
-    }
     return modelScene;
 }
 

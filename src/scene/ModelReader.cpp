@@ -1,0 +1,83 @@
+#include "ModelReader.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "ModelNesting.h"
+
+// Debian's model reader is built with its internal checks on: a check that
+// fails calls Assimp::aiAssertViolation, whose own definition aborts. The
+// library calls that exported function through the dynamic linker, so this
+// definition in the executable takes its place (the linker exports it
+// because the library refers to it). Throwing is safe there: the reader
+// catches exceptions around every format's parser and reports their text as
+// the reading error, and readGuarded below catches those thrown by the
+// processing steps after the parser. The definition lives in this file so
+// that every program that reads a model links it.
+namespace Assimp {
+
+void aiAssertViolation(const char* failedExpression, const char* file, int line)
+{
+    std::string source = file;
+    source = source.substr(source.find_last_of('/') + 1);
+    throw std::runtime_error("the model reader's internal check \"" + std::string(failedExpression) + "\" failed (" +
+                             source + ", line " + std::to_string(line) + ")");
+}
+
+}  // namespace Assimp
+
+namespace qm {
+
+namespace {
+
+template <typename Read>
+const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& error)
+{
+    const aiScene* scene = nullptr;
+    try {
+        scene = read();
+        error = reader.GetErrorString();
+    } catch (const std::exception& thrown) {
+        scene = nullptr;
+        error = thrown.what();
+    }
+    if (scene && (scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode)) {
+        scene = nullptr;
+        if (error.empty())
+            error = "the file holds no complete scene";
+    }
+    return scene;
+}
+
+std::string nestingError(const std::string& name)
+{
+    return "\"" + name + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
+}
+
+}  // namespace
+
+const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error)
+{
+    if (std::ifstream file{path, std::ios::binary}) {
+        const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (nestsDeeperThan(bytes, maxModelNesting)) {
+            error = nestingError(path);
+            return nullptr;
+        }
+    }  // else the reader says it cannot open it
+    return readGuarded(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
+}
+
+const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
+                                   std::string& error)
+{
+    if (nestsDeeperThan(bytes, maxModelNesting)) {
+        error = nestingError("the file in memory");
+        return nullptr;
+    }
+    return readGuarded(
+        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
+}
+
+}  // namespace qm

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "ModelReader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A real file the reader takes, then damaged ones: each ends in a reason, and
+// the same reader goes on reading the next file.
+TEST(ModelReader, DamagedFilesFailWithAReason)
+{
+    const fs::path deep = fs::path(testing::TempDir()) / "deep.fbx";
+    std::ofstream(deep) << "; FBX 7.4.0 project file\n" << std::string(2000, '{');
+    const struct {
+        std::string path;
+        const char* reason;  // a part of the error; empty for a file that reads
+    } cases[] = {
+        {QM_TESTDATA_DIRECTORY "/fbx/spider.fbx", ""},
+        // A real model given a skin whose one cluster names a vertex the mesh
+        // lacks: the reader's internal check fails, which would abort.
+        {QM_REGRESSION_DIRECTORY "/import/skin-vertex-out-of-range.fbx",
+         "the model reader's internal check \"out_idx != nullptr\" failed (FBXConverter.cpp, line "},
+        {QM_TESTDATA_DIRECTORY "/meshes/teapot.obj", ""},
+        {deep.string(), "is nested more than 1024 levels deep"},
+        {"/nonexistent/model.fbx", "Unable to open file \"/nonexistent/model.fbx\"."},
+        {QM_TESTDATA_DIRECTORY "/fbx/jeep1.jpg", "No suitable reader found"},
+        {QM_TESTDATA_DIRECTORY "/fbx/jeep1.fbx", ""},
+    };
+    Assimp::Importer reader;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string error;
+        const aiScene* scene = qm::readModelFile(reader, c.path, error);
+        if (*c.reason) {
+            EXPECT_FALSE(scene);
+            EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        } else {
+            ASSERT_TRUE(scene) << error;
+            EXPECT_GT(scene->mNumMeshes, 0u);
+        }
+    }
+}
+
+// From memory the reader tells the format by the content, and the same guard holds.
+TEST(ModelReader, FilesInMemoryAreRecognisedByTheirContent)
+{
+    Assimp::Importer reader;
+    std::string error;
+    for (const char* path : {QM_TESTDATA_DIRECTORY "/fbx/duck.fbx", QM_TESTDATA_DIRECTORY "/meshes/cow.obj"}) {
+        const std::string bytes = contents(path);
+        EXPECT_TRUE(qm::readModelFromMemory(reader, bytes, "", error)) << path << ": " << error;
+    }
+    const std::string damaged = contents(QM_REGRESSION_DIRECTORY "/import/skin-vertex-out-of-range.fbx");
+    EXPECT_FALSE(qm::readModelFromMemory(reader, damaged, "", error));
+    EXPECT_NE(error.find("out_idx != nullptr"), std::string::npos) << error;
+    EXPECT_FALSE(qm::readModelFromMemory(reader, "", "", error));
+    EXPECT_FALSE(error.empty());
+}
+
+// Inputs the fuzzer or a review found: each reads or fails with a reason, and
+// none ends the process.
+TEST(ModelReader, FindingsFailWithAReason)
+{
+    Assimp::Importer reader;
+    for (const auto& entry : fs::directory_iterator(QM_REGRESSION_DIRECTORY "/import")) {
+        std::string error;
+        if (!qm::readModelFile(reader, entry.path().string(), error))
+            EXPECT_FALSE(error.empty()) << entry.path();
+    }
+}
+
+}  // namespace
