@@ -38,6 +38,8 @@ bench: deps
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
 	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/tests/data/meshes/*.obj) bench/data/stanford-bunny.obj
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
+	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
+	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 
 # The fuzz targets, built with clang and libFuzzer into build-fuzz;
 # scripts/run-fuzzers runs them.

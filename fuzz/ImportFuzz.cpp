@@ -7,6 +7,7 @@
 // and light sphere are the generated ones, loaded once.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -30,6 +31,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // The programs' fixed names are relative to the runtime data's folder, as for the viewer.
+    std::filesystem::current_path(QM_BUILD_DIRECTORY);
     static qm::SDLGLApplication application;
     if (!application.initialised())
         std::abort();
