@@ -34,7 +34,6 @@ hold_key() {
     sleep 2
 }
 
-
 # The whole scene, music on a working (silent) audio driver: the console in
 # order, no problems reported, the window shown only after loading; Escape
 # quits with 0.
