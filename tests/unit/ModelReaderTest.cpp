@@ -75,8 +75,9 @@ TEST(ModelReader, FindingsFailWithAReason)
     Assimp::Importer reader;
     for (const auto& entry : fs::directory_iterator(QM_REGRESSION_DIRECTORY "/import")) {
         std::string error;
-        if (!qm::readModelFile(reader, entry.path().string(), error))
+        if (!qm::readModelFile(reader, entry.path().string(), error)) {
             EXPECT_FALSE(error.empty()) << entry.path();
+        }
     }
 }
 
