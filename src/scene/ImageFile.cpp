@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-// PNG and JPEG only, and no picture larger than the GL limits of any
-// machine we run on: a file claiming enormous dimensions is refused before
-// anything is allocated.
+// PNG, JPEG, BMP and TGA only (the formats models name and we fuzz), and no
+// picture larger than the GL limits of any machine we run on: a file
+// claiming enormous dimensions is refused before anything is allocated.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_ONLY_JPEG
+#define STBI_ONLY_BMP
+#define STBI_ONLY_TGA
 #define STBI_MAX_DIMENSIONS 16384
 #include <stb/stb_image.h>
 
@@ -25,7 +28,7 @@ std::string lastResult = "Image loaded";
 // checking that the table's 16 counts fit them: a damaged table writes past
 // them. Such files are refused before decoding. Walks the marker segments,
 // stepping over the entropy-coded data after each start of scan.
-bool huffmanTablesFit(const std::vector<unsigned char>& bytes)
+bool huffmanTablesFit(std::span<const std::uint8_t> bytes)
 {
     const std::size_t size = bytes.size();
     if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
@@ -68,7 +71,12 @@ ImageFile loadImage(const std::string& path)
         lastResult = "Unable to open file";
         return {};
     }
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return decodeImage(bytes);
+}
+
+ImageFile decodeImage(std::span<const std::uint8_t> bytes)
+{
     if (!huffmanTablesFit(bytes)) {
         lastResult = "bad DHT header";
         return {};
@@ -84,6 +92,32 @@ ImageFile loadImage(const std::string& path)
         return {};
     }
     image.pixels = {pixels, stbi_image_free};
+    lastResult = "Image loaded";
+    return image;
+}
+
+ImageFile decodeTexels(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height)
+{
+    if (!bgra || width == 0 || height == 0) {
+        lastResult = "no texels";
+        return {};
+    }
+    if (width > STBI_MAX_DIMENSIONS || height > STBI_MAX_DIMENSIONS) {
+        lastResult = "too large";
+        return {};
+    }
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    auto* pixels = static_cast<std::uint8_t*>(std::malloc(count * 4));
+    for (std::size_t i = 0; i < count * 4; i += 4) {
+        pixels[i] = bgra[i + 2];
+        pixels[i + 1] = bgra[i + 1];
+        pixels[i + 2] = bgra[i];
+        pixels[i + 3] = bgra[i + 3];
+    }
+    ImageFile image;
+    image.width = int(width);
+    image.height = int(height);
+    image.pixels = {pixels, std::free};
     lastResult = "Image loaded";
     return image;
 }

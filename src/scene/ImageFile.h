@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace qm {
 
-// A PNG or JPEG picture decoded to 8-bit RGBA, top row first; the pixels
+// A PNG, JPEG, BMP or TGA picture decoded to 8-bit RGBA, top row first; the pixels
 // are freed with the object.
 struct ImageFile {
     int width = 0;
@@ -18,6 +19,13 @@ struct ImageFile {
 
 // Decodes a file; an empty result on failure, with the reason in lastImageResult().
 ImageFile loadImage(const std::string& path);
+
+// The same for a file's bytes held in memory (a picture embedded in a model file).
+ImageFile decodeImage(std::span<const std::uint8_t> bytes);
+
+// Raw texels in blue, green, red, alpha order, width x height of them (as
+// some model files embed them), under the decoder's size limit.
+ImageFile decodeTexels(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height);
 
 // "Image loaded" after a success, "Unable to open file" when the file cannot
 // be opened, the decoder's reason otherwise ("undecodable image" when it
