@@ -88,7 +88,7 @@ std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
         std::cerr << "Could not find shader for the material \"" << name.C_Str() << "\"." << std::endl;
         return nullptr;
     }
-    return r.materialsByIndex[index] = createMaterial(modelMaterial, shader->second);
+    return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, shader->second);
 }
 
 }  // namespace
@@ -159,14 +159,15 @@ std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr
     return mesh;
 }
 
-std::shared_ptr<Material> createMaterial(const aiMaterial& modelMaterial, std::shared_ptr<Shader> shader)
+std::shared_ptr<Material> createMaterial(const aiScene& modelScene, const aiMaterial& modelMaterial,
+                                         std::shared_ptr<Shader> shader)
 {
     auto material = std::make_shared<Material>();
     material->ambient = glm::vec3(0.2f);
     for (const auto& [modelType, type] : {std::pair{aiTextureType_DIFFUSE, Texture::Diffuse},
                                           std::pair{aiTextureType_SPECULAR, Texture::Specular},
                                           std::pair{aiTextureType_NORMALS, Texture::Normal}}) {
-        auto textures = loadMaterialTextures(&modelMaterial, modelType, type);
+        auto textures = loadMaterialTextures(modelScene, &modelMaterial, modelType, type);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
     material->shininess = 32.0f;

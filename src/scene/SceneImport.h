@@ -38,7 +38,8 @@ void processNode(const aiScene& modelScene, const aiNode& node, const std::share
 std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
                                   std::shared_ptr<Material> material);
 
-std::shared_ptr<Material> createMaterial(const aiMaterial& modelMaterial, std::shared_ptr<Shader> shader);
+std::shared_ptr<Material> createMaterial(const aiScene& modelScene, const aiMaterial& modelMaterial,
+                                         std::shared_ptr<Shader> shader);
 
 // Empties the registries the running scene no longer needs; the scene keeps its assets alive.
 void clearRegistries();

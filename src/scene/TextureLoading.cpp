@@ -32,6 +32,16 @@ std::shared_ptr<Texture> standInTexture(int type)
     return std::make_shared<Texture>(type, 1, 1, type == Texture::Normal ? flatNormal.data() : black.data());
 }
 
+// A picture the model file carries: a whole image file in memory (height 0,
+// width bytes) or raw texels.
+ImageFile decodeEmbedded(const aiTexture& texture)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(texture.pcData);
+    if (texture.mHeight == 0)
+        return decodeImage({bytes, bytes ? texture.mWidth : 0u});
+    return decodeTexels(bytes, texture.mWidth, texture.mHeight);
+}
+
 std::string baseName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
@@ -40,17 +50,18 @@ std::string baseName(const std::string& path)
 
 }  // namespace
 
-std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiMaterial* material, aiTextureType modelType,
-                                                           int type)
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
+                                                           aiTextureType modelType, int type)
 {
     const std::string& directory = registries().assetDirectory;
     std::vector<std::shared_ptr<Texture>> textures;
     for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
         aiString path;
         aiGetMaterialTexture(material, modelType, i, &path);
-        const std::string file = directory + "/" + path.C_Str();
-        ImageFile image = loadImage(file);
-        if (!image && lastImageResult() == "Unable to open file")
+        const aiTexture* embedded = modelScene.GetEmbeddedTexture(path.C_Str());
+        const std::string file = embedded ? std::string(path.C_Str()) + " (embedded)" : directory + "/" + path.C_Str();
+        ImageFile image = embedded ? decodeEmbedded(*embedded) : loadImage(file);
+        if (!image && !embedded && lastImageResult() == "Unable to open file")
             image = loadImage(directory + "/" + baseName(path.C_Str()));
         if (!image) {
             std::cerr << lastImageResult() << " - " << file << std::endl;

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <assimp/material.h>
+#include <assimp/scene.h>
 
 #include <memory>
 #include <string>
@@ -12,13 +13,15 @@
 namespace qm {
 
 // Every texture of one kind of a material, as the given texture type, in the
-// model file's order. Paths are taken relative to the asset directory; a file
-// that is not there is also looked for by its base name in that directory
-// (model files often carry the absolute paths of the machine they were made
-// on). A texture that cannot be loaded is reported and keeps its place with
-// a stand-in: a checker for diffuse, black for specular, flat for normal maps.
-std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiMaterial* material, aiTextureType modelType,
-                                                           int type);
+// model file's order. A picture the model file carries inside it ("*N", or
+// the name of an embedded file) is decoded from there. Other paths are taken
+// relative to the asset directory; a file that is not there is also looked
+// for by its base name in that directory (model files often carry the
+// absolute paths of the machine they were made on). A texture that cannot
+// be loaded is reported and keeps its place with a stand-in: a checker for
+// diffuse, black for specular, flat for normal maps.
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
+                                                           aiTextureType modelType, int type);
 
 // The six faces "<asset directory>/<folder>/<prefix><0..5>.jpg" as a cube map
 // (+x, -x, +y, -y, +z, -z). A face that cannot be loaded, or whose size
