@@ -1,10 +1,10 @@
-// The import on any model file held in memory, in any format the model
-// reader recognises by its content: the reader reads it through the same
-// guard as the import (files nested too deep refused first, the reader's
-// failed internal checks reported as reading errors), then
-// the import's own code builds the scene from what it read, levels of detail
-// and uploads included, under an offscreen GL context. The programs, table
-// and light sphere are the generated ones, loaded once.
+// The import on any model file held in memory, in the format QM_FUZZ_FORMAT
+// names or in any the model reader recognises by its content: the reader
+// reads it through the same guard as the import (files nested too deep
+// refused first, the reader's failed internal checks reported as reading
+// errors), then the import's own code builds the scene from what it read,
+// levels of detail and uploads included, under an offscreen GL context. The
+// programs, table and light sphere are the generated ones, loaded once.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +24,14 @@
 namespace {
 
 std::ostringstream discarded;
+
+// QM_FUZZ_FORMAT names one format's extension ("obj", "glb") for the formats
+// the reader cannot tell by their content alone; unset, it tells by content.
+const char* formatHint()
+{
+    static const char* const hint = std::getenv("QM_FUZZ_FORMAT") ? std::getenv("QM_FUZZ_FORMAT") : "";
+    return hint;
+}
 
 }  // namespace
 
@@ -55,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qm::ImportRegistries& r = qm::registries();
     const auto materialTable = r.materialShaderNames;
     std::string error;
-    if (const aiScene* modelScene = qm::readModelFromMemory(r.importer, bytes, "", error)) {
+    if (const aiScene* modelScene = qm::readModelFromMemory(r.importer, bytes, formatHint(), error)) {
         const std::shared_ptr<qm::Scene> scene = qm::buildScene(*modelScene);
         scene->buildDrawLists();
     }

@@ -52,6 +52,29 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
     }
 }
 
+// One small model, a textured box under a plain roof (10 quads and triangles,
+// 16 triangles), in every format the viewer opens; the formats without
+// materials or objects hold it as one mesh.
+TEST(ModelReader, EveryFormatGivesTheBox)
+{
+    const struct {
+        const char* file;
+        unsigned meshes;
+    } cases[] = {{"box.obj", 2}, {"box.gltf", 2}, {"box-embedded.gltf", 2}, {"box.glb", 2},       {"box.dae", 2},
+                 {"box.3ds", 2}, {"box.ply", 1},  {"box.stl", 1},           {"box-binary.stl", 1}};
+    for (const auto& c : cases) {
+        Assimp::Importer reader;
+        std::string error;
+        const aiScene* scene = qm::readModelFile(reader, QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.file), error);
+        ASSERT_TRUE(scene) << c.file << ": " << error;
+        EXPECT_EQ(scene->mNumMeshes, c.meshes) << c.file;
+        unsigned triangles = 0;
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+            triangles += scene->mMeshes[m]->mNumFaces;
+        EXPECT_EQ(triangles, 16u) << c.file;
+    }
+}
+
 // From memory the reader tells the format by the content, and the same guard holds.
 TEST(ModelReader, FilesInMemoryAreRecognisedByTheirContent)
 {
