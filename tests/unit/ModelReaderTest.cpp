@@ -27,8 +27,8 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
         const char* reason;  // a part of the error; empty for a file that reads
     } cases[] = {
         {QM_TESTDATA_DIRECTORY "/fbx/spider.fbx", ""},
-        // A real model given a skin whose one cluster names a vertex the mesh
-        // lacks: the reader's internal check fails, which would abort.
+        // The test data's spider given a skin whose one cluster names a vertex
+        // the mesh lacks: the reader's internal check fails, which would abort.
         {QM_REGRESSION_DIRECTORY "/import/skin-vertex-out-of-range.fbx",
          "the model reader's internal check \"out_idx != nullptr\" failed (FBXConverter.cpp, line "},
         {QM_TESTDATA_DIRECTORY "/meshes/teapot.obj", ""},
