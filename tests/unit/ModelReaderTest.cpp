@@ -104,4 +104,21 @@ TEST(ModelReader, FindingsFailWithAReason)
     }
 }
 
+// Found by fuzzing the OBJ reader, not yet prevented: a material file whose
+// first texture statement comes before any "newmtl" makes the reader write
+// through a missing material and crash. From a file, the MTL file the OBJ
+// file names; from memory, the reader's fallback opens the OBJ bytes
+// themselves as the material file. The shipped scene never reaches the OBJ
+// reader (its name picks the FBX reader). Enable once it is prevented.
+TEST(ModelReader, DISABLED_TextureBeforeAnyMaterialFailsWithAReason)
+{
+    Assimp::Importer reader;
+    std::string error;
+    EXPECT_FALSE(qm::readModelFile(reader, QM_REGRESSION_DIRECTORY "/reader-crashes/map-before-newmtl.obj", error));
+    EXPECT_FALSE(error.empty());
+    const std::string bytes = contents(QM_REGRESSION_DIRECTORY "/reader-crashes/fuzzed-obj-in-memory");
+    EXPECT_FALSE(qm::readModelFromMemory(reader, bytes, "obj", error));
+    EXPECT_FALSE(error.empty());
+}
+
 }  // namespace
