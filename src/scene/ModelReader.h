@@ -8,8 +8,11 @@
 
 namespace qm {
 
-// Join identical vertices, triangulate, flip texture coordinates vertically.
-inline constexpr unsigned modelReadFlags = 0x0080000A;
+// Join identical vertices, triangulate, flip texture coordinates vertically;
+// and first of all the reader's own validation (0x400), which refuses a scene
+// whose faces name vertices it lacks before the steps after it read them
+// out of bounds (found by fuzzing PLY). Valid files read as without it.
+inline constexpr unsigned modelReadFlags = 0x0080040A;
 
 // The model reader's entry points for every caller, guarded so that no
 // damaged file can end the process:

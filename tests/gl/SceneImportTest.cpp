@@ -19,6 +19,7 @@
 #include "MeshLOD.h"
 #include "Mesh.h"
 #include "ModelNesting.h"
+#include "ModelReader.h"
 #include "Models.h"
 #include "PointLight.h"
 #include "SceneImport.h"
@@ -331,7 +332,7 @@ TEST_F(SceneImport, WorldMatricesMatchTheModelReader)
     ASSERT_TRUE(scene);
 
     Assimp::Importer reader;
-    const aiScene* read = reader.ReadFile((directory / "model.fbx").string(), 0x0080000A);
+    const aiScene* read = reader.ReadFile((directory / "model.fbx").string(), qm::modelReadFlags);
     ASSERT_TRUE(read);
     const aiNode* group = read->mRootNode->FindNode("G");
     const aiNode* child = read->mRootNode->FindNode("rock_1");
@@ -411,7 +412,7 @@ TEST_F(SceneImport, RealModelFilesImportWithTheReadersCounts)
                 fs::create_symlink(entry.path(), directory / entry.path().filename());
         }
         Assimp::Importer reader;
-        const aiScene* read = reader.ReadFile((directory / file).string(), 0x0080000A);
+        const aiScene* read = reader.ReadFile((directory / file).string(), qm::modelReadFlags);
         ASSERT_TRUE(read);
         std::string table = "material_standard deferred\n###\n";
         for (unsigned i = 0; i < read->mNumMaterials; ++i) {

@@ -32,6 +32,9 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
         {QM_REGRESSION_DIRECTORY "/import/skin-vertex-out-of-range.fbx",
          "the model reader's internal check \"out_idx != nullptr\" failed (FBXConverter.cpp, line "},
         {QM_TESTDATA_DIRECTORY "/meshes/teapot.obj", ""},
+        // A damaged PLY file whose faces name vertices it lacks: the reader
+        // takes it, and the processing steps after it would read out of bounds.
+        {QM_REGRESSION_DIRECTORY "/import/face-index-out-of-range.ply", "Validation failed: aiMesh::mFaces["},
         {deep.string(), "is nested more than 1024 levels deep"},
         {"/nonexistent/model.fbx", "Unable to open file \"/nonexistent/model.fbx\"."},
         {QM_TESTDATA_DIRECTORY "/fbx/jeep1.jpg", "No suitable reader found"},
