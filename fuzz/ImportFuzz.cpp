@@ -29,8 +29,8 @@ std::ostringstream discarded;
 // the reader cannot tell by their content alone; unset, it tells by content.
 const char* formatHint()
 {
-    static const char* const hint = std::getenv("QM_FUZZ_FORMAT") ? std::getenv("QM_FUZZ_FORMAT") : "";
-    return hint;
+    const char* hint = std::getenv("QM_FUZZ_FORMAT");
+    return hint ? hint : "";
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& err
         scene = read();
         error = reader.GetErrorString();
     } catch (const std::exception& thrown) {
-        scene = nullptr;
         error = thrown.what();
     }
     if (scene && (scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode)) {
