@@ -6,6 +6,9 @@ in vec2 texCoords;
 uniform sampler2D gAlbedo;
 uniform sampler2D gPosition;
 uniform sampler2D gNormals;
+// A soft white light from the camera's other side, for a model that brings
+// no lights of its own; 0 for the moor.
+uniform float fillLight;
 
 layout(location = 0) out vec3 lightOut;
 
@@ -17,6 +20,8 @@ const float MOON_SHININESS = 32.0;
 // Keeps shadowed sides from going pitch black, tinted to the dusk sky.
 const vec3 AMBIENT = vec3(0.05, 0.055, 0.075);
 const float EMISSION_GAIN = 2.0;
+const vec3 FILL_DIRECTION = normalize(vec3(-0.6, 0.3, 0.7));
+const vec3 FILL_COLOUR = vec3(0.22);
 
 void main()
 {
@@ -38,5 +43,6 @@ void main()
 
     vec3 moon = MOON_COLOUR * (albedo * lambert + vec3(specularIntensity * blinn * 0.5));
     vec3 emission = max(albedo - 1.0, 0.0) * EMISSION_GAIN;
-    lightOut = moon + AMBIENT * albedo + emission;
+    vec3 fill = fillLight * FILL_COLOUR * albedo * max(dot(n, FILL_DIRECTION), 0.0);
+    lightOut = moon + fill + AMBIENT * albedo + emission;
 }

@@ -8,7 +8,12 @@ namespace qm {
 
 void AnimationHandler::init()
 {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    init(static_cast<unsigned>(std::time(nullptr)));
+}
+
+void AnimationHandler::init(unsigned seed)
+{
+    std::srand(seed);
     for (const auto& object : objects) {
         object->initialModel = object->model;
         object->initialPosition = object->position;

@@ -16,6 +16,8 @@ public:
     // Seeds the random generator from the calendar clock and remembers every
     // object's starting place; draws each one's orbit shrink (0 to 29).
     void init();
+    // The same from a given seed, for pictures that come out the same every time.
+    void init(unsigned seed);
     // One step for every object, its box moving with it.
     void update();
 

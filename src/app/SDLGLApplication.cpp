@@ -19,8 +19,10 @@ void reportSdlFailure(const char* what)
 
 }  // namespace
 
-SDLGLApplication::SDLGLApplication()
+SDLGLApplication::SDLGLApplication(WindowSettings windowSettings) : settings(windowSettings)
 {
+    width = settings.width;
+    height = settings.height;
     input = std::make_shared<InputManager>();
     init();
 }
@@ -29,7 +31,9 @@ void SDLGLApplication::init()
 {
     // A machine without any audio driver must still show the scene: retry
     // without audio, and the mixer below then reports the sound issue.
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0 &&
+    if (settings.headless)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if ((settings.headless || SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) &&
         SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         reportSdlFailure("SDL initialisation");
         return;
@@ -48,7 +52,7 @@ void SDLGLApplication::init()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 2);
 
     window = SDL_CreateWindow("Quillmoor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (settings.fullscreen ? SDL_WINDOW_FULLSCREEN : 0));
     if (!window) {
         reportSdlFailure("Window creation");
         return;
@@ -60,11 +64,12 @@ void SDLGLApplication::init()
     }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(1);
-    SDL_SetRelativeMouseMode(SDL_TRUE);
-
     // Under EGL glewInit complains about GLX yet loads every entry point.
     glewExperimental = GL_TRUE;
     glewInit();
+    if (settings.headless)
+        return;
+    SDL_SetRelativeMouseMode(SDL_TRUE);
 
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == -1)
         std::cerr << "Sound issue." << std::endl;
@@ -92,6 +97,21 @@ void SDLGLApplication::run()
         const Uint32 end = SDL_GetTicks();
         SDL_SetWindowTitle(window, frameRateTitle(end - start).c_str());
     }
+}
+
+void SDLGLApplication::renderFrames(int frames)
+{
+    if (animation)
+        animation->init(0);
+    for (int frame = 0; frame < frames; ++frame) {
+        if (frame > 0)
+            SDL_GL_SwapWindow(window);
+        if (animation)
+            animation->update();
+        if (renderer)
+            renderer->render();
+    }
+    glFinish();
 }
 
 void SDLGLApplication::quit()
@@ -126,6 +146,30 @@ void SDLGLApplication::bindCommands()
     }
 
     input->bindCommand(11, [this] { playMusic(); });
+
+    // An opened model's framed view; the moor has none and the key does nothing there.
+    if (renderer && renderer->getScene() && renderer->getScene()->startView) {
+        const std::shared_ptr<Camera> camera = renderer->getScene()->camera;
+        const Framing view = *renderer->getScene()->startView;
+        input->bindCommand(12, [camera, view] { placeCamera(*camera, view.position, view.yaw, view.pitch); });
+    } else {
+        input->commands.erase(12);
+    }
+    if (openDroppedFile)
+        input->fileDropped = [this](const std::string& file) { replaceScene(file); };
+}
+
+void SDLGLApplication::replaceScene(const std::string& file)
+{
+    std::cout << "Opening the dropped file " << file << std::endl;
+    std::shared_ptr<Scene> scene = openDroppedFile(file);
+    if (!scene) {
+        std::cout << "Keeping the current scene." << std::endl;
+        return;
+    }
+    animation.reset();
+    renderer->setScene(std::move(scene));
+    bindCommands();
 }
 
 void SDLGLApplication::onResize(int, int)

@@ -3,9 +3,24 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "GraphicsApplication.h"
 
 namespace qm {
+
+class Scene;
+
+// The window's size and kind. Headless: no window on a display and no
+// sound (the offscreen driver, chosen before SDL starts).
+struct WindowSettings {
+    int width = 1600;
+    int height = 900;
+    bool fullscreen = false;
+    bool headless = false;
+};
 
 // The SDL window with its OpenGL 3.2 core context, the audio and the music,
 // and the frame loop. The window, context, audio device and music live until
@@ -13,9 +28,13 @@ namespace qm {
 class SDLGLApplication : public GraphicsApplication {
 public:
     // Sets everything up; check initialised() before using the application.
-    SDLGLApplication();
+    explicit SDLGLApplication(WindowSettings settings = {});
 
     void run() override;
+    // Renders `frames` frames on a fixed step, without input, leaving the
+    // last one unswapped in the back buffer for a screenshot. The animation
+    // starts from a fixed seed, so the same call gives the same picture.
+    void renderFrames(int frames);
     void quit() override;
     void showWindow() override;
 
@@ -24,12 +43,16 @@ public:
     bool initialised() const { return context != nullptr; }
 
     void bindCommands();
+    // Opens a dropped model file; empty (after saying why) when it cannot.
+    std::function<std::shared_ptr<Scene>(const std::string&)> openDroppedFile;
     void onResize(int width, int height);
     void playMusic();
 
 private:
     void init();
+    void replaceScene(const std::string& file);
 
+    WindowSettings settings;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool running = true;

@@ -1,28 +1,97 @@
 #include "Startup.h"
 
+#include <filesystem>
+#include <iostream>
 #include <memory>
 
+#include "CommandLine.h"
 #include "GLRenderer.h"
 #include "ImportRegistries.h"
 #include "RuntimeData.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
+#include "Screenshot.h"
 
 namespace qm {
 
-int run(int, char**)
+namespace {
+
+// A path the user gave, made absolute before the runtime data becomes the
+// working directory.
+std::string absolute(const std::string& path)
 {
+    std::error_code error;
+    const std::filesystem::path made = std::filesystem::absolute(path, error);
+    return error ? path : made.string();
+}
+
+// The camera's start values the command line sets, over the scene's own.
+void applyCameraOptions(Camera& camera, const ViewerOptions& options)
+{
+    if (options.camera) {
+        const auto& [x, y, z, yaw, pitch] = *options.camera;
+        placeCamera(camera, {x, y, z}, yaw, pitch);
+    }
+    if (options.exposure)
+        camera.exposure = *options.exposure;
+    if (options.focus) {
+        // Keys 3 and 4 move both together; the gap between them stays.
+        camera.maxDepth += *options.focus - camera.focusDepth;
+        camera.focusDepth = *options.focus;
+    }
+}
+
+UserModel userModel(const ViewerOptions& options, const std::string& path, float aspectRatio)
+{
+    UserModel model;
+    model.path = path;
+    model.table = options.table;
+    model.upAxis = options.upAxis;
+    model.scale = options.scale;
+    model.lod = options.lod;
+    model.aspectRatio = aspectRatio;
+    return model;
+}
+
+}  // namespace
+
+int run(int argc, char** argv)
+{
+    const CommandLine command = parseCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
+    switch (command.action) {
+    case CommandLine::Help: std::cout << usage(); return 0;
+    case CommandLine::Version: std::cout << versionLine() << std::endl; return 0;
+    case CommandLine::Error: std::cerr << "quillmoor: " << command.error << "\n\n" << usage(); return 2;
+    case CommandLine::Run: break;
+    }
+    ViewerOptions options = command.options;
+    if (!options.model.empty())
+        options.model = absolute(options.model);
+    if (!options.table.empty())
+        options.table = absolute(options.table);
+    if (!options.screenshot.empty())
+        options.screenshot = absolute(options.screenshot);
+
     if (!enterRuntimeData())
         return 1;
-    auto application = std::make_unique<SDLGLApplication>();
+    const bool headless = !options.screenshot.empty();
+    auto application = std::make_unique<SDLGLApplication>(
+        WindowSettings{options.width, options.height, options.fullscreen, headless});
     if (!application->initialised())
         return 1;
 
-    std::shared_ptr<Scene> scene = loadScene("QM/QM.fbx");
+    const float aspectRatio = float(options.width) / float(options.height);
+    std::shared_ptr<Scene> scene = options.model.empty()
+                                       ? loadScene("QM/QM.fbx")
+                                       : openModel(userModel(options, options.model, aspectRatio));
     if (!scene)
         return 1;  // the import has said why
+    scene->camera->aspectRatio = aspectRatio;
+    scene->camera->updateProjection();
+    applyCameraOptions(*scene->camera, options);
     std::shared_ptr<AnimationHandler> animation = registries().loadedAnimationHandler;
-    application->showWindow();
+    if (!headless)
+        application->showWindow();
     clearRegistries();
     std::shared_ptr<GLRenderer> renderer =
         std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height));
@@ -31,13 +100,24 @@ int run(int, char**)
     application->setRenderer(renderer);
     application->setAnimationHandler(animation);
     scene->setAnimationHandler(animation);
-    application->run();
+    int status = 0;
+    if (headless) {
+        application->renderFrames(options.frames);
+        status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
+    } else {
+        application->openDroppedFile = [&options, aspectRatio](const std::string& file) {
+            std::shared_ptr<Scene> opened = openModel(userModel(options, file, aspectRatio));
+            clearRegistries();
+            return opened;
+        };
+        application->run();
+    }
 
     renderer.reset();
     animation.reset();
     scene.reset();
     application.reset();
-    return 0;
+    return status;
 }
 
 }  // namespace qm

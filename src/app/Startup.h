@@ -2,9 +2,9 @@
 
 namespace qm {
 
-// Enters the runtime data's folder, builds the system, runs the main loop
-// and tears everything down; returns the process exit code. The arguments
-// are ignored.
+// Reads the command line, enters the runtime data's folder, opens the
+// shipped scene or the user's model, runs the main loop (or renders the
+// screenshot) and tears everything down; returns the process exit code.
 int run(int argc, char** argv);
 
 }  // namespace qm

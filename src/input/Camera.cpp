@@ -69,14 +69,14 @@ void Camera::decreaseExposure()
 
 void Camera::increaseFocus()
 {
-    focusDepth += 1.0f;
-    maxDepth += 1.0f;
+    focusDepth += focusStep;
+    maxDepth += focusStep;
 }
 
 void Camera::decreaseFocus()
 {
-    focusDepth -= 1.0f;
-    maxDepth -= 1.0f;
+    focusDepth -= focusStep;
+    maxDepth -= focusStep;
 }
 
 namespace {

@@ -43,6 +43,11 @@ public:
     float farPlane = 300.0f;
     float movementSpeed = 0.1f;
     float mouseSensitivity = 0.1f;
+    // The step of keys 3 and 4.
+    float focusStep = 1.0f;
+    // How much larger than the moor the viewed world is: the distance bands
+    // of the levels of detail and the mist stretch by it.
+    float distanceScale = 1.0f;
     float pitch = 0.0f;
     float yaw = -90.0f;
     glm::vec3 position{0.0f, 20.0f, 2.0f};

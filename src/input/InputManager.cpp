@@ -1,6 +1,7 @@
 #include "InputManager.h"
 
 #include <array>
+#include <memory>
 #include <utility>
 
 namespace qm {
@@ -79,7 +80,15 @@ void InputManager::processEvents()
                 execute(0);
             else if (event.key.keysym.sym == SDLK_m)
                 execute(11);
+            else if (event.key.keysym.sym == SDLK_HOME || event.key.keysym.sym == SDLK_h)
+                execute(12);
             break;
+        case SDL_DROPFILE: {
+            const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);
+            if (file && fileDropped)
+                fileDropped(file.get());
+            break;
+        }
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_RESIZED)
                 execute(1, event.window.data1, event.window.data2);

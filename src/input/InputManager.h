@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "Command.h"
 
@@ -30,6 +31,8 @@ public:
     void processEvents();
 
     std::map<int, std::shared_ptr<BaseCommand>> commands;
+    // Called with the path of a file dropped onto the window.
+    std::function<void(const std::string&)> fileDropped;
 };
 
 }  // namespace qm

@@ -1,10 +1,13 @@
 #include "LevelOfDetailBuild.h"
 
+#include <atomic>
 #include <iostream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "Billboard.h"
+#include "BorderKeepingSimplifier.h"
 #include "ImportRegistries.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
@@ -22,30 +25,57 @@ WorkerRange callerRange(std::size_t chains)
     return {lodWorkers * (chains / lodWorkers), chains};
 }
 
+namespace {
+
+// The chains done so far, for a user model's progress lines.
+std::atomic<std::size_t> chainsDone{0};
+
+// The built-in simplifier's levels, with the shipped scene's progress marks when asked.
+void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
+{
+    // One write per line, so that the workers' lines never mix.
+    if (marks)
+        std::cout << "...\n" << std::flush;
+    const std::shared_ptr<Mesh> original = chain.getLevel(0);
+    MeshSimplifier simplifier(original->getVertices(), original->getIndices(), original->getMaterial());
+    chain.levels[1] = simplifier.simplify(0.6f);
+    if (marks && i == 10)
+        std::cout << "Almost there...\n" << std::flush;
+    chain.levels[2] = simplifier.simplify(0.4f);
+    if (!chain.levels[2]) {
+        chain.levels[1] = chain.levels[2] = original;
+        std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
+                  << std::flush;
+    }
+}
+
+}  // namespace
+
 void generateLODRange(std::size_t first, std::size_t last)
 {
-    const std::vector<std::shared_ptr<MeshLOD>>& chains = registries().lodList;
+    const ImportRegistries& r = registries();
+    const std::vector<std::shared_ptr<MeshLOD>>& chains = r.lodList;
+    const bool keepBorders = r.userModel && r.userModel->lod == LodMethod::KeepBorders;
     for (std::size_t i = first; i < last; ++i) {
-        // One write per line, so that the workers' lines never mix.
-        std::cout << "...\n" << std::flush;
         MeshLOD& chain = *chains[i];
-        const std::shared_ptr<Mesh> original = chain.getLevel(0);
-        MeshSimplifier simplifier(original->getVertices(), original->getIndices(), original->getMaterial());
-        chain.levels[1] = simplifier.simplify(0.6f);
-        if (i == 10)
-            std::cout << "Almost there...\n" << std::flush;
-        chain.levels[2] = simplifier.simplify(0.4f);
-        if (!chain.levels[2]) {
-            chain.levels[1] = chain.levels[2] = original;
-            std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
-                      << std::flush;
+        if (keepBorders) {
+            // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
+            chain.levels[1] = simplifyKeepingBorders(chain.levels[0], 0.6f);
+            chain.levels[2] = simplifyKeepingBorders(chain.levels[0], 0.24f);
+        } else {
+            buildBuiltinLevels(chain, i, !r.userModel);
         }
+        if (r.userModel)
+            std::cout << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(chains.size()) +
+                             " meshes\n"
+                      << std::flush;
     }
 }
 
 void generateLODs()
 {
     ImportRegistries& r = registries();
+    chainsDone = 0;
     r.lodList.clear();
     r.lodList.reserve(r.meshLODs.size());
     for (const auto& [name, chain] : r.meshLODs) {

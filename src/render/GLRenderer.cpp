@@ -96,7 +96,7 @@ void GLRenderer::render()
         glActiveTexture(GL_TEXTURE0 + GLenum(unit));
         glBindTexture(GL_TEXTURE_2D, textures[unit + 1]);
     }
-    postProcessing->depthOfField(camera.focusDepth, camera.maxDepth);
+    postProcessing->depthOfField(camera.focusDepth, camera.maxDepth, camera.distanceScale);
 
     mark("present");
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);

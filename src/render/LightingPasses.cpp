@@ -141,6 +141,7 @@ void GLRenderer::directionalLightPass()
     glBlendEquation(GL_FUNC_ADD);
     glBlendFunc(GL_ONE, GL_ONE);
     glUseProgram(directionalQuadShader->program);
+    glUniform1f(glGetUniformLocation(directionalQuadShader->program, "fillLight"), scene->fillLight);
     glBindVertexArray(screenQuad.vertexArray);
     bindGBufferTextures();
     glDrawArrays(GL_TRIANGLES, 0, 6);

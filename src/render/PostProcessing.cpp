@@ -52,7 +52,7 @@ void PostProcessing::mergeHdr(float exposure)
     quad.draw();
 }
 
-void PostProcessing::depthOfField(float focusDepth, float maxDepth)
+void PostProcessing::depthOfField(float focusDepth, float maxDepth, float distanceScale)
 {
     const GLuint program = dofShader->program;
     glUseProgram(program);
@@ -61,6 +61,7 @@ void PostProcessing::depthOfField(float focusDepth, float maxDepth)
     setSampler(program, "blurred", 2);
     glUniform1f(glGetUniformLocation(program, "focusDepth"), effectiveFocusDepth(focusDepth, maxDepth));
     glUniform1f(glGetUniformLocation(program, "maxDepth"), maxDepth);
+    glUniform1f(glGetUniformLocation(program, "distanceScale"), distanceScale);
     quad.draw();
 }
 

@@ -19,7 +19,7 @@ public:
     void mergeHdr(float exposure);
     // The composite of the sharp and blurred images by depth; a focus depth
     // not at least 0.001 below the maximum depth is taken as maximum - 1.
-    void depthOfField(float focusDepth, float maxDepth);
+    void depthOfField(float focusDepth, float maxDepth, float distanceScale);
 
     ScreenQuad quad;
     std::shared_ptr<Shader> thresholdShader;

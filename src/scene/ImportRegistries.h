@@ -3,10 +3,13 @@
 #include <assimp/Importer.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#include "UserModel.h"
 
 namespace qm {
 
@@ -22,7 +25,19 @@ struct Shader;
 // asset exists once however often the model file uses it. One set for the
 // process; it lives until exit.
 struct ImportRegistries {
+    // The runtime data's programs, sphere and sky; the textures a model names
+    // are relative to the model's own folder.
     std::string assetDirectory;
+    std::string textureDirectory;
+    // Set while a user's own model is imported; the shipped scene has none.
+    std::optional<UserModel> userModel;
+    // How the user model's materials got their programs and colours.
+    struct MaterialCounts {
+        int fromTable = 0;
+        int standard = 0;
+        int diffuse = 0;
+        int ownColour = 0;
+    } materialCounts;
     Assimp::Importer importer;
     std::shared_ptr<Mesh> lightSphereMesh;
     std::shared_ptr<Shader> billboardShader;

@@ -85,13 +85,27 @@ void PointLight::setup()
     glUseProgram(0);
 }
 
-void createLights(const aiScene& modelScene)
+PointLight PointLight::fromFile(const aiLight& light)
+{
+    PointLight point = withParametersFor("");
+    point.color = {light.mColorDiffuse.r, light.mColorDiffuse.g, light.mColorDiffuse.b};
+    point.constant = light.mAttenuationConstant;
+    point.linear = light.mAttenuationLinear;
+    point.quadratic = light.mAttenuationQuadratic;
+    return point;
+}
+
+void createLights(const aiScene& modelScene, float unboundedRadius)
 {
     ImportRegistries& r = registries();
     std::vector<std::shared_ptr<PointLight>> created;
     for (unsigned i = 0; i < modelScene.mNumLights; ++i) {
-        const std::string name = modelScene.mLights[i]->mName.C_Str();
-        const PointLight candidate = PointLight::withParametersFor(name);
+        const aiLight& modelLight = *modelScene.mLights[i];
+        const std::string name = modelLight.mName.C_Str();
+        // A user's model keeps its own point lights; the moon lights the rest.
+        if (r.userModel && modelLight.mType != aiLightSource_POINT)
+            continue;
+        const PointLight candidate = r.userModel ? PointLight::fromFile(modelLight) : PointLight::withParametersFor(name);
         // Lights with equal colour and attenuation are one light drawn at many places.
         std::shared_ptr<PointLight> light;
         for (const auto& existing : created) {
@@ -104,6 +118,8 @@ void createLights(const aiScene& modelScene)
         if (!light) {
             light = std::make_shared<PointLight>(candidate);
             light->radius = light->volumeRadius();
+            if (light->radius == 0.0f && r.userModel)
+                light->radius = unboundedRadius;
             light->setVolumeMesh(*r.lightSphereMesh);
             light->setup();
             created.push_back(light);

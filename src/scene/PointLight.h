@@ -24,6 +24,8 @@ class PointLight : public Light, public Renderable {
 public:
     // The fixed parameters for a light of this name: "Point.1000" has its own set.
     static PointLight withParametersFor(const std::string& name);
+    // A model file's own light: its colour and attenuation, today's intensities.
+    static PointLight fromFile(const aiLight& light);
 
     // The distance at which the attenuated intensity falls to 1/256, times 1.5;
     // 0 when the parameters give no such (positive, finite) distance.
@@ -43,7 +45,8 @@ public:
 };
 
 // Creates one light per distinct parameter set and registers every model
-// light's name with its light.
-void createLights(const aiScene& modelScene);
+// light's name with its light. A user model's light whose attenuation never
+// falls off far enough reaches `unboundedRadius`.
+void createLights(const aiScene& modelScene, float unboundedRadius = 0.0f);
 
 }  // namespace qm

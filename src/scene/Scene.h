@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "Camera.h"
+#include "ModelFraming.h"
 #include "Octree.h"
 #include "SceneObject.h"
 #include "Skybox.h"
@@ -54,6 +56,10 @@ public:
     std::unordered_set<std::shared_ptr<Mesh>> nearMeshes;
     Skybox skybox;
     std::shared_ptr<AnimationHandler> animationHandler;
+    // A soft light from the side the moon does not reach; the moor has none.
+    float fillLight = 0.0f;
+    // An opened model's framed view, which the Home key returns to.
+    std::optional<Framing> startView;
 
 private:
     // The camera's view matrix for this frame's build.

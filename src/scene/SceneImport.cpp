@@ -1,12 +1,18 @@
 #include "SceneImport.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "AnimationHandler.h"
 #include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
+#include "ModelFraming.h"
+#include "ModelOrientation.h"
 #include "ModelReader.h"
 #include "PointLight.h"
 #include "ShaderTable.h"
@@ -15,6 +21,10 @@
 namespace qm {
 
 namespace {
+
+constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - "
+                                 "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
+                                 "focus distance\n";
 
 // Why the last model file read failed: the reader's error, or the import's
 // own reason for not handing the file to the reader.
@@ -71,8 +81,10 @@ void computeFaceNormals(MeshData& data)
     }
 }
 
+std::shared_ptr<Shader> defaultProgram(const aiMaterial& material);
+
 // The material of a mesh, created on its first use; empty (reported) when
-// the table assigns it no loaded program.
+// the table assigns it no loaded program and the model is the shipped one.
 std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
 {
     ImportRegistries& r = registries();
@@ -84,11 +96,72 @@ std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
     const auto program = r.materialShaderNames.find(name.C_Str());
     const auto shader = program == r.materialShaderNames.end() ? r.shadersByName.end()
                                                                : r.shadersByName.find(program->second);
-    if (shader == r.shadersByName.end()) {
+    if (shader != r.shadersByName.end()) {
+        if (r.userModel)
+            ++r.materialCounts.fromTable;
+        return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, shader->second);
+    }
+    if (!r.userModel) {
         std::cerr << "Could not find shader for the material \"" << name.C_Str() << "\"." << std::endl;
         return nullptr;
     }
-    return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, shader->second);
+    return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, defaultProgram(modelMaterial));
+}
+
+// A program for a user model's material that the table does not name: the
+// standard one when the material has every map it reads, the diffuse one otherwise.
+std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
+{
+    ImportRegistries& r = registries();
+    const bool allMaps = aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) > 0 &&
+                         aiGetMaterialTextureCount(&material, aiTextureType_SPECULAR) > 0 &&
+                         aiGetMaterialTextureCount(&material, aiTextureType_NORMALS) > 0;
+    ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
+    const std::string name = allMaps ? "material_standard" : "material_diffuse";
+    std::shared_ptr<Shader>& shader = r.shadersByName[name];
+    if (!shader)
+        shader = loadShader(r.assetDirectory + "/" + name, 0);
+    return shader;
+}
+
+
+// A user model's node with all its meshes: the first on the node's own
+// object, each further one on a child object in the same place. Meshes are
+// shared by index, since such files often leave names empty or repeat them.
+// True when the node's own object got a mesh.
+bool placeEveryMesh(const aiScene& modelScene, const aiNode& node, const std::shared_ptr<SceneObject>& object)
+{
+    ImportRegistries& r = registries();
+    bool placedOwn = false;
+    for (unsigned k = 0; k < node.mNumMeshes; ++k) {
+        const unsigned index = node.mMeshes[k];
+        if (index >= modelScene.mNumMeshes || modelScene.mMeshes[index]->mMaterialIndex >= modelScene.mNumMaterials)
+            continue;
+        std::shared_ptr<SceneObject> target = object;
+        if (placedOwn) {
+            target = std::make_shared<SceneObject>();
+            target->parent = object;
+            target->model = object->model;
+            target->position = object->position;
+        }
+        const aiMesh& modelMesh = *modelScene.mMeshes[index];
+        std::string key = std::to_string(index);
+        key.insert(0, 1, '#').append(1, ' ').append(modelMesh.mName.C_Str());
+        if (const auto shared = r.meshLODs.find(key); shared != r.meshLODs.end())
+            target->setMeshLOD(shared->second);
+        else if (processMesh(modelMesh, target, materialFor(modelScene, modelMesh.mMaterialIndex), key))
+            r.meshLODs.emplace(key, target->getMeshLOD());
+        if (!target->getMeshLOD())
+            continue;
+        target->computeBounds();
+        r.loadedScene->addObject(target);
+        if (target != object) {
+            object->children.push_back(target);
+            object->mergeBounds(*target);
+        }
+        placedOwn = true;
+    }
+    return placedOwn;
 }
 
 }  // namespace
@@ -136,10 +209,10 @@ std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& probl
 }
 
 std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
-                                  std::shared_ptr<Material> material)
+                                  std::shared_ptr<Material> material, const std::string& key)
 {
     ImportRegistries& r = registries();
-    const std::string name = modelMesh.mName.C_Str();
+    const std::string name = key.empty() ? std::string(modelMesh.mName.C_Str()) : key;
     if (r.rejectedMeshes.count(name))
         return nullptr;
     std::string problem;
@@ -170,6 +243,14 @@ std::shared_ptr<Material> createMaterial(const aiScene& modelScene, const aiMate
         auto textures = loadMaterialTextures(modelScene, &modelMaterial, modelType, type);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
+    const bool hasDiffuse = std::any_of(material->textures.begin(), material->textures.end(),
+                                        [](const auto& texture) { return texture->type == Texture::Diffuse; });
+    if (registries().userModel && !hasDiffuse) {
+        aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
+        aiGetMaterialColor(&modelMaterial, AI_MATKEY_COLOR_DIFFUSE, &colour);
+        material->textures.push_back(colourTexture({colour.r, colour.g, colour.b}));
+        ++registries().materialCounts.ownColour;
+    }
     material->shininess = 32.0f;
     material->shader = std::move(shader);
     return material;
@@ -188,7 +269,9 @@ void processNode(const aiScene& modelScene, const aiNode& node, const std::share
     object->position = glm::vec3(object->model[3]);
 
     bool placed = false;
-    if (node.mNumMeshes > 0 && node.mMeshes[0] < modelScene.mNumMeshes) {
+    if (r.userModel) {
+        placed = placeEveryMesh(modelScene, node, object);
+    } else if (node.mNumMeshes > 0 && node.mMeshes[0] < modelScene.mNumMeshes) {
         const aiMesh& modelMesh = *modelScene.mMeshes[node.mMeshes[0]];
         const std::string meshName = modelMesh.mName.C_Str();
         if (const auto shared = r.meshLODs.find(meshName); shared != r.meshLODs.end()) {
@@ -212,7 +295,8 @@ void processNode(const aiScene& modelScene, const aiNode& node, const std::share
         if (const auto light = r.lightsByName.find(node.mName.C_Str()); light != r.lightsByName.end()) {
             object->light = light->second;
             object->computeBounds();
-            r.loadedAnimationHandler->objects.push_back(object);
+            if (!r.userModel)
+                r.loadedAnimationHandler->objects.push_back(object);
             r.loadedScene->addObject(object);
         }
     }
@@ -234,11 +318,10 @@ std::shared_ptr<Scene> loadScene(std::string path)
     ImportRegistries& r = registries();
     const std::size_t slash = path.find_last_of('/');
     r.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
+    r.textureDirectory = r.assetDirectory;
 
     std::cout << "Hi! Welcome to Quillmoor!" << std::endl;
-    std::cout << "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - increase camera "
-                 "exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\n"
-              << std::endl;
+    std::cout << controls << std::endl;
     std::cout << "Please wait on assimp to load the needed files." << std::endl;
     std::cout << "Any complaints for the wait time can be directed to:" << std::endl;
     std::cout << "https://github.com/assimp/assimp. " << std::endl;
@@ -258,37 +341,146 @@ std::shared_ptr<Scene> loadScene(std::string path)
     return buildScene(*modelScene);
 }
 
-std::shared_ptr<Scene> buildScene(const aiScene& modelScene)
+namespace {
+
+// The objects of the model: sky, lights, the node tree below `root`, octree.
+void importObjects(const aiScene& modelScene, const std::shared_ptr<SceneObject>& root, float unboundedLightRadius)
 {
     ImportRegistries& r = registries();
     r.loadedScene = std::make_shared<Scene>();
     r.loadedScene->setSkybox(createSkybox());
     r.lightsByName.clear();
-    createLights(modelScene);
+    createLights(modelScene, unboundedLightRadius);
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.loadedAnimationHandler = std::make_shared<AnimationHandler>();
-    processNode(modelScene, *modelScene.mRootNode, nullptr);
+    processNode(modelScene, *modelScene.mRootNode, root);
     r.loadedScene->buildOctree();
+}
 
-    std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
-                 "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
-                 "few minutes.\n"
-              << std::endl;
-    generateLODs();
-    std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
-    for (const auto& lod : r.lodList) {
+// Uploads every level once (a mesh shared by several levels is one upload)
+// and frees the CPU copies.
+void uploadLevels()
+{
+    for (const auto& lod : registries().lodList) {
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
-            // A mesh shared by several levels is uploaded once.
             if (mesh && mesh->vertexArray == 0) {
                 mesh->setup();
                 mesh->releaseCpuData();
             }
         }
     }
+}
+
+using Clock = std::chrono::steady_clock;
+
+long long millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// The program table a user names: its program names are the runtime data's.
+void loadUserTable(const std::string& table)
+{
+    std::ifstream file(table);
+    if (!file) {
+        std::cerr << "Could not open the table \"" << table << "\"; every material gets a default program."
+                  << std::endl;
+        return;
+    }
+    applyShaderTable(parseShaderTable(file), table);
+}
+
+}  // namespace
+
+std::shared_ptr<Scene> buildScene(const aiScene& modelScene)
+{
+    importObjects(modelScene, nullptr, 0.0f);
+    std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
+                 "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
+                 "few minutes.\n"
+              << std::endl;
+    generateLODs();
+    std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
+    uploadLevels();
     std::cout << "\nWelcome!" << std::endl;
-    return r.loadedScene;
+    return registries().loadedScene;
+}
+
+std::shared_ptr<Scene> openModel(const UserModel& model)
+{
+    ImportRegistries& r = registries();
+    const auto opening = Clock::now();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(model.path, error)) {
+        std::cerr << "Could not open \"" << model.path << "\": "
+                  << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
+        return nullptr;
+    }
+    std::cout << controls << "Home or H - back to the start view\n" << std::endl;
+    r.assetDirectory = "QM";
+    r.textureDirectory = std::filesystem::path(model.path).parent_path().string();
+    if (r.textureDirectory.empty())
+        r.textureDirectory = ".";
+    r.userModel.reset();  // the light sphere is read as the shipped scene reads it
+    if (!r.lightSphereMesh)
+        r.lightSphereMesh = loadSphereMesh(r.assetDirectory + "/sphere.fbx");
+    if (!r.lightSphereMesh) {
+        std::cerr << "Error reading sphere mesh: " << readError << std::endl;
+        return nullptr;
+    }
+    if (!r.billboardShader)
+        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard", 0);
+    r.userModel = model;
+    r.materialCounts = {};
+    r.materialShaderNames.clear();
+    r.materialsByIndex.clear();
+    if (!model.table.empty())
+        loadUserTable(model.table);
+
+    std::cout << "Reading " << model.path << " ..." << std::endl;
+    auto step = Clock::now();
+    const aiScene* modelScene = readModelFile(r.importer, model.path, readError);
+    if (!modelScene) {
+        std::cerr << "Could not open \"" << model.path << "\": " << readError << std::endl;
+        r.userModel.reset();
+        return nullptr;
+    }
+    std::cout << "Read in " << millisecondsSince(step) << " ms: " << modelScene->mNumMeshes << " meshes, "
+              << modelScene->mNumMaterials << " materials, " << modelScene->mNumLights << " lights, "
+              << modelScene->mNumTextures << " embedded pictures." << std::endl;
+
+    const ModelOrientation orientation = modelOrientation(*modelScene, model.upAxis, model.scale);
+    std::cout << orientation.description << std::endl;
+    const BoundingBox bounds = modelBounds(*modelScene, orientation.transform);
+    // The file's placement above its own root node.
+    auto root = std::make_shared<SceneObject>();
+    root->model = orientation.transform;
+
+    std::cout << "Materials, textures and meshes ..." << std::endl;
+    step = Clock::now();
+    importObjects(*modelScene, root, 2.0f * glm::length(bounds.halfExtents));
+    const ImportRegistries::MaterialCounts& counts = r.materialCounts;
+    std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
+              << " with the standard program, " << counts.diffuse << " with the diffuse program; " << counts.ownColour
+              << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
+
+    std::cout << "Level of detail for " << r.meshLODs.size() << " meshes ..." << std::endl;
+    step = Clock::now();
+    generateLODs();
+    uploadLevels();
+    std::cout << "Level of detail built in " << millisecondsSince(step) << " ms." << std::endl;
+
+    std::shared_ptr<Scene> scene = r.loadedScene;
+    scene->fillLight = 1.0f;
+    const std::shared_ptr<Camera>& camera = scene->camera;
+    camera->aspectRatio = model.aspectRatio;
+    scene->startView = frameBox(bounds, camera->fov, camera->aspectRatio);
+    applyFraming(*camera, *scene->startView);
+    std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
+    r.userModel.reset();
+    return scene;
 }
 
 void clearRegistries()

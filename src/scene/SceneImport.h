@@ -12,6 +12,7 @@
 #include "Mesh.h"
 #include "Scene.h"
 #include "SceneObject.h"
+#include "UserModel.h"
 #include "Vertex.h"
 
 namespace qm {
@@ -21,6 +22,12 @@ namespace qm {
 // returns an empty pointer (after reporting why) when the light sphere or
 // the model file cannot be read. Needs the current GL context.
 std::shared_ptr<Scene> loadScene(std::string path);
+
+// A user's own model file, opened as UserModel says, with its progress and
+// the time of each step on the console; the camera starts framing it.
+// Empty, after one line naming the file and the reason, when it cannot be
+// read. Needs the current GL context and the runtime data as working directory.
+std::shared_ptr<Scene> openModel(const UserModel& model);
 
 // The import's part after the model file has been read: lights, sky box,
 // objects, octree, levels of detail and uploads (the auxiliary assets and the
@@ -34,9 +41,10 @@ std::shared_ptr<Mesh> loadSphereMesh(const std::string& path);
 void processNode(const aiScene& modelScene, const aiNode& node, const std::shared_ptr<SceneObject>& parent);
 
 // The Mesh of a model mesh and, for an owner, the owner's level-of-detail
-// chain. Empty when the mesh has no triangles or is unusable (reported once).
+// chain. Empty when the mesh has no triangles or is unusable (reported once
+// per `key`, the mesh's name unless given).
 std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
-                                  std::shared_ptr<Material> material);
+                                  std::shared_ptr<Material> material, const std::string& key = "");
 
 std::shared_ptr<Material> createMaterial(const aiScene& modelScene, const aiMaterial& modelMaterial,
                                          std::shared_ptr<Shader> shader);

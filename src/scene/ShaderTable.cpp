@@ -48,23 +48,27 @@ ShaderTable parseShaderTable(std::istream& in)
     return table;
 }
 
-void loadShaderSources()
+void applyShaderTable(const ShaderTable& table, const std::string& fileName)
 {
     ImportRegistries& r = registries();
-    std::ifstream file(r.assetDirectory + "/shader_sources.txt");
-    if (!file) {
-        std::cerr << "Could not open shader_sources.txt." << std::endl;
-        return;
-    }
-    const ShaderTable table = parseShaderTable(file);
     for (const std::string& word : table.unpaired)
-        std::cerr << "Ignoring the unpaired word \"" << word << "\" in shader_sources.txt." << std::endl;
+        std::cerr << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
     for (const auto& [name, kind] : table.programs) {
         if (!r.shadersByName.count(name))
             r.shadersByName[name] = loadShader(r.assetDirectory + "/" + name, kind);
     }
     for (const auto& [material, program] : table.materials)
         r.materialShaderNames.emplace(material, program);
+}
+
+void loadShaderSources()
+{
+    std::ifstream file(registries().assetDirectory + "/shader_sources.txt");
+    if (!file) {
+        std::cerr << "Could not open shader_sources.txt." << std::endl;
+        return;
+    }
+    applyShaderTable(parseShaderTable(file), "shader_sources.txt");
 }
 
 }  // namespace qm

@@ -23,6 +23,11 @@ int programKind(const std::string& word);
 // before the first word is skipped.
 ShaderTable parseShaderTable(std::istream& in);
 
+// Loads every program of the table not loaded yet (from the asset
+// directory) and records the material assignments (the first entry for a
+// name wins). Unpaired words are reported with the file's name.
+void applyShaderTable(const ShaderTable& table, const std::string& fileName);
+
 // Reads "<asset directory>/shader_sources.txt", loads every listed program
 // not loaded yet and records the material assignments (the first entry for
 // a name wins). Reports a missing file and unpaired words.

@@ -1,10 +1,12 @@
 #include "TextureLoading.h"
 
 #include <array>
+#include <cmath>
 #include <iostream>
 
 #include "ImageFile.h"
 #include "ImportRegistries.h"
+#include "TexturePath.h"
 
 namespace qm {
 
@@ -42,27 +44,23 @@ ImageFile decodeEmbedded(const aiTexture& texture)
     return decodeTexels(bytes, texture.mWidth, texture.mHeight);
 }
 
-std::string baseName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
                                                            aiTextureType modelType, int type)
 {
-    const std::string& directory = registries().assetDirectory;
+    const std::string& directory = registries().textureDirectory;
     std::vector<std::shared_ptr<Texture>> textures;
     for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
         aiString path;
         aiGetMaterialTexture(material, modelType, i, &path);
         const aiTexture* embedded = modelScene.GetEmbeddedTexture(path.C_Str());
         const std::string file = embedded ? std::string(path.C_Str()) + " (embedded)" : directory + "/" + path.C_Str();
-        ImageFile image = embedded ? decodeEmbedded(*embedded) : loadImage(file);
-        if (!image && !embedded && lastImageResult() == "Unable to open file")
-            image = loadImage(directory + "/" + baseName(path.C_Str()));
+        ImageFile image;
+        if (embedded)
+            image = decodeEmbedded(*embedded);
+        else
+            image = loadImage(findTextureFile(directory, path.C_Str()).value_or(file));
         if (!image) {
             std::cerr << lastImageResult() << " - " << file << std::endl;
             textures.push_back(standInTexture(type));
@@ -71,6 +69,18 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelS
         textures.push_back(std::make_shared<Texture>(type, image.width, image.height, image.pixels.get()));
     }
     return textures;
+}
+
+std::shared_ptr<Texture> colourTexture(const glm::vec3& colour)
+{
+    // The programs decode their textures from sRGB, so the colour is stored encoded.
+    std::array<std::uint8_t, 4> texel{0, 0, 0, 255};
+    for (int c = 0; c < 3; ++c) {
+        const float linear = glm::clamp(colour[c], 0.0f, 1.0f);
+        const float encoded = linear <= 0.0031308f ? linear * 12.92f : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;
+        texel[std::size_t(c)] = std::uint8_t(std::lround(encoded * 255.0f));
+    }
+    return std::make_shared<Texture>(Texture::Diffuse, 1, 1, texel.data());
 }
 
 GLuint loadCubeMap(const std::string& folder, const std::string& prefix)

@@ -35,7 +35,7 @@ void Scene::buildDrawLists()
 
 void Scene::addToDrawLists(const SceneObject& object)
 {
-    int level = levelForDistance(levelDistance(object.boundingBox, camera->position));
+    int level = levelForDistance(levelDistance(object.boundingBox, camera->position) / camera->distanceScale);
     if (level < 3) {
         if (const std::shared_ptr<Mesh> mesh = object.getMesh(level)) {
             nearMeshes.insert(mesh);

@@ -272,7 +272,7 @@ float sharpness(qm::PostProcessing& post, const FramebufferHandler& framebuffers
         glActiveTexture(GL_TEXTURE0 + GLenum(unit));
         glBindTexture(GL_TEXTURE_2D, framebuffers.colorTextures[std::size_t(unit) + 1]);
     }
-    post.depthOfField(focusDepth, 75.0f);
+    post.depthOfField(focusDepth, 75.0f, 1.0f);
     return readPixel(framebuffers, 0).g;
 }
 

@@ -7,6 +7,8 @@ uniform sampler2D image;
 uniform sampler2D blurred;
 uniform float focusDepth;
 uniform float maxDepth;
+// The mist's distances stretch with the size of the viewed world (1 for the moor).
+uniform float distanceScale;
 
 layout(location = 0) out vec3 colour;
 
@@ -40,6 +42,6 @@ void main()
     float nearBlur = NEAR_BLUR * (1.0 - smoothstep(0.0, nearRange, depth));
     vec3 focused = mix(sharp, soft, max(farBlur, nearBlur));
 
-    float mist = pow(smoothstep(MIST_START, MIST_FULL, depth), MIST_SHAPE);
+    float mist = pow(smoothstep(MIST_START * distanceScale, MIST_FULL * distanceScale, depth), MIST_SHAPE);
     colour = mix(focused, MIST_COLOUR, mist);
 }

@@ -1,0 +1,186 @@
+#include "CommandLine.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace qm {
+
+namespace {
+
+template <typename Number>
+bool parseNumber(std::string_view text, Number& out)
+{
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, out);
+    if constexpr (std::is_floating_point_v<Number>) {
+        if (!std::isfinite(out))
+            return false;
+    }
+    return error == std::errc() && stop == end && !text.empty();
+}
+
+// Numbers separated by `separator`, exactly `count` of them.
+bool parseList(std::string_view text, char separator, std::size_t count, std::vector<float>& out)
+{
+    out.clear();
+    while (true) {
+        const std::size_t cut = text.find(separator);
+        float value = 0.0f;
+        if (!parseNumber(text.substr(0, cut), value))
+            return false;
+        out.push_back(value);
+        if (cut == std::string_view::npos)
+            break;
+        text.remove_prefix(cut + 1);
+    }
+    return out.size() == count;
+}
+
+// Each option's value reader: false when the value is not acceptable.
+using ValueReader = std::function<bool(const std::string&, ViewerOptions&)>;
+
+const std::map<std::string, ValueReader>& valueOptions()
+{
+    static const std::map<std::string, ValueReader> options{
+        {"--table", [](const std::string& v, ViewerOptions& o) { o.table = v; return !v.empty(); }},
+        {"--up",
+         [](const std::string& v, ViewerOptions& o) {
+             if (v != "y" && v != "z")
+                 return false;
+             o.upAxis = v[0];
+             return true;
+         }},
+        {"--scale",
+         [](const std::string& v, ViewerOptions& o) {
+             float s = 0.0f;
+             return parseNumber(v, s) && s > 0.0f && (o.scale = s, true);
+         }},
+        {"--lod",
+         [](const std::string& v, ViewerOptions& o) {
+             if (v != "builtin" && v != "borders")
+                 return false;
+             o.lod = v == "builtin" ? LodMethod::Builtin : LodMethod::KeepBorders;
+             return true;
+         }},
+        {"--screenshot", [](const std::string& v, ViewerOptions& o) { o.screenshot = v; return !v.empty(); }},
+        {"--frames", [](const std::string& v, ViewerOptions& o) { return parseNumber(v, o.frames) && o.frames > 0; }},
+        {"--resolution",
+         [](const std::string& v, ViewerOptions& o) {
+             const std::size_t x = v.find('x');
+             return x != std::string::npos && parseNumber(std::string_view(v).substr(0, x), o.width) &&
+                    parseNumber(std::string_view(v).substr(x + 1), o.height) && o.width > 0 && o.height > 0 &&
+                    o.width <= 16384 && o.height <= 16384;
+         }},
+        {"--camera",
+         [](const std::string& v, ViewerOptions& o) {
+             std::vector<float> values;
+             if (!parseList(v, ',', 5, values))
+                 return false;
+             o.camera = {values[0], values[1], values[2], values[3], values[4]};
+             return true;
+         }},
+        {"--exposure",
+         [](const std::string& v, ViewerOptions& o) {
+             float e = 0.0f;
+             return parseNumber(v, e) && (o.exposure = e, true);
+         }},
+        {"--focus",
+         [](const std::string& v, ViewerOptions& o) {
+             float f = 0.0f;
+             return parseNumber(v, f) && (o.focus = f, true);
+         }},
+    };
+    return options;
+}
+
+CommandLine failure(std::string why)
+{
+    CommandLine result;
+    result.action = CommandLine::Error;
+    result.error = std::move(why);
+    return result;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine result;
+    ViewerOptions& options = result.options;
+    bool modelOnly = false;  // an option that means nothing without a model
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            result.action = CommandLine::Help;
+            return result;
+        }
+        if (argument == "--version") {
+            result.action = CommandLine::Version;
+            return result;
+        }
+        if (argument == "--fullscreen") {
+            options.fullscreen = true;
+            continue;
+        }
+        // "--" ends the options: a model file whose name starts with a dash follows.
+        const bool afterEnd = argument == "--" && i + 1 < arguments.size();
+        if (afterEnd || argument.size() < 2 || argument[0] != '-') {
+            if (!options.model.empty())
+                return failure("only one model file can be opened");
+            options.model = afterEnd ? arguments[++i] : argument;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const auto option = valueOptions().find(name);
+        if (option == valueOptions().end())
+            return failure("unknown option " + name);
+        std::string value;
+        if (equals != std::string::npos)
+            value = argument.substr(equals + 1);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            return failure("the option " + name + " needs a value");
+        if (!option->second(value, options))
+            return failure("the option " + name + " does not take the value \"" + value + "\"");
+        modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod";
+    }
+    if (modelOnly && options.model.empty())
+        return failure("--table, --up, --scale and --lod need a model file");
+    return result;
+}
+
+std::string usage()
+{
+    return "Usage: quillmoor [options] [MODEL]\n"
+           "Without MODEL, shows the moor. With MODEL, opens that model file (FBX, glTF, OBJ,\n"
+           "Collada, 3DS, PLY, STL and the other formats the model reader takes).\n"
+           "\n"
+           "Options:\n"
+           "  --table FILE               material-to-program table for MODEL; materials it\n"
+           "                             does not name get a program by their textures\n"
+           "  --up y|z                   MODEL's up axis, instead of what the file records\n"
+           "  --scale S                  metres per MODEL unit, instead of what the file records\n"
+           "  --lod borders|builtin      how MODEL's simplified levels are built: keeping open\n"
+           "                             borders and seams (default), or the built-in simplifier\n"
+           "  --screenshot FILE.png      render without a window or display, write the last\n"
+           "                             frame as PNG and exit\n"
+           "  --frames N                 frames rendered for --screenshot (default 10)\n"
+           "  --resolution WxH           picture or window size (default 1600x900)\n"
+           "  --fullscreen               full-screen window\n"
+           "  --camera X,Y,Z,YAW,PITCH   start place and direction, in degrees\n"
+           "  --exposure E               start exposure (keys 1 and 2 change it)\n"
+           "  --focus F                  start focus distance (keys 3 and 4 change it)\n"
+           "  --help                     this text\n"
+           "  --version                  the version\n";
+}
+
+std::string versionLine()
+{
+    return std::string("quillmoor ") + QM_VERSION;
+}
+
+}  // namespace qm

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UserModel.h"
+
+namespace qm {
+
+// What the command line asks for. Without a model the viewer shows its own
+// scene exactly as always; the picture options apply to both.
+struct ViewerOptions {
+    std::string model;
+    std::string table;
+    std::optional<char> upAxis;  // 'y' or 'z'
+    std::optional<float> scale;  // metres per model unit
+    LodMethod lod = LodMethod::KeepBorders;
+    std::string screenshot;
+    int frames = 10;
+    int width = 1600;
+    int height = 900;
+    bool fullscreen = false;
+    std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch
+    std::optional<float> exposure;
+    std::optional<float> focus;
+};
+
+struct CommandLine {
+    enum Action { Run, Help, Version, Error };
+    Action action = Run;
+    ViewerOptions options;
+    // For Error: what was wrong, as one line.
+    std::string error;
+};
+
+// Reads the arguments after the program name. Options take their value as
+// the next argument or after "=".
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage text, ending with a newline.
+std::string usage();
+
+// "quillmoor <version>".
+std::string versionLine();
+
+}  // namespace qm
