@@ -14,22 +14,32 @@ constexpr float moorRadius = 10.0f;
 
 Framing frameBox(const BoundingBox& box, float fovDegrees, float aspectRatio)
 {
-    // The bounding sphere, kept above zero so that a point or an empty model still gets a view.
-    const float radius = std::max(glm::length(box.halfExtents), 1e-4f);
-    // The narrower of the two view angles decides how far back the sphere fits.
-    const float halfVertical = fovDegrees * 0.5f * degreesToRadians;
-    const float halfHorizontal = std::atan(std::tan(halfVertical) * aspectRatio);
-    const float halfAngle = std::min(halfVertical, halfHorizontal);
-    // A sphere fitted into the view leaves the box within it a good margin: come in a little closer.
-    const float distance = radius / std::sin(halfAngle) * 0.9f;
-
     constexpr float yaw = -125.0f;   // from the front right
     constexpr float pitch = -22.0f;  // looking a little down
-    const glm::vec3 front(std::cos(yaw * degreesToRadians) * std::cos(pitch * degreesToRadians),
-                          std::sin(pitch * degreesToRadians),
-                          std::sin(yaw * degreesToRadians) * std::cos(pitch * degreesToRadians));
+    Camera view;
+    placeCamera(view, glm::vec3(0.0f), yaw, pitch);
+
+    // The nearest place on the view line from which every corner of the box
+    // lies within this share of the view's half width and half height.
+    constexpr float fill = 0.85f;
+    const float tanVertical = std::tan(fovDegrees * 0.5f * degreesToRadians) * fill;
+    const float tanHorizontal = tanVertical * aspectRatio;
+    // Kept above zero, so that a point or an empty model still gets a view.
+    const float radius = std::max(glm::length(box.halfExtents), 1e-4f);
+    float distance = 0.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 offset((corner & 1 ? 1.0f : -1.0f) * box.halfExtents.x,
+                               (corner & 2 ? 1.0f : -1.0f) * box.halfExtents.y,
+                               (corner & 4 ? 1.0f : -1.0f) * box.halfExtents.z);
+        // The corner's depth is the distance plus its offset along the view.
+        const float along = glm::dot(offset, view.front);
+        distance = std::max({distance, std::abs(glm::dot(offset, view.right)) / tanHorizontal - along,
+                             std::abs(glm::dot(offset, view.up)) / tanVertical - along});
+    }
+    distance = std::max(distance, radius * 1.5f);  // never inside the model's sphere
+
     Framing framing;
-    framing.position = box.center - front * distance;
+    framing.position = box.center - view.front * distance;
     framing.yaw = yaw;
     framing.pitch = pitch;
     framing.distanceScale = radius / moorRadius;

@@ -17,8 +17,8 @@ struct Framing {
     float distance = 0.0f;
 };
 
-// Looks at the box's centre from the front right and a little above, far
-// enough that the whole box is in view and fills most of it.
+// Looks at the box's centre from the front right and a little above, from
+// where the whole box is in view and fills most of it.
 Framing frameBox(const BoundingBox& box, float fovDegrees, float aspectRatio);
 
 // Puts the camera at the framed start view, with walking speed, near and far

@@ -1,9 +1,12 @@
 #include "ModelReader.h"
 
+#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "FormatChecks.h"
 #include "ModelNesting.h"
 
 // Debian's model reader is built with its internal checks on: a check that
@@ -49,6 +52,16 @@ const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& err
     return scene;
 }
 
+// "OBJ" or ".obj" as "obj".
+std::string lowerCaseExtension(std::string extension)
+{
+    if (!extension.empty() && extension.front() == '.')
+        extension.erase(0, 1);
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
 std::string nestingError(const std::string& name)
 {
     return "\"" + name + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
@@ -64,6 +77,12 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
             error = nestingError(path);
             return nullptr;
         }
+        const std::filesystem::path where(path);
+        if (auto damage = damageBeforeReading(bytes, lowerCaseExtension(where.extension().string()),
+                                              where.parent_path().empty() ? "." : where.parent_path().string())) {
+            error = *damage;
+            return nullptr;
+        }
     }  // else the reader says it cannot open it
     return readGuarded(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
 }
@@ -73,6 +92,10 @@ const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view by
 {
     if (nestsDeeperThan(bytes, maxModelNesting)) {
         error = nestingError("the file in memory");
+        return nullptr;
+    }
+    if (auto damage = damageBeforeReading(bytes, lowerCaseExtension(hint ? hint : ""), "")) {
+        error = *damage;
         return nullptr;
     }
     return readGuarded(

@@ -107,27 +107,39 @@ TEST(ModelReader, FindingsFailWithAReason)
     }
 }
 
-// Found by fuzzing, not yet prevented; enable once they are:
-// - OBJ: a material file whose first texture statement comes before any
-//   "newmtl" makes the reader write through a missing material and crash.
-//   From a file, it is the MTL file the OBJ file names; from memory, the
-//   reader's fallback opens the OBJ bytes themselves as the material file.
-// - PLY: a damaged binary file makes the parser read past its buffer.
-// The shipped scene never reaches these readers (its name picks the FBX
-// reader). Beside them, collada-huge-count.dae: a damaged count makes the
-// Collada reader grow to about 20 GB over 100 s before it gives up with
-// bad_alloc; not read here, for that reason.
-TEST(ModelReader, DISABLED_ReaderCrashesFailWithAReason)
+// Damage that crashed the reader's own parsers when fuzzing found it (or,
+// for the Collada file, made it grow to about 20 GB): each is now refused
+// with a reason before the reader sees it, from a file and from memory.
+TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
 {
+    const struct {
+        const char* file;
+        const char* hint;
+        const char* reason;
+    } cases[] = {
+        {"map-before-newmtl.obj", "obj", "names a texture before its first material (line 1)"},
+        {"obj-read-from-memory", "obj", "names a texture before its first material"},
+        {"no-end-header.ply", "ply", "the header has no end_header line"},
+        {"comma-in-index-list.dae", "dae", "the index list <p> holds \",\", which is not a number"},
+    };
     Assimp::Importer reader;
-    std::string error;
-    EXPECT_FALSE(qm::readModelFile(reader, QM_REGRESSION_DIRECTORY "/reader-crashes/map-before-newmtl.obj", error));
-    EXPECT_FALSE(error.empty());
-    for (const auto& [file, hint] : {std::pair{"fuzzed-obj-in-memory", "obj"}, std::pair{"fuzzed-binary-ply", "ply"}}) {
-        const std::string bytes = contents(QM_REGRESSION_DIRECTORY "/reader-crashes/" + std::string(file));
-        EXPECT_FALSE(qm::readModelFromMemory(reader, bytes, hint, error)) << file;
-        EXPECT_FALSE(error.empty()) << file;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path path = fs::path(QM_REGRESSION_DIRECTORY "/prevented") / c.file;
+        std::string error;
+        EXPECT_FALSE(qm::readModelFromMemory(reader, contents(path), c.hint, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        if (path.has_extension()) {
+            EXPECT_FALSE(qm::readModelFile(reader, path.string(), error));
+            EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        }
     }
+    // A binary PLY file cut short: the data its header declares is not all there.
+    std::string cut = contents(QM_TESTDATA_DIRECTORY "/formats/box.ply");
+    cut.resize(cut.size() - 100);
+    std::string error;
+    EXPECT_FALSE(qm::readModelFromMemory(reader, cut, "ply", error));
+    EXPECT_NE(error.find("the binary data ends before the elements its header declares"), std::string::npos) << error;
 }
 
 }  // namespace

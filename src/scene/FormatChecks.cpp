@@ -1,0 +1,243 @@
+#include "FormatChecks.h"
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+// The lines of a text, without their line ends.
+std::vector<std::string_view> lines(std::string_view text)
+{
+    std::vector<std::string_view> result;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        result.push_back(line);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return result;
+}
+
+std::string_view firstWord(std::string_view line)
+{
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return {};
+    line.remove_prefix(start);
+    return line.substr(0, line.find_first_of(" \t"));
+}
+
+std::string_view restAfterWord(std::string_view line)
+{
+    std::string_view word = firstWord(line);
+    line.remove_prefix(std::size_t(word.data() + word.size() - line.data()));
+    const std::size_t start = line.find_first_not_of(" \t");
+    return start == std::string_view::npos ? std::string_view() : line.substr(start);
+}
+
+bool isTextureStatement(std::string_view word)
+{
+    return word.substr(0, 4) == "map_" || word == "bump" || word == "norm" || word == "disp" || word == "decal" ||
+           word == "refl";
+}
+
+std::optional<std::string> textureBeforeMaterial(std::string_view mtl, const std::string& name)
+{
+    std::size_t number = 0;
+    for (std::string_view line : lines(mtl)) {
+        ++number;
+        const std::string_view word = firstWord(line);
+        if (word == "newmtl")
+            break;
+        if (isTextureStatement(word))
+            return "the material file " + name + " names a texture before its first material (line " +
+                   std::to_string(number) + ")";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> objMaterialDamage(std::string_view obj, const std::string& directory)
+{
+    for (std::string_view line : lines(obj)) {
+        if (firstWord(line) != "mtllib")
+            continue;
+        // From memory there is no folder, and the reader reads the OBJ bytes themselves as the material file.
+        if (directory.empty())
+            return textureBeforeMaterial(obj, "(the file itself, read from memory)");
+        const std::string name(restAfterWord(line));
+        std::ifstream file(std::filesystem::path(directory) / name, std::ios::binary);
+        if (!file)
+            continue;  // the reader goes on without it
+        const std::string mtl{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (auto damage = textureBeforeMaterial(mtl, "\"" + name + "\""))
+            return damage;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> colladaIndexDamage(std::string_view xml)
+{
+    for (const char* tag : {"p", "v", "vcount"}) {
+        const std::string open = std::string("<").append(tag).append(">");
+        const std::string close = std::string("</").append(tag).append(">");
+        for (std::size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at + 1)) {
+            const std::size_t start = at + open.size();
+            const std::size_t end = xml.find(close, start);
+            if (end == std::string_view::npos)
+                break;
+            for (char c : xml.substr(start, end - start)) {
+                if (!std::isdigit(static_cast<unsigned char>(c)) && !std::isspace(static_cast<unsigned char>(c)))
+                    return std::string("the index list ").append(open).append(" holds \"").append(1, c).append(
+                        "\", which is not a number");
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Bytes of one PLY scalar type; 0 for an unknown name.
+std::size_t plyTypeSize(std::string_view type)
+{
+    if (type == "char" || type == "uchar" || type == "int8" || type == "uint8")
+        return 1;
+    if (type == "short" || type == "ushort" || type == "int16" || type == "uint16")
+        return 2;
+    if (type == "int" || type == "uint" || type == "float" || type == "int32" || type == "uint32" ||
+        type == "float32")
+        return 4;
+    if (type == "double" || type == "float64")
+        return 8;
+    return 0;
+}
+
+struct PlyProperty {
+    std::size_t size = 0;       // a scalar's size, or a list item's
+    std::size_t countSize = 0;  // a list's count size; 0 for a scalar
+};
+
+struct PlyElement {
+    std::uint64_t count = 0;
+    std::vector<PlyProperty> properties;
+};
+
+std::optional<std::string> plyDataDamage(std::string_view bytes)
+{
+    if (bytes.substr(0, 3) != "ply")
+        return std::nullopt;  // the reader refuses it itself
+    const std::size_t headerEnd = bytes.find("\nend_header");
+    if (headerEnd == std::string_view::npos)
+        return std::string("the header has no end_header line");
+    const std::size_t dataStart = bytes.find('\n', headerEnd + 1);
+    if (dataStart == std::string_view::npos)
+        return std::nullopt;
+    bool binary = false;
+    bool bigEndian = false;
+    std::vector<PlyElement> elements;
+    for (std::string_view line : lines(bytes.substr(0, headerEnd))) {
+        std::istringstream words{std::string(line)};
+        std::string word;
+        words >> word;
+        if (word == "format") {
+            std::string kind;
+            words >> kind;
+            binary = kind.rfind("binary", 0) == 0;
+            bigEndian = kind == "binary_big_endian";
+        } else if (word == "element") {
+            std::string name;
+            PlyElement element;
+            if (!(words >> name >> element.count))
+                return std::nullopt;  // the reader's own error is clearer
+            elements.push_back(element);
+        } else if (word == "property" && !elements.empty()) {
+            std::string type;
+            words >> type;
+            PlyProperty property;
+            if (type == "list") {
+                std::string countType;
+                std::string itemType;
+                words >> countType >> itemType;
+                property.countSize = plyTypeSize(countType);
+                property.size = plyTypeSize(itemType);
+                if (property.countSize == 0 || property.countSize > 4)
+                    return std::nullopt;
+            } else {
+                property.size = plyTypeSize(type);
+            }
+            if (property.size == 0)
+                return std::nullopt;
+            elements.back().properties.push_back(property);
+        }
+    }
+    if (!binary)
+        return std::nullopt;
+
+    // Walk the data as the header lays it out, reading only the list counts.
+    const std::string_view data = bytes.substr(dataStart + 1);
+    std::uint64_t at = 0;
+    const auto damaged = [&] {
+        return "the binary data ends before the elements its header declares (" + std::to_string(data.size()) +
+               " bytes of data)";
+    };
+    for (const PlyElement& element : elements) {
+        bool hasList = false;
+        std::uint64_t rowSize = 0;
+        for (const PlyProperty& property : element.properties) {
+            hasList = hasList || property.countSize != 0;
+            rowSize += property.size;
+        }
+        if (!hasList) {
+            // Rows of one size: no need to visit them.
+            if (rowSize != 0 && element.count > (data.size() - at) / rowSize)
+                return damaged();
+            at += element.count * rowSize;
+            continue;
+        }
+        // Every row holds at least one list count, so this ends within the data.
+        for (std::uint64_t row = 0; row < element.count; ++row) {
+            for (const PlyProperty& property : element.properties) {
+                if (property.countSize == 0) {
+                    at += property.size;
+                } else {
+                    if (at + property.countSize > data.size())
+                        return damaged();
+                    std::uint64_t items = 0;
+                    for (std::size_t b = 0; b < property.countSize; ++b) {
+                        const auto byte = static_cast<unsigned char>(data[at + (bigEndian ? b : property.countSize - 1 - b)]);
+                        items = items << 8 | byte;
+                    }
+                    at += property.countSize + items * property.size;
+                }
+                if (at > data.size())
+                    return damaged();
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& extension,
+                                               const std::string& directory)
+{
+    if (extension == "obj")
+        return objMaterialDamage(bytes, directory);
+    if (extension == "dae" || extension == "xml")
+        return colladaIndexDamage(bytes);
+    if (extension == "ply")
+        return plyDataDamage(bytes);
+    return std::nullopt;
+}
+
+}  // namespace qm

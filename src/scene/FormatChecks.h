@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// Damage that the model reader's own parsers do not survive, found before
+// they see the file. Each check covers one kind of damage that fuzzing the
+// reader turned up; the reader reports every other kind itself.
+//  - OBJ: a material file (its "mtllib") with a texture statement before
+//    its first "newmtl" (from memory the reader takes the OBJ bytes
+//    themselves for the material file);
+//  - Collada: an index list (<p>, <v>, <vcount>) with something other than
+//    numbers in it, which the reader takes for an index in the billions;
+//  - binary PLY: less data than the header declares.
+// `extension` is the format's lower-case file extension ("obj", "dae",
+// "ply"); `directory` is where an OBJ's material files are (empty: the
+// file came from memory). The reason, or nothing when no such damage is found.
+std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& extension,
+                                               const std::string& directory);
+
+}  // namespace qm
