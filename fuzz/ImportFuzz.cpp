@@ -3,8 +3,9 @@
 // reads it through the same guard as the import (files nested too deep
 // refused first, the reader's failed internal checks reported as reading
 // errors), then the import's own code builds the scene from what it read,
-// levels of detail and uploads included, under an offscreen GL context. The
-// programs, table and light sphere are the generated ones, loaded once.
+// levels of detail and uploads included, under an offscreen GL context: as
+// the shipped scene when no format is named, as a user's own model when one
+// is. The programs, table and light sphere are the generated ones, loaded once.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::abort();
     qm::ImportRegistries& r = qm::registries();
     r.assetDirectory = QM_ASSET_DIRECTORY;
+    r.textureDirectory = r.assetDirectory;
     r.lightSphereMesh = qm::loadSphereMesh(r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh)
         std::abort();
@@ -64,7 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto materialTable = r.materialShaderNames;
     std::string error;
     if (const aiScene* modelScene = qm::readModelFromMemory(r.importer, bytes, formatHint(), error)) {
-        const std::shared_ptr<qm::Scene> scene = qm::buildScene(*modelScene);
+        // One format named: the path a user's own file of that format takes.
+        const std::shared_ptr<qm::Scene> scene =
+            *formatHint() ? qm::buildUserScene(*modelScene, qm::UserModel{}) : qm::buildScene(*modelScene);
         scene->buildDrawLists();
     }
     qm::clearRegistries();

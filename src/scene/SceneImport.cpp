@@ -423,7 +423,6 @@ std::shared_ptr<Scene> openModel(const UserModel& model)
     r.textureDirectory = std::filesystem::path(model.path).parent_path().string();
     if (r.textureDirectory.empty())
         r.textureDirectory = ".";
-    r.userModel.reset();  // the light sphere is read as the shipped scene reads it
     if (!r.lightSphereMesh)
         r.lightSphereMesh = loadSphereMesh(r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh) {
@@ -432,10 +431,7 @@ std::shared_ptr<Scene> openModel(const UserModel& model)
     }
     if (!r.billboardShader)
         r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard", 0);
-    r.userModel = model;
-    r.materialCounts = {};
     r.materialShaderNames.clear();
-    r.materialsByIndex.clear();
     if (!model.table.empty())
         loadUserTable(model.table);
 
@@ -444,23 +440,32 @@ std::shared_ptr<Scene> openModel(const UserModel& model)
     const aiScene* modelScene = readModelFile(r.importer, model.path, readError);
     if (!modelScene) {
         std::cerr << "Could not open \"" << model.path << "\": " << readError << std::endl;
-        r.userModel.reset();
         return nullptr;
     }
     std::cout << "Read in " << millisecondsSince(step) << " ms: " << modelScene->mNumMeshes << " meshes, "
               << modelScene->mNumMaterials << " materials, " << modelScene->mNumLights << " lights, "
               << modelScene->mNumTextures << " embedded pictures." << std::endl;
+    std::shared_ptr<Scene> scene = buildUserScene(*modelScene, model);
+    std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
+    return scene;
+}
 
-    const ModelOrientation orientation = modelOrientation(*modelScene, model.upAxis, model.scale);
+std::shared_ptr<Scene> buildUserScene(const aiScene& modelScene, const UserModel& model)
+{
+    ImportRegistries& r = registries();
+    r.userModel = model;
+    r.materialCounts = {};
+    r.materialsByIndex.clear();
+    const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
     std::cout << orientation.description << std::endl;
-    const BoundingBox bounds = modelBounds(*modelScene, orientation.transform);
+    const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
     // The file's placement above its own root node.
     auto root = std::make_shared<SceneObject>();
     root->model = orientation.transform;
 
     std::cout << "Materials, textures and meshes ..." << std::endl;
-    step = Clock::now();
-    importObjects(*modelScene, root, 2.0f * glm::length(bounds.halfExtents));
+    auto step = Clock::now();
+    importObjects(modelScene, root, 2.0f * glm::length(bounds.halfExtents));
     const ImportRegistries::MaterialCounts& counts = r.materialCounts;
     std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
               << " with the standard program, " << counts.diffuse << " with the diffuse program; " << counts.ownColour
@@ -478,7 +483,6 @@ std::shared_ptr<Scene> openModel(const UserModel& model)
     camera->aspectRatio = model.aspectRatio;
     scene->startView = frameBox(bounds, camera->fov, camera->aspectRatio);
     applyFraming(*camera, *scene->startView);
-    std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
     r.userModel.reset();
     return scene;
 }

@@ -29,6 +29,11 @@ std::shared_ptr<Scene> loadScene(std::string path);
 // read. Needs the current GL context and the runtime data as working directory.
 std::shared_ptr<Scene> openModel(const UserModel& model);
 
+// openModel's part after the file has been read: the scene of a user's
+// model, with its progress on the console (the programs and the table are
+// loaded already).
+std::shared_ptr<Scene> buildUserScene(const aiScene& modelScene, const UserModel& model);
+
 // The import's part after the model file has been read: lights, sky box,
 // objects, octree, levels of detail and uploads (the auxiliary assets and the
 // table are loaded already). Needs a root node.
