@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -83,6 +84,40 @@ TEST(InputManager, HeldKeysFireOncePerScanInFixedOrder)
         input.processHeldKeys(state.data());
         EXPECT_EQ(fired, c.expected);
     }
+}
+
+// Events from SDL's queue: Home and H return to the start view, a dropped
+// file reaches the handler with its path, and nothing else does.
+TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
+{
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    InputManager input;
+    std::vector<int> fired;
+    for (int id : {0, 11, 12})
+        input.bindCommand(id, [&fired, id] { fired.push_back(id); });
+    std::vector<std::string> dropped;
+    input.fileDropped = [&](const std::string& file) { dropped.push_back(file); };
+
+    const auto key = [](SDL_Keycode code) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = code;
+        SDL_PushEvent(&event);
+    };
+    key(SDLK_HOME);
+    key(SDLK_h);
+    key(SDLK_m);
+    key(SDLK_x);
+    SDL_Event drop{};
+    drop.type = SDL_DROPFILE;
+    drop.drop.file = SDL_strdup("/models/duck.fbx");  // the handler's to free, as SDL's own are
+    SDL_PushEvent(&drop);
+    key(SDLK_ESCAPE);
+    input.processEvents();
+
+    EXPECT_EQ(fired, (std::vector<int>{12, 12, 11, 0}));
+    EXPECT_EQ(dropped, std::vector<std::string>{"/models/duck.fbx"});
+    SDL_Quit();
 }
 
 }  // namespace

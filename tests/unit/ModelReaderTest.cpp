@@ -114,10 +114,11 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
 {
     const struct {
         const char* file;
-        const char* hint;
+        const char* hint;  // read from memory with this hint; none: from the file only
         const char* reason;
     } cases[] = {
-        {"map-before-newmtl.obj", "obj", "names a texture before its first material (line 1)"},
+        // From memory an OBJ file has no material file beside it: only the file counts.
+        {"map-before-newmtl.obj", nullptr, "names a texture before its first material (line 1)"},
         {"obj-read-from-memory", "obj", "names a texture before its first material"},
         {"no-end-header.ply", "ply", "the header has no end_header line"},
         {"comma-in-index-list.dae", "dae", "the index list <p> holds \",\", which is not a number"},
@@ -127,8 +128,11 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         SCOPED_TRACE(c.file);
         const fs::path path = fs::path(QM_REGRESSION_DIRECTORY "/prevented") / c.file;
         std::string error;
-        EXPECT_FALSE(qm::readModelFromMemory(reader, contents(path), c.hint, error));
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        if (c.hint) {
+            EXPECT_FALSE(qm::readModelFromMemory(reader, contents(path), c.hint, error));
+            EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        }
+        // Without an extension the reader would not know the format from the file.
         if (path.has_extension()) {
             EXPECT_FALSE(qm::readModelFile(reader, path.string(), error));
             EXPECT_NE(error.find(c.reason), std::string::npos) << error;

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "BorderKeepingSimplifier.h"
+
+namespace {
+
+// An open, gently curved sheet of n x n quads.
+std::shared_ptr<qm::Mesh> sheet(int n)
+{
+    std::vector<qm::Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    for (int y = 0; y <= n; ++y) {
+        for (int x = 0; x <= n; ++x) {
+            qm::Vertex v;
+            v.position = {float(x), 0.2f * std::sin(float(x) * 0.3f) * std::cos(float(y) * 0.2f), float(y)};
+            v.normal = {0, 1, 0};
+            vertices.push_back(v);
+        }
+    }
+    const auto at = [n](int x, int y) { return std::uint32_t(y * (n + 1) + x); };
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x)
+            indices.insert(indices.end(), {at(x, y), at(x, y + 1), at(x + 1, y), at(x + 1, y), at(x, y + 1),
+                                           at(x + 1, y + 1)});
+    }
+    return std::make_shared<qm::Mesh>(std::move(vertices), std::move(indices), nullptr);
+}
+
+// The sheet loses about the asked share of its triangles, yet every vertex
+// of its rim stays where it was, so its outline does not shrink.
+TEST(BorderKeepingSimplifier, OpenBordersStayWhileTheInsideThins)
+{
+    const int n = 40;
+    const std::shared_ptr<qm::Mesh> original = sheet(n);
+    for (float share : {0.6f, 0.24f}) {
+        SCOPED_TRACE(share);
+        const std::shared_ptr<qm::Mesh> simplified = qm::simplifyKeepingBorders(original, share);
+        const std::size_t triangles = simplified->getIndices().size() / 3;
+        EXPECT_LE(triangles, std::size_t(2 * n * n * share) + 2);
+        EXPECT_GT(triangles, std::size_t(2 * n * n * share * 0.8f));
+
+        std::set<std::pair<float, float>> kept;
+        for (const qm::Vertex& v : simplified->getVertices())
+            kept.insert({v.position.x, v.position.z});
+        for (int i = 0; i <= n; ++i) {
+            for (const auto& rim : {std::pair{float(i), 0.0f}, std::pair{float(i), float(n)}, std::pair{0.0f, float(i)},
+                                    std::pair{float(n), float(i)}})
+                EXPECT_TRUE(kept.count(rim)) << rim.first << ", " << rim.second;
+        }
+        // Only used vertices are kept.
+        std::set<std::uint32_t> used(simplified->getIndices().begin(), simplified->getIndices().end());
+        EXPECT_EQ(used.size(), simplified->getVertices().size());
+    }
+    // A single triangle cannot lose anything: the original comes back.
+    auto triangle = std::make_shared<qm::Mesh>(std::vector<qm::Vertex>(3), std::vector<std::uint32_t>{0, 1, 2}, nullptr);
+    EXPECT_EQ(qm::simplifyKeepingBorders(triangle, 0.24f), triangle);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace {
+
+using qm::CommandLine;
+
+// What each command line asks for, or why it is refused.
+TEST(CommandLine, ReadsOptionsAndRefusesWhatItCannotUse)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        CommandLine::Action action;
+        const char* error;  // a part of the error
+    } cases[] = {
+        {{}, CommandLine::Run, ""},
+        {{"--help"}, CommandLine::Help, ""},
+        {{"duck.fbx", "-h"}, CommandLine::Help, ""},
+        {{"--version"}, CommandLine::Version, ""},
+        {{"--frobnicate"}, CommandLine::Error, "unknown option --frobnicate"},
+        {{"duck.fbx", "--frames"}, CommandLine::Error, "the option --frames needs a value"},
+        {{"--frames", "0"}, CommandLine::Error, "--frames does not take the value \"0\""},
+        {{"--frames", "5x"}, CommandLine::Error, "does not take the value"},
+        {{"--resolution", "640x"}, CommandLine::Error, "--resolution does not take"},
+        {{"--resolution", "0x360"}, CommandLine::Error, "--resolution does not take"},
+        {{"--camera", "1,2,3,4"}, CommandLine::Error, "--camera does not take"},
+        {{"--camera", "1,2,3,4,5,6"}, CommandLine::Error, "--camera does not take"},
+        {{"--exposure", "nan"}, CommandLine::Error, "--exposure does not take"},
+        {{"m.obj", "--up", "x"}, CommandLine::Error, "--up does not take"},
+        {{"m.obj", "--scale", "-1"}, CommandLine::Error, "--scale does not take"},
+        {{"m.obj", "--lod", "fast"}, CommandLine::Error, "--lod does not take"},
+        {{"a.obj", "b.obj"}, CommandLine::Error, "only one model file"},
+        {{"--up", "z"}, CommandLine::Error, "need a model file"},
+        {{"--table", "t.txt"}, CommandLine::Error, "need a model file"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine result = qm::parseCommandLine(c.arguments);
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        EXPECT_EQ(result.action, c.action);
+        EXPECT_NE(result.error.find(c.error), std::string::npos) << result.error;
+    }
+}
+
+TEST(CommandLine, EveryOptionReachesItsField)
+{
+    const CommandLine result = qm::parseCommandLine(
+        {"--table", "t.txt", "--up=z", "--scale", "0.01", "--lod", "builtin", "--screenshot", "out.png", "--frames=3",
+         "--resolution", "640x360", "--fullscreen", "--camera", "1,-2.5,3,90,-10", "--exposure", "1.5", "--focus",
+         "12", "--", "-model.obj"});
+    ASSERT_EQ(result.action, CommandLine::Run) << result.error;
+    const qm::ViewerOptions& o = result.options;
+    EXPECT_EQ(o.model, "-model.obj");
+    EXPECT_EQ(o.table, "t.txt");
+    EXPECT_EQ(o.upAxis, 'z');
+    EXPECT_EQ(o.scale, 0.01f);
+    EXPECT_EQ(o.lod, qm::LodMethod::Builtin);
+    EXPECT_EQ(o.screenshot, "out.png");
+    EXPECT_EQ(o.frames, 3);
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 360);
+    EXPECT_TRUE(o.fullscreen);
+    EXPECT_EQ(o.camera, (std::array<float, 5>{1.0f, -2.5f, 3.0f, 90.0f, -10.0f}));
+    EXPECT_EQ(o.exposure, 1.5f);
+    EXPECT_EQ(o.focus, 12.0f);
+
+    // The defaults: the moor's window, ten frames, levels that keep borders.
+    const qm::ViewerOptions defaults = qm::parseCommandLine({"duck.fbx"}).options;
+    EXPECT_EQ(defaults.model, "duck.fbx");
+    EXPECT_EQ(defaults.frames, 10);
+    EXPECT_EQ(defaults.width, 1600);
+    EXPECT_EQ(defaults.height, 900);
+    EXPECT_EQ(defaults.lod, qm::LodMethod::KeepBorders);
+    EXPECT_FALSE(defaults.upAxis || defaults.scale || defaults.camera || defaults.exposure || defaults.focus);
+}
+
+}  // namespace

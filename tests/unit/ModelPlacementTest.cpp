@@ -1,0 +1,129 @@
+// An opened model's place in the viewer's world: its units and axes, its
+// box, and the start view that frames it.
+#include <gtest/gtest.h>
+
+#include <assimp/scene.h>
+
+#include "ModelFraming.h"
+#include "ModelOrientation.h"
+
+namespace {
+
+// A scene whose global settings say "up", "front" and "right" (axis index,
+// sign) and the unit in centimetres, as FBX files record them.
+void record(aiScene& scene, int up, int upSign, int front, int frontSign, int right, int rightSign, double unit)
+{
+    scene.mMetaData = aiMetadata::Alloc(7);
+    const char* keys[] = {"UpAxis", "UpAxisSign", "FrontAxis", "FrontAxisSign", "CoordAxis", "CoordAxisSign"};
+    const int values[] = {up, upSign, front, frontSign, right, rightSign};
+    for (unsigned i = 0; i < 6; ++i)
+        scene.mMetaData->Set(i, keys[i], std::int32_t(values[i]));
+    scene.mMetaData->Set(6, "UnitScaleFactor", unit);
+}
+
+glm::vec3 apply(const glm::mat4& m, const glm::vec3& v)
+{
+    return glm::vec3(m * glm::vec4(v, 1.0f));
+}
+
+void expectNear(const glm::vec3& a, const glm::vec3& b)
+{
+    EXPECT_NEAR(a.x, b.x, 1e-5f);
+    EXPECT_NEAR(a.y, b.y, 1e-5f);
+    EXPECT_NEAR(a.z, b.z, 1e-5f);
+}
+
+TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
+{
+    const glm::vec3 top(0.0f, 0.0f, 4.0f);  // the top of a tower standing on +Z
+    {
+        // Z up, -Y front (as most modelling tools write), centimetres.
+        aiScene scene;
+        record(scene, 2, 1, 1, -1, 0, 1, 1.0);
+        const qm::ModelOrientation o = qm::modelOrientation(scene, std::nullopt, std::nullopt);
+        expectNear(apply(o.transform, top), {0.0f, 0.04f, 0.0f});
+        EXPECT_EQ(o.description, "Units and axes: 1 unit = 0.01 m (recorded in the file), up +Z (recorded in the file)");
+        // --up y leaves it lying; --scale gives metres per unit.
+        const qm::ModelOrientation lying = qm::modelOrientation(scene, 'y', 2.0f);
+        expectNear(apply(lying.transform, top), {0.0f, 0.0f, 8.0f});
+        EXPECT_EQ(lying.description, "Units and axes: 1 unit = 2 m (--scale), up +Y (--up)");
+    }
+    {
+        // A left-handed or degenerate frame is not trusted; the unit still is.
+        aiScene scene;
+        record(scene, 1, 1, 1, 1, 0, 1, 100.0);
+        const qm::ModelOrientation o = qm::modelOrientation(scene, std::nullopt, std::nullopt);
+        expectNear(apply(o.transform, top), top);
+        EXPECT_EQ(o.description, "Units and axes: 1 unit = 1 m (recorded in the file), up +Y (none recorded)");
+    }
+    {
+        // Nothing recorded (OBJ, PLY, STL): as the file stands; --up z stands it up.
+        aiScene scene;
+        EXPECT_EQ(qm::modelOrientation(scene, std::nullopt, std::nullopt).description,
+                  "Units and axes: 1 unit = 1 m (none recorded, taken as metres), up +Y (none recorded)");
+        expectNear(apply(qm::modelOrientation(scene, 'z', std::nullopt).transform, top), {0.0f, 4.0f, 0.0f});
+    }
+}
+
+TEST(ModelOrientation, BoundsCoverEveryPlacedMeshOnce)
+{
+    aiScene scene;
+    scene.mNumMeshes = 1;
+    scene.mMeshes = new aiMesh*[1]{new aiMesh};
+    aiMesh& mesh = *scene.mMeshes[0];
+    mesh.mNumVertices = 2;
+    mesh.mVertices = new aiVector3D[2]{{0, 0, 0}, {1, 2, 3}};
+    // The mesh placed twice: at the root and 10 along x below it.
+    scene.mRootNode = new aiNode("root");
+    scene.mRootNode->mNumMeshes = 1;
+    scene.mRootNode->mMeshes = new unsigned[1]{0};
+    aiNode* child = new aiNode("moved");
+    child->mTransformation = aiMatrix4x4::Translation({10, 0, 0}, child->mTransformation);
+    child->mNumMeshes = 1;
+    child->mMeshes = new unsigned[1]{0};
+    scene.mRootNode->addChildren(1, &child);
+
+    const qm::BoundingBox box = qm::modelBounds(scene, glm::scale(glm::mat4(1.0f), glm::vec3(2.0f)));
+    expectNear(box.min, {0, 0, 0});
+    expectNear(box.max, {22, 4, 6});
+    const qm::BoundingBox none = qm::modelBounds(aiScene(), glm::mat4(1.0f));
+    expectNear(none.halfExtents, {0, 0, 0});
+}
+
+// Every corner of the box is in view, and the box reaches close to the
+// view's edge in at least one direction, whatever its shape and size.
+TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
+{
+    const qm::BoundingBox boxes[] = {
+        qm::BoundingBox::fromMinMax({-0.5f, 0.0f, -0.5f}, {0.5f, 4.0f, 0.5f}),     // a tower
+        qm::BoundingBox::fromMinMax({-50.0f, 0.0f, -1.0f}, {50.0f, 2.0f, 1.0f}),   // a wall
+        qm::BoundingBox::fromMinMax({1000.0f, 5.0f, 7.0f}, {1000.02f, 5.01f, 7.03f}),  // small, far out
+    };
+    for (const qm::BoundingBox& box : boxes) {
+        const qm::Framing framing = qm::frameBox(box, 45.0f, 16.0f / 9.0f);
+        qm::Camera camera;
+        camera.fov = 45.0f;
+        qm::applyFraming(camera, framing);
+        const glm::mat4 clip = camera.projection * camera.getViewMatrix();
+        float reach = 0.0f;
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 p(corner & 1 ? box.max.x : box.min.x, corner & 2 ? box.max.y : box.min.y,
+                              corner & 4 ? box.max.z : box.min.z);
+            const glm::vec4 c = clip * glm::vec4(p, 1.0f);
+            ASSERT_GT(c.w, 0.0f);
+            const float x = c.x / c.w;
+            const float y = c.y / c.w;
+            EXPECT_LE(std::abs(x), 0.86f);
+            EXPECT_LE(std::abs(y), 0.86f);
+            EXPECT_GT(c.z / c.w, -1.0f);  // beyond the near plane
+            reach = std::max({reach, std::abs(x), std::abs(y)});
+        }
+        EXPECT_GT(reach, 0.8f);
+        // Distances follow the size: a box a tenth the moor's radius walks at a tenth the speed.
+        EXPECT_FLOAT_EQ(camera.distanceScale, glm::length(box.halfExtents) / 10.0f);
+        EXPECT_FLOAT_EQ(camera.movementSpeed, 0.25f * camera.distanceScale);
+        EXPECT_FLOAT_EQ(camera.focusDepth, framing.distance);
+    }
+}
+
+}  // namespace
