@@ -1,5 +1,6 @@
 #include "FormatChecks.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -46,10 +47,14 @@ std::string_view restAfterWord(std::string_view line)
     return start == std::string_view::npos ? std::string_view() : line.substr(start);
 }
 
+// The reader tells statements by their first letters: "bumpy" is "bump" to it.
 bool isTextureStatement(std::string_view word)
 {
-    return word.substr(0, 4) == "map_" || word == "bump" || word == "norm" || word == "disp" || word == "decal" ||
-           word == "refl";
+    for (std::string_view statement : {"map_", "bump", "norm", "disp", "decal", "refl"}) {
+        if (word.substr(0, statement.size()) == statement)
+            return true;
+    }
+    return false;
 }
 
 std::optional<std::string> textureBeforeMaterial(std::string_view mtl, const std::string& name)
@@ -82,6 +87,43 @@ std::optional<std::string> objMaterialDamage(std::string_view obj, const std::st
         const std::string mtl{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         if (auto damage = textureBeforeMaterial(mtl, "\"" + name + "\""))
             return damage;
+    }
+    return std::nullopt;
+}
+
+// The line (from 1) of a place in a text.
+std::size_t lineAt(std::string_view text, std::size_t at)
+{
+    return 1 + std::size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n'));
+}
+
+// Elements the schema gives a "count" (arrays, accessors) or a "semantic"
+// and "source" (inputs) that lack one: the reader takes the missing
+// attribute's text without looking.
+std::optional<std::string> colladaAttributeDamage(std::string_view xml)
+{
+    const std::pair<const char*, std::vector<const char*>> required[] = {
+        {"float_array", {"count"}}, {"int_array", {"count"}},  {"Name_array", {"count"}},
+        {"bool_array", {"count"}},  {"IDREF_array", {"count"}}, {"accessor", {"count", "source"}},
+        {"input", {"semantic", "source"}},
+    };
+    for (const auto& [tag, attributes] : required) {
+        const std::string open = std::string("<").append(tag);
+        for (std::size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at + 1)) {
+            const std::size_t after = at + open.size();
+            if (after >= xml.size() || !(std::isspace(static_cast<unsigned char>(xml[after])) || xml[after] == '>' ||
+                                         xml[after] == '/'))
+                continue;  // another element whose name starts the same
+            const std::string_view element = xml.substr(at, xml.find('>', at) - at);
+            for (const char* attribute : attributes) {
+                const std::string wanted = std::string(" ").append(attribute).append("=");
+                std::string spaced(element);
+                std::replace_if(spaced.begin(), spaced.end(), [](unsigned char c) { return std::isspace(c); }, ' ');
+                if (spaced.find(wanted) == std::string::npos)
+                    return "the <" + std::string(tag) + "> element on line " + std::to_string(lineAt(xml, at)) +
+                           " has no " + attribute + " attribute";
+            }
+        }
     }
     return std::nullopt;
 }
@@ -141,6 +183,12 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
     const std::size_t dataStart = bytes.find('\n', headerEnd + 1);
     if (dataStart == std::string_view::npos)
         return std::nullopt;
+    // The header is text; the reader would take a stray byte in it for its end.
+    for (std::size_t i = 0; i < headerEnd; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if ((c < 0x20 && c != '\n' && c != '\r' && c != '\t') || c >= 0x7f)
+            return "the header holds a byte that is not text, on line " + std::to_string(lineAt(bytes, i));
+    }
     bool binary = false;
     bool bigEndian = false;
     std::vector<PlyElement> elements;
@@ -151,7 +199,9 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
         if (word == "format") {
             std::string kind;
             words >> kind;
-            binary = kind.rfind("binary", 0) == 0;
+            if (kind != "ascii" && kind != "binary_little_endian" && kind != "binary_big_endian")
+                return "the header names the format \"" + kind + "\", not ascii or binary";
+            binary = kind != "ascii";
             bigEndian = kind == "binary_big_endian";
         } else if (word == "element") {
             std::string name;
@@ -233,8 +283,11 @@ std::optional<std::string> damageBeforeReading(std::string_view bytes, const std
 {
     if (extension == "obj")
         return objMaterialDamage(bytes, directory);
-    if (extension == "dae" || extension == "xml")
+    if (extension == "dae" || extension == "xml") {
+        if (auto damage = colladaAttributeDamage(bytes))
+            return damage;
         return colladaIndexDamage(bytes);
+    }
     if (extension == "ply")
         return plyDataDamage(bytes);
     return std::nullopt;

@@ -14,7 +14,9 @@ namespace qm {
 //    themselves for the material file);
 //  - Collada: an index list (<p>, <v>, <vcount>) with something other than
 //    numbers in it, which the reader takes for an index in the billions;
-//  - binary PLY: less data than the header declares.
+//    an array, accessor or input without an attribute the schema requires;
+//  - PLY: a header that is not plain text or names an unknown format;
+//    binary data shorter than the header declares.
 // `extension` is the format's lower-case file extension ("obj", "dae",
 // "ply"); `directory` is where an OBJ's material files are (empty: the
 // file came from memory). The reason, or nothing when no such damage is found.
