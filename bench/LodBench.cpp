@@ -4,6 +4,9 @@
 //   <file> level <n> vertices <v> triangles <t> ms <ours> meshopt_ms <theirs>
 //   ratio <ours/theirs> hausdorff <h> mean <m> meshopt_hausdorff <h> meshopt_mean <m>
 // Distances are to the original surface, as fractions of its bounding-box diagonal.
+// Then, per level, the levels an opened model gets (borders kept) against
+// meshoptimizer with its border lock:
+//   <file> borders level <n> triangles <t> hausdorff <h> meshopt_lockborder_hausdorff <h> hausdorff_ratio <r>
 // Usage: qm_lod_bench <mesh file>...
 // With --scene <model file>: the level-of-detail build of all its meshes, in
 // wall time, as one line: scene <file> meshes <n> triangles <t> lod_build_ms <ms>
@@ -16,6 +19,7 @@
 #include <iostream>
 #include <limits>
 
+#include "BorderKeepingSimplifier.h"
 #include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
@@ -162,6 +166,27 @@ int main(int argc, char** argv)
                         argv[f], level + 1, mesh.getVertices().size(), mesh.getIndices().size() / 3, ours[level],
                         theirMs, ours[level] / theirMs, ourDistance.hausdorff / diagonal, ourDistance.mean / diagonal,
                         theirDistance.hausdorff / diagonal, theirDistance.mean / diagonal);
+        }
+
+        // The levels an opened model gets: kept borders, against meshoptimizer
+        // with its border lock reducing the same mesh to the same triangle count.
+        const auto whole = std::make_shared<qm::Mesh>(original.vertices, original.indices, nullptr);
+        for (const float share : {0.6f, 0.24f}) {
+            const std::shared_ptr<qm::Mesh> kept = qm::simplifyKeepingBorders(whole, share);
+            std::vector<std::uint32_t> locked(original.indices.size());
+            locked.resize(meshopt_simplify(locked.data(), original.indices.data(), original.indices.size(),
+                                           &positions[0].x, positions.size(), sizeof(glm::vec3),
+                                           kept->getIndices().size(), 1.0f, meshopt_SimplifyLockBorder, nullptr));
+            const double keptHausdorff =
+                surfaceDistance(positions, original.indices, positionsOf(kept->getVertices()), kept->getIndices(), 20000)
+                    .hausdorff /
+                diagonal;
+            const double lockedHausdorff =
+                surfaceDistance(positions, original.indices, positions, locked, 20000).hausdorff / diagonal;
+            std::printf("%s borders level %d triangles %zu hausdorff %.5f meshopt_lockborder_hausdorff %.5f "
+                        "hausdorff_ratio %.2f\n",
+                        argv[f], share > 0.5f ? 1 : 2, kept->getIndices().size() / 3, keptHausdorff, lockedHausdorff,
+                        lockedHausdorff > 0.0 ? keptHausdorff / lockedHausdorff : 1.0);
         }
     }
     return 0;
