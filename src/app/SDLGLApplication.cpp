@@ -80,6 +80,7 @@ void SDLGLApplication::init()
 
 void SDLGLApplication::run()
 {
+    running = true;
     bindCommands();
     if (animation)
         animation->init();

@@ -115,4 +115,41 @@ TEST(Application, EscapeEndsTheLoopAfterFinishingThatFrame)
     EXPECT_EQ(scene->camera.use_count(), 1 + 9) << "nine camera commands hold the camera";
 }
 
+// A dropped file that opens replaces the scene, with its start view on Home;
+// one that does not keeps the current scene.
+TEST(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
+{
+    qm::SDLGLApplication& application = testApplication();
+    auto renderer = std::make_shared<CountingRenderer>();
+    const auto first = std::make_shared<qm::Scene>();
+    renderer->setScene(first);
+    application.setRenderer(renderer);
+    const auto opened = std::make_shared<qm::Scene>();
+    opened->startView = qm::Framing{{1.0f, 2.0f, 3.0f}, -120.0f, -20.0f, 0.5f, 4.0f};
+    std::vector<std::string> asked;
+    application.openDroppedFile = [&](const std::string& file) {
+        asked.push_back(file);
+        return file == "good.glb" ? opened : nullptr;
+    };
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+
+    for (const char* file : {"bad.obj", "good.glb"}) {
+        SDL_Event drop{};
+        drop.type = SDL_DROPFILE;
+        drop.drop.file = SDL_strdup(file);
+        pushEvent(drop);
+    }
+    pushEvent(keyDown(SDLK_w));  // nothing: W is a held key
+    pushEvent(keyDown(SDLK_HOME));
+    pushEvent(keyDown(SDLK_ESCAPE));
+    opened->camera->position = glm::vec3(50.0f);
+    application.run();
+    application.openDroppedFile = nullptr;
+
+    EXPECT_EQ(asked, (std::vector<std::string>{"bad.obj", "good.glb"}));
+    EXPECT_EQ(renderer->getScene(), opened);
+    EXPECT_EQ(opened->camera->position, glm::vec3(1.0f, 2.0f, 3.0f)) << "Home returns to the start view";
+    EXPECT_FLOAT_EQ(opened->camera->yaw, -120.0f);
+}
+
 }  // namespace
