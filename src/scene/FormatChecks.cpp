@@ -13,21 +13,26 @@ namespace qm {
 
 namespace {
 
-// The lines of a text, without their line ends.
+// The lines of a text, without their line ends. Like the OBJ and MTL
+// readers, a zero byte, a carriage return and a form feed end a line too.
 std::vector<std::string_view> lines(std::string_view text)
 {
+    static constexpr std::string_view ends("\n\r\f\0", 4);
     std::vector<std::string_view> result;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        result.push_back(line);
+        const std::size_t end = text.find_first_of(ends);
+        result.push_back(text.substr(0, end));
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
     }
     return result;
+}
+
+// The line (from 1) of a place in a text.
+std::size_t lineAt(std::string_view text, std::size_t at)
+{
+    return 1 + std::size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n'));
 }
 
 std::string_view firstWord(std::string_view line)
@@ -59,15 +64,13 @@ bool isTextureStatement(std::string_view word)
 
 std::optional<std::string> textureBeforeMaterial(std::string_view mtl, const std::string& name)
 {
-    std::size_t number = 0;
     for (std::string_view line : lines(mtl)) {
-        ++number;
         const std::string_view word = firstWord(line);
         if (word == "newmtl")
             break;
         if (isTextureStatement(word))
             return "the material file " + name + " names a texture before its first material (line " +
-                   std::to_string(number) + ")";
+                   std::to_string(lineAt(mtl, std::size_t(line.data() - mtl.data()))) + ")";
     }
     return std::nullopt;
 }
@@ -89,12 +92,6 @@ std::optional<std::string> objMaterialDamage(std::string_view obj, const std::st
             return damage;
     }
     return std::nullopt;
-}
-
-// The line (from 1) of a place in a text.
-std::size_t lineAt(std::string_view text, std::size_t at)
-{
-    return 1 + std::size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n'));
 }
 
 // Elements the schema gives a "count" (arrays, accessors) or a "semantic"

@@ -123,6 +123,7 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         {"no-end-header.ply", "ply", "the header has no end_header line"},
         {"comma-in-index-list.dae", "dae", "the index list <p> holds \",\", which is not a number"},
         {"obj-bump-prefix-from-memory", "obj", "names a texture before its first material (line 17)"},
+        {"obj-zero-byte-line-end-from-memory", "obj", "names a texture before its first material (line 42)"},
         {"stray-bytes-in-header.ply", "ply", "the header holds a byte that is not text, on line 2"},
         {"array-without-count.dae", "dae", "the <float_array> element on line 151 has no count attribute"},
     };
