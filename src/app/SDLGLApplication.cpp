@@ -30,7 +30,8 @@ SDLGLApplication::SDLGLApplication(WindowSettings windowSettings) : settings(win
 void SDLGLApplication::init()
 {
     // A machine without any audio driver must still show the scene: retry
-    // without audio, and the mixer below then reports the sound issue.
+    // without audio, and the mixer below then reports the sound issue. A
+    // headless picture starts neither sound nor a display.
     if (settings.headless)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if ((settings.headless || SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) &&
@@ -68,7 +69,7 @@ void SDLGLApplication::init()
     glewExperimental = GL_TRUE;
     glewInit();
     if (settings.headless)
-        return;
+        return;  // no mouse to capture, no music to play
     SDL_SetRelativeMouseMode(SDL_TRUE);
 
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == -1)

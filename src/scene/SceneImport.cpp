@@ -81,7 +81,21 @@ void computeFaceNormals(MeshData& data)
     }
 }
 
-std::shared_ptr<Shader> defaultProgram(const aiMaterial& material);
+// A program for a user model's material that the table does not name: the
+// standard one when the material has every map it reads, the diffuse one otherwise.
+std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
+{
+    ImportRegistries& r = registries();
+    const bool allMaps = aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) > 0 &&
+                         aiGetMaterialTextureCount(&material, aiTextureType_SPECULAR) > 0 &&
+                         aiGetMaterialTextureCount(&material, aiTextureType_NORMALS) > 0;
+    ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
+    const std::string name = allMaps ? "material_standard" : "material_diffuse";
+    std::shared_ptr<Shader>& shader = r.shadersByName[name];
+    if (!shader)
+        shader = loadShader(r.assetDirectory + "/" + name, 0);
+    return shader;
+}
 
 // The material of a mesh, created on its first use; empty (reported) when
 // the table assigns it no loaded program and the model is the shipped one.
@@ -107,23 +121,6 @@ std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
     }
     return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, defaultProgram(modelMaterial));
 }
-
-// A program for a user model's material that the table does not name: the
-// standard one when the material has every map it reads, the diffuse one otherwise.
-std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
-{
-    ImportRegistries& r = registries();
-    const bool allMaps = aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) > 0 &&
-                         aiGetMaterialTextureCount(&material, aiTextureType_SPECULAR) > 0 &&
-                         aiGetMaterialTextureCount(&material, aiTextureType_NORMALS) > 0;
-    ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
-    const std::string name = allMaps ? "material_standard" : "material_diffuse";
-    std::shared_ptr<Shader>& shader = r.shadersByName[name];
-    if (!shader)
-        shader = loadShader(r.assetDirectory + "/" + name, 0);
-    return shader;
-}
-
 
 // A user model's node with all its meshes: the first on the node's own
 // object, each further one on a child object in the same place. Meshes are
