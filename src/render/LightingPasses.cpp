@@ -1,6 +1,8 @@
 // The point lights (stencil-masked for the nearest positions, instanced for
 // the rest) and the full-screen directional light, all added into the lit
 // HDR image in attachment 3.
+#include <algorithm>
+
 #include "GLRenderer.h"
 #include "PointLight.h"
 #include "Scene.h"
@@ -54,8 +56,11 @@ void GLRenderer::lightingPass(const std::unordered_set<std::shared_ptr<PointLigh
     setUniformMat4(stencilShader->program, scene->camera->projection, "projection");
     setUniformMat4(stencilShader->program, scene->camera->getViewMatrix(), "view");
 
+    // The set's order follows the lights' addresses, which differ between runs.
+    std::vector<std::shared_ptr<PointLight>> ordered(lights.begin(), lights.end());
+    std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a->order < b->order; });
     int stenciled = 0;
-    for (const auto& light : lights) {
+    for (const auto& light : ordered) {
         const GLuint own = light->volumeMesh->getMaterial()->shader->program;
         setLightPassUniforms(own, true, *light);
         setLightPassUniforms(lightSphereStenciledShader->program, false, *light);

@@ -122,6 +122,7 @@ void createLights(const aiScene& modelScene, float unboundedRadius)
                 light->radius = unboundedRadius;
             light->setVolumeMesh(*r.lightSphereMesh);
             light->setup();
+            light->order = created.size();
             created.push_back(light);
         }
         r.lightsByName.emplace(name, light);

@@ -42,6 +42,9 @@ public:
     std::vector<glm::vec3> visiblePositions;
     float radius = 0.0f;
     std::shared_ptr<Mesh> volumeMesh;
+    // The order of creation: a frame's lights are drawn in it, so that the
+    // same view gives the same picture on every run.
+    std::size_t order = 0;
 };
 
 // Creates one light per distinct parameter set and registers every model
