@@ -177,9 +177,11 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
     const std::size_t headerEnd = bytes.find("\nend_header");
     if (headerEnd == std::string_view::npos)
         return std::string("the header has no end_header line");
-    const std::size_t dataStart = bytes.find('\n', headerEnd + 1);
-    if (dataStart == std::string_view::npos)
-        return std::nullopt;
+    // "end_header" is a line of its own; the reader would search on for its end forever.
+    const std::size_t dataStart = headerEnd + std::string_view("\nend_header").size();
+    const std::string_view lineEnd = bytes.substr(dataStart, 2);
+    if (lineEnd.substr(0, 1) != "\n" && lineEnd != "\r\n")
+        return std::string("the header's end_header line goes on");
     // The header is text; the reader would take a stray byte in it for its end.
     for (std::size_t i = 0; i < headerEnd; ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
@@ -229,8 +231,10 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
     if (!binary)
         return std::nullopt;
 
+    if (elements.empty())
+        return std::string("the header declares no elements");
     // Walk the data as the header lays it out, reading only the list counts.
-    const std::string_view data = bytes.substr(dataStart + 1);
+    const std::string_view data = bytes.substr(dataStart + lineEnd.find('\n') + 1);
     std::uint64_t at = 0;
     const auto damaged = [&] {
         return "the binary data ends before the elements its header declares (" + std::to_string(data.size()) +

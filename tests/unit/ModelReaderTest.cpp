@@ -124,7 +124,8 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         {"comma-in-index-list.dae", "dae", "the index list <p> holds \",\", which is not a number"},
         {"obj-bump-prefix-from-memory", "obj", "names a texture before its first material (line 17)"},
         {"obj-zero-byte-line-end-from-memory", "obj", "names a texture before its first material (line 42)"},
-        {"stray-bytes-in-header.ply", "ply", "the header holds a byte that is not text, on line 2"},
+        {"stray-bytes-in-header.ply", "ply", "the header's end_header line goes on"},
+        {"end-header-glued-to-the-next-line.ply", "ply", "the header's end_header line goes on"},
         {"array-without-count.dae", "dae", "the <float_array> element on line 151 has no count attribute"},
     };
     Assimp::Importer reader;
@@ -142,12 +143,26 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
             EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         }
     }
-    // A binary PLY file cut short: the data its header declares is not all there.
-    std::string cut = contents(QM_TESTDATA_DIRECTORY "/formats/box.ply");
-    cut.resize(cut.size() - 100);
+    // The test data's binary PLY file damaged in each way the check knows.
+    const std::string box = contents(QM_TESTDATA_DIRECTORY "/formats/box.ply");
+    const std::size_t headerEnd = box.find("end_header\n");
+    const struct {
+        std::string bytes;
+        const char* reason;
+    } damaged[] = {
+        {box.substr(0, box.size() - 100), "the binary data ends before the elements its header declares"},
+        {std::string(box).replace(box.find("format") + 15, 1, 1, '\0'),
+         "the header holds a byte that is not text, on line 2"},
+        {std::string(box).replace(box.find("binary_little_endian"), 20, "binary_middle_endian"),
+         "the header names the format \"binary_middle_endian\""},
+        {"ply\nformat binary_little_endian 1.0\nend_header\n" + box.substr(headerEnd + 11),
+         "the header declares no elements"},
+    };
     std::string error;
-    EXPECT_FALSE(qm::readModelFromMemory(reader, cut, "ply", error));
-    EXPECT_NE(error.find("the binary data ends before the elements its header declares"), std::string::npos) << error;
+    for (const auto& d : damaged) {
+        EXPECT_FALSE(qm::readModelFromMemory(reader, d.bytes, "ply", error));
+        EXPECT_NE(error.find(d.reason), std::string::npos) << error;
+    }
 }
 
 }  // namespace
