@@ -75,12 +75,21 @@ std::optional<std::string> textureBeforeMaterial(std::string_view mtl, const std
     return std::nullopt;
 }
 
+// The OBJ reader's material libraries: every "mtllib" statement. Any file
+// may hold them, since the reader is tried on whatever the others refuse.
 std::optional<std::string> objMaterialDamage(std::string_view obj, const std::string& directory)
 {
-    for (std::string_view line : lines(obj)) {
+    static constexpr std::string_view lineEnds("\n\r\f\0", 4);
+    for (std::size_t at = obj.find("mtllib"); at != std::string_view::npos; at = obj.find("mtllib", at + 1)) {
+        std::size_t start = at;
+        while (start > 0 && (obj[start - 1] == ' ' || obj[start - 1] == '\t'))
+            --start;
+        if (start > 0 && lineEnds.find(obj[start - 1]) == std::string_view::npos)
+            continue;  // not at the start of a line
+        const std::string_view line = obj.substr(at, obj.find_first_of(lineEnds, at) - at);
         if (firstWord(line) != "mtllib")
             continue;
-        // From memory there is no folder, and the reader reads the OBJ bytes themselves as the material file.
+        // From memory there is no folder, and the reader reads the bytes themselves as the material file.
         if (directory.empty())
             return textureBeforeMaterial(obj, "(the file itself, read from memory)");
         const std::string name(restAfterWord(line));
@@ -279,19 +288,19 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
 
 }  // namespace
 
-std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& extension,
-                                               const std::string& directory)
+std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& directory)
 {
-    if (extension == "obj")
-        return objMaterialDamage(bytes, directory);
-    if (extension == "dae" || extension == "xml") {
+    // By content, not by name: when the reader the name picks refuses a
+    // file, the model reader tries every other one that recognises it.
+    if (auto damage = objMaterialDamage(bytes, directory))
+        return damage;
+    if (bytes.find("<COLLADA") != std::string_view::npos) {
         if (auto damage = colladaAttributeDamage(bytes))
             return damage;
-        return colladaIndexDamage(bytes);
+        if (auto damage = colladaIndexDamage(bytes))
+            return damage;
     }
-    if (extension == "ply")
-        return plyDataDamage(bytes);
-    return std::nullopt;
+    return plyDataDamage(bytes);
 }
 
 }  // namespace qm

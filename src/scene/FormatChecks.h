@@ -17,10 +17,11 @@ namespace qm {
 //    an array, accessor or input without an attribute the schema requires;
 //  - PLY: a header that is not plain text or names an unknown format;
 //    binary data shorter than the header declares.
-// `extension` is the format's lower-case file extension ("obj", "dae",
-// "ply"); `directory` is where an OBJ's material files are (empty: the
-// file came from memory). The reason, or nothing when no such damage is found.
-std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& extension,
-                                               const std::string& directory);
+// The checks go by content, whatever the file's name: when the reader its
+// name picks refuses it, the model reader tries every other reader that
+// recognises it. `directory` is where an OBJ's material files are (empty:
+// the file came from memory). The reason, or nothing when no such damage is
+// found.
+std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& directory);
 
 }  // namespace qm

@@ -1,6 +1,5 @@
 #include "ModelReader.h"
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,16 +51,6 @@ const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& err
     return scene;
 }
 
-// "OBJ" or ".obj" as "obj".
-std::string lowerCaseExtension(std::string extension)
-{
-    if (!extension.empty() && extension.front() == '.')
-        extension.erase(0, 1);
-    for (char& c : extension)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 std::string nestingError(const std::string& name)
 {
     return "\"" + name + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
@@ -77,9 +66,8 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
             error = nestingError(path);
             return nullptr;
         }
-        const std::filesystem::path where(path);
-        if (auto damage = damageBeforeReading(bytes, lowerCaseExtension(where.extension().string()),
-                                              where.parent_path().empty() ? "." : where.parent_path().string())) {
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (auto damage = damageBeforeReading(bytes, folder.empty() ? "." : folder.string())) {
             error = *damage;
             return nullptr;
         }
@@ -94,7 +82,7 @@ const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view by
         error = nestingError("the file in memory");
         return nullptr;
     }
-    if (auto damage = damageBeforeReading(bytes, lowerCaseExtension(hint ? hint : ""), "")) {
+    if (auto damage = damageBeforeReading(bytes, "")) {
         error = *damage;
         return nullptr;
     }
