@@ -288,6 +288,30 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
 
 }  // namespace
 
+std::uint32_t littleEndian32(std::string_view bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (std::size_t b = 0; b < 4; ++b)
+        value |= std::uint32_t(static_cast<unsigned char>(bytes[at + b])) << (8 * b);
+    return value;
+}
+
+// A binary glTF file's chunks, each of a length its header gives: the reader
+// allocates that much before it reads, so a damaged length costs gigabytes.
+std::optional<std::string> glbChunkDamage(std::string_view bytes)
+{
+    if (bytes.substr(0, 4) != "glTF" || bytes.size() < 12)
+        return std::nullopt;
+    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+        const std::uint64_t length = littleEndian32(bytes, at);
+        if (length > bytes.size() - at - 8)
+            return "a chunk at byte " + std::to_string(at) + " claims " + std::to_string(length) +
+                   " bytes, more than the file holds";
+        at += 8 + std::size_t(length);
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& directory)
 {
     // By content, not by name: when the reader the name picks refuses a
@@ -300,6 +324,8 @@ std::optional<std::string> damageBeforeReading(std::string_view bytes, const std
         if (auto damage = colladaIndexDamage(bytes))
             return damage;
     }
+    if (auto damage = glbChunkDamage(bytes))
+        return damage;
     return plyDataDamage(bytes);
 }
 

@@ -16,7 +16,9 @@ namespace qm {
 //    numbers in it, which the reader takes for an index in the billions;
 //    an array, accessor or input without an attribute the schema requires;
 //  - PLY: a header that is not plain text or names an unknown format;
-//    binary data shorter than the header declares.
+//    binary data shorter than the header declares;
+//  - binary glTF: a chunk longer than the file, which the reader allocates
+//    before it finds out.
 // The checks go by content, whatever the file's name: when the reader its
 // name picks refuses it, the model reader tries every other reader that
 // recognises it. `directory` is where an OBJ's material files are (empty:

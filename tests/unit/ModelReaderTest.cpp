@@ -129,6 +129,7 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         {"stray-bytes-in-header.ply", "ply", "the header's end_header line goes on"},
         {"end-header-glued-to-the-next-line.ply", "ply", "the header's end_header line goes on"},
         {"array-without-count.dae", "dae", "the <float_array> element on line 151 has no count attribute"},
+        {"chunk-longer-than-the-file.glb", "glb", "a chunk at byte 12 claims 4245883848 bytes, more than the file holds"},
     };
     Assimp::Importer reader;
     for (const auto& c : cases) {
