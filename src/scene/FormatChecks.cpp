@@ -103,6 +103,21 @@ std::optional<std::string> objMaterialDamage(std::string_view obj, const std::st
     return std::nullopt;
 }
 
+// Whether an element's start tag names the attribute: the name after white
+// space, then "=" (white space around it allowed).
+bool hasAttribute(std::string_view element, std::string_view name)
+{
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    for (std::size_t at = element.find(name); at != std::string_view::npos; at = element.find(name, at + 1)) {
+        std::size_t after = at + name.size();
+        while (after < element.size() && space(element[after]))
+            ++after;
+        if (at > 0 && space(element[at - 1]) && after < element.size() && element[after] == '=')
+            return true;
+    }
+    return false;
+}
+
 // Elements the schema gives a "count" (arrays, accessors) or a "semantic"
 // and "source" (inputs) that lack one: the reader takes the missing
 // attribute's text without looking.
@@ -122,10 +137,7 @@ std::optional<std::string> colladaAttributeDamage(std::string_view xml)
                 continue;  // another element whose name starts the same
             const std::string_view element = xml.substr(at, xml.find('>', at) - at);
             for (const char* attribute : attributes) {
-                const std::string wanted = std::string(" ").append(attribute).append("=");
-                std::string spaced(element);
-                std::replace_if(spaced.begin(), spaced.end(), [](unsigned char c) { return std::isspace(c); }, ' ');
-                if (spaced.find(wanted) == std::string::npos)
+                if (!hasAttribute(element, attribute))
                     return "the <" + std::string(tag) + "> element on line " + std::to_string(lineAt(xml, at)) +
                            " has no " + attribute + " attribute";
             }
