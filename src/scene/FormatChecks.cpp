@@ -233,19 +233,19 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
             std::string type;
             words >> type;
             PlyProperty property;
+            // The reader builds faces from a type it does not know and later frees them wrongly.
+            std::string itemType = type;
             if (type == "list") {
                 std::string countType;
-                std::string itemType;
                 words >> countType >> itemType;
                 property.countSize = plyTypeSize(countType);
-                property.size = plyTypeSize(itemType);
-                if (property.countSize == 0 || property.countSize > 4)
-                    return std::nullopt;
-            } else {
-                property.size = plyTypeSize(type);
+                const bool integer = countType.find("float") == std::string::npos && countType != "double";
+                if (property.countSize == 0 || property.countSize > 4 || !integer)
+                    return "the header names \"" + countType + "\" as a list's count type, not an integer type";
             }
+            property.size = plyTypeSize(itemType);
             if (property.size == 0)
-                return std::nullopt;
+                return "the header names the unknown property type \"" + itemType + "\"";
             elements.back().properties.push_back(property);
         }
     }

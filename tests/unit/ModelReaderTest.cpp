@@ -128,6 +128,7 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         {"gltf-read-as-obj-from-memory", "gltf", "names a texture before its first material"},
         {"stray-bytes-in-header.ply", "ply", "the header's end_header line goes on"},
         {"end-header-glued-to-the-next-line.ply", "ply", "the header's end_header line goes on"},
+        {"unknown-list-type.ply", "ply", "the header names \"doubleint\" as a list's count type"},
         {"array-without-count.dae", "dae", "the <float_array> element on line 151 has no count attribute"},
         {"chunk-longer-than-the-file.glb", "glb", "a chunk at byte 12 claims 4245883848 bytes, more than the file holds"},
     };
@@ -160,6 +161,10 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
          "the header names the format \"binary_middle_endian\""},
         {"ply\nformat binary_little_endian 1.0\nend_header\n" + box.substr(headerEnd + 11),
          "the header declares no elements"},
+        {std::string(box).replace(box.find("float x"), 7, "floaty x"),
+         "the header names the unknown property type \"floaty\""},
+        {std::string(box).replace(box.find("list uchar"), 10, "list float"),
+         "the header names \"float\" as a list's count type, not an integer type"},
     };
     std::string error;
     for (const auto& d : damaged) {
