@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -66,8 +67,12 @@ bool huffmanTablesFit(std::span<const std::uint8_t> bytes)
 
 ImageFile loadImage(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // A folder opens as a stream, and reading it then throws.
+    std::error_code error;
+    std::ifstream file;
+    if (std::filesystem::is_regular_file(path, error))
+        file.open(path, std::ios::binary);
+    if (!file.is_open()) {
         lastResult = "Unable to open file";
         return {};
     }
