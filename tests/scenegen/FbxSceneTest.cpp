@@ -41,7 +41,9 @@ class FbxSceneTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        path = std::filesystem::temp_directory_path() / "qm-fbx-scene-test.fbx";
+        // One file per test: the test runner runs this suite's tests in parallel processes.
+        const testing::TestInfo& test = *testing::UnitTest::GetInstance()->current_test_info();
+        path = std::filesystem::temp_directory_path() / ("qm-fbx-scene-" + std::string(test.name()) + ".fbx");
 
         const scenegen::GenMesh cube = scenegen::box({-1, 0, -1}, {1, 2, 1});
         const FbxScene::Id geometry = fbx.addGeometry("cube_mesh", cube);
