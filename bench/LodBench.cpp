@@ -7,6 +7,10 @@
 // Then, per level, the levels an opened model gets (borders kept) against
 // meshoptimizer with its border lock:
 //   <file> borders level <n> triangles <t> hausdorff <h> meshopt_lockborder_hausdorff <h> hausdorff_ratio <r>
+// Then the two levels together, and the most bytes the working mesh holds
+// per input triangle against meshoptimizer's own allocations:
+//   <file> levels 1+2 ms <ours> meshopt_ms <theirs> ratio <ours/theirs>
+//   peak_bytes_per_triangle <ours> meshopt_peak_bytes_per_triangle <theirs>
 // Usage: qm_lod_bench <mesh file>...
 // With --scene <model file>: the level-of-detail build of all its meshes, in
 // wall time, as one line: scene <file> meshes <n> triangles <t> lod_build_ms <ms>
@@ -14,10 +18,15 @@
 #include <assimp/scene.h>
 #include <meshoptimizer.h>
 
+#include <malloc.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <new>
 
 #include "BorderKeepingSimplifier.h"
 #include "ImportRegistries.h"
@@ -27,6 +36,49 @@
 #include "ModelReader.h"
 #include "SceneImport.h"
 #include "SurfaceDistance.h"
+
+// Every allocation of the program is counted, so that the simplifier's peak
+// includes its temporaries; meshoptimizer's go through its allocator hook.
+namespace {
+std::atomic<std::size_t> liveBytes{0};
+std::atomic<std::size_t> peakBytes{0};
+bool counting = false;
+
+void* counted(std::size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    if (counting)
+        peakBytes = std::max(peakBytes.load(), liveBytes += malloc_usable_size(p));
+    return p;
+}
+
+void released(void* p)
+{
+    if (p && counting)
+        liveBytes -= malloc_usable_size(p);
+    std::free(p);
+}
+
+// Counts from zero while `work` runs; its peak live bytes.
+template <typename Work>
+std::size_t peakOf(Work work)
+{
+    liveBytes = peakBytes = 0;
+    counting = true;
+    work();
+    counting = false;
+    return peakBytes;
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return counted(size); }
+void* operator new[](std::size_t size) { return counted(size); }
+void operator delete(void* p) noexcept { released(p); }
+void operator delete[](void* p) noexcept { released(p); }
+void operator delete(void* p, std::size_t) noexcept { released(p); }
+void operator delete[](void* p, std::size_t) noexcept { released(p); }
 
 namespace {
 
@@ -109,6 +161,7 @@ int sceneBuild(const char* path)
 
 int main(int argc, char** argv)
 {
+    meshopt_setAllocator(counted, released);
     if (argc == 3 && std::string(argv[1]) == "--scene")
         return sceneBuild(argv[2]);
     if (argc < 2) {
@@ -132,21 +185,31 @@ int main(int argc, char** argv)
         // continues from it. Both simplifiers are timed the same way: the
         // fastest of a few runs, so that neither pays alone for a cold cache
         // or a growing heap.
-        std::vector<std::shared_ptr<qm::Mesh>> levels;
+        std::vector<qm::MeshData> levels;
         std::vector<double> ours(2, std::numeric_limits<double>::infinity());
+        double oursTogether = std::numeric_limits<double>::infinity();
         for (int run = 0; run < timedRuns; ++run) {
             levels.clear();
-            auto start = Clock::now();
-            qm::MeshSimplifier simplifier(original.vertices, original.indices, nullptr);
+            const auto first = Clock::now();
+            auto start = first;
+            qm::MeshSimplifier simplifier(original.vertices, original.indices);
             for (std::size_t level = 0; level < 2; ++level) {
-                levels.push_back(simplifier.simplify(level == 0 ? 0.6f : 0.4f));
+                levels.push_back(*simplifier.simplify(level == 0 ? 0.6f : 0.4f));
                 ours[level] = std::min(ours[level], millisecondsSince(start));
                 start = Clock::now();
             }
+            oursTogether = std::min(oursTogether, millisecondsSince(first));
         }
+        const std::size_t ourPeak = peakOf([&] {
+            qm::MeshSimplifier simplifier(original.vertices, original.indices);
+            simplifier.reduce(0.6f);
+            simplifier.reduce(0.4f);
+        });
 
+        double theirsTogether = 0.0;
+        std::size_t theirPeak = 0;
         for (std::size_t level = 0; level < levels.size(); ++level) {
-            const qm::Mesh& mesh = *levels[level];
+            const qm::MeshData& mesh = levels[level];
             std::vector<std::uint32_t> theirs;
             double theirMs = std::numeric_limits<double>::infinity();
             for (int run = 0; run < timedRuns; ++run) {
@@ -154,38 +217,50 @@ int main(int argc, char** argv)
                 const auto start = Clock::now();
                 theirs.resize(meshopt_simplify(theirs.data(), original.indices.data(), original.indices.size(),
                                                &positions[0].x, positions.size(), sizeof(glm::vec3),
-                                               mesh.getIndices().size(), 1.0f, 0, nullptr));
+                                               mesh.indices.size(), 1.0f, 0, nullptr));
                 theirMs = std::min(theirMs, millisecondsSince(start));
             }
+            theirsTogether += theirMs;
+            std::vector<std::uint32_t> scratch(original.indices.size());
+            theirPeak = std::max(theirPeak, peakOf([&] {
+                meshopt_simplify(scratch.data(), original.indices.data(), original.indices.size(), &positions[0].x,
+                                 positions.size(), sizeof(glm::vec3), mesh.indices.size(), 1.0f, 0, nullptr);
+            }));
 
             const SurfaceDistance ourDistance =
-                surfaceDistance(positions, original.indices, positionsOf(mesh.getVertices()), mesh.getIndices(), 20000);
+                surfaceDistance(positions, original.indices, positionsOf(mesh.vertices), mesh.indices, 20000);
             const SurfaceDistance theirDistance = surfaceDistance(positions, original.indices, positions, theirs, 20000);
             std::printf("%s level %zu vertices %zu triangles %zu ms %.2f meshopt_ms %.2f ratio %.2f hausdorff %.5f "
                         "mean %.6f meshopt_hausdorff %.5f meshopt_mean %.6f\n",
-                        argv[f], level + 1, mesh.getVertices().size(), mesh.getIndices().size() / 3, ours[level],
+                        argv[f], level + 1, mesh.vertices.size(), mesh.indices.size() / 3, ours[level],
                         theirMs, ours[level] / theirMs, ourDistance.hausdorff / diagonal, ourDistance.mean / diagonal,
                         theirDistance.hausdorff / diagonal, theirDistance.mean / diagonal);
         }
 
+        const double triangles = double(original.indices.size() / 3);
+        std::printf("%s levels 1+2 ms %.2f meshopt_ms %.2f ratio %.2f peak_bytes_per_triangle %.1f "
+                    "meshopt_peak_bytes_per_triangle %.1f\n",
+                    argv[f], oursTogether, theirsTogether, oursTogether / theirsTogether, double(ourPeak) / triangles,
+                    double(theirPeak) / triangles);
+
         // The levels an opened model gets: kept borders, against meshoptimizer
         // with its border lock reducing the same mesh to the same triangle count.
-        const auto whole = std::make_shared<qm::Mesh>(original.vertices, original.indices, nullptr);
         for (const float share : {0.6f, 0.24f}) {
-            const std::shared_ptr<qm::Mesh> kept = qm::simplifyKeepingBorders(whole, share);
+            const qm::MeshData kept =
+                qm::simplifyKeepingBorders(original.vertices, original.indices, share).value_or(original);
             std::vector<std::uint32_t> locked(original.indices.size());
             locked.resize(meshopt_simplify(locked.data(), original.indices.data(), original.indices.size(),
                                            &positions[0].x, positions.size(), sizeof(glm::vec3),
-                                           kept->getIndices().size(), 1.0f, meshopt_SimplifyLockBorder, nullptr));
+                                           kept.indices.size(), 1.0f, meshopt_SimplifyLockBorder, nullptr));
             const double keptHausdorff =
-                surfaceDistance(positions, original.indices, positionsOf(kept->getVertices()), kept->getIndices(), 20000)
+                surfaceDistance(positions, original.indices, positionsOf(kept.vertices), kept.indices, 20000)
                     .hausdorff /
                 diagonal;
             const double lockedHausdorff =
                 surfaceDistance(positions, original.indices, positions, locked, 20000).hausdorff / diagonal;
             std::printf("%s borders level %d triangles %zu hausdorff %.5f meshopt_lockborder_hausdorff %.5f "
                         "hausdorff_ratio %.2f\n",
-                        argv[f], share > 0.5f ? 1 : 2, kept->getIndices().size() / 3, keptHausdorff, lockedHausdorff,
+                        argv[f], share > 0.5f ? 1 : 2, kept.indices.size() / 3, keptHausdorff, lockedHausdorff,
                         lockedHausdorff > 0.0 ? keptHausdorff / lockedHausdorff : 1.0);
         }
     }

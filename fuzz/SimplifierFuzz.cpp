@@ -10,18 +10,18 @@
 
 namespace {
 
-void check(const qm::Mesh& mesh)
+void check(const qm::MeshData& mesh)
 {
-    const auto& vertices = mesh.getVertices();
+    const auto& vertices = mesh.vertices;
     for (const qm::Vertex& v : vertices) {
         for (int k = 0; k < 3; ++k) {
             if (!std::isfinite(v.position[k]) || !std::isfinite(v.normal[k]))
                 std::abort();  // no NaN or infinity may reach an output mesh
         }
     }
-    if (mesh.getIndices().size() % 3 != 0)
+    if (mesh.indices.size() % 3 != 0)
         std::abort();
-    for (std::uint32_t index : mesh.getIndices()) {
+    for (std::uint32_t index : mesh.indices) {
         if (index >= vertices.size())
             std::abort();
     }
@@ -35,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint32_t> indices;
     if (!decodeFuzzMesh(data, size, vertices, indices))
         return 0;
-    qm::MeshSimplifier simplifier(vertices, indices, nullptr);
+    qm::MeshSimplifier simplifier(vertices, indices);
     for (const float ratio : {0.6f, 0.4f}) {
-        const std::shared_ptr<qm::Mesh> level = simplifier.simplify(ratio);
+        const std::optional<qm::MeshData> level = simplifier.simplify(ratio);
         if (!level) {
-            if (!simplifier.gaveUp)
+            if (!simplifier.gaveUp())
                 std::abort();  // no level only when the work budget ran out
             return 0;
         }

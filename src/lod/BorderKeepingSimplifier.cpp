@@ -4,21 +4,20 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace qm {
 
-std::shared_ptr<Mesh> simplifyKeepingBorders(const std::shared_ptr<Mesh>& original, float triangleShare)
-{
-    const std::vector<Vertex>& vertices = original->getVertices();
-    const std::vector<std::uint32_t>& indices = original->getIndices();
-    const std::size_t target = std::size_t(std::lround(double(indices.size() / 3) * triangleShare)) * 3;
+std::optional<MeshData> simplifyKeepingBorders(std::span<const Vertex> vertices,
+                                               std::span<const std::uint32_t> indices, float triangleShare)
+{    const std::size_t target = std::size_t(std::lround(double(indices.size() / 3) * triangleShare)) * 3;
     std::vector<std::uint32_t> simplified(indices.size());
     // An error bound of the whole extent: the triangle count is the goal, the locked borders the limit.
     simplified.resize(meshopt_simplify(simplified.data(), indices.data(), indices.size(),
                                        &vertices.front().position.x, vertices.size(), sizeof(Vertex), target,
                                        1.0f, meshopt_SimplifyLockBorder, nullptr));
     if (simplified.empty() || simplified.size() == indices.size())
-        return original;
+        return std::nullopt;
 
     // Keep only the vertices still used, in the order of their first use.
     std::vector<std::uint32_t> remap(vertices.size(), std::numeric_limits<std::uint32_t>::max());
@@ -30,7 +29,7 @@ std::shared_ptr<Mesh> simplifyKeepingBorders(const std::shared_ptr<Mesh>& origin
         }
         index = remap[index];
     }
-    return std::make_shared<Mesh>(std::move(kept), std::move(simplified), original->getMaterial());
+    return MeshData{std::move(kept), std::move(simplified)};
 }
 
 }  // namespace qm

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
+#include <optional>
+#include <span>
 
-#include "Mesh.h"
+#include "MeshData.h"
 
 namespace qm {
 
@@ -10,7 +12,8 @@ namespace qm {
 // by meshoptimizer with open borders locked: edges that only one triangle
 // uses (holes, the rim of a single-sided plane, the edge of a texture seam)
 // stay where they are, so open models keep their outline. Only the vertices
-// the result uses are kept. The original itself when nothing can be removed.
-std::shared_ptr<Mesh> simplifyKeepingBorders(const std::shared_ptr<Mesh>& original, float triangleShare);
+// the result uses are kept. Nothing when nothing can be removed.
+std::optional<MeshData> simplifyKeepingBorders(std::span<const Vertex> vertices,
+                                               std::span<const std::uint32_t> indices, float triangleShare);
 
 }  // namespace qm

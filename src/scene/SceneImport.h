@@ -10,10 +10,10 @@
 
 #include "Material.h"
 #include "Mesh.h"
+#include "MeshData.h"
 #include "Scene.h"
 #include "SceneObject.h"
 #include "UserModel.h"
-#include "Vertex.h"
 
 namespace qm {
 
@@ -61,10 +61,6 @@ void clearRegistries();
 // triangles are left out and missing normals are computed from the faces.
 // Nothing, with the reason, for an index outside the vertex list or a
 // position that is not finite.
-struct MeshData {
-    std::vector<Vertex> vertices;
-    std::vector<std::uint32_t> indices;
-};
 std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& problem);
 
 }  // namespace qm

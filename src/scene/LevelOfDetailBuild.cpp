@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +31,15 @@ namespace {
 // The chains done so far, for a user model's progress lines.
 std::atomic<std::size_t> chainsDone{0};
 
+// A level as a mesh of the original's material; the original itself where
+// the simplifier had nothing to give.
+std::shared_ptr<Mesh> levelOf(std::optional<MeshData> data, const std::shared_ptr<Mesh>& original)
+{
+    if (!data)
+        return original;
+    return std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), original->getMaterial());
+}
+
 // The built-in simplifier's levels, with the shipped scene's progress marks when asked.
 void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
 {
@@ -37,13 +47,15 @@ void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
     if (marks)
         std::cout << "...\n" << std::flush;
     const std::shared_ptr<Mesh> original = chain.getLevel(0);
-    MeshSimplifier simplifier(original->getVertices(), original->getIndices(), original->getMaterial());
-    chain.levels[1] = simplifier.simplify(0.6f);
+    MeshSimplifier simplifier(original->getVertices(), original->getIndices());
+    std::optional<MeshData> level1 = simplifier.simplify(0.6f);
     if (marks && i == 10)
         std::cout << "Almost there...\n" << std::flush;
-    chain.levels[2] = simplifier.simplify(0.4f);
-    if (!chain.levels[2]) {
-        chain.levels[1] = chain.levels[2] = original;
+    std::optional<MeshData> level2 = simplifier.simplify(0.4f);
+    chain.levels[1] = levelOf(std::move(level1), original);
+    chain.levels[2] = levelOf(std::move(level2), original);
+    if (chain.levels[2] == original) {
+        chain.levels[1] = original;
         std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
                   << std::flush;
     }
@@ -60,8 +72,11 @@ void generateLODRange(std::size_t first, std::size_t last)
         MeshLOD& chain = *chains[i];
         if (keepBorders) {
             // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
-            chain.levels[1] = simplifyKeepingBorders(chain.levels[0], 0.6f);
-            chain.levels[2] = simplifyKeepingBorders(chain.levels[0], 0.24f);
+            const std::shared_ptr<Mesh>& original = chain.levels[0];
+            chain.levels[1] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.6f),
+                                      original);
+            chain.levels[2] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.24f),
+                                      original);
         } else {
             buildBuiltinLevels(chain, i, !r.userModel);
         }

@@ -1,0 +1,368 @@
+#include "WorkingMesh.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <iostream>
+#include <numeric>
+#include <tuple>
+
+namespace qm {
+
+namespace {
+
+// Normalised, or zero for a zero vector: no division by zero, no NaN.
+glm::vec3 normalisedOrZero(const glm::vec3& v)
+{
+    const float length = std::sqrt(glm::dot(v, v));
+    return length > 0.0f ? v / length : glm::vec3(0.0f);
+}
+
+// Room on the stack for the faces around a vertex; a vertex with more (rare)
+// spills to the heap.
+template <typename T, std::size_t inlineSize>
+class LocalBuffer {
+public:
+    explicit LocalBuffer(std::size_t size) : size_(size)
+    {
+        if (size > inlineSize)
+            heap_.resize(size);
+    }
+    T* data() { return size_ > inlineSize ? heap_.data() : inline_.data(); }
+
+private:
+    std::size_t size_;
+    std::array<T, inlineSize> inline_;
+    std::vector<T> heap_;
+};
+
+// The faces around one vertex as the edge costs read them: their corners,
+// copied out once, and the dot products of their normals, pair by pair,
+// worked out once for the cost of every edge around the vertex.
+class FaceTable {
+public:
+    FaceTable(std::span<const std::uint32_t> faces, const std::vector<WorkingMesh::Triangle>& triangles)
+        : count_(faces.size()), corners_(count_), dots_(count_ * count_), sides_(count_ + 1), closest_(count_)
+    {
+        LocalBuffer<glm::vec3, 24> normals(count_);
+        std::array<std::uint32_t, 3>* corners = corners_.data();
+        glm::vec3* n = normals.data();
+        for (std::size_t i = 0; i < count_; ++i) {
+            const WorkingMesh::Triangle& t = triangles[faces[i]];
+            corners[i] = t.corners;
+            n[i] = t.normal;
+        }
+        float* dots = dots_.data();
+        for (std::size_t i = 0; i < count_; ++i) {
+            for (std::size_t j = i; j < count_; ++j)
+                dots[i * count_ + j] = dots[j * count_ + i] = glm::dot(n[i], n[j]);
+        }
+    }
+
+    // Each face is held against the side (a face on the edge, usually one of
+    // two) it bends least from, and the bend is the worst of those. The
+    // least bend from a set of sides is the one of the largest dot product.
+    float edgeCost(const glm::vec3& from, std::uint32_t v, const glm::vec3& to)
+    {
+        const float length = glm::distance(from, to);
+        const std::array<std::uint32_t, 3>* corners = corners_.data();
+        std::uint32_t* sides = sides_.data();
+        // Without branches: whether a face holds v is as good as random.
+        std::size_t sideCount = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            const auto& c = corners[i];
+            sides[sideCount] = std::uint32_t(i);
+            sideCount += std::size_t((c[0] == v) | (c[1] == v) | (c[2] == v));
+        }
+        if (sideCount == 0)
+            return 0.0f;
+        // The dot products are symmetric: the row of a side holds every face's.
+        float* closest = closest_.data();
+        std::copy_n(dots_.data() + sides[0] * count_, count_, closest);
+        for (std::size_t k = 1; k < sideCount; ++k) {
+            const float* row = dots_.data() + sides[k] * count_;
+            for (std::size_t i = 0; i < count_; ++i)
+                closest[i] = std::max(closest[i], row[i]);
+        }
+        float curvature = 0.0f;
+        for (std::size_t i = 0; i < count_; ++i)
+            curvature = std::max(curvature, std::min(1.0f, (1.0f - closest[i]) * 0.5f));
+        return curvature * length;
+    }
+
+private:
+    std::size_t count_;
+    LocalBuffer<std::array<std::uint32_t, 3>, 24> corners_;
+    LocalBuffer<float, 24 * 24> dots_;
+    LocalBuffer<std::uint32_t, 25> sides_;
+    LocalBuffer<float, 24> closest_;
+};
+
+}  // namespace
+
+WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uint32_t> indices)
+{
+    assert(indices.size() % 3 == 0 && "whole triangles only");
+    assert(std::all_of(indices.begin(), indices.end(), [&](std::uint32_t i) { return i < input.size(); }) &&
+           "indices within the vertex list");
+    const std::size_t n = input.size();
+
+    // Welding: runs of positions within 0.0001 of their first vertex in
+    // position order. Ordered by x alone, coincident vertices would be kept
+    // apart by others of the same x (every vertex of a face at x = 1, say),
+    // and the simplifier would then tear the mesh open along such seams.
+    std::vector<std::uint32_t> welded(n);
+    std::iota(welded.begin(), welded.end(), 0u);
+    if (n > 1) {
+        std::vector<std::uint32_t> weldOrder(welded);
+        std::sort(weldOrder.begin(), weldOrder.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const glm::vec3& p = input[a].position;
+            const glm::vec3& q = input[b].position;
+            return std::tie(p.x, p.y, p.z) < std::tie(q.x, q.y, q.z);
+        });
+        std::size_t i = 0;
+        while (i < n - 1) {
+            const std::uint32_t base = weldOrder[i];
+            std::size_t j = i + 1;
+            while (j < n && glm::distance(input[base].position, input[weldOrder[j]].position) < 0.0001f) {
+                welded[weldOrder[j]] = base;
+                ++j;
+            }
+            i = j;
+        }
+    }
+    // The welded vertices, numbered in input order; then every input vertex by its number.
+    for (std::size_t k = 0; k < n; ++k) {
+        if (welded[k] == k) {
+            welded[k] = std::uint32_t(records_.size());
+            records_.push_back(input[k]);
+        } else {
+            welded[k] |= 0x80000000u;  // still an input index, numbered below
+        }
+    }
+    for (std::uint32_t& w : welded) {
+        if (w & 0x80000000u)
+            w = welded[w & 0x7fffffffu];
+    }
+    const std::size_t count = records_.size();
+    positions_.resize(count);
+    for (std::size_t v = 0; v < count; ++v)
+        positions_[v] = records_[v].position;
+    costs_.assign(count, 0.0f);
+    targets_.assign(count, none);
+    outputIndex_.assign(count, 0);
+
+    std::vector<std::uint32_t> faceCounts(count, 0);
+    for (std::uint32_t index : indices)
+        ++faceCounts[welded[index]];
+    faces_ = SmallLists(faceCounts);
+    for (std::uint32_t& c : faceCounts)
+        ++c;  // an open fan has one neighbour more than faces
+    neighbours_ = SmallLists(faceCounts);
+
+    const std::size_t triangles = indices.size() / 3;
+    workBudget_ = workAllowance + workPerTriangle * triangles;
+    triangles_.reserve(triangles);
+    for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const std::uint32_t a = welded[indices[t]];
+        const std::uint32_t b = welded[indices[t + 1]];
+        const std::uint32_t c = welded[indices[t + 2]];
+        // Each new neighbour is checked against the list it joins.
+        work_ += neighbours(a).size() + neighbours(b).size() + neighbours(c).size();
+        if (work_ > workBudget_) {
+            gaveUp_ = true;
+            return;
+        }
+        const auto triangle = std::uint32_t(triangles_.size());
+        triangles_.push_back({{a, b, c}, glm::vec3(0.0f)});
+        alive_.push_back(1);
+        computeNormal(triangle);
+        addNeighbour(a, b);
+        addNeighbour(a, c);
+        faces_.push(a, triangle);
+        addNeighbour(b, a);
+        addNeighbour(b, c);
+        faces_.push(b, triangle);
+        addNeighbour(c, a);
+        addNeighbour(c, b);
+        faces_.push(c, triangle);
+    }
+}
+
+void WorkingMesh::addNeighbour(std::uint32_t v, std::uint32_t n)
+{
+    const auto list = neighbours(v);
+    if (n == v || std::find(list.begin(), list.end(), n) != list.end())
+        return;
+    neighbours_.push(v, n);
+}
+
+void WorkingMesh::removeNeighbour(std::uint32_t v, std::uint32_t n)
+{
+    if (neighbours_.erase(v, n) == 0)
+        std::cout << "Uh oh..." << std::endl;
+}
+
+void WorkingMesh::removeIfNonNeighbour(std::uint32_t v, std::uint32_t n)
+{
+    const auto list = neighbours(v);
+    if (std::find(list.begin(), list.end(), n) == list.end())
+        return;
+    for (std::uint32_t face : faces(v)) {
+        if (hasCorner(face, n))
+            return;
+    }
+    removeNeighbour(v, n);
+}
+
+void WorkingMesh::detachFromNeighbours(std::uint32_t v)
+{
+    while (!neighbours(v).empty()) {
+        const std::uint32_t n = neighbours(v).front();
+        if (neighbours_.erase(n, v) == 0)
+            std::cout << "Uh oh..." << std::endl;
+        removeNeighbour(v, n);
+    }
+}
+
+bool WorkingMesh::hasCorner(std::uint32_t t, std::uint32_t v) const
+{
+    const auto& c = triangles_[t].corners;
+    return c[0] == v || c[1] == v || c[2] == v;
+}
+
+void WorkingMesh::computeNormal(std::uint32_t t)
+{
+    Triangle& triangle = triangles_[t];
+    const auto& c = triangle.corners;
+    const glm::vec3& p0 = positions_[c[0]];
+    triangle.normal = normalisedOrZero(glm::cross(positions_[c[1]] - p0, positions_[c[2]] - p0));
+}
+
+void WorkingMesh::detach(std::uint32_t t)
+{
+    const auto c = triangles_[t].corners;
+    for (std::uint32_t corner : c)
+        faces_.erase(corner, t);
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::uint32_t a = c[k];
+        const std::uint32_t b = c[(k + 1) % 3];
+        removeIfNonNeighbour(a, b);
+        removeIfNonNeighbour(b, a);
+    }
+}
+
+void WorkingMesh::replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t v)
+{
+    auto& c = triangles_[t].corners;
+    for (std::uint32_t& corner : c) {
+        if (corner == u) {
+            corner = v;
+            break;
+        }
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            if (i != j)
+                addNeighbour(c[i], c[j]);
+        }
+    }
+    computeNormal(t);
+}
+
+float WorkingMesh::edgeCost(std::uint32_t u, std::uint32_t v) const
+{
+    return FaceTable(faces(u), triangles_).edgeCost(positions_[u], v, positions_[v]);
+}
+
+void WorkingMesh::computeCost(std::uint32_t v)
+{
+    targets_[v] = none;
+    const auto around = neighbours(v);
+    if (around.empty()) {
+        costs_[v] = isolatedVertexCost;
+        return;
+    }
+    // The neighbours lie scattered in memory: ask for all of them at once
+    // rather than waiting on each in turn.
+    for (std::uint32_t n : around)
+        __builtin_prefetch(&positions_[n]);
+    FaceTable table(faces(v), triangles_);
+    float cost = noCollapseCost;
+    for (std::uint32_t n : around) {
+        const float c = table.edgeCost(positions_[v], n, positions_[n]);
+        if (c < cost) {
+            cost = c;
+            targets_[v] = n;
+        }
+    }
+    costs_[v] = cost;
+}
+
+bool WorkingMesh::afford(std::uint32_t v)
+{
+    // Each neighbour's faces are sought among all faces, and each face is
+    // held against every side: at most two sides a face over all neighbours.
+    const std::uint64_t faceCount = faces(v).size();
+    work_ += faceCount * (neighbours(v).size() + 2 * faceCount) + 1;
+    gaveUp_ = gaveUp_ || work_ > workBudget_;
+    return !gaveUp_;
+}
+
+std::span<const std::uint32_t> WorkingMesh::collapse(std::uint32_t u, std::uint32_t v)
+{
+    if (v == none) {
+        detachFromNeighbours(u);
+        return {};
+    }
+    const auto around = neighbours(u);
+    formerNeighbours_.assign(around.begin(), around.end());
+    const auto before = faces(u);
+    scratchFaces_.assign(before.begin(), before.end());
+    for (auto it = scratchFaces_.rbegin(); it != scratchFaces_.rend(); ++it) {
+        if (hasCorner(*it, v)) {
+            detach(*it);
+            alive_[*it] = 0;
+        }
+    }
+    // Taking u out of each face and neighbour list one by one would leave
+    // the others in the same order as dropping it from all of them at the end.
+    const auto remaining = faces(u);
+    scratchFaces_.assign(remaining.begin(), remaining.end());
+    for (auto it = scratchFaces_.rbegin(); it != scratchFaces_.rend(); ++it) {
+        faces_.push(v, *it);
+        replaceVertex(*it, u, v);
+    }
+    faces_.clear(u);
+    detachFromNeighbours(u);
+    return formerNeighbours_;
+}
+
+MeshData WorkingMesh::write(std::span<const std::uint32_t> order)
+{
+    MeshData out;
+    out.vertices.reserve(order.size());
+    for (std::uint32_t v : order) {
+        outputIndex_[v] = std::uint32_t(out.vertices.size());
+        Vertex written = records_[v];
+        glm::vec3 sum(0.0f);
+        for (std::uint32_t face : faces(v))
+            sum += triangles_[face].normal;
+        // A vertex whose face normals cancel out keeps the normal it came with.
+        const glm::vec3 normal = normalisedOrZero(sum);
+        if (normal != glm::vec3(0.0f))
+            written.normal = normal;
+        out.vertices.push_back(written);
+    }
+    for (std::size_t t = 0; t < triangles_.size(); ++t) {
+        const auto& c = triangles_[t].corners;
+        // A triangle welded into a single point has nothing to draw.
+        if (!alive_[t] || (c[0] == c[1] && c[1] == c[2]))
+            continue;
+        for (std::uint32_t corner : c)
+            out.indices.push_back(outputIndex_[corner]);
+    }
+    return out;
+}
+
+}  // namespace qm

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ImportRegistries.h"
+#include "LevelOfDetailBuild.h"
+#include "MeshLOD.h"
+#include "SimplifierMeshes.h"
+
+namespace {
+
+std::shared_ptr<qm::Mesh> gridMesh(int columns, int rows)
+{
+    qm::MeshData grid = qm::testmeshes::flatGrid(columns, rows);
+    return std::make_shared<qm::Mesh>(std::move(grid.vertices), std::move(grid.indices), nullptr);
+}
+
+TEST(LevelOfDetailBuild, SplitsChainsIntoTenRangesAndTheRestOnTheCaller)
+{
+    const struct {
+        std::size_t chains;
+        std::size_t chunk;
+    } cases[] = {{0, 0}, {7, 0}, {11, 1}, {25, 2}};
+    for (const auto& c : cases) {
+        for (std::size_t i = 0; i < qm::lodWorkers; ++i) {
+            const qm::WorkerRange range = qm::workerRange(i, c.chains);
+            EXPECT_EQ(range.first, i * c.chunk);
+            EXPECT_EQ(range.last, (i + 1) * c.chunk);
+        }
+        EXPECT_EQ(qm::callerRange(c.chains).first, 10 * c.chunk);
+        EXPECT_EQ(qm::callerRange(c.chains).last, c.chains);
+    }
+    // With 25 chains, thread 5 builds chains 10 and 11 and so prints "Almost there...".
+    EXPECT_EQ(qm::workerRange(5, 25).first, 10u);
+}
+
+TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
+{
+    auto& chains = qm::registries().lodList;
+    chains.clear();
+    for (int i = 0; i < 12; ++i) {
+        const auto mesh = gridMesh(5, 4);
+        chains.push_back(std::make_shared<qm::MeshLOD>(mesh, mesh, mesh));
+    }
+    testing::internal::CaptureStdout();
+    qm::generateLODRange(9, 12);
+    const std::string progress = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(progress, "...\n...\nAlmost there...\n...\n");
+    for (std::size_t i = 0; i < chains.size(); ++i) {
+        const bool built = i >= 9;
+        EXPECT_EQ(chains[i]->getLevel(1) != chains[i]->getLevel(0), built) << i;
+        if (built) {
+            EXPECT_EQ(chains[i]->getLevel(1)->getVertices().size(), 12u);
+            EXPECT_EQ(chains[i]->getLevel(2)->getVertices().size(), 4u);
+        }
+    }
+    chains.clear();
+}
+
+// The whole build on its ten threads. Without pictures every billboard is
+// empty, so no GL is needed and the threads can be checked on their own.
+TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
+{
+    auto& r = qm::registries();
+    r.assetDirectory = "/nonexistent";
+    r.meshLODs.clear();
+    for (int i = 0; i < 25; ++i) {
+        const auto mesh = gridMesh(6, 5);
+        auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
+        chain->computeBoundingBox();
+        r.meshLODs.emplace("mesh" + std::to_string(i), chain);
+    }
+    testing::internal::CaptureStdout();
+    qm::generateLODs();
+    const std::string progress = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), '\n'), 26);
+    EXPECT_EQ(progress.find("Almost there..."), progress.rfind("Almost there...")) << "printed once";
+    ASSERT_EQ(r.lodList.size(), 25u);
+    for (const auto& chain : r.lodList) {
+        EXPECT_NE(chain->getLevel(1), chain->getLevel(0));
+        EXPECT_NE(chain->getLevel(2), chain->getLevel(1));
+        EXPECT_EQ(chain->getLevel(1)->getVertices().size(), 18u);  // 30 * 0.6
+        EXPECT_EQ(chain->getLevel(2)->getVertices().size(), 7u);   // 18 * 0.4
+        EXPECT_EQ(chain->getLevel(3), nullptr);
+    }
+    r.meshLODs.clear();
+    r.lodList.clear();
+}
+
+TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
+{
+    auto& r = qm::registries();
+    r.assetDirectory = "/nonexistent";
+    r.meshLODs.clear();
+    qm::MeshData hub = qm::testmeshes::cone(40000);
+    const auto mesh = std::make_shared<qm::Mesh>(std::move(hub.vertices), std::move(hub.indices), nullptr);
+    auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
+    chain->computeBoundingBox();
+    r.meshLODs.emplace("hub", chain);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    qm::generateLODs();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Keeping the mesh \"hub\" at full detail: simplifying it would take too long.\n");
+    EXPECT_EQ(chain->getLevel(1), mesh);
+    EXPECT_EQ(chain->getLevel(2), mesh);
+    r.meshLODs.clear();
+    r.lodList.clear();
+}
+
+}  // namespace
