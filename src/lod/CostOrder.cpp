@@ -10,7 +10,7 @@ void CostOrder::fill(std::span<const std::uint32_t> sorted, std::span<const floa
     at_.assign(costs.size(), 0);
     // A sorted array is a heap already.
     for (std::uint32_t v : sorted) {
-        heap_.push_back({costs[v], std::int64_t(heap_.size()), v});
+        heap_.push_back({std::int64_t(heap_.size()), costs[v], v});
         at_[v] = std::uint32_t(heap_.size() - 1);
     }
     lowest_ = 0;
@@ -71,10 +71,10 @@ void CostOrder::update(std::uint32_t vertex, float cost)
     const std::size_t i = at_[vertex];
     Entry& entry = heap_[i];
     if (cost > entry.cost) {
-        entry = {cost, --lowest_, vertex};
+        entry = {--lowest_, cost, vertex};
         siftDown(i);
     } else if (cost < entry.cost) {
-        entry = {cost, ++highest_, vertex};
+        entry = {++highest_, cost, vertex};
         siftUp(i);
     }
 }

@@ -24,16 +24,6 @@ SmallLists::SmallLists(std::span<const std::uint32_t> expected) : blocks_(expect
     items_.resize(total);
 }
 
-std::uint32_t SmallLists::erase(std::uint32_t owner, std::uint32_t value)
-{
-    Block& b = blocks_[owner];
-    std::uint32_t* first = items_.data() + b.offset;
-    std::uint32_t* last = std::remove(first, first + b.size, value);
-    const auto removed = std::uint32_t(first + b.size - last);
-    b.size -= removed;
-    return removed;
-}
-
 void SmallLists::grow(Block& block)
 {
     const std::uint32_t capacity = block.capacity * 2;

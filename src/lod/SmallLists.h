@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -30,7 +31,15 @@ public:
     }
     // Removes every entry equal to value, the others keeping their order;
     // answers how many went.
-    std::uint32_t erase(std::uint32_t owner, std::uint32_t value);
+    std::uint32_t erase(std::uint32_t owner, std::uint32_t value)
+    {
+        Block& b = blocks_[owner];
+        std::uint32_t* first = items_.data() + b.offset;
+        std::uint32_t* last = std::remove(first, first + b.size, value);
+        const auto removed = std::uint32_t(first + b.size - last);
+        b.size -= removed;
+        return removed;
+    }
     void clear(std::uint32_t owner) { blocks_[owner].size = 0; }
 
 private:

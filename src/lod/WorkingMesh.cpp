@@ -77,12 +77,18 @@ public:
         if (sideCount == 0)
             return 0.0f;
         // The dot products are symmetric: the row of a side holds every face's.
-        float* closest = closest_.data();
-        std::copy_n(dots_.data() + sides[0] * count_, count_, closest);
-        for (std::size_t k = 1; k < sideCount; ++k) {
-            const float* row = dots_.data() + sides[k] * count_;
+        const float* closest = dots_.data() + sides[0] * count_;
+        if (sideCount > 1) {
+            float* merged = closest_.data();
+            const float* second = dots_.data() + sides[1] * count_;
             for (std::size_t i = 0; i < count_; ++i)
-                closest[i] = std::max(closest[i], row[i]);
+                merged[i] = std::max(closest[i], second[i]);
+            for (std::size_t k = 2; k < sideCount; ++k) {
+                const float* row = dots_.data() + sides[k] * count_;
+                for (std::size_t i = 0; i < count_; ++i)
+                    merged[i] = std::max(merged[i], row[i]);
+            }
+            closest = merged;
         }
         float curvature = 0.0f;
         for (std::size_t i = 0; i < count_; ++i)
@@ -145,20 +151,20 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
             w = welded[w & 0x7fffffffu];
     }
     const std::size_t count = records_.size();
-    positions_.resize(count);
+    points_.resize(count);
     for (std::size_t v = 0; v < count; ++v)
-        positions_[v] = records_[v].position;
-    costs_.assign(count, 0.0f);
+        points_[v] = {records_[v].position, 0.0f};
     targets_.assign(count, none);
     outputIndex_.assign(count, 0);
 
-    std::vector<std::uint32_t> faceCounts(count, 0);
+    // Room for each vertex's faces, and for one neighbour more (an open fan
+    // has that many), side by side.
+    std::vector<std::uint32_t> room(2 * count, 0);
     for (std::uint32_t index : indices)
-        ++faceCounts[welded[index]];
-    faces_ = SmallLists(faceCounts);
-    for (std::uint32_t& c : faceCounts)
-        ++c;  // an open fan has one neighbour more than faces
-    neighbours_ = SmallLists(faceCounts);
+        ++room[faceList(welded[index])];
+    for (std::size_t v = 0; v < count; ++v)
+        room[neighbourList(std::uint32_t(v))] = room[faceList(std::uint32_t(v))] + 1;
+    lists_ = SmallLists(room);
 
     const std::size_t triangles = indices.size() / 3;
     workBudget_ = workAllowance + workPerTriangle * triangles;
@@ -179,13 +185,13 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
         computeNormal(triangle);
         addNeighbour(a, b);
         addNeighbour(a, c);
-        faces_.push(a, triangle);
+        lists_.push(faceList(a), triangle);
         addNeighbour(b, a);
         addNeighbour(b, c);
-        faces_.push(b, triangle);
+        lists_.push(faceList(b), triangle);
         addNeighbour(c, a);
         addNeighbour(c, b);
-        faces_.push(c, triangle);
+        lists_.push(faceList(c), triangle);
     }
 }
 
@@ -194,12 +200,12 @@ void WorkingMesh::addNeighbour(std::uint32_t v, std::uint32_t n)
     const auto list = neighbours(v);
     if (n == v || std::find(list.begin(), list.end(), n) != list.end())
         return;
-    neighbours_.push(v, n);
+    lists_.push(neighbourList(v), n);
 }
 
 void WorkingMesh::removeNeighbour(std::uint32_t v, std::uint32_t n)
 {
-    if (neighbours_.erase(v, n) == 0)
+    if (lists_.erase(neighbourList(v), n) == 0)
         std::cout << "Uh oh..." << std::endl;
 }
 
@@ -219,7 +225,7 @@ void WorkingMesh::detachFromNeighbours(std::uint32_t v)
 {
     while (!neighbours(v).empty()) {
         const std::uint32_t n = neighbours(v).front();
-        if (neighbours_.erase(n, v) == 0)
+        if (lists_.erase(neighbourList(n), v) == 0)
             std::cout << "Uh oh..." << std::endl;
         removeNeighbour(v, n);
     }
@@ -235,15 +241,15 @@ void WorkingMesh::computeNormal(std::uint32_t t)
 {
     Triangle& triangle = triangles_[t];
     const auto& c = triangle.corners;
-    const glm::vec3& p0 = positions_[c[0]];
-    triangle.normal = normalisedOrZero(glm::cross(positions_[c[1]] - p0, positions_[c[2]] - p0));
+    const glm::vec3& p0 = position(c[0]);
+    triangle.normal = normalisedOrZero(glm::cross(position(c[1]) - p0, position(c[2]) - p0));
 }
 
 void WorkingMesh::detach(std::uint32_t t)
 {
     const auto c = triangles_[t].corners;
     for (std::uint32_t corner : c)
-        faces_.erase(corner, t);
+        lists_.erase(faceList(corner), t);
     for (std::size_t k = 0; k < 3; ++k) {
         const std::uint32_t a = c[k];
         const std::uint32_t b = c[(k + 1) % 3];
@@ -261,9 +267,11 @@ void WorkingMesh::replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t 
             break;
         }
     }
+    // Two corners other than v were neighbours already: a face links its
+    // corners for as long as it lasts.
     for (std::size_t i = 0; i < 3; ++i) {
         for (std::size_t j = 0; j < 3; ++j) {
-            if (i != j)
+            if (i != j && (c[i] == v || c[j] == v))
                 addNeighbour(c[i], c[j]);
         }
     }
@@ -272,7 +280,7 @@ void WorkingMesh::replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t 
 
 float WorkingMesh::edgeCost(std::uint32_t u, std::uint32_t v) const
 {
-    return FaceTable(faces(u), triangles_).edgeCost(positions_[u], v, positions_[v]);
+    return FaceTable(faces(u), triangles_).edgeCost(position(u), v, position(v));
 }
 
 void WorkingMesh::computeCost(std::uint32_t v)
@@ -280,23 +288,23 @@ void WorkingMesh::computeCost(std::uint32_t v)
     targets_[v] = none;
     const auto around = neighbours(v);
     if (around.empty()) {
-        costs_[v] = isolatedVertexCost;
+        points_[v].cost = isolatedVertexCost;
         return;
     }
     // The neighbours lie scattered in memory: ask for all of them at once
     // rather than waiting on each in turn.
     for (std::uint32_t n : around)
-        __builtin_prefetch(&positions_[n]);
+        __builtin_prefetch(&points_[n]);
     FaceTable table(faces(v), triangles_);
     float cost = noCollapseCost;
     for (std::uint32_t n : around) {
-        const float c = table.edgeCost(positions_[v], n, positions_[n]);
+        const float c = table.edgeCost(position(v), n, position(n));
         if (c < cost) {
             cost = c;
             targets_[v] = n;
         }
     }
-    costs_[v] = cost;
+    points_[v].cost = cost;
 }
 
 bool WorkingMesh::afford(std::uint32_t v)
@@ -330,10 +338,10 @@ std::span<const std::uint32_t> WorkingMesh::collapse(std::uint32_t u, std::uint3
     const auto remaining = faces(u);
     scratchFaces_.assign(remaining.begin(), remaining.end());
     for (auto it = scratchFaces_.rbegin(); it != scratchFaces_.rend(); ++it) {
-        faces_.push(v, *it);
+        lists_.push(faceList(v), *it);
         replaceVertex(*it, u, v);
     }
-    faces_.clear(u);
+    lists_.clear(faceList(u));
     detachFromNeighbours(u);
     return formerNeighbours_;
 }

@@ -32,16 +32,16 @@ public:
     // vertex. Gives up when the adjacency alone is over the work budget.
     WorkingMesh(std::span<const Vertex> vertices, std::span<const std::uint32_t> indices);
 
-    std::uint32_t vertexCount() const { return std::uint32_t(positions_.size()); }
+    std::uint32_t vertexCount() const { return std::uint32_t(points_.size()); }
     std::uint32_t triangleCount() const { return std::uint32_t(triangles_.size()); }
 
-    const glm::vec3& position(std::uint32_t v) const { return positions_[v]; }
-    std::span<const std::uint32_t> neighbours(std::uint32_t v) const { return neighbours_.list(v); }
-    std::span<const std::uint32_t> faces(std::uint32_t v) const { return faces_.list(v); }
+    const glm::vec3& position(std::uint32_t v) const { return points_[v].position; }
+    std::span<const std::uint32_t> neighbours(std::uint32_t v) const { return lists_.list(neighbourList(v)); }
+    std::span<const std::uint32_t> faces(std::uint32_t v) const { return lists_.list(faceList(v)); }
     const std::array<std::uint32_t, 3>& corners(std::uint32_t t) const { return triangles_[t].corners; }
     // A removed triangle keeps its last corners.
     bool removed(std::uint32_t t) const { return !alive_[t]; }
-    float cost(std::uint32_t v) const { return costs_[v]; }
+    float cost(std::uint32_t v) const { return points_[v].cost; }
     // The neighbour the cost is for; `none` without one.
     std::uint32_t collapseTarget(std::uint32_t v) const { return targets_[v]; }
 
@@ -88,12 +88,19 @@ private:
     // own lists are left alone: the collapse that removes u drops them whole.
     void replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t v);
 
-    std::vector<glm::vec3> positions_;
+    // A vertex's position and cost in 16 bytes: the costs of its neighbours read both.
+    struct Point {
+        glm::vec3 position;
+        float cost;
+    };
+    std::vector<Point> points_;
     std::vector<Vertex> records_;
-    std::vector<float> costs_;
     std::vector<std::uint32_t> targets_;
-    SmallLists neighbours_;
-    SmallLists faces_;
+    // Each vertex's neighbours and faces, next to each other in memory: a
+    // collapse reads both of every vertex it touches.
+    static std::uint32_t neighbourList(std::uint32_t v) { return 2 * v; }
+    static std::uint32_t faceList(std::uint32_t v) { return 2 * v + 1; }
+    SmallLists lists_;
     std::vector<Triangle> triangles_;
     std::vector<std::uint8_t> alive_;
     // Where the last write put each vertex.
