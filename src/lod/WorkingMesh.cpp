@@ -42,7 +42,7 @@ private:
 class FaceTable {
 public:
     FaceTable(std::span<const std::uint32_t> faces, const std::vector<WorkingMesh::Triangle>& triangles)
-        : count_(faces.size()), corners_(count_), dots_(count_ * count_), sides_(count_ + 1), closest_(count_)
+        : count_(faces.size()), corners_(count_), dots_(count_ * count_), sides_(count_ + 1)
     {
         LocalBuffer<glm::vec3, 24> normals(count_);
         std::array<std::uint32_t, 3>* corners = corners_.data();
@@ -61,7 +61,8 @@ public:
 
     // Each face is held against the side (a face on the edge, usually one of
     // two) it bends least from, and the bend is the worst of those. The
-    // least bend from a set of sides is the one of the largest dot product.
+    // least bend from a set of sides is the one of the largest dot product;
+    // the worst of those, the one of the smallest.
     float edgeCost(const glm::vec3& from, std::uint32_t v, const glm::vec3& to)
     {
         const float length = glm::distance(from, to);
@@ -76,23 +77,21 @@ public:
         }
         if (sideCount == 0)
             return 0.0f;
-        // The dot products are symmetric: the row of a side holds every face's.
-        const float* closest = dots_.data() + sides[0] * count_;
-        if (sideCount > 1) {
-            float* merged = closest_.data();
-            const float* second = dots_.data() + sides[1] * count_;
-            for (std::size_t i = 0; i < count_; ++i)
-                merged[i] = std::max(closest[i], second[i]);
-            for (std::size_t k = 2; k < sideCount; ++k) {
-                const float* row = dots_.data() + sides[k] * count_;
-                for (std::size_t i = 0; i < count_; ++i)
-                    merged[i] = std::max(merged[i], row[i]);
+        // The dot products are symmetric: the row of a side holds every
+        // face's. The worst bend is the one of the smallest largest dot product.
+        const float* row = dots_.data() + sides[0] * count_;
+        float flattest = 1.0f;
+        if (sideCount == 1) {
+            flattest = *std::min_element(row, row + count_);
+        } else {
+            for (std::size_t i = 0; i < count_; ++i) {
+                float closest = row[i];
+                for (std::size_t k = 1; k < sideCount; ++k)
+                    closest = std::max(closest, dots_.data()[sides[k] * count_ + i]);
+                flattest = i == 0 ? closest : std::min(flattest, closest);
             }
-            closest = merged;
         }
-        float curvature = 0.0f;
-        for (std::size_t i = 0; i < count_; ++i)
-            curvature = std::max(curvature, std::min(1.0f, (1.0f - closest[i]) * 0.5f));
+        const float curvature = std::max(0.0f, std::min(1.0f, (1.0f - flattest) * 0.5f));
         return curvature * length;
     }
 
@@ -101,7 +100,6 @@ private:
     LocalBuffer<std::array<std::uint32_t, 3>, 24> corners_;
     LocalBuffer<float, 24 * 24> dots_;
     LocalBuffer<std::uint32_t, 25> sides_;
-    LocalBuffer<float, 24> closest_;
 };
 
 }  // namespace
