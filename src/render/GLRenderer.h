@@ -1,8 +1,7 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "FrameProfiler.h"
 #include "FramebufferHandler.h"
@@ -16,6 +15,7 @@ namespace qm {
 class Mesh;
 class PointLight;
 struct Material;
+struct ShaderGroup;
 
 // The deferred renderer: a fixed sequence of passes over the G-buffer's
 // four attachments, ending with a copy to the window.
@@ -33,11 +33,9 @@ public:
 
     // The passes, in frame order.
     void geometryPass();
-    void drawShaderGroup(const std::shared_ptr<Shader>& shader,
-                         const std::unordered_map<std::shared_ptr<Material>, std::unordered_set<std::shared_ptr<Mesh>>>&
-                             materials);
+    void drawShaderGroup(const ShaderGroup& group);
     void billboardPass();
-    void lightingPass(const std::unordered_set<std::shared_ptr<PointLight>>& lights);
+    void lightingPass(const std::vector<PointLight*>& lights);
     void stencilPass(const PointLight& light, const glm::vec3& position);
     void litPass(const PointLight& light, const glm::vec3& position);
     void directionalLightPass();

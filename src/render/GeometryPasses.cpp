@@ -63,21 +63,19 @@ void GLRenderer::geometryPass()
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    for (const auto& [shader, materials] : scene->deferredGroups)
-        drawShaderGroup(shader, materials);
+    for (const ShaderGroup& group : scene->deferredGroups)
+        drawShaderGroup(group);
     glDepthMask(GL_FALSE);
 }
 
-void GLRenderer::drawShaderGroup(
-    const std::shared_ptr<Shader>& shader,
-    const std::unordered_map<std::shared_ptr<Material>, std::unordered_set<std::shared_ptr<Mesh>>>& materials)
+void GLRenderer::drawShaderGroup(const ShaderGroup& group)
 {
-    const GLuint program = shader->program;
+    const GLuint program = group.shader->program;
     glUseProgram(program);
     setUniformMat4(program, scene->camera->projection, "projection");
-    for (const auto& [material, meshes] : materials) {
-        bindMaterial(program, *material);
-        for (const auto& mesh : meshes)
+    for (const MaterialGroup& materialGroup : group.materials) {
+        bindMaterial(program, *materialGroup.material);
+        for (const Mesh* mesh : materialGroup.meshes)
             drawInstanced(*mesh);
     }
 }
@@ -89,7 +87,7 @@ void GLRenderer::billboardPass()
     glDisable(GL_CULL_FACE);
     const Camera& camera = *scene->camera;
     const glm::mat4 view = camera.getViewMatrix();
-    for (const auto& mesh : scene->billboards) {
+    for (const Mesh* mesh : scene->billboards) {
         const Material& material = *mesh->getMaterial();
         const GLuint program = material.shader->program;
         glUseProgram(program);

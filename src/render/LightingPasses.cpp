@@ -49,18 +49,15 @@ void GLRenderer::setLightPassUniforms(GLuint program, bool withRadius, const Poi
     setGBufferSamplers(program);
 }
 
-void GLRenderer::lightingPass(const std::unordered_set<std::shared_ptr<PointLight>>& lights)
+void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
 {
     glEnable(GL_STENCIL_TEST);
     glUseProgram(stencilShader->program);
     setUniformMat4(stencilShader->program, scene->camera->projection, "projection");
     setUniformMat4(stencilShader->program, scene->camera->getViewMatrix(), "view");
 
-    // The set's order follows the lights' addresses, which differ between runs.
-    std::vector<std::shared_ptr<PointLight>> ordered(lights.begin(), lights.end());
-    std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a->order < b->order; });
     int stenciled = 0;
-    for (const auto& light : ordered) {
+    for (const PointLight* light : lights) {
         const GLuint own = light->volumeMesh->getMaterial()->shader->program;
         setLightPassUniforms(own, true, *light);
         setLightPassUniforms(lightSphereStenciledShader->program, false, *light);

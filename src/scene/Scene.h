@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "Camera.h"
@@ -16,14 +15,34 @@ namespace qm {
 
 class AnimationHandler;
 class Mesh;
+class MeshLOD;
 class PointLight;
 struct Material;
 struct Shader;
 
-// This frame's meshes at levels 0 to 2, by program, then by material.
-using DeferredGroups =
-    std::unordered_map<std::shared_ptr<Shader>,
-                       std::unordered_map<std::shared_ptr<Material>, std::unordered_set<std::shared_ptr<Mesh>>>>;
+// This frame's meshes at levels 0 to 2, by program, then by material, each
+// in the order the objects first asked for it.
+struct MaterialGroup {
+    std::shared_ptr<Material> material;
+    std::vector<Mesh*> meshes;
+};
+struct ShaderGroup {
+    std::shared_ptr<Shader> shader;
+    std::vector<MaterialGroup> materials;
+};
+using DeferredGroups = std::vector<ShaderGroup>;
+
+// What the draw lists read of one object, in two cache lines; the scene
+// keeps them in the order of its objects, so that a frame walks one array
+// instead of the heap.
+struct alignas(64) ObjectRow {
+    glm::mat4 model{1.0f};
+    glm::vec3 center{0.0f};
+    glm::vec3 halfExtents{0.0f};
+    glm::vec3 position{0.0f};
+    const MeshLOD* chain = nullptr;
+    PointLight* light = nullptr;
+};
 
 // The loaded scene: its objects, the camera that views it and the sky.
 class Scene {
@@ -35,25 +54,26 @@ public:
     void setSkybox(Skybox newSkybox) { skybox = std::move(newSkybox); }
     void setAnimationHandler(std::shared_ptr<AnimationHandler> handler) { animationHandler = std::move(handler); }
 
-    // Files the octree from `objects`; once, after their boxes are final.
-    void buildOctree() { octree.build(objects); }
+    // Numbers the objects, copies them into their rows and files the octree;
+    // once, after their boxes are final.
+    void buildOctree();
 
     // Rebuilds this frame's draw lists: the objects in view plus every
-    // animated one, each at the level of detail its distance asks for.
+    // animated one, each at the level of detail its distance asks for. The
+    // lists follow the objects' order, the lights their order of creation.
     void buildDrawLists();
-    // Files one object: its mesh's instance matrices and its light's position.
-    void addToDrawLists(const SceneObject& object);
     // Empties last frame's lists, keeping their storage.
     void resetDrawLists();
 
     // Every object that carries a mesh or a light, in import (depth-first) order.
     std::vector<std::shared_ptr<SceneObject>> objects;
+    std::vector<ObjectRow> rows;
     Octree octree;
     std::shared_ptr<Camera> camera;
     DeferredGroups deferredGroups;
-    std::unordered_set<std::shared_ptr<PointLight>> visibleLights;
-    std::unordered_set<std::shared_ptr<Mesh>> billboards;
-    std::unordered_set<std::shared_ptr<Mesh>> nearMeshes;
+    std::vector<PointLight*> visibleLights;
+    std::vector<Mesh*> billboards;
+    std::vector<Mesh*> nearMeshes;
     Skybox skybox;
     std::shared_ptr<AnimationHandler> animationHandler;
     // A soft light from the side the moon does not reach; the moor has none.
@@ -62,8 +82,15 @@ public:
     std::optional<Framing> startView;
 
 private:
+    // Files one object: its mesh's instance matrices and its light's position.
+    void addToDrawLists(std::uint32_t row);
+    // The animated objects' rows, brought up to date with where they are now.
+    void updateAnimatedRows();
+
     // The camera's view matrix for this frame's build.
     glm::mat4 frameView{1.0f};
+    // This frame's objects in view, by row.
+    std::vector<std::uint32_t> visibleRows;
 };
 
 }  // namespace qm

@@ -37,8 +37,9 @@ public:
     // Not owning: a parent outlives its children, which it owns.
     std::weak_ptr<SceneObject> parent;
     std::vector<std::shared_ptr<SceneObject>> children;
-    // The octree query that last met this object (bookkeeping of the query).
-    std::uint64_t lastQuery = 0;
+    // The object's row in its scene's object table, once filed.
+    static constexpr std::uint32_t unfiled = 0xffffffffu;
+    std::uint32_t row = unfiled;
 
 private:
     std::shared_ptr<MeshLOD> meshLOD;

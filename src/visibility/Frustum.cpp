@@ -2,7 +2,7 @@
 
 namespace qm {
 
-FrustumTest boxInFrustum(const BoundingBox& box, const std::array<Plane, 6>& planes)
+FrustumTest boxInFrustum(const glm::vec3& center, const glm::vec3& halfExtents, const std::array<Plane, 6>& planes)
 {
     FrustumTest result = FrustumTest::Inside;
     for (const Plane& plane : planes) {
@@ -11,10 +11,10 @@ FrustumTest boxInFrustum(const BoundingBox& box, const std::array<Plane, 6>& pla
         // it is in, all are). Each is computed as its corner would be.
         const glm::vec3 side(plane.normal.x >= 0.0f ? 1.0f : -1.0f, plane.normal.y >= 0.0f ? 1.0f : -1.0f,
                              plane.normal.z >= 0.0f ? 1.0f : -1.0f);
-        const glm::vec3 farthestIn = box.center + side * box.halfExtents;
+        const glm::vec3 farthestIn = center + side * halfExtents;
         if (!plane.contains(farthestIn))
             return FrustumTest::Outside;
-        const glm::vec3 farthestOut = box.center - side * box.halfExtents;
+        const glm::vec3 farthestOut = center - side * halfExtents;
         if (!plane.contains(farthestOut))
             result = FrustumTest::Intersecting;
     }

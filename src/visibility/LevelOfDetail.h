@@ -21,9 +21,13 @@ inline int levelForDistance(float levelDistance)
 
 // Roughly the distance to the nearest part of the box: from its centre, less
 // its largest half extent.
+inline float levelDistance(const glm::vec3& center, const glm::vec3& halfExtents, const glm::vec3& eye)
+{
+    return glm::distance(center, eye) - glm::max(halfExtents.x, glm::max(halfExtents.y, halfExtents.z));
+}
 inline float levelDistance(const BoundingBox& box, const glm::vec3& eye)
 {
-    return glm::distance(box.center, eye) - glm::max(box.halfExtents.x, glm::max(box.halfExtents.y, box.halfExtents.z));
+    return levelDistance(box.center, box.halfExtents, eye);
 }
 
 }  // namespace qm

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <span>
 #include <vector>
 
 #include "BoundingBox.h"
@@ -10,48 +10,82 @@
 
 namespace qm {
 
-class Camera;
-class SceneObject;
-
-// A node of the octree: a leaf holds objects, an inner node exactly eight children.
+// A node of the octree: a leaf holds objects by number, an inner node
+// exactly eight children, side by side in the tree's node list.
 struct OctreeNode {
-    OctreeNode* parent = nullptr;
-    std::unique_ptr<std::array<OctreeNode, 8>> children;
-    std::vector<std::shared_ptr<SceneObject>> objects;
     BoundingBox box;
+    // The first of the eight children; 0 for a leaf (the root is no one's child).
+    std::uint32_t firstChild = 0;
+    std::uint32_t parent = 0;
+    // A leaf's objects: the tree's filed entries from `first`, `count` of them.
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
 
-    bool isLeaf() const { return children == nullptr; }
+    bool isLeaf() const { return firstChild == 0; }
 };
 
-// A spatial index over the objects' load-time boxes, built once and queried
-// every frame for the objects that may be in view. An object overlapping
-// several children is filed in each of them.
+// A spatial index over numbered objects' load-time boxes, built once and
+// queried every frame for the objects that may be in view. An object
+// overlapping several children is filed in each of them. The objects are
+// numbered by their place in the box lists the tree is given.
 class Octree {
 public:
-    // Files the objects under a root box that holds them all and the origin.
-    void build(const std::vector<std::shared_ptr<SceneObject>>& objects);
-    void insert(OctreeNode& node, int depth, const std::shared_ptr<SceneObject>& object);
-    void subdivide(OctreeNode& node);
+    // Files objects 0 to n - 1 under a root box that holds them all and the origin.
+    void build(std::span<const BoundingBox> boxes);
+    // Splits a leaf into eight children in child order (while building).
+    void subdivide(std::uint32_t node);
+    // A leaf's objects, in the order they were filed.
+    std::span<const std::uint32_t> objectsOf(const OctreeNode& leaf) const
+    {
+        return {filed_.data() + leaf.first, leaf.count};
+    }
     // The objects of every leaf below the node, duplicates included.
-    std::vector<std::shared_ptr<SceneObject>> collectAll(const OctreeNode& node) const;
+    std::vector<std::uint32_t> collectAll(std::uint32_t node) const;
+    // An object's box now, where it has moved since it was filed.
+    void move(std::uint32_t object, const BoundingBox& box);
     // The objects whose current boxes are inside or intersect the frustum,
-    // each once, ordered by address (an ordered set in a flat vector). The
-    // pointers stay valid as long as the tree holds the objects.
-    std::vector<SceneObject*> query(const std::array<Plane, 6>& frustum) const;
+    // each once, in ascending number.
+    void query(const std::array<Plane, 6>& frustum, std::vector<std::uint32_t>& found) const;
 
-    std::unique_ptr<OctreeNode> root;
+    // The root first, once built.
+    std::vector<OctreeNode> nodes;
     int leafCapacity = 16;
     int depthLimit = 4;
 
 private:
-    // Numbers the queries; an object remembers the last one that met it, so
-    // that one filed in several leaves is looked at once.
-    mutable std::uint64_t queries = 0;
-    void insertIntoChildren(OctreeNode& node, int depth, const std::shared_ptr<SceneObject>& object);
-    // Appends the objects below the node that this query meets for the first
-    // time and whose current boxes are in view.
-    void appendVisible(const OctreeNode& node, const std::array<Plane, 6>& frustum,
-                       std::vector<SceneObject*>& out) const;
+    void insert(std::uint32_t node, int depth, std::uint32_t object, std::span<const BoundingBox> boxes);
+    void insertIntoChildren(std::uint32_t node, int depth, std::uint32_t object, std::span<const BoundingBox> boxes);
+    // Lays the leaves' objects out one after the other, each with its box.
+    void flatten(std::span<const BoundingBox> boxes);
+    // The frustum's planes, each with the signs of its normal, as the object
+    // tests read them.
+    struct Planes {
+        std::array<glm::vec3, 6> normals;
+        std::array<glm::vec3, 6> sides;
+        std::array<float, 6> d;
+    };
+    // Marks the objects of a leaf whose current boxes are in view.
+    void markVisible(const OctreeNode& leaf, const Planes& planes) const;
+    // The same for every leaf below a node.
+    void markBelow(const OctreeNode& node, const Planes& planes) const;
+
+    // The leaves' objects while building, by node.
+    std::vector<std::vector<std::uint32_t>> filing_;
+    // Every leaf's objects in a row, and each one's current box beside it,
+    // so that a query reads memory in order.
+    std::vector<std::uint32_t> filed_;
+    // The boxes' centres and half extents, one array a coordinate: a leaf's
+    // objects are tested several at once.
+    std::array<std::vector<float>, 3> centers_;
+    std::array<std::vector<float>, 3> halves_;
+    // Where each object is filed: filed_ positions placesOf_[firstPlace_[o] .. firstPlace_[o + 1]).
+    std::vector<std::uint32_t> firstPlace_;
+    std::vector<std::uint32_t> placesOf_;
+    // One bit an object for the query in progress: set once in view, so that
+    // one filed in several leaves is found once, and read out in order.
+    mutable std::vector<std::uint64_t> inView_;
+    // The nodes a query has yet to look at.
+    mutable std::vector<std::uint32_t> pending_;
 };
 
 // Boxes overlap when they share volume on all three axes; touching is not enough.

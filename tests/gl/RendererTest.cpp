@@ -196,12 +196,13 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
         {"fewer than 20", {7, 6}, 13, {}},
     };
     for (const auto& c : cases) {
-        std::unordered_set<std::shared_ptr<PointLight>> lights;
-        std::map<GLint, std::shared_ptr<PointLight>> byVertexArray;
+        std::vector<std::shared_ptr<PointLight>> owned;
+        std::vector<PointLight*> lights;
+        std::map<GLint, PointLight*> byVertexArray;
         for (std::size_t count : c.positionsPerLight) {
-            auto light = makeLight(count);
-            lights.insert(light);
-            byVertexArray[GLint(light->vertexArray)] = light;
+            owned.push_back(makeLight(count));
+            lights.push_back(owned.back().get());
+            byVertexArray[GLint(owned.back()->vertexArray)] = lights.back();
         }
         DrawLog log;
         drawLog = &log;
@@ -213,9 +214,9 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
             ASSERT_TRUE(byVertexArray.count(vertexArray)) << c.name;
         }
         EXPECT_EQ(counts, c.instanceCounts) << c.name;
-        // With two lights the one iterated second takes the instanced draw.
+        // With two lights the second in the list takes the instanced draw.
         if (c.positionsPerLight.size() == 2 && !log.instanced.empty()) {
-            EXPECT_EQ(byVertexArray[log.instanced[0].first], *std::next(lights.begin())) << c.name;
+            EXPECT_EQ(byVertexArray[log.instanced[0].first], lights[1]) << c.name;
         }
     }
 

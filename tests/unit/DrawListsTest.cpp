@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "AnimationHandler.h"
@@ -78,20 +80,24 @@ TEST(DrawLists, FilesEachObjectAtItsLevelWithItsMatrices)
     const glm::mat4 view = s.scene.camera->getViewMatrix();
     for (int level = 0; level < 3; ++level) {
         ASSERT_EQ(s.levels[std::size_t(level)]->instanceTransforms.size(), 1u) << level;
-        EXPECT_TRUE(s.scene.nearMeshes.count(s.levels[std::size_t(level)]));
+        EXPECT_EQ(std::count(s.scene.nearMeshes.begin(), s.scene.nearMeshes.end(), s.levels[std::size_t(level)].get()), 1);
     }
     EXPECT_EQ(s.levels[0]->instanceTransforms[0], view * near->model);
     EXPECT_EQ(s.levels[1]->instanceTransforms[0], view * middle->model);
     EXPECT_EQ(s.levels[2]->instanceTransforms[0], view * far->model);
     EXPECT_EQ(s.levels[0]->instanceNormalMatrices[0], glm::mat3(glm::transpose(glm::inverse(view * near->model))));
     // Billboards get world matrices.
-    EXPECT_TRUE(s.scene.billboards.count(s.levels[3]));
+    EXPECT_EQ(s.scene.billboards, std::vector<Mesh*>{s.levels[3].get()});
     EXPECT_EQ(s.levels[3]->instanceTransforms, std::vector<glm::mat4>{farthest->model});
     EXPECT_EQ(s.levels[3]->instanceNormalMatrices, std::vector<glm::mat3>{glm::mat3(farthest->model)});
 
     ASSERT_EQ(s.scene.deferredGroups.size(), 1u);
-    const auto& byMaterial = s.scene.deferredGroups.at(s.material->shader);
-    EXPECT_EQ(byMaterial.at(s.material).size(), 3u);
+    EXPECT_EQ(s.scene.deferredGroups[0].shader, s.material->shader);
+    ASSERT_EQ(s.scene.deferredGroups[0].materials.size(), 1u);
+    EXPECT_EQ(s.scene.deferredGroups[0].materials[0].material, s.material);
+    EXPECT_EQ(s.scene.deferredGroups[0].materials[0].meshes,
+              (std::vector<Mesh*>{s.levels[0].get(), s.levels[1].get(), s.levels[2].get()}))
+        << "in the order of the objects";
 }
 
 TEST(DrawLists, EmptyLevelsFallThroughToTheBillboardAndLightsAreAlwaysCollected)
@@ -117,15 +123,20 @@ TEST(DrawLists, EmptyLevelsFallThroughToTheBillboardAndLightsAreAlwaysCollected)
     EXPECT_EQ(unseen->light->visiblePositions, (std::vector<glm::vec3>{{0, 0, -20}, {0, 0, -250}})) << "nearest first";
 }
 
-TEST(DrawLists, LightPositionsAreSortedNearestFirst)
+TEST(DrawLists, LightsComeInCreationOrderWithTheirPositionsNearestFirst)
 {
     DrawListScene s;
     auto light = std::make_shared<qm::PointLight>();
+    light->order = 2;
+    auto earlier = std::make_shared<qm::PointLight>();
+    earlier->order = 1;
     for (const float z : {-5.0f, -1.0f, -3.0f})
         s.add({0, 0, z})->light = light;
+    s.add({0, 0, -8})->light = earlier;
     s.scene.buildOctree();
     s.scene.buildDrawLists();
     EXPECT_EQ(light->visiblePositions, (std::vector<glm::vec3>{{0, 0, -1}, {0, 0, -3}, {0, 0, -5}}));
+    EXPECT_EQ(s.scene.visibleLights, (std::vector<qm::PointLight*>{earlier.get(), light.get()}));
 }
 
 TEST(DrawLists, AnimatedObjectsAreFiledOnceWhereverTheyAre)

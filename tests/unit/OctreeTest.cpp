@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Frustum.h"
 #include "Octree.h"
-#include "SceneObject.h"
 
 namespace {
 
@@ -11,13 +12,10 @@ using qm::FrustumTest;
 using qm::Octree;
 using qm::OctreeNode;
 using qm::Plane;
-using qm::SceneObject;
 
-std::shared_ptr<SceneObject> objectAt(glm::vec3 min, glm::vec3 max)
+BoundingBox boxAt(glm::vec3 min, glm::vec3 max)
 {
-    auto object = std::make_shared<SceneObject>();
-    object->boundingBox = BoundingBox::fromMinMax(min, max);
-    return object;
+    return BoundingBox::fromMinMax(min, max);
 }
 
 // The axis-aligned frustum -10 <= x, y, z <= 10, in the camera's plane order.
@@ -25,14 +23,16 @@ const std::array<Plane, 6> cube = {{
     {{0, 0, 1}, 10}, {{0, 0, -1}, 10}, {{0, 1, 0}, 10}, {{0, -1, 0}, 10}, {{-1, 0, 0}, 10}, {{1, 0, 0}, 10},
 }};
 
-bool contains(const std::vector<std::shared_ptr<SceneObject>>& list, const std::shared_ptr<SceneObject>& object)
+bool contains(const std::vector<std::uint32_t>& list, std::uint32_t object)
 {
     return std::count(list.begin(), list.end(), object) > 0;
 }
 
-bool contains(const std::vector<SceneObject*>& list, const std::shared_ptr<SceneObject>& object)
+std::vector<std::uint32_t> query(const Octree& tree)
 {
-    return std::count(list.begin(), list.end(), object.get()) > 0;
+    std::vector<std::uint32_t> found;
+    tree.query(cube, found);
+    return found;
 }
 
 TEST(Octree, BoxesOverlapOnlyWhenTheyShareVolume)
@@ -58,96 +58,97 @@ TEST(Octree, BoxesOverlapOnlyWhenTheyShareVolume)
 TEST(Octree, RootHoldsTheOriginAndSplitsInChildOrder)
 {
     Octree tree;
-    tree.build({objectAt({10, 10, 10}, {12, 14, 12})});
-    EXPECT_EQ(tree.root->box.min, glm::vec3(0, 0, 0));
-    EXPECT_EQ(tree.root->box.max, glm::vec3(12, 14, 12));
+    tree.build(std::vector{boxAt({10, 10, 10}, {12, 14, 12})});
+    EXPECT_EQ(tree.nodes[0].box.min, glm::vec3(0, 0, 0));
+    EXPECT_EQ(tree.nodes[0].box.max, glm::vec3(12, 14, 12));
 
-    OctreeNode node;
-    node.box = BoundingBox::fromMinMax({-2, -2, -2}, {2, 2, 2});
-    tree.subdivide(node);
+    tree.nodes[0].box = BoundingBox::fromMinMax({-2, -2, -2}, {2, 2, 2});
+    tree.subdivide(0);
     const glm::vec3 expectedCenters[8] = {{-1, 1, 1}, {-1, 1, -1}, {1, 1, 1}, {1, 1, -1},
                                           {-1, -1, 1}, {-1, -1, -1}, {1, -1, 1}, {1, -1, -1}};
     for (int i = 0; i < 8; ++i) {
-        const OctreeNode& child = (*node.children)[std::size_t(i)];
+        const OctreeNode& child = tree.nodes[tree.nodes[0].firstChild + std::uint32_t(i)];
         EXPECT_EQ(child.box.center, expectedCenters[i]) << i;
         EXPECT_EQ(child.box.halfExtents, glm::vec3(1));
         EXPECT_EQ(child.box.min, expectedCenters[i] - 1.0f);
-        EXPECT_EQ(child.parent, &node);
+        EXPECT_EQ(child.parent, 0u);
     }
 }
 
 TEST(Octree, AFullLeafSplitsAndRefilesItsObjects)
 {
     // Two small objects in each octant, then one spanning the centre.
-    std::vector<std::shared_ptr<SceneObject>> objects;
+    std::vector<BoundingBox> objects;
     for (int octant = 0; octant < 8; ++octant) {
         const glm::vec3 sign(octant & 1 ? 1 : -1, octant & 2 ? 1 : -1, octant & 4 ? 1 : -1);
         for (const float at : {3.0f, 5.0f})
-            objects.push_back(objectAt(sign * at - 0.5f, sign * at + 0.5f));
+            objects.push_back(boxAt(sign * at - 0.5f, sign * at + 0.5f));
     }
-    const auto central = objectAt({-1, -1, -1}, {1, 1, 1});
+    const auto central = std::uint32_t(objects.size());
 
     Octree sixteen;
     sixteen.build(objects);
-    EXPECT_TRUE(sixteen.root->isLeaf());
-    EXPECT_EQ(sixteen.root->objects.size(), 16u);
+    EXPECT_TRUE(sixteen.nodes[0].isLeaf());
+    EXPECT_EQ(sixteen.objectsOf(sixteen.nodes[0]).size(), 16u);
 
-    objects.push_back(central);
+    objects.push_back(boxAt({-1, -1, -1}, {1, 1, 1}));
     Octree tree;
     tree.build(objects);
-    ASSERT_FALSE(tree.root->isLeaf());
-    EXPECT_TRUE(tree.root->objects.empty());
-    for (const OctreeNode& child : *tree.root->children) {
+    ASSERT_FALSE(tree.nodes[0].isLeaf());
+    EXPECT_TRUE(tree.objectsOf(tree.nodes[0]).empty());
+    for (std::uint32_t c = 0; c < 8; ++c) {
+        const OctreeNode& child = tree.nodes[tree.nodes[0].firstChild + c];
         ASSERT_TRUE(child.isLeaf());
-        ASSERT_EQ(child.objects.size(), 3u);
-        for (const auto& object : child.objects)
-            EXPECT_TRUE(qm::boxesOverlap(child.box, object->boundingBox));
-        EXPECT_EQ(child.objects.back(), central) << "the new object is filed after the refiled ones";
+        const auto filed = tree.objectsOf(child);
+        ASSERT_EQ(filed.size(), 3u);
+        for (const std::uint32_t object : filed)
+            EXPECT_TRUE(qm::boxesOverlap(child.box, objects[object]));
+        EXPECT_EQ(filed.back(), central) << "the new object is filed after the refiled ones";
     }
-    EXPECT_EQ(tree.collectAll(*tree.root).size(), 16u + 8u);
+    EXPECT_EQ(tree.collectAll(0).size(), 16u + 8u);
 }
 
 TEST(Octree, LeavesAtTheDepthLimitGrowWithoutLimit)
 {
-    std::vector<std::shared_ptr<SceneObject>> objects;
+    std::vector<BoundingBox> objects;
     for (int i = 0; i < 100; ++i)
-        objects.push_back(objectAt({0.1f, 0.1f, 0.1f}, {0.2f, 0.2f, 0.2f}));
-    objects.push_back(objectAt({-8, -8, -8}, {8, 8, 8}));
+        objects.push_back(boxAt({0.1f, 0.1f, 0.1f}, {0.2f, 0.2f, 0.2f}));
+    objects.push_back(boxAt({-8, -8, -8}, {8, 8, 8}));
     Octree tree;
     tree.build(objects);
 
     // The fullest leaf and its depth.
     std::size_t most = 0;
     int depthOfMost = 0;
-    const auto walk = [&](const OctreeNode& node, int depth, auto&& self) -> void {
+    const auto walk = [&](std::uint32_t index, int depth, auto&& self) -> void {
+        const OctreeNode& node = tree.nodes[index];
         if (node.isLeaf()) {
-            if (node.objects.size() > most) {
-                most = node.objects.size();
+            if (node.count > most) {
+                most = node.count;
                 depthOfMost = depth;
             }
             return;
         }
-        for (const OctreeNode& child : *node.children)
+        for (std::uint32_t child = node.firstChild; child < node.firstChild + 8; ++child)
             self(child, depth + 1, self);
     };
-    walk(*tree.root, 1, walk);
+    walk(0, 1, walk);
     EXPECT_EQ(most, 101u);
     EXPECT_EQ(depthOfMost, tree.depthLimit);
 }
 
 TEST(Octree, AFlatBoxOnAChildBoundaryIsNotLost)
 {
-    std::vector<std::shared_ptr<SceneObject>> objects;
+    std::vector<BoundingBox> objects;
     for (int i = 0; i < 16; ++i)
-        objects.push_back(objectAt({-4, -4, -4}, {4, 4, 4}));
-    const auto flat = objectAt({1, 0, 1}, {2, 0, 2});  // zero height, on the plane y = 0
-    objects.push_back(flat);
+        objects.push_back(boxAt({-4, -4, -4}, {4, 4, 4}));
+    const auto flat = std::uint32_t(objects.size());
+    objects.push_back(boxAt({1, 0, 1}, {2, 0, 2}));  // zero height, on the plane y = 0
     Octree tree;
     tree.build(objects);
-    ASSERT_FALSE(tree.root->isLeaf());
-    const auto all = tree.collectAll(*tree.root);
-    EXPECT_TRUE(contains(all, flat));
-    EXPECT_TRUE(contains(tree.query(cube), flat));
+    ASSERT_FALSE(tree.nodes[0].isLeaf());
+    EXPECT_TRUE(contains(tree.collectAll(0), flat));
+    EXPECT_TRUE(contains(query(tree), flat));
 }
 
 TEST(Octree, BoxesAgainstThePlanes)
@@ -176,29 +177,29 @@ TEST(Octree, BoxesAgainstThePlanes)
 
 TEST(Octree, QueryReturnsEachVisibleObjectOnceByItsCurrentBox)
 {
-    std::vector<std::shared_ptr<SceneObject>> objects;
+    std::vector<BoundingBox> objects;
     for (int i = 0; i < 40; ++i) {
         const float x = -30.0f + 1.5f * float(i);
-        objects.push_back(objectAt({x, -1, -1}, {x + 1, 1, 1}));
+        objects.push_back(boxAt({x, -1, -1}, {x + 1, 1, 1}));
     }
-    const auto spanning = objectAt({-2, -2, -2}, {2, 2, 2});
-    objects.push_back(spanning);
+    const auto spanning = std::uint32_t(objects.size());
+    objects.push_back(boxAt({-2, -2, -2}, {2, 2, 2}));
     Octree tree;
     tree.build(objects);
 
-    const auto found = tree.query(cube);
-    EXPECT_EQ(std::count(found.begin(), found.end(), spanning.get()), 1);
+    const auto found = query(tree);
+    EXPECT_EQ(std::count(found.begin(), found.end(), spanning), 1);
     EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
-    for (const auto& object : objects) {
-        const bool visible = object->boundingBox.max.x >= -10.0f && object->boundingBox.min.x <= 10.0f;
-        EXPECT_EQ(contains(found, object), visible) << object->boundingBox.min.x;
+    for (std::uint32_t object = 0; object < objects.size(); ++object) {
+        const bool visible = objects[object].max.x >= -10.0f && objects[object].min.x <= 10.0f;
+        EXPECT_EQ(contains(found, object), visible) << objects[object].min.x;
     }
 
     // The final test uses the boxes as they are now, not as they were filed.
-    const auto moved = objects[20];
+    const std::uint32_t moved = 20;
     ASSERT_TRUE(contains(found, moved));
-    moved->boundingBox = BoundingBox::fromMinMax({50, 50, 50}, {51, 51, 51});
-    EXPECT_FALSE(contains(tree.query(cube), moved));
+    tree.move(moved, BoundingBox::fromMinMax({50, 50, 50}, {51, 51, 51}));
+    EXPECT_FALSE(contains(query(tree), moved));
 }
 
 }  // namespace
