@@ -12,10 +12,9 @@ void checkComplete()
         std::cerr << "Could not create frame buffer." << std::endl;
 }
 
-GLuint depthStencilTextureOfSize(GLuint width, GLuint height)
+GLTexture depthStencilTextureOfSize(GLuint width, GLuint height)
 {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+    GLTexture texture = makeTexture();
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH32F_STENCIL8, GLsizei(width), GLsizei(height), 0, GL_DEPTH_STENCIL,
                  GL_FLOAT_32_UNSIGNED_INT_24_8_REV, nullptr);
@@ -25,9 +24,9 @@ GLuint depthStencilTextureOfSize(GLuint width, GLuint height)
 
 }  // namespace
 
-FramebufferHandler::FramebufferHandler(GLuint width, GLuint height) : width(width), height(height)
+FramebufferHandler::FramebufferHandler(GLuint width, GLuint height)
+    : gBufferFbo(makeFramebuffer()), width(width), height(height)
 {
-    glGenFramebuffers(1, &gBufferFbo);
     glBindFramebuffer(GL_FRAMEBUFFER, gBufferFbo);
     // Upload formats differ but allocate nothing: only the internal format matters.
     const struct {
@@ -35,7 +34,7 @@ FramebufferHandler::FramebufferHandler(GLuint width, GLuint height) : width(widt
         GLenum type;
     } uploads[4] = {{GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_FLOAT}};
     for (std::size_t i = 0; i < colorTextures.size(); ++i) {
-        glGenTextures(1, &colorTextures[i]);
+        colorTextures[i] = makeTexture();
         glBindTexture(GL_TEXTURE_2D, colorTextures[i]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, GLsizei(width), GLsizei(height), 0, uploads[i].format,
                      uploads[i].type, nullptr);
@@ -55,16 +54,11 @@ FramebufferHandler::FramebufferHandler(GLuint width, GLuint height) : width(widt
     depthStencilTexture = depthStencilTextureOfSize(width, height);
     checkComplete();
 
-    glGenFramebuffers(1, &depthCopyFbo);
+    depthCopyFbo = makeFramebuffer();
     glBindFramebuffer(GL_FRAMEBUFFER, depthCopyFbo);
     depthCopyTexture = depthStencilTextureOfSize(width, height);
     checkComplete();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-}
-
-FramebufferHandler::~FramebufferHandler()
-{
-    glDeleteFramebuffers(1, &gBufferFbo);
 }
 
 void FramebufferHandler::copyDepth()
@@ -75,7 +69,7 @@ void FramebufferHandler::copyDepth()
     glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_DEPTH_BUFFER_BIT,
                       GL_NEAREST);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gBufferFbo);
-    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    const GLenum attachments[3] = {attachment(Albedo), attachment(Position), attachment(Normal)};
     glDrawBuffers(3, attachments);
 }
 
@@ -85,16 +79,16 @@ void FramebufferHandler::nextBlurTarget()
     GLuint source = 0;
     switch (blurStepState) {
     case 0:
-        target = GL_COLOR_ATTACHMENT0;
-        source = colorTextures[2];
+        target = attachment(composed);
+        source = texture(toneMapped);
         break;
     case 1:
-        target = GL_COLOR_ATTACHMENT3;
-        source = colorTextures[0];
+        target = attachment(blurred);
+        source = texture(composed);
         break;
     case 2:
-        target = GL_COLOR_ATTACHMENT0;
-        source = colorTextures[3];
+        target = attachment(composed);
+        source = texture(blurred);
         break;
     default:
         return;

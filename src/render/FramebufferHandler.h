@@ -3,6 +3,9 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <cstddef>
+
+#include "GLObject.h"
 
 namespace qm {
 
@@ -13,24 +16,35 @@ namespace qm {
 // ping-pong buffers of bloom, tone mapping and depth of field.
 class FramebufferHandler {
 public:
+    // The colour attachments by what the G-buffer keeps in them.
+    enum Target : std::size_t { Albedo = 0, Position = 1, Normal = 2, Lit = 3 };
+    // Their later uses: bloom blurs between two of them, tone mapping
+    // writes the image the sky is drawn over, depth of field blurs that
+    // between two and composes the frame into the first.
+    static constexpr Target bloomFirst = Albedo;
+    static constexpr Target bloomSecond = Normal;
+    static constexpr Target toneMapped = Normal;
+    static constexpr Target blurred = Lit;
+    static constexpr Target composed = Albedo;
+
+    static GLenum attachment(Target target) { return GL_COLOR_ATTACHMENT0 + GLenum(target); }
+    GLuint texture(Target target) const { return colorTextures[target]; }
+
     // Builds both framebuffers at the given size; needs the current context.
     FramebufferHandler(GLuint width, GLuint height);
-    ~FramebufferHandler();
-    FramebufferHandler(const FramebufferHandler&) = delete;
-    FramebufferHandler& operator=(const FramebufferHandler&) = delete;
 
-    // Saves the scene depth and leaves the G-buffer bound for drawing into attachments 0 to 2.
+    // Saves the scene depth and leaves the G-buffer bound for drawing into Albedo, Position and Normal.
     void copyDepth();
     // One step of the depth-of-field blur: selects and clears the next target
-    // and binds its source on unit 0 (attachment 2 into 0, then 0 into 3 and
-    // 3 into 0 in turn).
+    // and binds its source on unit 0 (the tone-mapped image into `composed`,
+    // then that into `blurred` and back in turn).
     void nextBlurTarget();
 
-    GLuint depthCopyFbo = 0;
-    GLuint depthCopyTexture = 0;
-    GLuint gBufferFbo = 0;
-    std::array<GLuint, 4> colorTextures{};
-    GLuint depthStencilTexture = 0;
+    GLFramebuffer depthCopyFbo;
+    GLTexture depthCopyTexture;
+    GLFramebuffer gBufferFbo;
+    std::array<GLTexture, 4> colorTextures;
+    GLTexture depthStencilTexture;
     GLuint width = 0;
     GLuint height = 0;
     bool bloomToggle = false;

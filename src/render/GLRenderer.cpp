@@ -8,9 +8,9 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
 {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
-    directionalQuadShader = loadShader("QM/directionalQuad", 1);
-    stencilShader = loadShader("QM/stencil", 4);
-    lightSphereStenciledShader = loadShader("QM/lightSphereStenciled", 4);
+    directionalQuadShader = loadShader("QM/directionalQuad");
+    stencilShader = loadShader("QM/stencil");
+    lightSphereStenciledShader = loadShader("QM/lightSphereStenciled");
     screenQuad.init(directionalQuadShader->program);
     setGBufferSamplers(directionalQuadShader->program);
     framebuffers = std::make_shared<FramebufferHandler>(width, height);
@@ -34,10 +34,11 @@ void GLRenderer::render()
 {
     Camera& camera = *scene->camera;
     camera.frameUpdate();
-    const GLuint* textures = framebuffers->colorTextures.data();
+    using Targets = FramebufferHandler;
+    const FramebufferHandler& targets = *framebuffers;
 
     mark("draw lists");
-    clearTarget(GL_COLOR_ATTACHMENT3);
+    clearTarget(Targets::attachment(Targets::Lit));
     scene->buildDrawLists();
     mark("geometry");
     geometryPass();
@@ -48,28 +49,28 @@ void GLRenderer::render()
     mark("lighting");
     lightingPass(scene->visibleLights);
 
-    // Bloom: the bright parts into attachment 0, then six blurs between 0 and 2.
+    // Bloom: the bright parts into the first bloom target, then six blurs between the two.
     mark("bloom");
-    clearTarget(GL_COLOR_ATTACHMENT0);
+    clearTarget(Targets::attachment(Targets::bloomFirst));
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, textures[3]);
+    glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Lit));
     postProcessing->brightPass();
     for (int i = 0; i < 6; ++i) {
-        const bool toZero = framebuffers->bloomToggle;
-        clearTarget(toZero ? GL_COLOR_ATTACHMENT0 : GL_COLOR_ATTACHMENT2);
+        const bool toFirst = framebuffers->bloomToggle;
+        clearTarget(Targets::attachment(toFirst ? Targets::bloomFirst : Targets::bloomSecond));
         glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, textures[toZero ? 2 : 0]);
+        glBindTexture(GL_TEXTURE_2D, targets.texture(toFirst ? Targets::bloomSecond : Targets::bloomFirst));
         framebuffers->bloomToggle = !framebuffers->bloomToggle;
         postProcessing->blurPass();
     }
 
-    // Tone mapping into attachment 2.
+    // Tone mapping of the lit image with the bloom.
     mark("merge");
-    clearTarget(GL_COLOR_ATTACHMENT2);
+    clearTarget(Targets::attachment(Targets::toneMapped));
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, textures[3]);
+    glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Lit));
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::bloomFirst));
     postProcessing->mergeHdr(camera.exposure);
 
     // The scene depth back, for the sky to stay behind it.
@@ -81,27 +82,29 @@ void GLRenderer::render()
     glClear(GL_DEPTH_BUFFER_BIT);
     glDrawBuffer(GL_NONE);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
-    glDrawBuffer(GL_COLOR_ATTACHMENT2);
+    glDrawBuffer(Targets::attachment(Targets::toneMapped));
     skyPass();
 
-    // Depth of field: two blur rounds of the final image, then the composite into attachment 0.
+    // Depth of field: two blur rounds of the final image, then the composite.
     mark("depth of field");
     framebuffers->blurStepState = 0;
     for (int i = 0; i < 4; ++i) {
         framebuffers->nextBlurTarget();
         postProcessing->blurPass();
     }
-    clearTarget(GL_COLOR_ATTACHMENT0);
-    for (int unit = 0; unit < 3; ++unit) {
-        glActiveTexture(GL_TEXTURE0 + GLenum(unit));
-        glBindTexture(GL_TEXTURE_2D, textures[unit + 1]);
+    clearTarget(Targets::attachment(Targets::composed));
+    // The positions for depth, the sharp image and the blurred one.
+    const Targets::Target inputs[3] = {Targets::Position, Targets::toneMapped, Targets::blurred};
+    for (GLenum unit = 0; unit < 3; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, targets.texture(inputs[unit]));
     }
     postProcessing->depthOfField(camera.focusDepth, camera.maxDepth, camera.distanceScale);
 
     mark("present");
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->gBufferFbo);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(Targets::attachment(Targets::composed));
     glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
     mark("end");

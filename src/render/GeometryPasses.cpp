@@ -55,7 +55,9 @@ void bindMaterial(GLuint program, const Material& material)
 void GLRenderer::geometryPass()
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers->gBufferFbo);
-    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    const GLenum attachments[3] = {FramebufferHandler::attachment(FramebufferHandler::Albedo),
+                                   FramebufferHandler::attachment(FramebufferHandler::Position),
+                                   FramebufferHandler::attachment(FramebufferHandler::Normal)};
     glDrawBuffers(3, attachments);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers->gBufferFbo);
     glDepthMask(GL_TRUE);

@@ -20,9 +20,12 @@ void setGBufferSamplers(GLuint program)
 
 void GLRenderer::bindGBufferTextures() const
 {
+    // Units 0 to 2, as the programs' samplers are set.
+    const FramebufferHandler::Target inputs[3] = {FramebufferHandler::Albedo, FramebufferHandler::Position,
+                                                  FramebufferHandler::Normal};
     for (GLenum unit = 0; unit < 3; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D, framebuffers->colorTextures[unit]);
+        glBindTexture(GL_TEXTURE_2D, framebuffers->texture(inputs[unit]));
     }
 }
 
@@ -73,7 +76,7 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
         // Past the limit: the rest of this light's positions in one draw, which its own
         // program limits to the light's radius.
         glDisable(GL_STENCIL_TEST);
-        glDrawBuffer(GL_COLOR_ATTACHMENT3);
+        glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
         bindGBufferTextures();
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_BLEND);
@@ -92,7 +95,7 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
         glCullFace(GL_BACK);
     }
 
-    glDrawBuffer(GL_COLOR_ATTACHMENT3);
+    glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
     glDisable(GL_BLEND);
     glDisable(GL_STENCIL_TEST);
@@ -117,7 +120,7 @@ void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
 
 void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
 {
-    glDrawBuffer(GL_COLOR_ATTACHMENT3);
+    glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
     const GLuint program = lightSphereStenciledShader->program;
     glUseProgram(program);

@@ -18,10 +18,10 @@ float effectiveFocusDepth(float focusDepth, float maxDepth)
 }
 
 PostProcessing::PostProcessing()
-    : thresholdShader(loadShader("QM/postprocessing/thresholdSeparate", 3)),
-      blurShader(loadShader("QM/postprocessing/blur", 3)),
-      mergeShader(loadShader("QM/postprocessing/mergeHDR", 3)),
-      dofShader(loadShader("QM/postprocessing/dof", 3))
+    : thresholdShader(loadShader("QM/postprocessing/thresholdSeparate")),
+      blurShader(loadShader("QM/postprocessing/blur")),
+      mergeShader(loadShader("QM/postprocessing/mergeHDR")),
+      dofShader(loadShader("QM/postprocessing/dof"))
 {
     quad.init(thresholdShader->program);
 }

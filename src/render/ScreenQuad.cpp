@@ -14,8 +14,8 @@ constexpr float quadVertices[6 * 4] = {
 
 void ScreenQuad::init(GLuint program)
 {
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
+    vertexArray = makeVertexArray();
+    vertexBuffer = makeBuffer();
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof(quadVertices), quadVertices, GL_STATIC_DRAW);

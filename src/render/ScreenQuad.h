@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include "GLObject.h"
+
 namespace qm {
 
 // Two counter-clockwise triangles covering the screen, with "v_position"
@@ -12,8 +14,8 @@ public:
     void init(GLuint program);
     void draw() const;
 
-    GLuint vertexArray = 0;
-    GLuint vertexBuffer = 0;
+    GLVertexArray vertexArray;
+    GLBuffer vertexBuffer;
 };
 
 }  // namespace qm

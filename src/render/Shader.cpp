@@ -37,11 +37,10 @@ GLuint compileStage(GLenum type, const std::string& source)
 
 // Attaches the compiled stages in the order given, links and releases them;
 // a stage that failed to compile still ends up in the program.
-std::shared_ptr<Shader> linkProgram(std::int32_t kind, std::initializer_list<GLuint> stages)
+std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
 {
     auto shader = std::make_shared<Shader>();
-    shader->program = glCreateProgram();
-    shader->kind = kind;
+    shader->program = GLProgram(glCreateProgram());
     for (GLuint stage : stages)
         glAttachShader(shader->program, stage);
     glLinkProgram(shader->program);
@@ -75,20 +74,20 @@ std::string readShaderFile(const std::string& path)
     return source;
 }
 
-std::shared_ptr<Shader> loadShader(const std::string& name, std::int32_t kind)
+std::shared_ptr<Shader> loadShader(const std::string& name)
 {
     const std::string vertex = readShaderFile(name + ".vert");
     const std::string fragment = readShaderFile(name + ".frag");
     // A braced list is evaluated left to right: the stages compile in this order.
-    return linkProgram(kind, {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)});
+    return linkProgram({compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)});
 }
 
-std::shared_ptr<Shader> loadGeometryShader(const std::string& name, std::int32_t kind)
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name)
 {
     const std::string vertex = readShaderFile(name + ".vert");
     const std::string fragment = readShaderFile(name + ".frag");
     const std::string geometry = readShaderFile(name + ".geom");
-    return linkProgram(kind, {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_GEOMETRY_SHADER, geometry),
+    return linkProgram({compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_GEOMETRY_SHADER, geometry),
                               compileStage(GL_FRAGMENT_SHADER, fragment)});
 }
 

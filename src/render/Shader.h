@@ -2,24 +2,23 @@
 
 #include <GL/glew.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "GLObject.h"
 #include "Math.h"
 
 namespace qm {
 
-// A linked GL program and the class of program it is. Built only by
-// loadShader and loadGeometryShader from "<name>.vert", "<name>.frag" and,
-// for three stages, "<name>.geom".
+// A linked GL program, owned. Built only by loadShader and
+// loadGeometryShader from "<name>.vert", "<name>.frag" and, for three
+// stages, "<name>.geom".
 struct Shader {
-    GLuint program = 0;
-    std::int32_t kind = 0;
+    GLProgram program;
 };
 
-std::shared_ptr<Shader> loadShader(const std::string& name, std::int32_t kind);
-std::shared_ptr<Shader> loadGeometryShader(const std::string& name, std::int32_t kind);
+std::shared_ptr<Shader> loadShader(const std::string& name);
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
 
 // The whole file, byte for byte (no newline translation). A file that cannot
 // be opened is reported on standard error and read as empty source, so its

@@ -16,11 +16,11 @@ void Mesh::setup()
 {
     const GLuint program = material->shader->program;
     glUseProgram(program);
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glGenBuffers(1, &instanceBuffer);
-    glGenBuffers(1, &instanceNormalBuffer);
+    vertexArray = makeVertexArray();
+    vertexBuffer = makeBuffer();
+    indexBuffer = makeBuffer();
+    instanceBuffer = makeBuffer();
+    instanceNormalBuffer = makeBuffer();
     glBindVertexArray(vertexArray);
 
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
@@ -48,12 +48,6 @@ void Mesh::releaseCpuData()
 {
     std::vector<Vertex>().swap(vertices);
     std::vector<std::uint32_t>().swap(indices);
-}
-
-Mesh::~Mesh()
-{
-    if (instanceNormalBuffer != 0)
-        glDeleteBuffers(1, &instanceNormalBuffer);
 }
 
 }  // namespace qm

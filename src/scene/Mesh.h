@@ -15,7 +15,6 @@ namespace qm {
 class Mesh : public Renderable {
 public:
     Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material);
-    ~Mesh() override;
 
     // Uploads the vertices and indices and wires the per-vertex and
     // per-instance attributes of the material's program.
@@ -28,7 +27,7 @@ public:
     const std::shared_ptr<Material>& getMaterial() const { return material; }
 
     glm::vec2 billboardSize{0.0f};
-    GLuint instanceNormalBuffer = 0;
+    GLBuffer instanceNormalBuffer;
     // This frame's model-view (or, for billboards, world) and normal matrices, one pair per visible copy.
     std::vector<glm::mat4> instanceTransforms;
     std::vector<glm::mat3> instanceNormalMatrices;

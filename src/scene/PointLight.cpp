@@ -65,10 +65,10 @@ void PointLight::setup()
         positions.push_back(v.position);
 
     glUseProgram(program);
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glGenBuffers(1, &instanceBuffer);
+    vertexArray = makeVertexArray();
+    vertexBuffer = makeBuffer();
+    indexBuffer = makeBuffer();
+    instanceBuffer = makeBuffer();
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(glm::vec3)), positions.data(),
@@ -105,7 +105,7 @@ void createLights(const aiScene& modelScene, float unboundedRadius)
         // A user's model keeps its own point lights; the moon lights the rest.
         if (r.userModel && modelLight.mType != aiLightSource_POINT)
             continue;
-        const PointLight candidate = r.userModel ? PointLight::fromFile(modelLight) : PointLight::withParametersFor(name);
+        PointLight candidate = r.userModel ? PointLight::fromFile(modelLight) : PointLight::withParametersFor(name);
         // Lights with equal colour and attenuation are one light drawn at many places.
         std::shared_ptr<PointLight> light;
         for (const auto& existing : created) {
@@ -116,7 +116,7 @@ void createLights(const aiScene& modelScene, float unboundedRadius)
             }
         }
         if (!light) {
-            light = std::make_shared<PointLight>(candidate);
+            light = std::make_shared<PointLight>(std::move(candidate));
             light->radius = light->volumeRadius();
             if (light->radius == 0.0f && r.userModel)
                 light->radius = unboundedRadius;

@@ -54,7 +54,7 @@ std::shared_ptr<Mesh> findSphere(const aiScene& modelScene, const aiNode& node)
         if (node.mNumMeshes == 0 || node.mMeshes[0] >= modelScene.mNumMeshes)
             return nullptr;
         auto material = std::make_shared<Material>();
-        material->shader = loadShader("QM/lightSphere", 1);
+        material->shader = loadShader("QM/lightSphere");
         return processMesh(*modelScene.mMeshes[node.mMeshes[0]], nullptr, material);
     }
     for (unsigned i = 0; i < node.mNumChildren; ++i) {
@@ -93,7 +93,7 @@ std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
     const std::string name = allMaps ? "material_standard" : "material_diffuse";
     std::shared_ptr<Shader>& shader = r.shadersByName[name];
     if (!shader)
-        shader = loadShader(r.assetDirectory + "/" + name, 0);
+        shader = loadShader(r.assetDirectory + "/" + name);
     return shader;
 }
 
@@ -329,7 +329,7 @@ std::shared_ptr<Scene> loadScene(std::string path)
         std::cerr << "Error reading sphere mesh: " << readError << std::endl;
         return nullptr;
     }
-    r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard", 0);
+    r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
     loadShaderSources();
 
     const aiScene* modelScene = readModel(path);
@@ -427,7 +427,7 @@ std::shared_ptr<Scene> openModel(const UserModel& model)
         return nullptr;
     }
     if (!r.billboardShader)
-        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard", 0);
+        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
     r.materialShaderNames.clear();
     if (!model.table.empty())
         loadUserTable(model.table);

@@ -53,9 +53,11 @@ void applyShaderTable(const ShaderTable& table, const std::string& fileName)
     ImportRegistries& r = registries();
     for (const std::string& word : table.unpaired)
         std::cerr << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
-    for (const auto& [name, kind] : table.programs) {
+    // The kinds of the table's programs are read but not needed.
+    for (const auto& program : table.programs) {
+        const std::string& name = program.first;
         if (!r.shadersByName.count(name))
-            r.shadersByName[name] = loadShader(r.assetDirectory + "/" + name, kind);
+            r.shadersByName[name] = loadShader(r.assetDirectory + "/" + name);
     }
     for (const auto& [material, program] : table.materials)
         r.materialShaderNames.emplace(material, program);

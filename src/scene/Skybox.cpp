@@ -20,13 +20,12 @@ constexpr std::array<GLuint, 36> cubeIndices = {
 
 }  // namespace
 
-Skybox::Skybox(GLuint cubeMap, std::shared_ptr<Shader> shader) : shader(std::move(shader)), cubeMap(cubeMap)
+Skybox::Skybox(GLTexture cubeMap, std::shared_ptr<Shader> shader)
+    : vertexArray(makeVertexArray()), vertexBuffer(makeBuffer()), indexBuffer(makeBuffer()),
+      shader(std::move(shader)), cubeMap(std::move(cubeMap))
 {
     const GLuint program = this->shader->program;
     glUseProgram(program);
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners.data(), GL_STATIC_DRAW);
@@ -38,37 +37,9 @@ Skybox::Skybox(GLuint cubeMap, std::shared_ptr<Shader> shader) : shader(std::mov
     glUseProgram(0);
 }
 
-Skybox::Skybox(Skybox&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-Skybox& Skybox::operator=(Skybox&& other) noexcept
-{
-    std::swap(vertexArray, other.vertexArray);
-    std::swap(vertexBuffer, other.vertexBuffer);
-    std::swap(indexBuffer, other.indexBuffer);
-    std::swap(shader, other.shader);
-    std::swap(cubeMap, other.cubeMap);
-    return *this;
-}
-
-Skybox::~Skybox()
-{
-    if (vertexArray != 0)
-        glDeleteVertexArrays(1, &vertexArray);
-    const GLuint buffers[] = {vertexBuffer, indexBuffer};
-    for (const GLuint buffer : buffers) {
-        if (buffer != 0)
-            glDeleteBuffers(1, &buffer);
-    }
-    if (cubeMap != 0)
-        glDeleteTextures(1, &cubeMap);
-}
-
 Skybox createSkybox()
 {
-    const std::shared_ptr<Shader> shader = loadShader("QM/cubemap", 2);
+    const std::shared_ptr<Shader> shader = loadShader("QM/cubemap");
     return Skybox(loadCubeMap("cubemap", "loadsa_colors_"), shader);
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "GLObject.h"
 #include "Shader.h"
 
 namespace qm {
@@ -13,17 +14,14 @@ namespace qm {
 struct Skybox {
     Skybox() = default;
     // Builds the cube's vertex array and buffers; needs the current context.
-    Skybox(GLuint cubeMap, std::shared_ptr<Shader> shader);
     // Owns its GL objects and the cube map: moved, not copied, and deleted with it.
-    Skybox(Skybox&& other) noexcept;
-    Skybox& operator=(Skybox&& other) noexcept;
-    ~Skybox();
+    Skybox(GLTexture cubeMap, std::shared_ptr<Shader> shader);
 
-    GLuint vertexArray = 0;
-    GLuint vertexBuffer = 0;
-    GLuint indexBuffer = 0;
+    GLVertexArray vertexArray;
+    GLBuffer vertexBuffer;
+    GLBuffer indexBuffer;
     std::shared_ptr<Shader> shader;
-    GLuint cubeMap = 0;
+    GLTexture cubeMap;
 };
 
 // The sky program "QM/cubemap" with the asset directory's "cubemap/loadsa_colors_" faces.

@@ -2,21 +2,14 @@
 
 namespace qm {
 
-Texture::Texture(int type, int width, int height, const std::uint8_t* pixels) : type(type)
+Texture::Texture(int type, int width, int height, const std::uint8_t* pixels) : id(makeTexture()), type(type)
 {
-    glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-Texture::~Texture()
-{
-    if (id != 0)
-        glDeleteTextures(1, &id);
 }
 
 }  // namespace qm

@@ -83,7 +83,7 @@ std::shared_ptr<Texture> colourTexture(const glm::vec3& colour)
     return std::make_shared<Texture>(Texture::Diffuse, 1, 1, texel.data());
 }
 
-GLuint loadCubeMap(const std::string& folder, const std::string& prefix)
+GLTexture loadCubeMap(const std::string& folder, const std::string& prefix)
 {
     std::array<ImageFile, 6> faces;
     int size = 0;
@@ -107,8 +107,7 @@ GLuint loadCubeMap(const std::string& folder, const std::string& prefix)
         size = 1;
     const std::vector<std::uint8_t> standIn(std::size_t(size) * size * 4, 40);
 
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+    GLTexture texture = makeTexture();
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
     for (std::size_t face = 0; face < faces.size(); ++face) {
         const std::uint8_t* pixels = faces[face] ? faces[face].pixels.get() : standIn.data();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "GLObject.h"
 #include "Math.h"
 #include "Texture.h"
 
@@ -31,6 +32,6 @@ std::shared_ptr<Texture> colourTexture(const glm::vec3& colour);
 // (+x, -x, +y, -y, +z, -z). A face that cannot be loaded, or whose size
 // differs from the first good face, is reported and replaced by a plain face
 // of that size. The texture is left bound.
-GLuint loadCubeMap(const std::string& folder, const std::string& prefix);
+GLTexture loadCubeMap(const std::string& folder, const std::string& prefix);
 
 }  // namespace qm

@@ -31,7 +31,7 @@ TEST(Framebuffers, AreCompleteWithHalfFloatTargetsThatKeepHdrValues)
     FramebufferHandler framebuffers(64, 36);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-    for (GLuint fbo : {framebuffers.gBufferFbo, framebuffers.depthCopyFbo}) {
+    for (GLuint fbo : {GLuint(framebuffers.gBufferFbo), GLuint(framebuffers.depthCopyFbo)}) {
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
     }
@@ -58,6 +58,24 @@ TEST(Framebuffers, AreCompleteWithHalfFloatTargetsThatKeepHdrValues)
     EXPECT_EQ(pixel[0], 2.5f);
     EXPECT_EQ(pixel[2], 7.0f);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST(Framebuffers, ReleaseEveryObjectTheyMade)
+{
+    testApplication();
+    std::vector<GLuint> framebufferNames;
+    std::vector<GLuint> textureNames;
+    {
+        const FramebufferHandler framebuffers(16, 16);
+        framebufferNames = {framebuffers.gBufferFbo, framebuffers.depthCopyFbo};
+        textureNames = {framebuffers.depthStencilTexture, framebuffers.depthCopyTexture};
+        for (GLuint texture : framebuffers.colorTextures)
+            textureNames.push_back(texture);
+    }
+    for (GLuint name : framebufferNames)
+        EXPECT_EQ(glIsFramebuffer(name), GL_FALSE) << name;
+    for (GLuint name : textureNames)
+        EXPECT_EQ(glIsTexture(name), GL_FALSE) << name;
 }
 
 TEST(Framebuffers, BlurTargetsAlternateFromTheToneMappedImage)
@@ -164,7 +182,7 @@ void GLAPIENTRY countInstanced(GLenum mode, GLsizei count, GLenum type, const vo
 TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
 {
     auto sphereMaterial = std::make_shared<qm::Material>();
-    sphereMaterial->shader = qm::loadShader("QM/lightSphere", 1);
+    sphereMaterial->shader = qm::loadShader("QM/lightSphere");
     const scenegen::GenMesh sphere = scenegen::models::lightSphere();
     std::vector<qm::Vertex> vertices;
     for (std::size_t i = 0; i < sphere.positions.size(); ++i)

@@ -67,17 +67,20 @@ TEST_F(ShaderTest, LinksTwoAndThreeStagePrograms)
     write("good", ".geom", geometrySource);
 
     CaptureStderr();
-    const auto twoStage = qm::loadShader(base, 4);
-    const auto threeStage = qm::loadGeometryShader(base, 0);
+    auto twoStage = qm::loadShader(base);
+    const auto threeStage = qm::loadGeometryShader(base);
     EXPECT_EQ(GetCapturedStderr(), "");
 
     ASSERT_TRUE(twoStage && threeStage);
-    EXPECT_EQ(twoStage->kind, 4);
-    EXPECT_EQ(threeStage->kind, 0);
     EXPECT_EQ(programParameter(twoStage->program, GL_LINK_STATUS), GL_TRUE);
     EXPECT_EQ(programParameter(threeStage->program, GL_LINK_STATUS), GL_TRUE);
     EXPECT_EQ(programParameter(twoStage->program, GL_ATTACHED_SHADERS), 2);
     EXPECT_EQ(programParameter(threeStage->program, GL_ATTACHED_SHADERS), 3);
+
+    // The program goes with its last owner.
+    const GLuint name = twoStage->program;
+    twoStage.reset();
+    EXPECT_EQ(glIsProgram(name), GL_FALSE);
 }
 
 TEST_F(ShaderTest, CompileErrorIsReportedAndTheProgramKept)
@@ -87,7 +90,7 @@ TEST_F(ShaderTest, CompileErrorIsReportedAndTheProgramKept)
 
     CaptureStderr();
     CaptureStdout();
-    const auto shader = qm::loadShader(base, 1);
+    const auto shader = qm::loadShader(base);
     std::cout.flush();
     const std::string log = GetCapturedStdout();
     const std::string errors = GetCapturedStderr();
@@ -106,7 +109,7 @@ TEST_F(ShaderTest, MissingFilesReadAsEmptySourceAndAreNamed)
 
     CaptureStderr();
     CaptureStdout();
-    const auto shader = qm::loadShader(base, 2);
+    const auto shader = qm::loadShader(base);
     std::cout.flush();
     GetCapturedStdout();
     const std::string errors = GetCapturedStderr();
@@ -114,7 +117,6 @@ TEST_F(ShaderTest, MissingFilesReadAsEmptySourceAndAreNamed)
     EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".vert\"\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".frag\"\n"), std::string::npos) << errors;
     ASSERT_TRUE(shader);
-    EXPECT_EQ(shader->kind, 2);
     EXPECT_EQ(glIsProgram(shader->program), GL_TRUE);
     EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_FALSE);
 }
@@ -130,7 +132,7 @@ TEST_F(ShaderTest, WindowsLineEndsArePassedByteForByte)
     EXPECT_EQ(qm::readShaderFile(base + ".vert").size(), fs::file_size(base + ".vert"));
 
     CaptureStderr();
-    const auto shader = qm::loadShader(base, 0);
+    const auto shader = qm::loadShader(base);
     EXPECT_EQ(GetCapturedStderr(), "");
     EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
 }
@@ -139,7 +141,7 @@ TEST_F(ShaderTest, UniformUploadsReportMissingNamesEveryCall)
 {
     const std::string base = write("uniforms", ".vert", vertexSource);
     write("uniforms", ".frag", fragmentSource);
-    const auto shader = qm::loadShader(base, 0);
+    const auto shader = qm::loadShader(base);
     glUseProgram(shader->program);
 
     const glm::mat4 matrix = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f));

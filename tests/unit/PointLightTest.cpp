@@ -38,9 +38,9 @@ TEST(PointLight, ParameterSetsByName)
     EXPECT_EQ(ordinary.color, glm::vec3(0.8f));
     EXPECT_EQ(ordinary.linear, 0.526f);
     EXPECT_EQ(ordinary.quadratic, 0.815f);
-    for (const PointLight& light : {special, ordinary}) {
-        EXPECT_EQ(light.ambientIntensity, 0.2f);
-        EXPECT_EQ(light.diffuseIntensity, 0.5f);
+    for (const PointLight* light : {&special, &ordinary}) {
+        EXPECT_EQ(light->ambientIntensity, 0.2f);
+        EXPECT_EQ(light->diffuseIntensity, 0.5f);
     }
 }
 
