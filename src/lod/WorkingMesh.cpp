@@ -41,44 +41,60 @@ private:
 // worked out once for the cost of every edge around the vertex.
 class FaceTable {
 public:
-    FaceTable(std::span<const std::uint32_t> faces, const std::vector<WorkingMesh::Triangle>& triangles)
-        : count_(faces.size()), corners_(count_), dots_(count_ * count_), sides_(count_ + 1)
+    FaceTable(std::uint32_t vertex, std::span<const std::uint32_t> faces, std::span<const std::uint32_t> neighbours,
+              const std::vector<WorkingMesh::Triangle>& triangles)
+        : count_(faces.size()), neighbours_(neighbours), corners_(count_), dots_(count_ * count_),
+          sides_(count_ + 1)
     {
-        LocalBuffer<glm::vec3, 24> normals(count_);
+        // The normals one array a coordinate, so that a row of dot products
+        // is worked out several at a time, in glm::dot's order of operations.
+        LocalBuffer<float, 3 * 24> normals(3 * count_);
+        float* nx = normals.data();
+        float* ny = nx + count_;
+        float* nz = ny + count_;
         std::array<std::uint32_t, 3>* corners = corners_.data();
-        glm::vec3* n = normals.data();
         for (std::size_t i = 0; i < count_; ++i) {
             const WorkingMesh::Triangle& t = triangles[faces[i]];
             corners[i] = t.corners;
-            n[i] = t.normal;
+            nx[i] = t.normal.x;
+            ny[i] = t.normal.y;
+            nz[i] = t.normal.z;
         }
-        float* dots = dots_.data();
         for (std::size_t i = 0; i < count_; ++i) {
-            for (std::size_t j = i; j < count_; ++j)
-                dots[i * count_ + j] = dots[j * count_ + i] = glm::dot(n[i], n[j]);
+            float* row = dots_.data() + i * count_;
+            for (std::size_t j = 0; j < count_; ++j)
+                row[j] = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
         }
+        if (count_ > scanLimit)
+            fileSides(vertex);
     }
 
     // Each face is held against the side (a face on the edge, usually one of
     // two) it bends least from, and the bend is the worst of those. The
     // least bend from a set of sides is the one of the largest dot product;
     // the worst of those, the one of the smallest.
-    float edgeCost(const glm::vec3& from, std::uint32_t v, const glm::vec3& to)
+    float edgeCost(std::size_t slot, const glm::vec3& from, const glm::vec3& to)
     {
         const float length = glm::distance(from, to);
-        const std::array<std::uint32_t, 3>* corners = corners_.data();
-        std::uint32_t* sides = sides_.data();
-        // Without branches: whether a face holds v is as good as random.
+        const std::uint32_t* sides = sides_.data();
         std::size_t sideCount = 0;
-        for (std::size_t i = 0; i < count_; ++i) {
-            const auto& c = corners[i];
-            sides[sideCount] = std::uint32_t(i);
-            sideCount += std::size_t((c[0] == v) | (c[1] == v) | (c[2] == v));
+        if (count_ > scanLimit) {
+            sides = filed_.data() + firstSide_[slot];
+            sideCount = firstSide_[slot + 1] - firstSide_[slot];
+        } else {
+            // Without branches: whether a face holds v is as good as random.
+            const std::uint32_t v = neighbours_[slot];
+            const std::array<std::uint32_t, 3>* corners = corners_.data();
+            std::uint32_t* found = sides_.data();
+            for (std::size_t i = 0; i < count_; ++i) {
+                const auto& c = corners[i];
+                found[sideCount] = std::uint32_t(i);
+                sideCount += std::size_t((c[0] == v) | (c[1] == v) | (c[2] == v));
+            }
         }
         if (sideCount == 0)
             return 0.0f;
-        // The dot products are symmetric: the row of a side holds every
-        // face's. The worst bend is the one of the smallest largest dot product.
+        // The dot products are symmetric: the row of a side holds every face's.
         const float* row = dots_.data() + sides[0] * count_;
         float flattest = 1.0f;
         if (sideCount == 1) {
@@ -96,10 +112,60 @@ public:
     }
 
 private:
+    // Up to this many faces, each edge finds its sides by looking at every
+    // face; a vertex with more (a fan that has taken in many collapses) has
+    // them filed by neighbour once, since looking would cost faces times
+    // neighbours.
+    static constexpr std::size_t scanLimit = 16;
+
+    // The sides of every neighbour, in face order: the faces that hold it.
+    void fileSides(std::uint32_t vertex)
+    {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;  // (vertex, slot), by vertex
+        slots.reserve(neighbours_.size());
+        for (std::size_t slot = 0; slot < neighbours_.size(); ++slot)
+            slots.emplace_back(neighbours_[slot], std::uint32_t(slot));
+        std::sort(slots.begin(), slots.end());
+        const auto slotOf = [&](std::uint32_t corner) -> std::uint32_t {
+            const auto at = std::lower_bound(slots.begin(), slots.end(), std::pair{corner, 0u});
+            return at != slots.end() && at->first == corner ? at->second : WorkingMesh::none;
+        };
+        std::vector<std::array<std::uint32_t, 3>> faceSlots(count_);
+        firstSide_.assign(neighbours_.size() + 1, 0);
+        for (std::size_t i = 0; i < count_; ++i) {
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::uint32_t corner = corners_.data()[i][k];
+                std::uint32_t slot = corner == vertex ? WorkingMesh::none : slotOf(corner);
+                // A face with the same neighbour at two corners is one side of it.
+                for (std::size_t earlier = 0; earlier < k; ++earlier) {
+                    if (faceSlots[i][earlier] == slot)
+                        slot = WorkingMesh::none;
+                }
+                faceSlots[i][k] = slot;
+                if (slot != WorkingMesh::none)
+                    ++firstSide_[slot + 1];
+            }
+        }
+        for (std::size_t slot = 0; slot < neighbours_.size(); ++slot)
+            firstSide_[slot + 1] += firstSide_[slot];
+        filed_.resize(firstSide_.back());
+        std::vector<std::uint32_t> next(firstSide_.begin(), firstSide_.end() - 1);
+        for (std::size_t i = 0; i < count_; ++i) {
+            for (const std::uint32_t slot : faceSlots[i]) {
+                if (slot != WorkingMesh::none)
+                    filed_[next[slot]++] = std::uint32_t(i);
+            }
+        }
+    }
+
     std::size_t count_;
+    std::span<const std::uint32_t> neighbours_;
     LocalBuffer<std::array<std::uint32_t, 3>, 24> corners_;
     LocalBuffer<float, 24 * 24> dots_;
     LocalBuffer<std::uint32_t, 25> sides_;
+    // The filed sides: neighbour j's are filed_[firstSide_[j] .. firstSide_[j + 1]).
+    std::vector<std::uint32_t> firstSide_;
+    std::vector<std::uint32_t> filed_;
 };
 
 }  // namespace
@@ -278,7 +344,10 @@ void WorkingMesh::replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t 
 
 float WorkingMesh::edgeCost(std::uint32_t u, std::uint32_t v) const
 {
-    return FaceTable(faces(u), triangles_).edgeCost(position(u), v, position(v));
+    const auto around = neighbours(u);
+    const auto slot = std::size_t(std::find(around.begin(), around.end(), v) - around.begin());
+    assert(slot < around.size() && "v a neighbour of u");
+    return FaceTable(u, faces(u), around, triangles_).edgeCost(slot, position(u), position(v));
 }
 
 void WorkingMesh::computeCost(std::uint32_t v)
@@ -293,13 +362,13 @@ void WorkingMesh::computeCost(std::uint32_t v)
     // rather than waiting on each in turn.
     for (std::uint32_t n : around)
         __builtin_prefetch(&points_[n]);
-    FaceTable table(faces(v), triangles_);
+    FaceTable table(v, faces(v), around, triangles_);
     float cost = noCollapseCost;
-    for (std::uint32_t n : around) {
-        const float c = table.edgeCost(position(v), n, position(n));
+    for (std::size_t slot = 0; slot < around.size(); ++slot) {
+        const float c = table.edgeCost(slot, position(v), position(around[slot]));
         if (c < cost) {
             cost = c;
-            targets_[v] = n;
+            targets_[v] = around[slot];
         }
     }
     points_[v].cost = cost;

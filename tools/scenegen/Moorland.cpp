@@ -163,7 +163,8 @@ public:
     int objectCount = 0;
 };
 
-void addTerrain(Layout& layout, FbxScene::Id parent)
+// The ground in tiles of `resolution` x `resolution` quads.
+void addTerrain(Layout& layout, FbxScene::Id parent, int resolution = 32)
 {
     const float tileSize = terrainExtent / float(terrainTiles);
     for (int row = 0; row < terrainTiles; ++row) {
@@ -172,7 +173,7 @@ void addTerrain(Layout& layout, FbxScene::Id parent)
             const float cz = -terrainExtent * 0.5f + tileSize * (float(row) + 0.5f);
             const std::string name = "terrain_" + std::to_string(row) + "_" + std::to_string(column);
             const FbxScene::Id geometry =
-                layout.scene.addGeometry(name, models::terrainTile(cx, cz, tileSize, 32, terrainHeight));
+                layout.scene.addGeometry(name, models::terrainTile(cx, cz, tileSize, resolution, terrainHeight));
             layout.scene.addMeshNode(name, parent, {{cx, 0.0f, cz}, {}, glm::vec3(1.0f)}, geometry,
                                      layout.materials.at("Heather"));
             ++layout.objectCount;
@@ -431,6 +432,21 @@ bool writeSmallModel(const fs::path& file)
         layout.scene.addLightNode("Point." + std::to_string(1000 + i), flyers, {at + glm::vec3(0, 3, 0), {}, glm::vec3(1.0f)},
                                   {0.8f, 0.8f, 1.0f});
     }
+    return layout.scene.write(file);
+}
+
+bool writeLargeModel(const fs::path& file)
+{
+    std::map<std::string, GenMesh> meshes;
+    for (const MeshKind& kind : meshKinds)
+        meshes[kind.name] = kind.build();
+    Layout layout(meshes);
+    Random random(2024);
+    const FbxScene::Id moor = layout.group("Moor", FbxScene::root, {});
+    // 100 tiles of 100 x 100 quads: about two million triangles, no two alike.
+    addTerrain(layout, layout.group("Terrain", moor, {}), 100);
+    addStoneCircle(layout, moor, random);
+    addHamlet(layout, moor, random);
     return layout.scene.write(file);
 }
 

@@ -15,6 +15,11 @@ bool generateMoorland(const std::filesystem::path& directory);
 // glimmets and lights. For checks that start the viewer many times.
 bool writeSmallModel(const std::filesystem::path& file);
 
+// Writes a model of about two million distinct triangles on the same
+// assets: the ground in finer tiles, with the stone circle and the hamlet.
+// For measuring the level-of-detail build of a large scene.
+bool writeLargeModel(const std::filesystem::path& file);
+
 // The ground height at a world position.
 float terrainHeight(float x, float z);
 

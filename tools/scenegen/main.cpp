@@ -4,14 +4,17 @@
 #include "Moorland.h"
 
 // Writes the moorland scene's assets into the folder given as the only
-// argument; with --small, only a small model file for the same assets.
+// argument; with --small, only a small model file for the same assets, and
+// with --large, a model of about two million distinct triangles.
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--small")
         return scenegen::writeSmallModel(argv[2]) ? 0 : 1;
+    if (argc == 3 && std::string(argv[1]) == "--large")
+        return scenegen::writeLargeModel(argv[2]) ? 0 : 1;
     if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " <output folder>\n       " << argv[0] << " --small <model file>"
-                  << std::endl;
+        std::cerr << "usage: " << argv[0] << " <output folder>\n       " << argv[0] << " --small <model file>\n       "
+                  << argv[0] << " --large <model file>" << std::endl;
         return 2;
     }
     return scenegen::generateMoorland(argv[1]) ? 0 : 1;
