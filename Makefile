@@ -37,8 +37,9 @@ bench: deps
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
 	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/tests/data/meshes/*.obj) bench/data/stanford-bunny.obj \
-	  $(wildcard $(CURDIR)/tests/data/fbx/*.fbx)
+	  bench/data/horse.ply bench/data/igea.ply $(wildcard $(CURDIR)/tests/data/fbx/*.fbx)
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
+	cd build && ./bench/qm_lod_bench --scene bench/data/QM-large.fbx
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 
