@@ -18,7 +18,6 @@ public:
     // Every vertex, `sorted` listing them in cost order.
     void fill(std::span<const std::uint32_t> sorted, std::span<const float> costs);
 
-    bool empty() const { return heap_.empty(); }
     std::size_t size() const { return heap_.size(); }
     std::uint32_t front() const { return heap_.front().vertex; }
     void erase(std::uint32_t vertex);

@@ -33,7 +33,6 @@ public:
     WorkingMesh(std::span<const Vertex> vertices, std::span<const std::uint32_t> indices);
 
     std::uint32_t vertexCount() const { return std::uint32_t(points_.size()); }
-    std::uint32_t triangleCount() const { return std::uint32_t(triangles_.size()); }
 
     const glm::vec3& position(std::uint32_t v) const { return points_[v].position; }
     std::span<const std::uint32_t> neighbours(std::uint32_t v) const { return lists_.list(neighbourList(v)); }

@@ -55,29 +55,16 @@ using GLFramebuffer = GLObject<gl::deleteFramebuffer>;
 using GLProgram = GLObject<gl::deleteProgram>;
 
 // New, unbound GL objects; they need the current context.
-inline GLBuffer makeBuffer()
+template <typename Handle>
+Handle generated(void (*generate)(GLsizei, GLuint*))
 {
     GLuint name = 0;
-    glGenBuffers(1, &name);
-    return GLBuffer(name);
+    generate(1, &name);
+    return Handle(name);
 }
-inline GLVertexArray makeVertexArray()
-{
-    GLuint name = 0;
-    glGenVertexArrays(1, &name);
-    return GLVertexArray(name);
-}
-inline GLTexture makeTexture()
-{
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    return GLTexture(name);
-}
-inline GLFramebuffer makeFramebuffer()
-{
-    GLuint name = 0;
-    glGenFramebuffers(1, &name);
-    return GLFramebuffer(name);
-}
+inline GLBuffer makeBuffer() { return generated<GLBuffer>(glGenBuffers); }
+inline GLVertexArray makeVertexArray() { return generated<GLVertexArray>(glGenVertexArrays); }
+inline GLTexture makeTexture() { return generated<GLTexture>(glGenTextures); }
+inline GLFramebuffer makeFramebuffer() { return generated<GLFramebuffer>(glGenFramebuffers); }
 
 }  // namespace qm
