@@ -50,21 +50,6 @@ TEST(Camera, ProjectionFollowsTheFieldOfView)
     }
 }
 
-TEST(Camera, SceneCameraIsSetUpForWalking)
-{
-    const qm::Scene scene;
-    const Camera& camera = *scene.camera;
-    EXPECT_EQ(camera.fov, 45.0f);
-    EXPECT_EQ(camera.movementSpeed, 0.5f);
-    EXPECT_EQ(camera.mouseSensitivity, 0.2f);
-    EXPECT_NEAR(camera.projection[1][1], 2.4142136f, eps);
-    EXPECT_EQ(camera.position, glm::vec3(0.0f, 20.0f, 2.0f));
-    EXPECT_EQ(camera.front, glm::vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_EQ(camera.exposure, 3.0f);
-    EXPECT_EQ(camera.focusDepth, 20.0f);
-    EXPECT_EQ(camera.maxDepth, 75.0f);
-}
-
 TEST(Camera, ViewMatrixLooksFromThePositionAlongFront)
 {
     Camera camera;

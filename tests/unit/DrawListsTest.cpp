@@ -5,7 +5,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "AnimationHandler.h"
-#include "LevelOfDetail.h"
 #include "MeshLOD.h"
 #include "PointLight.h"
 #include "Scene.h"
@@ -51,21 +50,6 @@ struct DrawListScene {
         return object;
     }
 };
-
-TEST(DrawLists, LevelBandsByTheDistanceToTheNearestPart)
-{
-    const struct {
-        float distance;
-        int level;
-    } bands[] = {{0, 0}, {49.9f, 0}, {50, 1}, {99.99f, 1}, {100, 2}, {199.9f, 2}, {200, 3}, {1e6f, 3}};
-    for (const auto& band : bands)
-        EXPECT_EQ(qm::levelForDistance(band.distance), band.level) << band.distance;
-
-    // A large object whose centre is 120 away but whose half extent is 80 is 40 away.
-    const auto box = qm::BoundingBox::fromMinMax({-80, -10, -200}, {80, 10, -40});
-    EXPECT_FLOAT_EQ(qm::levelDistance(box, glm::vec3(0)), 40.0f);
-    EXPECT_EQ(qm::levelForDistance(qm::levelDistance(box, glm::vec3(0))), 0);
-}
 
 TEST(DrawLists, FilesEachObjectAtItsLevelWithItsMatrices)
 {

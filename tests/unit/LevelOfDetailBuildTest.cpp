@@ -15,25 +15,6 @@ std::shared_ptr<qm::Mesh> gridMesh(int columns, int rows)
     return std::make_shared<qm::Mesh>(std::move(grid.vertices), std::move(grid.indices), nullptr);
 }
 
-TEST(LevelOfDetailBuild, SplitsChainsIntoTenRangesAndTheRestOnTheCaller)
-{
-    const struct {
-        std::size_t chains;
-        std::size_t chunk;
-    } cases[] = {{0, 0}, {7, 0}, {11, 1}, {25, 2}};
-    for (const auto& c : cases) {
-        for (std::size_t i = 0; i < qm::lodWorkers; ++i) {
-            const qm::WorkerRange range = qm::workerRange(i, c.chains);
-            EXPECT_EQ(range.first, i * c.chunk);
-            EXPECT_EQ(range.last, (i + 1) * c.chunk);
-        }
-        EXPECT_EQ(qm::callerRange(c.chains).first, 10 * c.chunk);
-        EXPECT_EQ(qm::callerRange(c.chains).last, c.chains);
-    }
-    // With 25 chains, thread 5 builds chains 10 and 11 and so prints "Almost there...".
-    EXPECT_EQ(qm::workerRange(5, 25).first, 10u);
-}
-
 TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
 {
     auto& chains = qm::registries().lodList;

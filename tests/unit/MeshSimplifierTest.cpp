@@ -147,19 +147,6 @@ TEST(MeshSimplifier, ReducesToTheTargetRatioOfWhatRemains)
     }
 }
 
-TEST(MeshSimplifier, ARatioOfOneWritesTheWeldedMesh)
-{
-    MeshSimplifier s = simplifierOf(flatGrid(5, 5));
-    const auto mesh = s.simplify(1.0f);
-    EXPECT_EQ(mesh->vertices.size(), 25u);
-    EXPECT_EQ(mesh->indices.size(), 4u * 4u * 6u);
-    // Written in ascending cost order.
-    const std::vector<std::uint32_t> order = s.ordered();
-    for (std::size_t i = 0; i < order.size(); ++i)
-        EXPECT_EQ(mesh->vertices[i].position, s.mesh().position(order[i]));
-    EXPECT_EQ(mesh->vertices[0].normal, glm::vec3(0, 0, 1));
-}
-
 TEST(MeshSimplifier, StopsAtTheNoCollapseCost)
 {
     // A tetrahedron too large to measure: every edge is infinitely long.
