@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "AnimationHandler.h"
-#include "ImportRegistries.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
 
@@ -19,12 +18,11 @@ inline std::shared_ptr<qm::Scene> loadGeneratedScene(std::unique_ptr<qm::SDLGLAp
     if (!application->initialised())
         return nullptr;
     std::cout.setstate(std::ios::failbit);  // the import's progress messages
-    std::shared_ptr<qm::Scene> scene = qm::loadScene("QM/QM.fbx");
+    qm::ImportedScene built = qm::SceneImport().loadScene("QM/QM.fbx");
     std::cout.clear();
-    if (!scene)
+    if (!built)
         return nullptr;
-    const auto animation = qm::registries().loadedAnimationHandler;
-    animation->init();
-    scene->setAnimationHandler(animation);
-    return scene;
+    built.animation->init();
+    built.scene->setAnimationHandler(built.animation);
+    return built.scene;
 }

@@ -29,7 +29,7 @@
 #include <new>
 
 #include "BorderKeepingSimplifier.h"
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
@@ -134,7 +134,7 @@ int sceneBuild(const char* path)
         std::cerr << path << ": " << error << std::endl;
         return 1;
     }
-    qm::ImportRegistries& r = qm::registries();
+    qm::ImportContext r;
     r.assetDirectory = "/nonexistent";
     std::size_t triangles = 0;
     for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
@@ -150,7 +150,7 @@ int sceneBuild(const char* path)
     }
     std::streambuf* console = std::cout.rdbuf(nullptr);  // the workers' progress lines
     const auto start = Clock::now();
-    qm::generateLODs();
+    qm::generateLODs(r);
     const double ms = millisecondsSince(start);
     std::cout.rdbuf(console);
     std::printf("scene %s meshes %zu triangles %zu lod_build_ms %.1f\n", path, r.lodList.size(), triangles, ms);

@@ -15,7 +15,6 @@
 #include <string_view>
 
 #include "AnimationHandler.h"
-#include "ImportRegistries.h"
 #include "ModelReader.h"
 #include "SDLGLApplication.h"
 #include "Scene.h"
@@ -25,6 +24,13 @@
 namespace {
 
 std::ostringstream discarded;
+
+// One import for the whole run, as the viewer keeps one for dropped files.
+qm::SceneImport& import()
+{
+    static qm::SceneImport instance;
+    return instance;
+}
 
 // QM_FUZZ_FORMAT names one format's extension ("obj", "glb") for the formats
 // the reader cannot tell by their content alone; unset, it tells by content.
@@ -45,14 +51,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     static qm::SDLGLApplication application;
     if (!application.initialised())
         std::abort();
-    qm::ImportRegistries& r = qm::registries();
+    qm::ImportContext& r = import().context();
     r.assetDirectory = QM_ASSET_DIRECTORY;
     r.textureDirectory = r.assetDirectory;
-    r.lightSphereMesh = qm::loadSphereMesh(r.assetDirectory + "/sphere.fbx");
+    r.lightSphereMesh = qm::loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh)
         std::abort();
-    r.billboardShader = qm::loadGeometryShader(r.assetDirectory + "/billboard", 0);
-    qm::loadShaderSources();
+    r.billboardShader = qm::loadGeometryShader(r.assetDirectory + "/billboard");
+    qm::loadShaderSources(r);
     // Every input prints the import's progress and its complaints: not wanted a million times over.
     std::cout.rdbuf(discarded.rdbuf());
     std::cerr.rdbuf(discarded.rdbuf());
@@ -62,19 +68,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    qm::ImportRegistries& r = qm::registries();
-    const auto materialTable = r.materialShaderNames;
     std::string error;
-    if (const aiScene* modelScene = qm::readModelFromMemory(r.importer, bytes, formatHint(), error)) {
+    if (const aiScene* modelScene = qm::readModelFromMemory(import().context().importer, bytes, formatHint(), error)) {
         // One format named: the path a user's own file of that format takes.
-        const std::shared_ptr<qm::Scene> scene =
-            *formatHint() ? qm::buildUserScene(*modelScene, qm::UserModel{}) : qm::buildScene(*modelScene);
-        scene->buildDrawLists();
+        const qm::ImportedScene built = *formatHint() ? import().buildUserScene(*modelScene, qm::UserModel{})
+                                                      : import().buildScene(*modelScene);
+        built.scene->buildDrawLists();
     }
-    qm::clearRegistries();
-    r.materialShaderNames = materialTable;
-    r.loadedScene.reset();
-    r.loadedAnimationHandler.reset();
     discarded.str({});
     return 0;
 }

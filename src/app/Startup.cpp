@@ -6,7 +6,6 @@
 
 #include "CommandLine.h"
 #include "GLRenderer.h"
-#include "ImportRegistries.h"
 #include "RuntimeData.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
@@ -81,18 +80,20 @@ int run(int argc, char** argv)
         return 1;
 
     const float aspectRatio = float(options.width) / float(options.height);
-    std::shared_ptr<Scene> scene = options.model.empty()
-                                       ? loadScene("QM/QM.fbx")
-                                       : openModel(userModel(options, options.model, aspectRatio));
-    if (!scene)
+    // Holds the programs and the light sphere for dropped files; released, like
+    // all it built, before run returns.
+    SceneImport import;
+    ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
+                                                : import.openModel(userModel(options, options.model, aspectRatio));
+    if (!built)
         return 1;  // the import has said why
+    std::shared_ptr<Scene> scene = std::move(built.scene);
+    std::shared_ptr<AnimationHandler> animation = std::move(built.animation);
     scene->camera->aspectRatio = aspectRatio;
     scene->camera->updateProjection();
     applyCameraOptions(*scene->camera, options);
-    std::shared_ptr<AnimationHandler> animation = registries().loadedAnimationHandler;
     if (!headless)
         application->showWindow();
-    clearRegistries();
     std::shared_ptr<GLRenderer> renderer =
         std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height));
 
@@ -105,10 +106,8 @@ int run(int argc, char** argv)
         application->renderFrames(options.frames);
         status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
     } else {
-        application->openDroppedFile = [&options, aspectRatio](const std::string& file) {
-            std::shared_ptr<Scene> opened = openModel(userModel(options, file, aspectRatio));
-            clearRegistries();
-            return opened;
+        application->openDroppedFile = [&import, &options, aspectRatio](const std::string& file) {
+            return import.openModel(userModel(options, file, aspectRatio)).scene;
         };
         application->run();
     }

@@ -1,13 +1,13 @@
 #include "Billboard.h"
 
 #include "ImageFile.h"
-#include "ImportRegistries.h"
 
 namespace qm {
 
-std::shared_ptr<Mesh> createBillboard(const std::string& meshName, float width, float height)
+std::shared_ptr<Mesh> createBillboard(const std::string& pictureFile, std::shared_ptr<Shader> program, float width,
+                                      float height)
 {
-    const ImageFile picture = loadImage(registries().assetDirectory + "/" + meshName + ".png");
+    const ImageFile picture = loadImage(pictureFile);
     if (!picture)
         return nullptr;
     // The size also travels in every vertex's normal and texture coordinates.
@@ -18,7 +18,7 @@ std::shared_ptr<Mesh> createBillboard(const std::string& meshName, float width, 
     auto material = std::make_shared<Material>();
     material->ambient = glm::vec3(0.2f);
     material->shininess = 32.0f;
-    material->shader = registries().billboardShader;
+    material->shader = std::move(program);
     material->textures.push_back(
         std::make_shared<Texture>(Texture::Diffuse, picture.width, picture.height, picture.pixels.get()));
     auto mesh = std::make_shared<Mesh>(vertices, std::vector<std::uint32_t>{0, 1, 2}, material);

@@ -9,7 +9,7 @@
 
 #include "Billboard.h"
 #include "BorderKeepingSimplifier.h"
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
 
@@ -63,9 +63,8 @@ void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
 
 }  // namespace
 
-void generateLODRange(std::size_t first, std::size_t last)
+void generateLODRange(const ImportContext& r, std::size_t first, std::size_t last)
 {
-    const ImportRegistries& r = registries();
     const std::vector<std::shared_ptr<MeshLOD>>& chains = r.lodList;
     const bool keepBorders = r.userModel && r.userModel->lod == LodMethod::KeepBorders;
     for (std::size_t i = first; i < last; ++i) {
@@ -87,27 +86,26 @@ void generateLODRange(std::size_t first, std::size_t last)
     }
 }
 
-void generateLODs()
+void generateLODs(ImportContext& r)
 {
-    ImportRegistries& r = registries();
     chainsDone = 0;
     r.lodList.clear();
     r.lodList.reserve(r.meshLODs.size());
     for (const auto& [name, chain] : r.meshLODs) {
         chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
-        chain->levels[3] = createBillboard(name, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
+        chain->levels[3] = createBillboard(r.assetDirectory + "/" + name + ".png", r.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
         r.lodList.push_back(chain);
     }
     const std::size_t chains = r.lodList.size();
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < lodWorkers; ++i) {
         const WorkerRange range = workerRange(i, chains);
-        workers.emplace_back(generateLODRange, range.first, range.last);
+        workers.emplace_back([&r, range] { generateLODRange(r, range.first, range.last); });
     }
     const WorkerRange rest = callerRange(chains);
     if (rest.first < rest.last)
-        generateLODRange(rest.first, rest.last);
+        generateLODRange(r, rest.first, rest.last);
     for (std::thread& worker : workers)
         worker.join();
 }

@@ -5,13 +5,15 @@
 
 namespace qm {
 
+struct ImportContext;
+
 // Builds every chain's billboard (on this thread, it needs the GL context)
 // and its two simplified levels (on ten worker threads and this one), from
 // the import's name-to-chain map into its chain list. Returns when all are built.
-void generateLODs();
+void generateLODs(ImportContext& context);
 
 // Levels 1 and 2 of the chain list's entries first to last - 1.
-void generateLODRange(std::size_t first, std::size_t last);
+void generateLODRange(const ImportContext& context, std::size_t first, std::size_t last);
 
 // How the chains are split: ten equal contiguous ranges, the remainder on the calling thread.
 struct WorkerRange {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "VertexAttributes.h"
 
 namespace qm {
@@ -95,9 +95,8 @@ PointLight PointLight::fromFile(const aiLight& light)
     return point;
 }
 
-void createLights(const aiScene& modelScene, float unboundedRadius)
+void createLights(ImportContext& r, const aiScene& modelScene, float unboundedRadius)
 {
-    ImportRegistries& r = registries();
     std::vector<std::shared_ptr<PointLight>> created;
     for (unsigned i = 0; i < modelScene.mNumLights; ++i) {
         const aiLight& modelLight = *modelScene.mLights[i];

@@ -12,6 +12,8 @@
 
 namespace qm {
 
+struct ImportContext;
+
 // Colour and intensities shared by every kind of light.
 struct Light {
     glm::vec3 color{0.0f};
@@ -48,8 +50,8 @@ public:
 };
 
 // Creates one light per distinct parameter set and registers every model
-// light's name with its light. A user model's light whose attenuation never
+// light's name with its light in the import's context. A user model's light whose attenuation never
 // falls off far enough reaches `unboundedRadius`.
-void createLights(const aiScene& modelScene, float unboundedRadius = 0.0f);
+void createLights(ImportContext& context, const aiScene& modelScene, float unboundedRadius = 0.0f);
 
 }  // namespace qm

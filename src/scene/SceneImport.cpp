@@ -8,7 +8,6 @@
 #include <iostream>
 
 #include "AnimationHandler.h"
-#include "ImportRegistries.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "ModelFraming.h"
@@ -22,19 +21,20 @@ namespace qm {
 
 namespace {
 
+std::shared_ptr<Mesh> processMesh(ImportContext& r, const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
+                                  std::shared_ptr<Material> material, const std::string& key = "");
+std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelScene, const aiMaterial& modelMaterial,
+                                         std::shared_ptr<Shader> shader);
+
 constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - "
                                  "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
                                  "focus distance\n";
 
-// Why the last model file read failed: the reader's error, or the import's
-// own reason for not handing the file to the reader.
-std::string readError;
-
-const aiScene* readModel(const std::string& path)
+const aiScene* readModel(ImportContext& r, const std::string& path)
 {
-    const aiScene* modelScene = readModelFile(registries().importer, path, readError);
+    const aiScene* modelScene = readModelFile(r.importer, path, r.readError);
     if (!modelScene)
-        std::cerr << "Assimp file reading error: " << readError << std::endl;
+        std::cerr << "Assimp file reading error: " << r.readError << std::endl;
     return modelScene;
 }
 
@@ -48,17 +48,17 @@ glm::mat4 toColumnMajor(const aiMatrix4x4& m)
 }
 
 // Depth-first search for the node named "Sphere"; that node is not searched further.
-std::shared_ptr<Mesh> findSphere(const aiScene& modelScene, const aiNode& node)
+std::shared_ptr<Mesh> findSphere(ImportContext& r, const aiScene& modelScene, const aiNode& node)
 {
     if (std::string(node.mName.C_Str()) == "Sphere") {
         if (node.mNumMeshes == 0 || node.mMeshes[0] >= modelScene.mNumMeshes)
             return nullptr;
         auto material = std::make_shared<Material>();
         material->shader = loadShader("QM/lightSphere");
-        return processMesh(*modelScene.mMeshes[node.mMeshes[0]], nullptr, material);
+        return processMesh(r, *modelScene.mMeshes[node.mMeshes[0]], nullptr, material);
     }
     for (unsigned i = 0; i < node.mNumChildren; ++i) {
-        if (auto mesh = findSphere(modelScene, *node.mChildren[i]))
+        if (auto mesh = findSphere(r, modelScene, *node.mChildren[i]))
             return mesh;
     }
     return nullptr;
@@ -83,9 +83,8 @@ void computeFaceNormals(MeshData& data)
 
 // A program for a user model's material that the table does not name: the
 // standard one when the material has every map it reads, the diffuse one otherwise.
-std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
+std::shared_ptr<Shader> defaultProgram(ImportContext& r, const aiMaterial& material)
 {
-    ImportRegistries& r = registries();
     const bool allMaps = aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) > 0 &&
                          aiGetMaterialTextureCount(&material, aiTextureType_SPECULAR) > 0 &&
                          aiGetMaterialTextureCount(&material, aiTextureType_NORMALS) > 0;
@@ -99,9 +98,8 @@ std::shared_ptr<Shader> defaultProgram(const aiMaterial& material)
 
 // The material of a mesh, created on its first use; empty (reported) when
 // the table assigns it no loaded program and the model is the shipped one.
-std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
+std::shared_ptr<Material> materialFor(ImportContext& r, const aiScene& modelScene, unsigned index)
 {
-    ImportRegistries& r = registries();
     if (const auto it = r.materialsByIndex.find(index); it != r.materialsByIndex.end())
         return it->second;
     const aiMaterial& modelMaterial = *modelScene.mMaterials[index];
@@ -113,22 +111,22 @@ std::shared_ptr<Material> materialFor(const aiScene& modelScene, unsigned index)
     if (shader != r.shadersByName.end()) {
         if (r.userModel)
             ++r.materialCounts.fromTable;
-        return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, shader->second);
+        return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
     }
     if (!r.userModel) {
         std::cerr << "Could not find shader for the material \"" << name.C_Str() << "\"." << std::endl;
         return nullptr;
     }
-    return r.materialsByIndex[index] = createMaterial(modelScene, modelMaterial, defaultProgram(modelMaterial));
+    return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, defaultProgram(r, modelMaterial));
 }
 
 // A user model's node with all its meshes: the first on the node's own
 // object, each further one on a child object in the same place. Meshes are
 // shared by index, since such files often leave names empty or repeat them.
 // True when the node's own object got a mesh.
-bool placeEveryMesh(const aiScene& modelScene, const aiNode& node, const std::shared_ptr<SceneObject>& object)
+bool placeEveryMesh(ImportContext& r, const aiScene& modelScene, const aiNode& node,
+                    const std::shared_ptr<SceneObject>& object)
 {
-    ImportRegistries& r = registries();
     bool placedOwn = false;
     for (unsigned k = 0; k < node.mNumMeshes; ++k) {
         const unsigned index = node.mMeshes[k];
@@ -146,12 +144,12 @@ bool placeEveryMesh(const aiScene& modelScene, const aiNode& node, const std::sh
         key.insert(0, 1, '#').append(1, ' ').append(modelMesh.mName.C_Str());
         if (const auto shared = r.meshLODs.find(key); shared != r.meshLODs.end())
             target->setMeshLOD(shared->second);
-        else if (processMesh(modelMesh, target, materialFor(modelScene, modelMesh.mMaterialIndex), key))
+        else if (processMesh(r, modelMesh, target, materialFor(r, modelScene, modelMesh.mMaterialIndex), key))
             r.meshLODs.emplace(key, target->getMeshLOD());
         if (!target->getMeshLOD())
             continue;
         target->computeBounds();
-        r.loadedScene->addObject(target);
+        r.scene->addObject(target);
         if (target != object) {
             object->children.push_back(target);
             object->mergeBounds(*target);
@@ -161,13 +159,109 @@ bool placeEveryMesh(const aiScene& modelScene, const aiNode& node, const std::sh
     return placedOwn;
 }
 
-}  // namespace
-
-ImportRegistries& registries()
+// The Mesh of a model mesh and, for an owner, the owner's level-of-detail
+// chain. Empty when the mesh has no triangles or is unusable (reported once
+// per `key`, the mesh's name unless given).
+std::shared_ptr<Mesh> processMesh(ImportContext& r, const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
+                                  std::shared_ptr<Material> material, const std::string& key)
 {
-    static ImportRegistries instance;
-    return instance;
+    const std::string name = key.empty() ? std::string(modelMesh.mName.C_Str()) : key;
+    if (r.rejectedMeshes.count(name))
+        return nullptr;
+    std::string problem;
+    std::optional<MeshData> data = readMeshData(modelMesh, problem);
+    if (!data || data->indices.empty()) {
+        if (!data)
+            std::cerr << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
+        r.rejectedMeshes.insert(name);
+        return nullptr;
+    }
+    auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material));
+    if (owner) {
+        auto lod = std::make_shared<MeshLOD>(mesh, mesh, mesh);
+        lod->computeBoundingBox();
+        owner->setMeshLOD(lod);
+    }
+    return mesh;
 }
+
+std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelScene, const aiMaterial& modelMaterial,
+                                         std::shared_ptr<Shader> shader)
+{
+    auto material = std::make_shared<Material>();
+    material->ambient = glm::vec3(0.2f);
+    for (const auto& [modelType, type] : {std::pair{aiTextureType_DIFFUSE, Texture::Diffuse},
+                                          std::pair{aiTextureType_SPECULAR, Texture::Specular},
+                                          std::pair{aiTextureType_NORMALS, Texture::Normal}}) {
+        auto textures = loadMaterialTextures(modelScene, &modelMaterial, modelType, type, r.textureDirectory);
+        material->textures.insert(material->textures.end(), textures.begin(), textures.end());
+    }
+    const bool hasDiffuse = std::any_of(material->textures.begin(), material->textures.end(),
+                                        [](const auto& texture) { return texture->type == Texture::Diffuse; });
+    if (r.userModel && !hasDiffuse) {
+        aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
+        aiGetMaterialColor(&modelMaterial, AI_MATKEY_COLOR_DIFFUSE, &colour);
+        material->textures.push_back(colourTexture({colour.r, colour.g, colour.b}));
+        ++r.materialCounts.ownColour;
+    }
+    material->shininess = 32.0f;
+    material->shader = std::move(shader);
+    return material;
+}
+
+// Creates the object of one model node and, recursively, of its children.
+void processNode(ImportContext& r, const aiScene& modelScene, const aiNode& node,
+                 const std::shared_ptr<SceneObject>& parent)
+{
+    auto object = std::make_shared<SceneObject>();
+    object->parent = parent;
+    object->localTransform = toColumnMajor(node.mTransformation);
+    // Column vectors: the parent's world matrix applies after the child's own.
+    object->model = parent ? parent->model * object->localTransform : object->localTransform;
+    if (parent)
+        parent->children.push_back(object);
+    object->position = glm::vec3(object->model[3]);
+
+    bool placed = false;
+    if (r.userModel) {
+        placed = placeEveryMesh(r, modelScene, node, object);
+    } else if (node.mNumMeshes > 0 && node.mMeshes[0] < modelScene.mNumMeshes) {
+        const aiMesh& modelMesh = *modelScene.mMeshes[node.mMeshes[0]];
+        const std::string meshName = modelMesh.mName.C_Str();
+        if (const auto shared = r.meshLODs.find(meshName); shared != r.meshLODs.end()) {
+            object->setMeshLOD(shared->second);
+        } else if (modelMesh.mMaterialIndex < modelScene.mNumMaterials) {
+            const std::shared_ptr<Material> material = materialFor(r, modelScene, modelMesh.mMaterialIndex);
+            if (!material)
+                return;  // the node and its subtree are left out
+            if (processMesh(r, modelMesh, object, material))
+                r.meshLODs.emplace(meshName, object->getMeshLOD());
+        }
+        if (object->getMeshLOD()) {
+            object->computeBounds();
+            if (meshName == "glimmet_mesh")
+                r.animation->objects.push_back(object);
+            r.scene->addObject(object);
+            placed = true;
+        }
+    }
+    if (!placed) {
+        if (const auto light = r.lightsByName.find(node.mName.C_Str()); light != r.lightsByName.end()) {
+            object->light = light->second;
+            object->computeBounds();
+            if (!r.userModel)
+                r.animation->objects.push_back(object);
+            r.scene->addObject(object);
+        }
+    }
+
+    for (unsigned i = 0; i < node.mNumChildren; ++i)
+        processNode(r, modelScene, *node.mChildren[i], object);
+    if (parent)
+        parent->mergeBounds(*object);
+}
+
+}  // namespace
 
 std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& problem)
 {
@@ -205,161 +299,49 @@ std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& probl
     return data;
 }
 
-std::shared_ptr<Mesh> processMesh(const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
-                                  std::shared_ptr<Material> material, const std::string& key)
+std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& path)
 {
-    ImportRegistries& r = registries();
-    const std::string name = key.empty() ? std::string(modelMesh.mName.C_Str()) : key;
-    if (r.rejectedMeshes.count(name))
-        return nullptr;
-    std::string problem;
-    std::optional<MeshData> data = readMeshData(modelMesh, problem);
-    if (!data || data->indices.empty()) {
-        if (!data)
-            std::cerr << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
-        r.rejectedMeshes.insert(name);
-        return nullptr;
-    }
-    auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material));
-    if (owner) {
-        auto lod = std::make_shared<MeshLOD>(mesh, mesh, mesh);
-        lod->computeBoundingBox();
-        owner->setMeshLOD(lod);
-    }
-    return mesh;
-}
-
-std::shared_ptr<Material> createMaterial(const aiScene& modelScene, const aiMaterial& modelMaterial,
-                                         std::shared_ptr<Shader> shader)
-{
-    auto material = std::make_shared<Material>();
-    material->ambient = glm::vec3(0.2f);
-    for (const auto& [modelType, type] : {std::pair{aiTextureType_DIFFUSE, Texture::Diffuse},
-                                          std::pair{aiTextureType_SPECULAR, Texture::Specular},
-                                          std::pair{aiTextureType_NORMALS, Texture::Normal}}) {
-        auto textures = loadMaterialTextures(modelScene, &modelMaterial, modelType, type);
-        material->textures.insert(material->textures.end(), textures.begin(), textures.end());
-    }
-    const bool hasDiffuse = std::any_of(material->textures.begin(), material->textures.end(),
-                                        [](const auto& texture) { return texture->type == Texture::Diffuse; });
-    if (registries().userModel && !hasDiffuse) {
-        aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
-        aiGetMaterialColor(&modelMaterial, AI_MATKEY_COLOR_DIFFUSE, &colour);
-        material->textures.push_back(colourTexture({colour.r, colour.g, colour.b}));
-        ++registries().materialCounts.ownColour;
-    }
-    material->shininess = 32.0f;
-    material->shader = std::move(shader);
-    return material;
-}
-
-void processNode(const aiScene& modelScene, const aiNode& node, const std::shared_ptr<SceneObject>& parent)
-{
-    ImportRegistries& r = registries();
-    auto object = std::make_shared<SceneObject>();
-    object->parent = parent;
-    object->localTransform = toColumnMajor(node.mTransformation);
-    // Column vectors: the parent's world matrix applies after the child's own.
-    object->model = parent ? parent->model * object->localTransform : object->localTransform;
-    if (parent)
-        parent->children.push_back(object);
-    object->position = glm::vec3(object->model[3]);
-
-    bool placed = false;
-    if (r.userModel) {
-        placed = placeEveryMesh(modelScene, node, object);
-    } else if (node.mNumMeshes > 0 && node.mMeshes[0] < modelScene.mNumMeshes) {
-        const aiMesh& modelMesh = *modelScene.mMeshes[node.mMeshes[0]];
-        const std::string meshName = modelMesh.mName.C_Str();
-        if (const auto shared = r.meshLODs.find(meshName); shared != r.meshLODs.end()) {
-            object->setMeshLOD(shared->second);
-        } else if (modelMesh.mMaterialIndex < modelScene.mNumMaterials) {
-            const std::shared_ptr<Material> material = materialFor(modelScene, modelMesh.mMaterialIndex);
-            if (!material)
-                return;  // the node and its subtree are left out
-            if (processMesh(modelMesh, object, material))
-                r.meshLODs.emplace(meshName, object->getMeshLOD());
-        }
-        if (object->getMeshLOD()) {
-            object->computeBounds();
-            if (meshName == "glimmet_mesh")
-                r.loadedAnimationHandler->objects.push_back(object);
-            r.loadedScene->addObject(object);
-            placed = true;
-        }
-    }
-    if (!placed) {
-        if (const auto light = r.lightsByName.find(node.mName.C_Str()); light != r.lightsByName.end()) {
-            object->light = light->second;
-            object->computeBounds();
-            if (!r.userModel)
-                r.loadedAnimationHandler->objects.push_back(object);
-            r.loadedScene->addObject(object);
-        }
-    }
-
-    for (unsigned i = 0; i < node.mNumChildren; ++i)
-        processNode(modelScene, *node.mChildren[i], object);
-    if (parent)
-        parent->mergeBounds(*object);
-}
-
-std::shared_ptr<Mesh> loadSphereMesh(const std::string& path)
-{
-    const aiScene* modelScene = readModel(path);
-    return modelScene ? findSphere(*modelScene, *modelScene->mRootNode) : nullptr;
-}
-
-std::shared_ptr<Scene> loadScene(std::string path)
-{
-    ImportRegistries& r = registries();
-    const std::size_t slash = path.find_last_of('/');
-    r.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
-    r.textureDirectory = r.assetDirectory;
-
-    std::cout << "Hi! Welcome to Quillmoor!" << std::endl;
-    std::cout << controls << std::endl;
-    std::cout << "Please wait on assimp to load the needed files." << std::endl;
-    std::cout << "Any complaints for the wait time can be directed to:" << std::endl;
-    std::cout << "https://github.com/assimp/assimp. " << std::endl;
-    std::cout << "Thank you for understanding." << std::endl;
-
-    r.lightSphereMesh = loadSphereMesh(r.assetDirectory + "/sphere.fbx");
-    if (!r.lightSphereMesh) {
-        std::cerr << "Error reading sphere mesh: " << readError << std::endl;
-        return nullptr;
-    }
-    r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
-    loadShaderSources();
-
-    const aiScene* modelScene = readModel(path);
-    if (!modelScene)
-        return nullptr;
-    return buildScene(*modelScene);
+    const aiScene* modelScene = readModel(context, path);
+    return modelScene ? findSphere(context, *modelScene, *modelScene->mRootNode) : nullptr;
 }
 
 namespace {
 
-// The objects of the model: sky, lights, the node tree below `root`, octree.
-void importObjects(const aiScene& modelScene, const std::shared_ptr<SceneObject>& root, float unboundedLightRadius)
+// The light sphere and the billboard program every scene of an import
+// shares, loaded on first use; false (reported) without the sphere.
+bool loadSharedAssets(ImportContext& r)
 {
-    ImportRegistries& r = registries();
-    r.loadedScene = std::make_shared<Scene>();
-    r.loadedScene->setSkybox(createSkybox());
+    if (!r.lightSphereMesh)
+        r.lightSphereMesh = loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
+    if (!r.lightSphereMesh) {
+        std::cerr << "Error reading sphere mesh: " << r.readError << std::endl;
+        return false;
+    }
+    if (!r.billboardShader)
+        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
+    return true;
+}
+
+// The objects of the model: sky, lights, the node tree below `root`, octree.
+void importObjects(ImportContext& r, const aiScene& modelScene, const std::shared_ptr<SceneObject>& root,
+                   float unboundedLightRadius)
+{
+    r.scene = std::make_shared<Scene>();
+    r.scene->setSkybox(createSkybox(r.assetDirectory));
     r.lightsByName.clear();
-    createLights(modelScene, unboundedLightRadius);
+    createLights(r, modelScene, unboundedLightRadius);
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
-    r.loadedAnimationHandler = std::make_shared<AnimationHandler>();
-    processNode(modelScene, *modelScene.mRootNode, root);
-    r.loadedScene->buildOctree();
+    r.animation = std::make_shared<AnimationHandler>();
+    processNode(r, modelScene, *modelScene.mRootNode, root);
+    r.scene->buildOctree();
 }
 
 // Uploads every level once (a mesh shared by several levels is one upload)
 // and frees the CPU copies.
-void uploadLevels()
+void uploadLevels(const ImportContext& r)
 {
-    for (const auto& lod : registries().lodList) {
+    for (const auto& lod : r.lodList) {
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
             if (mesh && mesh->vertexArray == 0) {
@@ -378,7 +360,7 @@ long long millisecondsSince(Clock::time_point start)
 }
 
 // The program table a user names: its program names are the runtime data's.
-void loadUserTable(const std::string& table)
+void loadUserTable(ImportContext& r, const std::string& table)
 {
     std::ifstream file(table);
     if (!file) {
@@ -386,73 +368,87 @@ void loadUserTable(const std::string& table)
                   << std::endl;
         return;
     }
-    applyShaderTable(parseShaderTable(file), table);
+    applyShaderTable(r, parseShaderTable(file), table);
 }
 
 }  // namespace
 
-std::shared_ptr<Scene> buildScene(const aiScene& modelScene)
+ImportedScene SceneImport::loadScene(const std::string& path)
 {
-    importObjects(modelScene, nullptr, 0.0f);
+    const std::size_t slash = path.find_last_of('/');
+    state.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
+    state.textureDirectory = state.assetDirectory;
+
+    std::cout << "Hi! Welcome to Quillmoor!" << std::endl;
+    std::cout << controls << std::endl;
+    std::cout << "Please wait on assimp to load the needed files." << std::endl;
+    std::cout << "Any complaints for the wait time can be directed to:" << std::endl;
+    std::cout << "https://github.com/assimp/assimp. " << std::endl;
+    std::cout << "Thank you for understanding." << std::endl;
+
+    if (!loadSharedAssets(state))
+        return {};
+    loadShaderSources(state);
+
+    const aiScene* modelScene = readModel(state, path);
+    if (!modelScene)
+        return {};
+    return buildScene(*modelScene);
+}
+
+ImportedScene SceneImport::buildScene(const aiScene& modelScene)
+{
+    importObjects(state, modelScene, nullptr, 0.0f);
     std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
                  "few minutes.\n"
               << std::endl;
-    generateLODs();
+    generateLODs(state);
     std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
-    uploadLevels();
+    uploadLevels(state);
     std::cout << "\nWelcome!" << std::endl;
-    return registries().loadedScene;
+    return finish();
 }
 
-std::shared_ptr<Scene> openModel(const UserModel& model)
+ImportedScene SceneImport::openModel(const UserModel& model)
 {
-    ImportRegistries& r = registries();
     const auto opening = Clock::now();
     std::error_code error;
     if (!std::filesystem::is_regular_file(model.path, error)) {
         std::cerr << "Could not open \"" << model.path << "\": "
                   << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
-        return nullptr;
+        return {};
     }
     std::cout << controls << "Home or H - back to the start view\n" << std::endl;
-    r.assetDirectory = "QM";
-    r.textureDirectory = std::filesystem::path(model.path).parent_path().string();
-    if (r.textureDirectory.empty())
-        r.textureDirectory = ".";
-    if (!r.lightSphereMesh)
-        r.lightSphereMesh = loadSphereMesh(r.assetDirectory + "/sphere.fbx");
-    if (!r.lightSphereMesh) {
-        std::cerr << "Error reading sphere mesh: " << readError << std::endl;
-        return nullptr;
-    }
-    if (!r.billboardShader)
-        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
-    r.materialShaderNames.clear();
+    state.assetDirectory = "QM";
+    state.textureDirectory = std::filesystem::path(model.path).parent_path().string();
+    if (state.textureDirectory.empty())
+        state.textureDirectory = ".";
+    if (!loadSharedAssets(state))
+        return {};
+    state.materialShaderNames.clear();
     if (!model.table.empty())
-        loadUserTable(model.table);
+        loadUserTable(state, model.table);
 
     std::cout << "Reading " << model.path << " ..." << std::endl;
     auto step = Clock::now();
-    const aiScene* modelScene = readModelFile(r.importer, model.path, readError);
+    const aiScene* modelScene = readModelFile(state.importer, model.path, state.readError);
     if (!modelScene) {
-        std::cerr << "Could not open \"" << model.path << "\": " << readError << std::endl;
-        return nullptr;
+        std::cerr << "Could not open \"" << model.path << "\": " << state.readError << std::endl;
+        return {};
     }
     std::cout << "Read in " << millisecondsSince(step) << " ms: " << modelScene->mNumMeshes << " meshes, "
               << modelScene->mNumMaterials << " materials, " << modelScene->mNumLights << " lights, "
               << modelScene->mNumTextures << " embedded pictures." << std::endl;
-    std::shared_ptr<Scene> scene = buildUserScene(*modelScene, model);
+    ImportedScene built = buildUserScene(*modelScene, model);
     std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
-    return scene;
+    return built;
 }
 
-std::shared_ptr<Scene> buildUserScene(const aiScene& modelScene, const UserModel& model)
+ImportedScene SceneImport::buildUserScene(const aiScene& modelScene, const UserModel& model)
 {
-    ImportRegistries& r = registries();
-    r.userModel = model;
-    r.materialCounts = {};
-    r.materialsByIndex.clear();
+    state.userModel = model;
+    state.materialCounts = {};
     const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
     std::cout << orientation.description << std::endl;
     const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
@@ -462,36 +458,37 @@ std::shared_ptr<Scene> buildUserScene(const aiScene& modelScene, const UserModel
 
     std::cout << "Materials, textures and meshes ..." << std::endl;
     auto step = Clock::now();
-    importObjects(modelScene, root, 2.0f * glm::length(bounds.halfExtents));
-    const ImportRegistries::MaterialCounts& counts = r.materialCounts;
+    importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
+    const ImportContext::MaterialCounts& counts = state.materialCounts;
     std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
               << " with the standard program, " << counts.diffuse << " with the diffuse program; " << counts.ownColour
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
 
-    std::cout << "Level of detail for " << r.meshLODs.size() << " meshes ..." << std::endl;
+    std::cout << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
     step = Clock::now();
-    generateLODs();
-    uploadLevels();
+    generateLODs(state);
+    uploadLevels(state);
     std::cout << "Level of detail built in " << millisecondsSince(step) << " ms." << std::endl;
 
-    std::shared_ptr<Scene> scene = r.loadedScene;
-    scene->fillLight = 1.0f;
-    const std::shared_ptr<Camera>& camera = scene->camera;
-    camera->aspectRatio = model.aspectRatio;
-    scene->startView = frameBox(bounds, camera->fov, camera->aspectRatio);
-    applyFraming(*camera, *scene->startView);
-    r.userModel.reset();
-    return scene;
+    Scene& scene = *state.scene;
+    scene.fillLight = 1.0f;
+    Camera& camera = *scene.camera;
+    camera.aspectRatio = model.aspectRatio;
+    scene.startView = frameBox(bounds, camera.fov, camera.aspectRatio);
+    applyFraming(camera, *scene.startView);
+    state.userModel.reset();
+    return finish();
 }
 
-void clearRegistries()
+ImportedScene SceneImport::finish()
 {
-    ImportRegistries& r = registries();
-    r.meshLODs.clear();
-    r.materialsByIndex.clear();
-    r.materialShaderNames.clear();
-    r.lightsByName.clear();
-    r.lodList.clear();
+    ImportedScene built{std::move(state.scene), std::move(state.animation)};
+    state.meshLODs.clear();
+    state.lodList.clear();
+    state.materialsByIndex.clear();
+    state.lightsByName.clear();
+    state.rejectedMeshes.clear();
+    return built;
 }
 
 }  // namespace qm

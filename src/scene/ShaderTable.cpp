@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "Shader.h"
 
 namespace qm {
@@ -48,9 +48,8 @@ ShaderTable parseShaderTable(std::istream& in)
     return table;
 }
 
-void applyShaderTable(const ShaderTable& table, const std::string& fileName)
+void applyShaderTable(ImportContext& r, const ShaderTable& table, const std::string& fileName)
 {
-    ImportRegistries& r = registries();
     for (const std::string& word : table.unpaired)
         std::cerr << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
     // The kinds of the table's programs are read but not needed.
@@ -63,14 +62,14 @@ void applyShaderTable(const ShaderTable& table, const std::string& fileName)
         r.materialShaderNames.emplace(material, program);
 }
 
-void loadShaderSources()
+void loadShaderSources(ImportContext& r)
 {
-    std::ifstream file(registries().assetDirectory + "/shader_sources.txt");
+    std::ifstream file(r.assetDirectory + "/shader_sources.txt");
     if (!file) {
         std::cerr << "Could not open shader_sources.txt." << std::endl;
         return;
     }
-    applyShaderTable(parseShaderTable(file), "shader_sources.txt");
+    applyShaderTable(r, parseShaderTable(file), "shader_sources.txt");
 }
 
 }  // namespace qm

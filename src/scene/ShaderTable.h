@@ -7,6 +7,8 @@
 
 namespace qm {
 
+struct ImportContext;
+
 // The words of "shader_sources.txt": program names with their kinds, then
 // "###", then material names with their program names, in file order.
 struct ShaderTable {
@@ -23,14 +25,14 @@ int programKind(const std::string& word);
 // before the first word is skipped.
 ShaderTable parseShaderTable(std::istream& in);
 
-// Loads every program of the table not loaded yet (from the asset
-// directory) and records the material assignments (the first entry for a
+// Loads every program of the table not loaded yet (from the import's asset
+// directory) into the import's programs and records the material assignments (the first entry for a
 // name wins). Unpaired words are reported with the file's name.
-void applyShaderTable(const ShaderTable& table, const std::string& fileName);
+void applyShaderTable(ImportContext& context, const ShaderTable& table, const std::string& fileName);
 
 // Reads "<asset directory>/shader_sources.txt", loads every listed program
 // not loaded yet and records the material assignments (the first entry for
 // a name wins). Reports a missing file and unpaired words.
-void loadShaderSources();
+void loadShaderSources(ImportContext& context);
 
 }  // namespace qm

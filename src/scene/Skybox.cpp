@@ -37,10 +37,10 @@ Skybox::Skybox(GLTexture cubeMap, std::shared_ptr<Shader> shader)
     glUseProgram(0);
 }
 
-Skybox createSkybox()
+Skybox createSkybox(const std::string& assetDirectory)
 {
     const std::shared_ptr<Shader> shader = loadShader("QM/cubemap");
-    return Skybox(loadCubeMap("cubemap", "loadsa_colors_"), shader);
+    return Skybox(loadCubeMap(assetDirectory + "/cubemap", "loadsa_colors_"), shader);
 }
 
 }  // namespace qm

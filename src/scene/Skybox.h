@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <memory>
+#include <string>
 
 #include "GLObject.h"
 #include "Shader.h"
@@ -24,7 +25,7 @@ struct Skybox {
     GLTexture cubeMap;
 };
 
-// The sky program "QM/cubemap" with the asset directory's "cubemap/loadsa_colors_" faces.
-Skybox createSkybox();
+// The sky program "QM/cubemap" with the faces "<asset directory>/cubemap/loadsa_colors_<0..5>.jpg".
+Skybox createSkybox(const std::string& assetDirectory);
 
 }  // namespace qm

@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "ImageFile.h"
-#include "ImportRegistries.h"
 #include "TexturePath.h"
 
 namespace qm {
@@ -47,9 +46,9 @@ ImageFile decodeEmbedded(const aiTexture& texture)
 }  // namespace
 
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, int type)
+                                                           aiTextureType modelType, int type,
+                                                           const std::string& directory)
 {
-    const std::string& directory = registries().textureDirectory;
     std::vector<std::shared_ptr<Texture>> textures;
     for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
         aiString path;
@@ -88,8 +87,7 @@ GLTexture loadCubeMap(const std::string& folder, const std::string& prefix)
     std::array<ImageFile, 6> faces;
     int size = 0;
     for (std::size_t face = 0; face < faces.size(); ++face) {
-        const std::string file =
-            registries().assetDirectory + "/" + folder + "/" + prefix + std::to_string(face) + ".jpg";
+        const std::string file = folder + "/" + prefix + std::to_string(face) + ".jpg";
         faces[face] = loadImage(file);
         if (!faces[face]) {
             std::cerr << lastImageResult() << " - " << file << std::endl;

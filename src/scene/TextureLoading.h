@@ -17,18 +17,19 @@ namespace qm {
 // Every texture of one kind of a material, as the given texture type, in the
 // model file's order. A picture the model file carries inside it ("*N", or
 // the name of an embedded file) is decoded from there. Other paths are taken
-// relative to the model's folder and looked for as findTextureFile says
+// relative to `directory`, the model's folder, and looked for as findTextureFile says
 // (model files often carry the paths of the machine they were made on).
 // A texture that cannot be loaded is reported and keeps its place with a
 // stand-in: a checker for diffuse, black for specular, flat for normal maps.
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, int type);
+                                                           aiTextureType modelType, int type,
+                                                           const std::string& directory);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.
 std::shared_ptr<Texture> colourTexture(const glm::vec3& colour);
 
-// The six faces "<asset directory>/<folder>/<prefix><0..5>.jpg" as a cube map
+// The six faces "<folder>/<prefix><0..5>.jpg" as a cube map
 // (+x, -x, +y, -y, +z, -z). A face that cannot be loaded, or whose size
 // differs from the first good face, is reported and replaced by a plain face
 // of that size. The texture is left bound.

@@ -4,7 +4,7 @@
 
 #include "Billboard.h"
 #include "Image.h"
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "TestApplication.h"
@@ -20,24 +20,20 @@ protected:
         testApplication();
         directory = fs::temp_directory_path() / "qm-billboards";
         fs::create_directories(directory);
-        qm::registries().assetDirectory = directory.string();
-        qm::registries().billboardShader = std::make_shared<qm::Shader>();
+        context.assetDirectory = directory.string();
+        context.billboardShader = std::make_shared<qm::Shader>();
         scenegen::Image picture(4, 8);
         ASSERT_TRUE(scenegen::writePng(picture, directory / "tree.png"));
     }
-    void TearDown() override
-    {
-        qm::registries().meshLODs.clear();
-        qm::registries().lodList.clear();
-        fs::remove_all(directory);
-    }
+    void TearDown() override { fs::remove_all(directory); }
 
     fs::path directory;
+    qm::ImportContext context;
 };
 
 TEST_F(Billboards, CarryTheirSizeInEveryVertex)
 {
-    const auto billboard = qm::createBillboard("tree", 3.0f, 8.0f);
+    const auto billboard = qm::createBillboard((directory / "tree.png").string(), context.billboardShader, 3.0f, 8.0f);
     ASSERT_TRUE(billboard);
     EXPECT_EQ(billboard->billboardSize, glm::vec2(3, 8));
     ASSERT_EQ(billboard->getVertices().size(), 3u);
@@ -50,13 +46,13 @@ TEST_F(Billboards, CarryTheirSizeInEveryVertex)
     }
     EXPECT_EQ(billboard->getIndices(), (std::vector<std::uint32_t>{0, 1, 2}));
     const qm::Material& material = *billboard->getMaterial();
-    EXPECT_EQ(material.shader, qm::registries().billboardShader);
+    EXPECT_EQ(material.shader, context.billboardShader);
     ASSERT_EQ(material.textures.size(), 1u);
     EXPECT_EQ(material.textures[0]->type, qm::Texture::Diffuse);
     EXPECT_EQ(material.ambient, glm::vec3(0.2f));
     EXPECT_EQ(material.shininess, 32.0f);
 
-    EXPECT_EQ(qm::createBillboard("no-such-picture", 1, 1), nullptr) << "silently empty";
+    EXPECT_EQ(qm::createBillboard((directory / "no-such-picture.png").string(), context.billboardShader, 1, 1), nullptr) << "silently empty";
 }
 
 TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)
@@ -68,9 +64,9 @@ TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)
     auto mesh = std::make_shared<qm::Mesh>(vertices, std::vector<std::uint32_t>{0, 1, 2}, nullptr);
     auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
     chain->computeBoundingBox();
-    qm::registries().meshLODs.emplace("tree", chain);
+    context.meshLODs.emplace("tree", chain);
     testing::internal::CaptureStdout();
-    qm::generateLODs();
+    qm::generateLODs(context);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(chain->getLevel(3));
     EXPECT_EQ(chain->getLevel(3)->billboardSize, glm::vec2(4, 4));

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "GLRenderer.h"
-#include "ImportRegistries.h"
 #include "Mesh.h"
 #include "Models.h"
 #include "PointLight.h"
@@ -110,9 +109,8 @@ protected:
     void SetUp() override
     {
         testApplication();
-        qm::registries().assetDirectory = "QM";
         scene = std::make_shared<qm::Scene>();
-        scene->setSkybox(qm::createSkybox());
+        scene->setSkybox(qm::createSkybox("QM"));
         scene->buildOctree();
         renderer = std::make_unique<GLRenderer>(64, 36);
         renderer->setScene(scene);

@@ -14,7 +14,6 @@
 #include "FbxScene.h"
 #include "GLRenderer.h"
 #include "Image.h"
-#include "ImportRegistries.h"
 #include "LevelOfDetail.h"
 #include "MeshLOD.h"
 #include "Mesh.h"
@@ -113,11 +112,7 @@ protected:
             writePicture(directory / "cubemap" / ("loadsa_colors_" + std::to_string(face) + ".jpg"), {0, 0, 0.3f, 1}, 8);
     }
 
-    void TearDown() override
-    {
-        qm::clearRegistries();
-        fs::remove_all(directory);
-    }
+    void TearDown() override { fs::remove_all(directory); }
 
     void writeSphere(const std::string& nodeName)
     {
@@ -135,18 +130,20 @@ protected:
         return importFile(directory / "model.fbx");
     }
 
+    // Each import its own, as the viewer makes one per run.
     std::shared_ptr<qm::Scene> importFile(const fs::path& path)
     {
         CaptureStdout();
         CaptureStderr();
-        auto scene = qm::loadScene(path.string());
+        imported = qm::SceneImport().loadScene(path.string());
         std::cout.flush();
         console = GetCapturedStdout();
         errors = GetCapturedStderr();
-        return scene;
+        return imported.scene;
     }
 
     fs::path directory;
+    qm::ImportedScene imported;
     std::string console;
     std::string errors;
 };
@@ -214,7 +211,7 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     EXPECT_NE(lamp->light, lamp2->light);
     EXPECT_NEAR(lamp->light->radius, 15.2033f, 1e-4f);
     EXPECT_NEAR(lamp->boundingBox.halfExtents.x, 15.2033f, 1e-4f);
-    const auto& animated = qm::registries().loadedAnimationHandler->objects;
+    const auto& animated = imported.animation->objects;
     EXPECT_EQ(animated, (std::vector<std::shared_ptr<qm::SceneObject>>{lamp, glimmet, lamp2}));
 
     // Texture order: diffuse, diffuse, specular, normal (found by its base name).
@@ -252,6 +249,40 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
 // Walking away from an oak: on each side of every level's bound the tree
 // covers about as much of the picture (it neither vanishes nor opens up),
 // and what covers it is the level the bound calls for.
+// Nothing of an import outlives the import and the scene it handed over:
+// no object is kept alive by it, and their GL names are deleted.
+TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
+{
+    ASSERT_TRUE(SmallModel().fbx.write(directory / "model.fbx"));
+    std::weak_ptr<qm::Scene> scene;
+    std::weak_ptr<qm::AnimationHandler> animation;
+    std::weak_ptr<qm::Mesh> sphere;
+    GLuint lightBuffer = 0;
+    GLuint meshArray = 0;
+    {
+        qm::SceneImport import;
+        CaptureStdout();
+        CaptureStderr();
+        qm::ImportedScene built = import.loadScene((directory / "model.fbx").string());
+        GetCapturedStdout();
+        GetCapturedStderr();
+        ASSERT_TRUE(built);
+        scene = built.scene;
+        animation = built.animation;
+        sphere = import.context().lightSphereMesh;
+        lightBuffer = built.scene->objects.at(1)->light->vertexBuffer;
+        meshArray = built.scene->objects.at(0)->getMesh(0)->vertexArray;
+        EXPECT_TRUE(glIsBuffer(lightBuffer) && glIsVertexArray(meshArray));
+        EXPECT_FALSE(import.context().scene || import.context().animation) << "handed over, not kept";
+        EXPECT_TRUE(import.context().meshLODs.empty() && import.context().materialsByIndex.empty());
+    }
+    EXPECT_TRUE(scene.expired());
+    EXPECT_TRUE(animation.expired());
+    EXPECT_TRUE(sphere.expired());
+    EXPECT_FALSE(glIsBuffer(lightBuffer));
+    EXPECT_FALSE(glIsVertexArray(meshArray));
+}
+
 TEST_F(SceneImport, WalkingAwayStepsThroughTheLevelsToTheBillboard)
 {
     FbxScene model;
@@ -437,7 +468,6 @@ TEST_F(SceneImport, RealModelFilesImportWithTheReadersCounts)
         };
         count(read->mRootNode, count);
 
-        qm::clearRegistries();
         const auto scene = importFile(directory / file);
         ASSERT_TRUE(scene) << errors;
         // Their textures carry the paths of other machines; those not beside the file are reported.
@@ -467,7 +497,6 @@ TEST_F(SceneImport, RealModelFilesImportWithTheReadersCounts)
         }
         EXPECT_EQ(chains.size(), meshNames.size());
         EXPECT_EQ(sharedMaterials.size(), materials.size());
-        EXPECT_EQ(qm::registries().lightsByName.size(), read->mNumLights);
         std::cout << file << ": " << scene->objects.size() << " objects, " << chains.size() << " meshes, "
                   << sharedMaterials.size() << " materials, " << read->mNumLights << " lights" << std::endl;
     }

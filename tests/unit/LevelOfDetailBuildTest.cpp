@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ImportRegistries.h"
+#include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "SimplifierMeshes.h"
@@ -17,14 +17,14 @@ std::shared_ptr<qm::Mesh> gridMesh(int columns, int rows)
 
 TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
 {
-    auto& chains = qm::registries().lodList;
-    chains.clear();
+    qm::ImportContext context;
+    auto& chains = context.lodList;
     for (int i = 0; i < 12; ++i) {
         const auto mesh = gridMesh(5, 4);
         chains.push_back(std::make_shared<qm::MeshLOD>(mesh, mesh, mesh));
     }
     testing::internal::CaptureStdout();
-    qm::generateLODRange(9, 12);
+    qm::generateLODRange(context, 9, 12);
     const std::string progress = testing::internal::GetCapturedStdout();
     EXPECT_EQ(progress, "...\n...\nAlmost there...\n...\n");
     for (std::size_t i = 0; i < chains.size(); ++i) {
@@ -35,16 +35,14 @@ TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
             EXPECT_EQ(chains[i]->getLevel(2)->getVertices().size(), 4u);
         }
     }
-    chains.clear();
 }
 
 // The whole build on its ten threads. Without pictures every billboard is
 // empty, so no GL is needed and the threads can be checked on their own.
 TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 {
-    auto& r = qm::registries();
+    qm::ImportContext r;
     r.assetDirectory = "/nonexistent";
-    r.meshLODs.clear();
     for (int i = 0; i < 25; ++i) {
         const auto mesh = gridMesh(6, 5);
         auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
@@ -52,7 +50,7 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
         r.meshLODs.emplace("mesh" + std::to_string(i), chain);
     }
     testing::internal::CaptureStdout();
-    qm::generateLODs();
+    qm::generateLODs(r);
     const std::string progress = testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(std::count(progress.begin(), progress.end(), '\n'), 26);
@@ -65,15 +63,12 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
         EXPECT_EQ(chain->getLevel(2)->getVertices().size(), 7u);   // 18 * 0.4
         EXPECT_EQ(chain->getLevel(3), nullptr);
     }
-    r.meshLODs.clear();
-    r.lodList.clear();
 }
 
 TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
 {
-    auto& r = qm::registries();
+    qm::ImportContext r;
     r.assetDirectory = "/nonexistent";
-    r.meshLODs.clear();
     qm::MeshData hub = qm::testmeshes::cone(40000);
     const auto mesh = std::make_shared<qm::Mesh>(std::move(hub.vertices), std::move(hub.indices), nullptr);
     auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
@@ -81,14 +76,12 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
     r.meshLODs.emplace("hub", chain);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    qm::generateLODs();
+    qm::generateLODs(r);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Keeping the mesh \"hub\" at full detail: simplifying it would take too long.\n");
     EXPECT_EQ(chain->getLevel(1), mesh);
     EXPECT_EQ(chain->getLevel(2), mesh);
-    r.meshLODs.clear();
-    r.lodList.clear();
 }
 
 }  // namespace

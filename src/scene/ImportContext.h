@@ -21,10 +21,10 @@ class Scene;
 struct Material;
 struct Shader;
 
-// What the scene import shares by name or index while it runs, so that every
-// asset exists once however often the model file uses it. One set for the
-// process; it lives until exit.
-struct ImportRegistries {
+// What one import shares by name or index while it builds a scene, so that
+// every asset exists once however often the model file uses it. Owned by the
+// import that uses it (see SceneImport); nothing of it outlives that import.
+struct ImportContext {
     // The runtime data's programs, sphere and sky; the textures a model names
     // are relative to the model's own folder.
     std::string assetDirectory;
@@ -39,20 +39,24 @@ struct ImportRegistries {
         int ownColour = 0;
     } materialCounts;
     Assimp::Importer importer;
+    // Why the last model file read failed: the reader's error, or the
+    // import's own reason for not handing the file to the reader.
+    std::string readError;
+    // Kept for every scene this import builds.
     std::shared_ptr<Mesh> lightSphereMesh;
     std::shared_ptr<Shader> billboardShader;
-    std::shared_ptr<Scene> loadedScene;
-    std::shared_ptr<AnimationHandler> loadedAnimationHandler;
+    std::unordered_map<std::string, std::shared_ptr<Shader>> shadersByName;
+    std::unordered_map<std::string, std::string> materialShaderNames;
+    // The scene being built, and what it shares by name; handed over or
+    // emptied when the build ends.
+    std::shared_ptr<Scene> scene;
+    std::shared_ptr<AnimationHandler> animation;
     std::unordered_map<std::string, std::shared_ptr<MeshLOD>> meshLODs;
     std::vector<std::shared_ptr<MeshLOD>> lodList;
     std::unordered_map<unsigned, std::shared_ptr<Material>> materialsByIndex;
-    std::unordered_map<std::string, std::shared_ptr<Shader>> shadersByName;
-    std::unordered_map<std::string, std::string> materialShaderNames;
     std::unordered_map<std::string, std::shared_ptr<PointLight>> lightsByName;
     // Meshes already reported as unusable, so each is reported once.
     std::unordered_set<std::string> rejectedMeshes;
 };
-
-ImportRegistries& registries();
 
 }  // namespace qm
