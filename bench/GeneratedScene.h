@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "AnimationHandler.h"
+#include "GLResources.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
 
@@ -18,7 +19,8 @@ inline std::shared_ptr<qm::Scene> loadGeneratedScene(std::unique_ptr<qm::SDLGLAp
     if (!application->initialised())
         return nullptr;
     std::cout.setstate(std::ios::failbit);  // the import's progress messages
-    qm::ImportedScene built = qm::SceneImport().loadScene("QM/QM.fbx");
+    qm::GLResources resources;
+    qm::ImportedScene built = qm::SceneImport(resources).loadScene("QM/QM.fbx");
     std::cout.clear();
     if (!built)
         return nullptr;

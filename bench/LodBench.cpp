@@ -29,6 +29,7 @@
 #include <new>
 
 #include "BorderKeepingSimplifier.h"
+#include "GraphicsResources.h"
 #include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
@@ -134,7 +135,9 @@ int sceneBuild(const char* path)
         std::cerr << path << ": " << error << std::endl;
         return 1;
     }
+    qm::NoGraphics noGraphics;
     qm::ImportContext r;
+    r.resources = &noGraphics;
     r.assetDirectory = "/nonexistent";
     std::size_t triangles = 0;
     for (unsigned m = 0; m < scene->mNumMeshes; ++m) {

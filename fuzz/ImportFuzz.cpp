@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "AnimationHandler.h"
+#include "GLResources.h"
 #include "ModelReader.h"
 #include "SDLGLApplication.h"
 #include "Scene.h"
@@ -28,7 +29,8 @@ std::ostringstream discarded;
 // One import for the whole run, as the viewer keeps one for dropped files.
 qm::SceneImport& import()
 {
-    static qm::SceneImport instance;
+    static qm::GLResources resources;
+    static qm::SceneImport instance(resources);
     return instance;
 }
 
@@ -57,7 +59,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     r.lightSphereMesh = qm::loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh)
         std::abort();
-    r.billboardShader = qm::loadGeometryShader(r.assetDirectory + "/billboard");
+    r.billboardShader = r.resources->program(r.assetDirectory + "/billboard", true);
     qm::loadShaderSources(r);
     // Every input prints the import's progress and its complaints: not wanted a million times over.
     std::cout.rdbuf(discarded.rdbuf());

@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "GLRenderer.h"
+#include "GLResources.h"
 #include "RuntimeData.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
@@ -82,7 +83,8 @@ int run(int argc, char** argv)
     const float aspectRatio = float(options.width) / float(options.height);
     // Holds the programs and the light sphere for dropped files; released, like
     // all it built, before run returns.
-    SceneImport import;
+    GLResources resources;
+    SceneImport import(resources);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
     if (!built)

@@ -1,6 +1,7 @@
 #include "GLRenderer.h"
 
 #include "Scene.h"
+#include "Skybox.h"
 
 namespace qm {
 
@@ -112,7 +113,9 @@ void GLRenderer::render()
 
 void GLRenderer::skyPass()
 {
-    const Skybox& skybox = scene->skybox;
+    if (!scene->skybox)
+        return;
+    const Skybox& skybox = *scene->skybox;
     const GLuint program = skybox.shader->program;
     glUseProgram(program);
     glEnable(GL_DEPTH_TEST);

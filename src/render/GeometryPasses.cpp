@@ -3,8 +3,10 @@
 #include <string>
 
 #include "GLRenderer.h"
+#include "GpuMesh.h"
 #include "Mesh.h"
 #include "Scene.h"
+#include "Texture.h"
 
 namespace qm {
 
@@ -13,19 +15,19 @@ namespace {
 // Per-frame instance data goes in fresh buffers (orphaning), not in place.
 void uploadInstances(const Mesh& mesh)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.instanceBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.gpu->instanceBuffer);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceTransforms.size() * sizeof(glm::mat4)),
                  mesh.instanceTransforms.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.instanceNormalBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.gpu->instanceNormalBuffer);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceNormalMatrices.size() * sizeof(glm::mat3)),
                  mesh.instanceNormalMatrices.data(), GL_DYNAMIC_DRAW);
 }
 
 void drawInstanced(const Mesh& mesh)
 {
-    glBindVertexArray(mesh.vertexArray);
+    glBindVertexArray(mesh.gpu->vertexArray);
     uploadInstances(mesh);
-    glDrawElementsInstanced(GL_TRIANGLES, GLsizei(mesh.indexCount), GL_UNSIGNED_INT, nullptr,
+    glDrawElementsInstanced(GL_TRIANGLES, GLsizei(mesh.gpu->indexCount), GL_UNSIGNED_INT, nullptr,
                             GLsizei(mesh.instanceTransforms.size()));
     glBindVertexArray(0);
 }
@@ -44,8 +46,8 @@ void bindMaterial(GLuint program, const Material& material)
         glActiveTexture(GL_TEXTURE0 + GLenum(i));
         static const char* const kinds[3] = {"diffuse", "specular", "normal"};
         std::string name = "material.";
-        if (texture.type >= 0 && texture.type < 3)
-            name += kinds[texture.type] + std::to_string(counters[texture.type]++);
+        const auto kind = std::size_t(texture.kind);
+        name += kinds[kind] + std::to_string(counters[kind]++);
         glUniform1i(locateUniform(program, name.c_str()), GLint(i));
         glBindTexture(GL_TEXTURE_2D, texture.id);
     }

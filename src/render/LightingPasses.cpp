@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "GLRenderer.h"
+#include "GpuMesh.h"
 #include "PointLight.h"
 #include "Scene.h"
 
@@ -85,12 +86,12 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
         glUseProgram(own);
         glEnable(GL_CULL_FACE);
         glCullFace(GL_FRONT);
-        glBindVertexArray(light->vertexArray);
-        glBindBuffer(GL_ARRAY_BUFFER, light->instanceBuffer);
+        glBindVertexArray(light->volume->vertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, light->volume->instanceBuffer);
         const std::size_t remaining = positions.size() - i;
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(remaining * sizeof(glm::vec3)), positions.data() + i,
                      GL_DYNAMIC_DRAW);
-        glDrawElementsInstanced(GL_TRIANGLES, GLsizei(light->indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(remaining));
+        glDrawElementsInstanced(GL_TRIANGLES, GLsizei(light->volume->indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(remaining));
         glBindVertexArray(0);
         glCullFace(GL_BACK);
     }
@@ -114,8 +115,8 @@ void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
     glStencilOpSeparate(GL_BACK, GL_KEEP, GL_INCR_WRAP, GL_KEEP);
     glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_DECR_WRAP, GL_KEEP);
     setUniformVec3(stencilShader->program, position, "worldPosition");
-    glBindVertexArray(light.vertexArray);
-    glDrawElements(GL_TRIANGLES, GLsizei(light.indexCount), GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(light.volume->vertexArray);
+    glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
 void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
@@ -133,8 +134,8 @@ void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);
     setUniformVec3(program, position, "worldPosition");
-    glBindVertexArray(light.vertexArray);
-    glDrawElements(GL_TRIANGLES, GLsizei(light.indexCount), GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(light.volume->vertexArray);
+    glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
     glCullFace(GL_BACK);
     glDisable(GL_BLEND);
 }

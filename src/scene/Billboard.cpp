@@ -4,8 +4,8 @@
 
 namespace qm {
 
-std::shared_ptr<Mesh> createBillboard(const std::string& pictureFile, std::shared_ptr<Shader> program, float width,
-                                      float height)
+std::shared_ptr<Mesh> createBillboard(GraphicsResources& resources, const std::string& pictureFile,
+                                      std::shared_ptr<Shader> program, float width, float height)
 {
     const ImageFile picture = loadImage(pictureFile);
     if (!picture)
@@ -20,7 +20,7 @@ std::shared_ptr<Mesh> createBillboard(const std::string& pictureFile, std::share
     material->shininess = 32.0f;
     material->shader = std::move(program);
     material->textures.push_back(
-        std::make_shared<Texture>(Texture::Diffuse, picture.width, picture.height, picture.pixels.get()));
+        resources.texture(TextureKind::Diffuse, picture.width, picture.height, picture.pixels.get()));
     auto mesh = std::make_shared<Mesh>(vertices, std::vector<std::uint32_t>{0, 1, 2}, material);
     mesh->billboardSize = {width, height};
     return mesh;

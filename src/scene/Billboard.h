@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "GraphicsResources.h"
 #include "Mesh.h"
 
 namespace qm {
@@ -10,8 +11,8 @@ namespace qm {
 // The far-away stand-in of a mesh: one triangle that the billboard program's
 // geometry stage turns into a camera-facing quad of width x height, textured
 // with the picture file and drawn with the billboard program. Empty,
-// silently, when the picture cannot be loaded. Needs the current context.
-std::shared_ptr<Mesh> createBillboard(const std::string& pictureFile, std::shared_ptr<Shader> program, float width,
-                                      float height);
+// silently, when the picture cannot be loaded.
+std::shared_ptr<Mesh> createBillboard(GraphicsResources& resources, const std::string& pictureFile,
+                                      std::shared_ptr<Shader> program, float width, float height);
 
 }  // namespace qm

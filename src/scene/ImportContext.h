@@ -14,6 +14,7 @@
 namespace qm {
 
 class AnimationHandler;
+class GraphicsResources;
 class Mesh;
 class MeshLOD;
 class PointLight;
@@ -25,6 +26,8 @@ struct Shader;
 // every asset exists once however often the model file uses it. Owned by the
 // import that uses it (see SceneImport); nothing of it outlives that import.
 struct ImportContext {
+    // Makes the programs, textures, sky and GPU copies; not owned.
+    GraphicsResources* resources = nullptr;
     // The runtime data's programs, sphere and sky; the textures a model names
     // are relative to the model's own folder.
     std::string assetDirectory;

@@ -94,7 +94,8 @@ void generateLODs(ImportContext& r)
     for (const auto& [name, chain] : r.meshLODs) {
         chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
-        chain->levels[3] = createBillboard(r.assetDirectory + "/" + name + ".png", r.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
+        chain->levels[3] = createBillboard(*r.resources, r.assetDirectory + "/" + name + ".png", r.billboardShader,
+                                           box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
         r.lodList.push_back(chain);
     }
     const std::size_t chains = r.lodList.size();

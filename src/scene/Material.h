@@ -4,13 +4,15 @@
 #include <vector>
 
 #include "Math.h"
-#include "Shader.h"
-#include "Texture.h"
 
 namespace qm {
 
+struct Shader;
+struct Texture;
+
 // Shading parameters, textures (diffuse, then specular, then normal maps)
-// and the program that meshes of this material are set up and drawn with.
+// and the program that meshes of this material are set up and drawn with;
+// the textures and the program are the renderer's.
 struct Material {
     glm::vec3 ambient{0.0f};
     std::vector<std::shared_ptr<Texture>> textures;

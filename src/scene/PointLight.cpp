@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "ImportContext.h"
-#include "VertexAttributes.h"
+#include "GraphicsResources.h"
 
 namespace qm {
 
@@ -53,36 +53,6 @@ void PointLight::setVolumeMesh(const Mesh& sphere)
     for (Vertex& v : vertices)
         v.position *= radius;
     volumeMesh = std::make_shared<Mesh>(std::move(vertices), sphere.getIndices(), sphere.getMaterial());
-    indexCount = volumeMesh->indexCount;
-}
-
-void PointLight::setup()
-{
-    const GLuint program = volumeMesh->getMaterial()->shader->program;
-    std::vector<glm::vec3> positions;
-    positions.reserve(volumeMesh->getVertices().size());
-    for (const Vertex& v : volumeMesh->getVertices())
-        positions.push_back(v.position);
-
-    glUseProgram(program);
-    vertexArray = makeVertexArray();
-    vertexBuffer = makeBuffer();
-    indexBuffer = makeBuffer();
-    instanceBuffer = makeBuffer();
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(glm::vec3)), positions.data(),
-                 GL_STATIC_DRAW);
-    bindAttribute(program, "v_position", 3, sizeof(glm::vec3), 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    const std::vector<std::uint32_t>& indices = volumeMesh->getIndices();
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
-                 indices.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-    bindAttribute(program, "v_worldPosition", 3, sizeof(glm::vec3), 0, 1);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindVertexArray(0);
-    glUseProgram(0);
 }
 
 PointLight PointLight::fromFile(const aiLight& light)
@@ -120,7 +90,7 @@ void createLights(ImportContext& r, const aiScene& modelScene, float unboundedRa
             if (light->radius == 0.0f && r.userModel)
                 light->radius = unboundedRadius;
             light->setVolumeMesh(*r.lightSphereMesh);
-            light->setup();
+            light->volume = r.resources->lightVolume(*light->volumeMesh);
             light->order = created.size();
             created.push_back(light);
         }

@@ -8,10 +8,10 @@
 
 #include "Math.h"
 #include "Mesh.h"
-#include "Renderable.h"
 
 namespace qm {
 
+struct GpuMesh;
 struct ImportContext;
 
 // Colour and intensities shared by every kind of light.
@@ -22,7 +22,7 @@ struct Light {
 };
 
 // A point light drawn as a light-volume sphere at every visible placement.
-class PointLight : public Light, public Renderable {
+class PointLight : public Light {
 public:
     // The fixed parameters for a light of this name: "Point.1000" has its own set.
     static PointLight withParametersFor(const std::string& name);
@@ -35,8 +35,6 @@ public:
 
     // Builds this light's own copy of the sphere scaled to `radius`.
     void setVolumeMesh(const Mesh& sphere);
-    // Uploads the volume's positions and indices; the instance positions come per frame.
-    void setup() override;
 
     float constant = 0.0f;
     float linear = 0.0f;
@@ -44,6 +42,8 @@ public:
     std::vector<glm::vec3> visiblePositions;
     float radius = 0.0f;
     std::shared_ptr<Mesh> volumeMesh;
+    // The volume's GPU copy, drawn once per visible placement.
+    std::shared_ptr<GpuMesh> volume;
     // The order of creation: a frame's lights are drawn in it, so that the
     // same view gives the same picture on every run.
     std::size_t order = 0;

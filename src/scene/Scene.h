@@ -9,7 +9,6 @@
 #include "ModelFraming.h"
 #include "Octree.h"
 #include "SceneObject.h"
-#include "Skybox.h"
 
 namespace qm {
 
@@ -19,6 +18,7 @@ class MeshLOD;
 class PointLight;
 struct Material;
 struct Shader;
+struct Skybox;
 
 // This frame's meshes at levels 0 to 2, by program, then by material, each
 // in the order the objects first asked for it.
@@ -51,7 +51,7 @@ public:
     Scene();
 
     void addObject(std::shared_ptr<SceneObject> object) { objects.push_back(std::move(object)); }
-    void setSkybox(Skybox newSkybox) { skybox = std::move(newSkybox); }
+    void setSkybox(std::shared_ptr<Skybox> newSkybox) { skybox = std::move(newSkybox); }
     void setAnimationHandler(std::shared_ptr<AnimationHandler> handler) { animationHandler = std::move(handler); }
 
     // Numbers the objects, copies them into their rows and files the octree;
@@ -74,7 +74,8 @@ public:
     std::vector<PointLight*> visibleLights;
     std::vector<Mesh*> billboards;
     std::vector<Mesh*> nearMeshes;
-    Skybox skybox;
+    // The renderer's sky; a scene without one is drawn without a sky.
+    std::shared_ptr<Skybox> skybox;
     std::shared_ptr<AnimationHandler> animationHandler;
     // A soft light from the side the moon does not reach; the moor has none.
     float fillLight = 0.0f;

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "AnimationHandler.h"
+#include "GraphicsResources.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
 #include "ModelFraming.h"
@@ -54,7 +55,7 @@ std::shared_ptr<Mesh> findSphere(ImportContext& r, const aiScene& modelScene, co
         if (node.mNumMeshes == 0 || node.mMeshes[0] >= modelScene.mNumMeshes)
             return nullptr;
         auto material = std::make_shared<Material>();
-        material->shader = loadShader("QM/lightSphere");
+        material->shader = r.resources->program("QM/lightSphere");
         return processMesh(r, *modelScene.mMeshes[node.mMeshes[0]], nullptr, material);
     }
     for (unsigned i = 0; i < node.mNumChildren; ++i) {
@@ -92,7 +93,7 @@ std::shared_ptr<Shader> defaultProgram(ImportContext& r, const aiMaterial& mater
     const std::string name = allMaps ? "material_standard" : "material_diffuse";
     std::shared_ptr<Shader>& shader = r.shadersByName[name];
     if (!shader)
-        shader = loadShader(r.assetDirectory + "/" + name);
+        shader = r.resources->program(r.assetDirectory + "/" + name);
     return shader;
 }
 
@@ -190,18 +191,18 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelS
 {
     auto material = std::make_shared<Material>();
     material->ambient = glm::vec3(0.2f);
-    for (const auto& [modelType, type] : {std::pair{aiTextureType_DIFFUSE, Texture::Diffuse},
-                                          std::pair{aiTextureType_SPECULAR, Texture::Specular},
-                                          std::pair{aiTextureType_NORMALS, Texture::Normal}}) {
-        auto textures = loadMaterialTextures(modelScene, &modelMaterial, modelType, type, r.textureDirectory);
+    for (const auto& [modelType, kind] : {std::pair{aiTextureType_DIFFUSE, TextureKind::Diffuse},
+                                          std::pair{aiTextureType_SPECULAR, TextureKind::Specular},
+                                          std::pair{aiTextureType_NORMALS, TextureKind::Normal}}) {
+        auto textures =
+            loadMaterialTextures(modelScene, &modelMaterial, modelType, kind, r.textureDirectory, *r.resources);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
-    const bool hasDiffuse = std::any_of(material->textures.begin(), material->textures.end(),
-                                        [](const auto& texture) { return texture->type == Texture::Diffuse; });
+    const bool hasDiffuse = aiGetMaterialTextureCount(&modelMaterial, aiTextureType_DIFFUSE) > 0;
     if (r.userModel && !hasDiffuse) {
         aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
         aiGetMaterialColor(&modelMaterial, AI_MATKEY_COLOR_DIFFUSE, &colour);
-        material->textures.push_back(colourTexture({colour.r, colour.g, colour.b}));
+        material->textures.push_back(colourTexture(*r.resources, {colour.r, colour.g, colour.b}));
         ++r.materialCounts.ownColour;
     }
     material->shininess = 32.0f;
@@ -318,7 +319,7 @@ bool loadSharedAssets(ImportContext& r)
         return false;
     }
     if (!r.billboardShader)
-        r.billboardShader = loadGeometryShader(r.assetDirectory + "/billboard");
+        r.billboardShader = r.resources->program(r.assetDirectory + "/billboard", true);
     return true;
 }
 
@@ -327,7 +328,8 @@ void importObjects(ImportContext& r, const aiScene& modelScene, const std::share
                    float unboundedLightRadius)
 {
     r.scene = std::make_shared<Scene>();
-    r.scene->setSkybox(createSkybox(r.assetDirectory));
+    std::shared_ptr<Shader> skyProgram = r.resources->program("QM/cubemap");
+    r.scene->setSkybox(r.resources->sky(loadCubeFaces(r.assetDirectory + "/cubemap", "loadsa_colors_"), skyProgram));
     r.lightsByName.clear();
     createLights(r, modelScene, unboundedLightRadius);
     r.meshLODs.clear();
@@ -344,8 +346,8 @@ void uploadLevels(const ImportContext& r)
     for (const auto& lod : r.lodList) {
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
-            if (mesh && mesh->vertexArray == 0) {
-                mesh->setup();
+            if (mesh && !mesh->gpu) {
+                mesh->gpu = r.resources->mesh(*mesh);
                 mesh->releaseCpuData();
             }
         }

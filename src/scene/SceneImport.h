@@ -27,6 +27,10 @@ struct ImportedScene {
 // life, and the runtime data as working directory.
 class SceneImport {
 public:
+    // Makes its programs, textures and GPU copies with `resources`, which
+    // must outlive it.
+    explicit SceneImport(GraphicsResources& resources) { state.resources = &resources; }
+
     // The shipped scene, after the welcome text; empty (after reporting why)
     // when the light sphere or the model file cannot be read.
     ImportedScene loadScene(const std::string& path);

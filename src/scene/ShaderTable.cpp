@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "GraphicsResources.h"
 #include "ImportContext.h"
-#include "Shader.h"
 
 namespace qm {
 
@@ -56,7 +56,7 @@ void applyShaderTable(ImportContext& r, const ShaderTable& table, const std::str
     for (const auto& program : table.programs) {
         const std::string& name = program.first;
         if (!r.shadersByName.count(name))
-            r.shadersByName[name] = loadShader(r.assetDirectory + "/" + name);
+            r.shadersByName[name] = r.resources->program(r.assetDirectory + "/" + name);
     }
     for (const auto& [material, program] : table.materials)
         r.materialShaderNames.emplace(material, program);

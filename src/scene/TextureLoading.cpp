@@ -11,9 +11,9 @@ namespace qm {
 
 namespace {
 
-std::shared_ptr<Texture> standInTexture(int type)
+std::shared_ptr<Texture> standInTexture(GraphicsResources& resources, TextureKind kind)
 {
-    if (type == Texture::Diffuse) {
+    if (kind == TextureKind::Diffuse) {
         // A loud checker, so the missing picture is noticed rather than guessed at.
         std::array<std::uint8_t, 8 * 8 * 4> pixels{};
         for (int y = 0; y < 8; ++y) {
@@ -26,11 +26,11 @@ std::shared_ptr<Texture> standInTexture(int type)
                 p[3] = 255;
             }
         }
-        return std::make_shared<Texture>(type, 8, 8, pixels.data());
+        return resources.texture(kind, 8, 8, pixels.data());
     }
     const std::array<std::uint8_t, 4> flatNormal{128, 128, 255, 255};
     const std::array<std::uint8_t, 4> black{0, 0, 0, 255};
-    return std::make_shared<Texture>(type, 1, 1, type == Texture::Normal ? flatNormal.data() : black.data());
+    return resources.texture(kind, 1, 1, kind == TextureKind::Normal ? flatNormal.data() : black.data());
 }
 
 // A picture the model file carries: a whole image file in memory (height 0,
@@ -46,8 +46,9 @@ ImageFile decodeEmbedded(const aiTexture& texture)
 }  // namespace
 
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, int type,
-                                                           const std::string& directory)
+                                                           aiTextureType modelType, TextureKind kind,
+                                                           const std::string& directory,
+                                                           GraphicsResources& resources)
 {
     std::vector<std::shared_ptr<Texture>> textures;
     for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
@@ -62,15 +63,15 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelS
             image = loadImage(findTextureFile(directory, path.C_Str()).value_or(file));
         if (!image) {
             std::cerr << lastImageResult() << " - " << file << std::endl;
-            textures.push_back(standInTexture(type));
+            textures.push_back(standInTexture(resources, kind));
             continue;
         }
-        textures.push_back(std::make_shared<Texture>(type, image.width, image.height, image.pixels.get()));
+        textures.push_back(resources.texture(kind, image.width, image.height, image.pixels.get()));
     }
     return textures;
 }
 
-std::shared_ptr<Texture> colourTexture(const glm::vec3& colour)
+std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::vec3& colour)
 {
     // The programs decode their textures from sRGB, so the colour is stored encoded.
     std::array<std::uint8_t, 4> texel{0, 0, 0, 255};
@@ -79,12 +80,13 @@ std::shared_ptr<Texture> colourTexture(const glm::vec3& colour)
         const float encoded = linear <= 0.0031308f ? linear * 12.92f : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;
         texel[std::size_t(c)] = std::uint8_t(std::lround(encoded * 255.0f));
     }
-    return std::make_shared<Texture>(Texture::Diffuse, 1, 1, texel.data());
+    return resources.texture(TextureKind::Diffuse, 1, 1, texel.data());
 }
 
-GLTexture loadCubeMap(const std::string& folder, const std::string& prefix)
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix)
 {
-    std::array<ImageFile, 6> faces;
+    CubeFaces cube;
+    std::array<ImageFile, 6>& faces = cube.faces;
     int size = 0;
     for (std::size_t face = 0; face < faces.size(); ++face) {
         const std::string file = folder + "/" + prefix + std::to_string(face) + ".jpg";
@@ -101,23 +103,9 @@ GLTexture loadCubeMap(const std::string& folder, const std::string& prefix)
         }
         size = faces[face].width;
     }
-    if (size == 0)
-        size = 1;
-    const std::vector<std::uint8_t> standIn(std::size_t(size) * size * 4, 40);
-
-    GLTexture texture = makeTexture();
-    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    for (std::size_t face = 0; face < faces.size(); ++face) {
-        const std::uint8_t* pixels = faces[face] ? faces[face].pixels.get() : standIn.data();
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + GLenum(face), 0, GL_RGB, size, size, 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, pixels);
-    }
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    return texture;
+    cube.size = size == 0 ? 1 : size;
+    cube.standIn.assign(std::size_t(cube.size) * cube.size * 4, 40);
+    return cube;
 }
 
 }  // namespace qm

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <GL/glew.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
@@ -8,13 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "GLObject.h"
+#include "CubeFaces.h"
+#include "GraphicsResources.h"
 #include "Math.h"
-#include "Texture.h"
+#include "TextureKind.h"
 
 namespace qm {
 
-// Every texture of one kind of a material, as the given texture type, in the
+// Every texture of one kind of a material, as the given kind, in the
 // model file's order. A picture the model file carries inside it ("*N", or
 // the name of an embedded file) is decoded from there. Other paths are taken
 // relative to `directory`, the model's folder, and looked for as findTextureFile says
@@ -22,17 +22,17 @@ namespace qm {
 // A texture that cannot be loaded is reported and keeps its place with a
 // stand-in: a checker for diffuse, black for specular, flat for normal maps.
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, int type,
-                                                           const std::string& directory);
+                                                           aiTextureType modelType, TextureKind kind,
+                                                           const std::string& directory,
+                                                           GraphicsResources& resources);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.
-std::shared_ptr<Texture> colourTexture(const glm::vec3& colour);
+std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::vec3& colour);
 
-// The six faces "<folder>/<prefix><0..5>.jpg" as a cube map
-// (+x, -x, +y, -y, +z, -z). A face that cannot be loaded, or whose size
-// differs from the first good face, is reported and replaced by a plain face
-// of that size. The texture is left bound.
-GLTexture loadCubeMap(const std::string& folder, const std::string& prefix);
+// The six faces "<folder>/<prefix><0..5>.jpg" of a cube map (+x, -x, +y,
+// -y, +z, -z). A face that cannot be loaded, or whose size differs from the
+// first good face, is reported and left to the plain stand-in of that size.
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix);
 
 }  // namespace qm

@@ -3,11 +3,14 @@
 #include <filesystem>
 
 #include "Billboard.h"
+#include "GLResources.h"
 #include "Image.h"
 #include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
+#include "Shader.h"
 #include "TestApplication.h"
+#include "Texture.h"
 
 namespace {
 
@@ -20,6 +23,7 @@ protected:
         testApplication();
         directory = fs::temp_directory_path() / "qm-billboards";
         fs::create_directories(directory);
+        context.resources = &resources;
         context.assetDirectory = directory.string();
         context.billboardShader = std::make_shared<qm::Shader>();
         scenegen::Image picture(4, 8);
@@ -28,12 +32,13 @@ protected:
     void TearDown() override { fs::remove_all(directory); }
 
     fs::path directory;
+    qm::GLResources resources;
     qm::ImportContext context;
 };
 
 TEST_F(Billboards, CarryTheirSizeInEveryVertex)
 {
-    const auto billboard = qm::createBillboard((directory / "tree.png").string(), context.billboardShader, 3.0f, 8.0f);
+    const auto billboard = qm::createBillboard(resources, (directory / "tree.png").string(), context.billboardShader, 3.0f, 8.0f);
     ASSERT_TRUE(billboard);
     EXPECT_EQ(billboard->billboardSize, glm::vec2(3, 8));
     ASSERT_EQ(billboard->getVertices().size(), 3u);
@@ -48,11 +53,11 @@ TEST_F(Billboards, CarryTheirSizeInEveryVertex)
     const qm::Material& material = *billboard->getMaterial();
     EXPECT_EQ(material.shader, context.billboardShader);
     ASSERT_EQ(material.textures.size(), 1u);
-    EXPECT_EQ(material.textures[0]->type, qm::Texture::Diffuse);
+    EXPECT_EQ(material.textures[0]->kind, qm::TextureKind::Diffuse);
     EXPECT_EQ(material.ambient, glm::vec3(0.2f));
     EXPECT_EQ(material.shininess, 32.0f);
 
-    EXPECT_EQ(qm::createBillboard((directory / "no-such-picture.png").string(), context.billboardShader, 1, 1), nullptr) << "silently empty";
+    EXPECT_EQ(qm::createBillboard(resources, (directory / "no-such-picture.png").string(), context.billboardShader, 1, 1), nullptr) << "silently empty";
 }
 
 TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)

@@ -4,10 +4,13 @@
 #include <vector>
 
 #include "GLRenderer.h"
+#include "GpuMesh.h"
 #include "Mesh.h"
 #include "Models.h"
 #include "PointLight.h"
 #include "Scene.h"
+#include "Skybox.h"
+#include "TextureLoading.h"
 #include "TestApplication.h"
 
 namespace {
@@ -110,7 +113,7 @@ protected:
     {
         testApplication();
         scene = std::make_shared<qm::Scene>();
-        scene->setSkybox(qm::createSkybox("QM"));
+        scene->setSkybox(qm::makeSkybox(qm::loadCubeFaces("QM/cubemap", "loadsa_colors_"), qm::loadShader("QM/cubemap")));
         scene->buildOctree();
         renderer = std::make_unique<GLRenderer>(64, 36);
         renderer->setScene(scene);
@@ -190,7 +193,7 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
         auto light = std::make_shared<PointLight>(PointLight::withParametersFor("Point.1"));
         light->radius = light->volumeRadius();
         light->setVolumeMesh(sphereMesh);
-        light->setup();
+        light->volume = std::make_shared<qm::GpuMesh>(qm::uploadLightVolume(*light->volumeMesh));
         light->visiblePositions.assign(positions, glm::vec3(0, 0, -10));
         return light;
     };
@@ -218,7 +221,7 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
         for (std::size_t count : c.positionsPerLight) {
             owned.push_back(makeLight(count));
             lights.push_back(owned.back().get());
-            byVertexArray[GLint(owned.back()->vertexArray)] = lights.back();
+            byVertexArray[GLint(owned.back()->volume->vertexArray)] = lights.back();
         }
         DrawLog log;
         drawLog = &log;

@@ -13,6 +13,8 @@
 #include "AnimationHandler.h"
 #include "FbxScene.h"
 #include "GLRenderer.h"
+#include "GLResources.h"
+#include "GpuMesh.h"
 #include "Image.h"
 #include "LevelOfDetail.h"
 #include "MeshLOD.h"
@@ -22,7 +24,9 @@
 #include "Models.h"
 #include "PointLight.h"
 #include "SceneImport.h"
+#include "Skybox.h"
 #include "TestApplication.h"
+#include "Texture.h"
 
 namespace {
 
@@ -135,7 +139,7 @@ protected:
     {
         CaptureStdout();
         CaptureStderr();
-        imported = qm::SceneImport().loadScene(path.string());
+        imported = qm::SceneImport(resources).loadScene(path.string());
         std::cout.flush();
         console = GetCapturedStdout();
         errors = GetCapturedStderr();
@@ -143,6 +147,7 @@ protected:
     }
 
     fs::path directory;
+    qm::GLResources resources;
     qm::ImportedScene imported;
     std::string console;
     std::string errors;
@@ -219,7 +224,7 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     ASSERT_EQ(stoneTextures.size(), 4u);
     std::vector<int> types;
     for (const auto& texture : stoneTextures) {
-        types.push_back(texture->type);
+        types.push_back(int(texture->kind));
         EXPECT_EQ(glIsTexture(texture->id), GL_TRUE);
     }
     EXPECT_EQ(types, (std::vector<int>{0, 0, 1, 2}));
@@ -237,12 +242,12 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     // Uploaded once, CPU copies released, index counts kept.
     for (const auto& object : {rock1, tuft1, glimmet}) {
         const auto mesh = object->getMesh(0);
-        EXPECT_EQ(glIsVertexArray(mesh->vertexArray), GL_TRUE);
+        EXPECT_EQ(glIsVertexArray(mesh->gpu->vertexArray), GL_TRUE);
         EXPECT_TRUE(mesh->getVertices().empty());
-        EXPECT_GT(mesh->indexCount, 0u);
+        EXPECT_GT(mesh->gpu->indexCount, 0u);
     }
-    EXPECT_EQ(rock1->getMesh(0)->indexCount, 36u);
-    EXPECT_NE(scene->skybox.cubeMap, 0u);
+    EXPECT_EQ(rock1->getMesh(0)->gpu->indexCount, 36u);
+    EXPECT_NE(scene->skybox->cubeMap, 0u);
     EXPECT_EQ(scene->camera->fov, 45.0f);
 }
 
@@ -260,7 +265,7 @@ TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
     GLuint lightBuffer = 0;
     GLuint meshArray = 0;
     {
-        qm::SceneImport import;
+        qm::SceneImport import(resources);
         CaptureStdout();
         CaptureStderr();
         qm::ImportedScene built = import.loadScene((directory / "model.fbx").string());
@@ -270,8 +275,8 @@ TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
         scene = built.scene;
         animation = built.animation;
         sphere = import.context().lightSphereMesh;
-        lightBuffer = built.scene->objects.at(1)->light->vertexBuffer;
-        meshArray = built.scene->objects.at(0)->getMesh(0)->vertexArray;
+        lightBuffer = built.scene->objects.at(1)->light->volume->vertexBuffer;
+        meshArray = built.scene->objects.at(0)->getMesh(0)->gpu->vertexArray;
         EXPECT_TRUE(glIsBuffer(lightBuffer) && glIsVertexArray(meshArray));
         EXPECT_FALSE(import.context().scene || import.context().animation) << "handed over, not kept";
         EXPECT_TRUE(import.context().meshLODs.empty() && import.context().materialsByIndex.empty());
@@ -294,7 +299,7 @@ TEST_F(SceneImport, WalkingAwayStepsThroughTheLevelsToTheBillboard)
     ASSERT_EQ(scene->objects.size(), 1u);
     const auto oak = scene->objects[0];
     for (int level = 1; level < 3; ++level)
-        EXPECT_LT(oak->getMesh(level)->indexCount, oak->getMesh(level - 1)->indexCount) << "level " << level;
+        EXPECT_LT(oak->getMesh(level)->gpu->indexCount, oak->getMesh(level - 1)->gpu->indexCount) << "level " << level;
     ASSERT_TRUE(oak->getMesh(3));
 
     constexpr int width = 160, height = 90;

@@ -8,6 +8,7 @@
 #include "MeshLOD.h"
 #include "PointLight.h"
 #include "Scene.h"
+#include "Shader.h"
 
 namespace {
 

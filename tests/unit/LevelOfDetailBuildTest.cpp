@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "GraphicsResources.h"
 #include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
@@ -41,7 +42,9 @@ TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
 // empty, so no GL is needed and the threads can be checked on their own.
 TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 {
+    qm::NoGraphics noGraphics;
     qm::ImportContext r;
+    r.resources = &noGraphics;
     r.assetDirectory = "/nonexistent";
     for (int i = 0; i < 25; ++i) {
         const auto mesh = gridMesh(6, 5);
@@ -67,7 +70,9 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 
 TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
 {
+    qm::NoGraphics noGraphics;
     qm::ImportContext r;
+    r.resources = &noGraphics;
     r.assetDirectory = "/nonexistent";
     qm::MeshData hub = qm::testmeshes::cone(40000);
     const auto mesh = std::make_shared<qm::Mesh>(std::move(hub.vertices), std::move(hub.indices), nullptr);

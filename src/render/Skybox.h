@@ -3,8 +3,8 @@
 #include <GL/glew.h>
 
 #include <memory>
-#include <string>
 
+#include "CubeFaces.h"
 #include "GLObject.h"
 #include "Shader.h"
 
@@ -25,7 +25,7 @@ struct Skybox {
     GLTexture cubeMap;
 };
 
-// The sky program "QM/cubemap" with the faces "<asset directory>/cubemap/loadsa_colors_<0..5>.jpg".
-Skybox createSkybox(const std::string& assetDirectory);
+// The sky drawn with `shader`, its cube map made from the six faces.
+std::shared_ptr<Skybox> makeSkybox(const CubeFaces& faces, std::shared_ptr<Shader> shader);
 
 }  // namespace qm

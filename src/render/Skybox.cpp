@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "TextureLoading.h"
 #include "VertexAttributes.h"
 
 namespace qm {
@@ -37,10 +36,28 @@ Skybox::Skybox(GLTexture cubeMap, std::shared_ptr<Shader> shader)
     glUseProgram(0);
 }
 
-Skybox createSkybox(const std::string& assetDirectory)
+namespace {
+
+GLTexture uploadCubeMap(const CubeFaces& faces)
 {
-    const std::shared_ptr<Shader> shader = loadShader("QM/cubemap");
-    return Skybox(loadCubeMap(assetDirectory + "/cubemap", "loadsa_colors_"), shader);
+    GLTexture texture = makeTexture();
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    for (std::size_t face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + GLenum(face), 0, GL_RGB, faces.size, faces.size, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, faces.pixels(face));
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    return texture;
+}
+
+}  // namespace
+
+std::shared_ptr<Skybox> makeSkybox(const CubeFaces& faces, std::shared_ptr<Shader> shader)
+{
+    return std::make_shared<Skybox>(uploadCubeMap(faces), std::move(shader));
 }
 
 }  // namespace qm

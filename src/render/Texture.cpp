@@ -2,7 +2,7 @@
 
 namespace qm {
 
-Texture::Texture(int type, int width, int height, const std::uint8_t* pixels) : id(makeTexture()), type(type)
+Texture::Texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) : id(makeTexture()), kind(kind)
 {
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

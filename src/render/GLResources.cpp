@@ -1,0 +1,35 @@
+#include "GLResources.h"
+
+#include "GpuMesh.h"
+#include "Shader.h"
+#include "Skybox.h"
+#include "Texture.h"
+
+namespace qm {
+
+std::shared_ptr<Shader> GLResources::program(const std::string& name, bool geometryStage)
+{
+    return geometryStage ? loadGeometryShader(name) : loadShader(name);
+}
+
+std::shared_ptr<Texture> GLResources::texture(TextureKind kind, int width, int height, const std::uint8_t* pixels)
+{
+    return std::make_shared<Texture>(kind, width, height, pixels);
+}
+
+std::shared_ptr<Skybox> GLResources::sky(const CubeFaces& faces, std::shared_ptr<Shader> program)
+{
+    return makeSkybox(faces, std::move(program));
+}
+
+std::shared_ptr<GpuMesh> GLResources::mesh(const Mesh& mesh)
+{
+    return std::make_shared<GpuMesh>(uploadMesh(mesh));
+}
+
+std::shared_ptr<GpuMesh> GLResources::lightVolume(const Mesh& volume)
+{
+    return std::make_shared<GpuMesh>(uploadLightVolume(volume));
+}
+
+}  // namespace qm

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "GraphicsResources.h"
+
+namespace qm {
+
+// The import's graphics side on the current GL context: every object it
+// hands out is a GL object owned by what it returns.
+class GLResources : public GraphicsResources {
+public:
+    std::shared_ptr<Shader> program(const std::string& name, bool geometryStage) override;
+    std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) override;
+    std::shared_ptr<Skybox> sky(const CubeFaces& faces, std::shared_ptr<Shader> program) override;
+    std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) override;
+    std::shared_ptr<GpuMesh> lightVolume(const Mesh& volume) override;
+};
+
+}  // namespace qm
