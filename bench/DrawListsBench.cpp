@@ -14,6 +14,7 @@
 #include "GeneratedScene.h"
 #include "MeshLOD.h"
 #include "Noise.h"
+#include "Shader.h"
 
 namespace {
 
