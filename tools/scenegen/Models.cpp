@@ -165,6 +165,16 @@ GenMesh cottageDoor()
     return mesh.standOnGround();
 }
 
+GenMesh cottageWindows()
+{
+    // Panes standing a little proud of the walls (at z = +-2.5), so that
+    // they are never hidden in them.
+    GenMesh mesh = box({-2.6f, 1.2f, 2.46f}, {-1.6f, 2.2f, 2.56f});
+    mesh.append(box({-2.2f, 1.2f, -2.56f}, {-1.2f, 2.2f, -2.46f}));
+    mesh.append(box({1.2f, 1.2f, -2.56f}, {2.2f, 2.2f, -2.46f}));
+    return mesh;
+}
+
 GenMesh chapelNave()
 {
     return prism(houseProfile(3.5f, 5.0f, 8.5f), -7.0f, 7.0f, 20, 8, 0.5f).standOnGround();
@@ -174,6 +184,19 @@ GenMesh chapelRoof()
 {
     GenMesh mesh = prism({{-4.0f, 0.0f}, {4.0f, 0.0f}, {0.0f, 3.6f}}, -7.6f, 7.6f, 24, 8, 0.5f);
     return mesh.standOnGround();
+}
+
+GenMesh chapelWindows()
+{
+    GenMesh mesh = box({-4.9f, 1.8f, 3.44f}, {-4.1f, 3.8f, 3.56f});
+    for (const float x : {-4.5f, -1.5f, 1.5f, 4.5f}) {
+        for (const float side : {-1.0f, 1.0f}) {
+            if (x == -4.5f && side == 1.0f)
+                continue;  // the first one above
+            mesh.append(box({x - 0.4f, 1.8f, side * 3.5f - 0.06f}, {x + 0.4f, 3.8f, side * 3.5f + 0.06f}));
+        }
+    }
+    return mesh;
 }
 
 GenMesh chapelTower()
@@ -328,6 +351,18 @@ GenMesh pathFlagstones()
     }
     roughen(mesh, {0, -2.0f, 0}, 4.0f, 0.05f, 132);
     return mesh.standOnGround();
+}
+
+GenMesh lanternPost()
+{
+    GenMesh mesh = box({-0.07f, 0.0f, -0.07f}, {0.07f, 2.4f, 0.07f});
+    mesh.append(box({-0.05f, 2.25f, -0.05f}, {0.45f, 2.33f, 0.05f}));
+    return mesh;
+}
+
+GenMesh lanternGlass()
+{
+    return box({0.26f, 1.85f, -0.13f}, {0.52f, 2.2f, 0.13f});
 }
 
 GenMesh signpost()

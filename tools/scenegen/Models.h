@@ -18,10 +18,12 @@ GenMesh cottageWalls();        // Whitewash: 8 x 5 floor, walls 3 high, gables t
 GenMesh cottageRoof();         // Thatch: sits on the walls at height 3
 GenMesh cottageChimney();      // Stone
 GenMesh cottageDoor();         // Wood
+GenMesh cottageWindows();      // Lamplight: one in the front wall beside the door, two at the back
 GenMesh chapelNave();          // Stone: 14 x 7 floor, walls 5 high, gables to 8.5
 GenMesh chapelRoof();          // Slate: sits on the nave at height 5
 GenMesh chapelTower();         // Stone: 3.4 square, 12 high
 GenMesh chapelSpire();         // Slate: sits on the tower
+GenMesh chapelWindows();       // Lamplight: four tall ones in each long wall
 GenMesh wellBase();            // Stone
 GenMesh wellRoof();            // Wood: posts, beam and a small roof
 GenMesh drystoneWall();        // Stone: one 6-unit segment along x
@@ -33,6 +35,8 @@ GenMesh treeRowan();           // Woodland atlas
 GenMesh gorseBush();           // Gorse
 GenMesh pathFlagstones();      // Gravel: a cluster of flat stones, about 3 x 2
 GenMesh signpost();            // Wood
+GenMesh lanternPost();         // Wood: a post 2.4 high with an arm towards +x
+GenMesh lanternGlass();        // Lamplight: hangs from the post's arm
 GenMesh lightSphere();         // the unit sphere of the light volumes
 
 // A square terrain tile of the given size centred on (centreX, centreZ),

@@ -73,10 +73,12 @@ const MeshKind meshKinds[] = {
     {"cottage_roof", models::cottageRoof, "Thatch", true},
     {"cottage_chimney", models::cottageChimney, "Stone", true},
     {"cottage_door", models::cottageDoor, "Wood", true},
+    {"cottage_windows", models::cottageWindows, "Lamplight", false},
     {"chapel_nave", models::chapelNave, "Stone", true},
     {"chapel_roof", models::chapelRoof, "Slate", true},
     {"chapel_tower", models::chapelTower, "Stone", true},
     {"chapel_spire", models::chapelSpire, "Slate", true},
+    {"chapel_windows", models::chapelWindows, "Lamplight", false},
     {"well_base", models::wellBase, "Stone", true},
     {"well_roof", models::wellRoof, "Wood", true},
     {"drystone_wall", models::drystoneWall, "Stone", true},
@@ -88,6 +90,8 @@ const MeshKind meshKinds[] = {
     {"gorse_bush", models::gorseBush, "Gorse", true},
     {"path_flagstones", models::pathFlagstones, "Gravel", true},
     {"signpost", models::signpost, "Wood", true},
+    {"lantern_post", models::lanternPost, "Wood", false},
+    {"lantern_glass", models::lanternGlass, "Lamplight", false},
 };
 
 struct MaterialKind {
@@ -117,6 +121,8 @@ const MaterialKind materialKinds[] = {
     {"Wood", "material_diffuse", {0.4f, 0.35f, 0.3f}, {{"textures/wood_d.png"}, "", ""}},
     {"Gorse", "material_diffuse", {0.3f, 0.4f, 0.15f}, {{"plants/gorse_d.png"}, "", ""}},
     {"Glimmet", "material_glow", {0.6f, 0.9f, 0.9f}, {{"creatures/glimmet_d.png"}, "", ""}},
+    // Lit windows and lanterns at dusk: the glow program lifts them above 1, for the bloom.
+    {"Lamplight", "material_glow", {1.0f, 0.7f, 0.35f}, {{"textures/lamplight_d.png"}, "", ""}},
 };
 
 const char* const programs[] = {"material_standard", "material_layered", "material_diffuse", "material_glow"};
@@ -201,6 +207,14 @@ void addStoneCircle(Layout& layout, FbxScene::Id parent, Random& random)
     layout.place("altar_stone", circle, {{0, -0.1f, 0}, {0, 30, 0}, {1, 1, 1}});
 }
 
+// A lantern on its post, its glass hanging towards the post's +x.
+void addLantern(Layout& layout, FbxScene::Id parent, const FbxScene::Transform& placement)
+{
+    const FbxScene::Id lantern = layout.group("Lantern", parent, placement);
+    layout.place("lantern_post", lantern, {});
+    layout.place("lantern_glass", lantern, {});
+}
+
 void addHamlet(Layout& layout, FbxScene::Id parent, Random& random)
 {
     // The hamlet is a rotated frame: its cottages are laid out on a ring in it.
@@ -223,11 +237,13 @@ void addHamlet(Layout& layout, FbxScene::Id parent, Random& random)
         layout.place("cottage_roof", cottage, {{0, 3.0f, 0}, {}, {1, 1, 1}});
         layout.place("cottage_chimney", cottage, {{3.3f, 4.4f, 0}, {}, {1, 1, 1}});
         layout.place("cottage_door", cottage, {{1.2f, 0.0f, 2.52f}, {}, {1, 1, 1}});
+        layout.place("cottage_windows", cottage, {});
     }
 
     const FbxScene::Id well = layout.group("Well", hamlet, {localOf(wellPlace), {0, 10, 0}, {1, 1, 1}});
     layout.place("well_base", well, {});
     layout.place("well_roof", well, {});
+    addLantern(layout, well, {{1.9f, 0.0f, 0.9f}, {0, -30, 0}, {1, 1, 1}});
 
     const FbxScene::Id chapel = layout.group(
         "Chapel", parent,
@@ -236,6 +252,10 @@ void addHamlet(Layout& layout, FbxScene::Id parent, Random& random)
     layout.place("chapel_roof", chapel, {{0, 5.0f, 0}, {}, {1, 1, 1}});
     layout.place("chapel_tower", chapel, {{-8.7f, 0, 0}, {}, {1, 1, 1}});
     layout.place("chapel_spire", chapel, {{-8.7f, 12.0f, 0}, {}, {1, 1, 1}});
+    layout.place("chapel_windows", chapel, {});
+    // The door in the east gable, opposite the tower, with a lantern beside it.
+    layout.place("cottage_door", chapel, {{7.06f, 0.0f, 0.0f}, {0, 90, 0}, {1.2f, 1.2f, 1.2f}});
+    addLantern(layout, chapel, {{7.8f, 0.0f, 1.6f}, {0, 180, 0}, {1, 1, 1}});
 }
 
 // Segments of `meshName`, `length` long, laid end to end along a polyline.
@@ -347,7 +367,11 @@ void addFlyers(Layout& layout, FbxScene::Id parent, Random& random)
         layout.place("glimmet_mesh", creatures, {flyerPlace(), {0, random.uniform(0, 360), 0}, glm::vec3(1.0f)});
     const FbxScene::Id wisps = layout.group("Wisps", parent, {});
     for (int i = 0; i < 28; ++i) {
-        layout.scene.addLightNode("Point." + std::to_string(1000 + i), wisps, {flyerPlace(), {}, glm::vec3(1.0f)},
+        glm::vec3 at = flyerPlace();
+        // A third of the wisps start low, where their light falls on the ground and the stones.
+        if (i % 3 == 0)
+            at.y = terrainHeight(at.x, at.z) + 1.5f + (at.y - 5.0f) * 0.05f;
+        layout.scene.addLightNode("Point." + std::to_string(1000 + i), wisps, {at, {}, glm::vec3(1.0f)},
                                   {0.8f, 0.8f, 1.0f});
         ++layout.objectCount;
     }

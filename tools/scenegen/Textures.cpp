@@ -636,6 +636,18 @@ Texel gorse(vec2 uv)
     return t;
 }
 
+// Four panes of warm light in a dark frame, uneven as through old glass.
+Texel lamplight(vec2 uv)
+{
+    const vec2 pane = glm::fract(uv * 2.0f);
+    const float frame = std::min(std::min(pane.x, 1.0f - pane.x), std::min(pane.y, 1.0f - pane.y));
+    const float glass = smoothstep(0.04f, 0.08f, frame);
+    const float uneven = tiled(uv, 4, 3, 1201);
+    Texel t;
+    t.colour = mix(vec3(0.10f, 0.07f, 0.05f), mix(vec3(1.0f, 0.6f, 0.24f), vec3(1.0f, 0.84f, 0.5f), uneven), glass);
+    return t;
+}
+
 Texel glimmet(vec2 uv)
 {
     const float shimmer = tiled(uv, 4, 4, 1101);
@@ -674,6 +686,7 @@ std::vector<TextureFile> materialTextures()
     files.push_back({"textures/wood_d.png", diffuseMap(paint(256, wood))});
     files.push_back({"plants/gorse_d.png", diffuseMap(paint(512, gorse))});
     files.push_back({"creatures/glimmet_d.png", diffuseMap(paint(256, glimmet))});
+    files.push_back({"textures/lamplight_d.png", diffuseMap(paint(128, lamplight))});
     return files;
 }
 
