@@ -12,18 +12,15 @@ shots=$4
 mkdir -p "$shots"
 source "$(dirname "$0")/lib.sh"
 
-# A screenshot of the window, checked for basic sanity: not black, not one
-# flat colour, and sky (bluer than green) along the top.
+# A screenshot of the window: the window shows a picture (not black, not one
+# flat colour). What the picture holds is the reference views' test.
 screenshot() {
-    local file="$shots/$1.png" mean spread top_blue top_green
+    local file="$shots/$1.png" mean spread
     import -window "$window" "$file" 2>/dev/null || { fail "no screenshot $1"; return; }
     mean=$(convert "$file" -format '%[fx:mean]' info:)
     spread=$(convert "$file" -format '%[fx:standard_deviation]' info:)
-    top_blue=$(convert "$file" -crop 100%x8%+0+0 -format '%[fx:mean.b]' info:)
-    top_green=$(convert "$file" -crop 100%x8%+0+0 -format '%[fx:mean.g]' info:)
-    awk -v m="$mean" -v s="$spread" -v b="$top_blue" -v g="$top_green" \
-        'BEGIN { exit !(m > 0.04 && s > 0.02 && b > 0.05 && b > g) }' ||
-        fail "screenshot $1: mean $mean, spread $spread, top blue $top_blue, top green $top_green"
+    awk -v m="$mean" -v s="$spread" 'BEGIN { exit !(m > 0.04 && s > 0.02) }' ||
+        fail "screenshot $1: mean $mean, spread $spread"
 }
 
 # Holds a key for a while, then waits for the next frame or two to show it.

@@ -1,0 +1,45 @@
+# The reference views of the shipped scene and how a picture is compared
+# with its reference; read by tests/e2e/references.sh and
+# scripts/update-references.
+
+# Every view: this size, this many frames on the fixed time step.
+width=640
+height=360
+common_options="--frames 5 --resolution ${width}x${height}"
+
+# A pixel has changed when its colour moved by more than this share of the
+# full range (ImageMagick's -fuzz), and a view fails when more than this
+# share of its pixels (691 of 230400) changed. Chosen from measurements:
+# runs, threads and the debug and release builds give identical pictures on
+# llvmpipe; Mesa's other software rasterizer (softpipe), a stand-in for
+# another machine's driver, changes at most 371 pixels by this much (the
+# street view); the subtlest planted fault, the focus, changes 1031.
+colour_tolerance=4%
+changed_share=0.003
+
+views="start street moor glimmet near-focus"
+
+# The camera (x,y,z,yaw,pitch), exposure and focus of each view.
+view_options() {
+    case $1 in
+    # Where the viewer starts: the stone circle, the hamlet and the sunset sky.
+    start) echo "--camera 0,20,2,-90,0 --exposure 3 --focus 20" ;;
+    # At eye height by a cottage, down the lane to the well and the cottages beyond.
+    street) echo "--camera 24,2.6,-48,-66,0 --exposure 3 --focus 20" ;;
+    # From a rise south of the hamlet: trees near and at middle distance
+    # (levels 0 to 2), billboards beyond 200 units, the focus far.
+    moor) echo "--camera 20,25,120,-95,-6 --exposure 3 --focus 150" ;;
+    # A glimmet low over the stone circle, its glow spread by the bloom.
+    glimmet) echo "--camera 4,9,-10,-90,-6 --exposure 3 --focus 20" ;;
+    # Inside the stone circle, focused on the stone in front: the rest blurs.
+    near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
+    *) return 1 ;;
+    esac
+}
+
+# Deliberate faults, one a line: name|view that must catch it|program file|sed edit.
+faults="\
+bloom-off|glimmet|postprocessing/thresholdSeparate.frag|s/brightOut = colour \* .*/brightOut = vec3(0.0);/
+attachments-swapped|street|directionalQuad.frag|s/texture(gAlbedo/texture(gSwapped/;s/texture(gNormals/texture(gAlbedo/;s/gSwapped/gNormals/
+normal-map-ignored|street|material_standard.frag|s/vec3 n = perturbNormal(.*/vec3 n = N;/
+focus-ignored|near-focus|postprocessing/dof.frag|s/uniform float focusDepth;/const float focusDepth = 20.0;/;s/uniform float maxDepth;/const float maxDepth = 75.0;/"
