@@ -12,8 +12,8 @@ common_options="--frames 5 --resolution ${width}x${height}"
 # share of its pixels (691 of 230400) changed. Chosen from measurements:
 # runs, threads and the debug and release builds give identical pictures on
 # llvmpipe; Mesa's other software rasterizer (softpipe), a stand-in for
-# another machine's driver, changes at most 371 pixels by this much (the
-# street view); the subtlest planted fault, the focus, changes 1031.
+# another machine's driver, changes at most 201 pixels by this much (the
+# street view); the subtlest planted fault, the focus, changes 1027.
 colour_tolerance=4%
 changed_share=0.003
 

@@ -168,10 +168,11 @@ GenMesh cottageDoor()
 GenMesh cottageWindows()
 {
     // Panes standing a little proud of the walls (at z = +-2.5), so that
-    // they are never hidden in them.
-    GenMesh mesh = box({-2.6f, 1.2f, 2.46f}, {-1.6f, 2.2f, 2.56f});
-    mesh.append(box({-2.2f, 1.2f, -2.56f}, {-1.2f, 2.2f, -2.46f}));
-    mesh.append(box({1.2f, 1.2f, -2.56f}, {2.2f, 2.2f, -2.46f}));
+    // they are never hidden in them; divided like the other meshes, so that
+    // their levels of detail have something to take away.
+    GenMesh mesh = box({-2.6f, 1.2f, 2.46f}, {-1.6f, 2.2f, 2.56f}, 4);
+    mesh.append(box({-2.2f, 1.2f, -2.56f}, {-1.2f, 2.2f, -2.46f}, 4));
+    mesh.append(box({1.2f, 1.2f, -2.56f}, {2.2f, 2.2f, -2.46f}, 4));
     return mesh;
 }
 
@@ -188,12 +189,12 @@ GenMesh chapelRoof()
 
 GenMesh chapelWindows()
 {
-    GenMesh mesh = box({-4.9f, 1.8f, 3.44f}, {-4.1f, 3.8f, 3.56f});
+    GenMesh mesh = box({-4.9f, 1.8f, 3.44f}, {-4.1f, 3.8f, 3.56f}, 3);
     for (const float x : {-4.5f, -1.5f, 1.5f, 4.5f}) {
         for (const float side : {-1.0f, 1.0f}) {
             if (x == -4.5f && side == 1.0f)
                 continue;  // the first one above
-            mesh.append(box({x - 0.4f, 1.8f, side * 3.5f - 0.06f}, {x + 0.4f, 3.8f, side * 3.5f + 0.06f}));
+            mesh.append(box({x - 0.4f, 1.8f, side * 3.5f - 0.06f}, {x + 0.4f, 3.8f, side * 3.5f + 0.06f}, 3));
         }
     }
     return mesh;
@@ -355,14 +356,14 @@ GenMesh pathFlagstones()
 
 GenMesh lanternPost()
 {
-    GenMesh mesh = box({-0.07f, 0.0f, -0.07f}, {0.07f, 2.4f, 0.07f});
-    mesh.append(box({-0.05f, 2.25f, -0.05f}, {0.45f, 2.33f, 0.05f}));
+    GenMesh mesh = box({-0.07f, 0.0f, -0.07f}, {0.07f, 2.4f, 0.07f}, 5);
+    mesh.append(box({-0.05f, 2.25f, -0.05f}, {0.45f, 2.33f, 0.05f}, 5));
     return mesh;
 }
 
 GenMesh lanternGlass()
 {
-    return box({0.26f, 1.85f, -0.13f}, {0.52f, 2.2f, 0.13f});
+    return box({0.26f, 1.85f, -0.13f}, {0.52f, 2.2f, 0.13f}, 7);
 }
 
 GenMesh signpost()

@@ -59,6 +59,8 @@ struct MeshKind {
     const char* name;
     GenMesh (*build)();
     const char* material;
+    // Whether it has a far-away picture; the glowing ones have none (a
+    // picture would not glow, and they are small).
     bool billboard;
 };
 
@@ -90,7 +92,7 @@ const MeshKind meshKinds[] = {
     {"gorse_bush", models::gorseBush, "Gorse", true},
     {"path_flagstones", models::pathFlagstones, "Gravel", true},
     {"signpost", models::signpost, "Wood", true},
-    {"lantern_post", models::lanternPost, "Wood", false},
+    {"lantern_post", models::lanternPost, "Wood", true},
     {"lantern_glass", models::lanternGlass, "Lamplight", false},
 };
 

@@ -686,7 +686,7 @@ std::vector<TextureFile> materialTextures()
     files.push_back({"textures/wood_d.png", diffuseMap(paint(256, wood))});
     files.push_back({"plants/gorse_d.png", diffuseMap(paint(512, gorse))});
     files.push_back({"creatures/glimmet_d.png", diffuseMap(paint(256, glimmet))});
-    files.push_back({"textures/lamplight_d.png", diffuseMap(paint(128, lamplight))});
+    files.push_back({"textures/lamplight_d.png", diffuseMap(paint(256, lamplight))});
     return files;
 }
 
