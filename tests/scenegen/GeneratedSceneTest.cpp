@@ -66,6 +66,22 @@ protected:
 
     static std::string meshName(const aiNode* node) { return scene->mMeshes[node->mMeshes[0]]->mName.C_Str(); }
 
+    // "shader_sources.txt" as words: programs and their kinds, "###", materials and their programs.
+    static std::vector<std::string> tableWords()
+    {
+        std::ifstream file(assets / "shader_sources.txt");
+        return {std::istream_iterator<std::string>(file), {}};
+    }
+    // Each material's program, from the words after "###".
+    static std::map<std::string, std::string> programOfMaterial(const std::vector<std::string>& words)
+    {
+        std::map<std::string, std::string> programOf;
+        const auto separator = std::find(words.begin(), words.end(), "###");
+        for (auto it = separator + (separator != words.end()); it + 1 < words.end(); it += 2)
+            programOf[*it] = it[1];
+        return programOf;
+    }
+
     static inline Assimp::Importer* importer = nullptr;
     static inline const aiScene* scene = nullptr;
     static inline std::vector<PlacedNode> nodes;
@@ -184,9 +200,7 @@ TEST_F(GeneratedScene, GroupsNestWithRotationAndScale)
 TEST_F(GeneratedScene, MaterialsHaveTablesProgramsAndTextureFiles)
 {
     ASSERT_GE(scene->mNumMaterials, 8u);
-    std::ifstream tableFile(assets / "shader_sources.txt");
-    ASSERT_TRUE(tableFile);
-    std::vector<std::string> words{std::istream_iterator<std::string>(tableFile), {}};
+    const std::vector<std::string> words = tableWords();
     const auto separator = std::find(words.begin(), words.end(), "###");
     ASSERT_NE(separator, words.end());
     std::set<std::string> programs;
@@ -194,9 +208,7 @@ TEST_F(GeneratedScene, MaterialsHaveTablesProgramsAndTextureFiles)
         programs.insert(*it);
         EXPECT_EQ(it[1], "deferred");
     }
-    std::map<std::string, std::string> programOf;
-    for (auto it = separator + 1; it + 1 < words.end(); it += 2)
-        programOf[*it] = it[1];
+    std::map<std::string, std::string> programOf = programOfMaterial(words);
 
     int layered = 0, diffuseOnly = 0, complete = 0;
     std::set<std::string> extensions;
@@ -239,13 +251,7 @@ TEST_F(GeneratedScene, StandingMeshesHaveBillboardPictures)
     for (unsigned i = 0; i < scene->mNumMeshes; ++i)
         names.insert(scene->mMeshes[i]->mName.C_Str());
     // The glowing meshes (glimmets, lit windows, lantern glass) have none.
-    std::ifstream tableFile(assets / "shader_sources.txt");
-    std::vector<std::string> words{std::istream_iterator<std::string>(tableFile), {}};
-    const auto separator = std::find(words.begin(), words.end(), "###");
-    ASSERT_NE(separator, words.end());
-    std::map<std::string, std::string> programOf;
-    for (auto it = separator + 1; it + 1 < words.end(); it += 2)
-        programOf[*it] = it[1];
+    std::map<std::string, std::string> programOf = programOfMaterial(tableWords());
     std::set<std::string> glowing;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         aiString material;
