@@ -281,22 +281,7 @@ float toneMapped(qm::PostProcessing& post, const FramebufferHandler& framebuffer
     return readPixel(framebuffers, 2).g;
 }
 
-// The composite of a sharp white and a blurred black image at depth 40.
-float sharpness(qm::PostProcessing& post, const FramebufferHandler& framebuffers, float focusDepth)
-{
-    fill(framebuffers, 1, glm::vec3(0.0f, 0.0f, -40.0f));
-    fill(framebuffers, 2, glm::vec3(1.0f));
-    fill(framebuffers, 3, glm::vec3(0.0f));
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    for (int unit = 0; unit < 3; ++unit) {
-        glActiveTexture(GL_TEXTURE0 + GLenum(unit));
-        glBindTexture(GL_TEXTURE_2D, framebuffers.colorTextures[std::size_t(unit) + 1]);
-    }
-    post.depthOfField(focusDepth, 75.0f, 1.0f);
-    return readPixel(framebuffers, 0).g;
-}
-
-TEST(PostProcessingPrograms, ExposureAndFocusKeysVisiblyChangeTheImage)
+TEST(PostProcessingPrograms, ExposureKeysVisiblyChangeTheImage)
 {
     testApplication();
     FramebufferHandler framebuffers(16, 16);
@@ -312,8 +297,7 @@ TEST(PostProcessingPrograms, ExposureAndFocusKeysVisiblyChangeTheImage)
     EXPECT_GT(brighter - normal, 0.03f);
     EXPECT_EQ(toneMapped(post, framebuffers, -1.0f), 0.0f) << "a negative exposure is black, not garbage";
 
-    // Focusing at the surface's depth makes it sharper than focusing far in front of it.
-    EXPECT_GT(sharpness(post, framebuffers, 40.0f) - sharpness(post, framebuffers, 5.0f), 0.1f);
+    // What the focus does to a picture is the near-focus reference view's test.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -151,15 +151,4 @@ TEST_F(FbxSceneTest, LightsAreNamedAfterTheirMeshlessNodes)
     EXPECT_EQ(node->mTransformation.b4, 10.0f);
 }
 
-TEST(FbxBinary, EncodingIsDeterministic)
-{
-    const auto build = [] {
-        FbxScene fbx;
-        const auto material = fbx.addMaterial("M", glm::vec3(1.0f), {{"d.png"}, "", ""});
-        fbx.addMeshNode("n", FbxScene::root, {}, fbx.addGeometry("g", scenegen::icosphere(3)), material);
-        return fbx.encode();
-    };
-    EXPECT_EQ(build(), build());
-}
-
 }  // namespace
