@@ -1,6 +1,5 @@
 #include "SceneImport.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
