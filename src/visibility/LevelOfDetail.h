@@ -7,16 +7,11 @@ namespace qm {
 
 // Distance bands of the levels of detail: below 50 full detail, below 100
 // and 200 the two simplified levels, beyond that the billboard. Each bound
-// belongs to the farther level.
+// belongs to the farther level. Counted rather than branched on, since
+// objects in view come in no order of distance.
 inline int levelForDistance(float levelDistance)
 {
-    if (levelDistance < 50.0f)
-        return 0;
-    if (levelDistance < 100.0f)
-        return 1;
-    if (levelDistance < 200.0f)
-        return 2;
-    return 3;
+    return 3 - int(levelDistance < 200.0f) - int(levelDistance < 100.0f) - int(levelDistance < 50.0f);
 }
 
 // Roughly the distance to the nearest part of the box: from its centre, less

@@ -98,86 +98,59 @@ void Octree::subdivide(std::uint32_t node)
 void Octree::flatten(std::span<const BoundingBox> boxes)
 {
     filed_.clear();
-    for (int axis = 0; axis < 3; ++axis) {
-        centers_[axis].clear();
-        halves_[axis].clear();
-    }
-    firstPlace_.assign(boxes.size() + 1, 0);
     for (std::size_t node = 0; node < nodes.size(); ++node) {
         nodes[node].first = std::uint32_t(filed_.size());
         nodes[node].count = std::uint32_t(filing_[node].size());
-        for (const std::uint32_t object : filing_[node]) {
-            filed_.push_back(object);
-            for (int axis = 0; axis < 3; ++axis) {
-                centers_[axis].push_back(boxes[object].center[axis]);
-                halves_[axis].push_back(boxes[object].halfExtents[axis]);
-            }
-            ++firstPlace_[object + 1];
-        }
+        filed_.insert(filed_.end(), filing_[node].begin(), filing_[node].end());
     }
     filing_.clear();
-    for (std::size_t object = 0; object < boxes.size(); ++object)
-        firstPlace_[object + 1] += firstPlace_[object];
-    placesOf_.resize(filed_.size());
-    std::vector<std::uint32_t> next(firstPlace_.begin(), firstPlace_.end() - 1);
-    for (std::uint32_t place = 0; place < filed_.size(); ++place)
-        placesOf_[next[filed_[place]]++] = place;
-    inView_.assign((boxes.size() + 63) / 64, 0);
+    for (int axis = 0; axis < 3; ++axis) {
+        lows_[axis].resize(boxes.size());
+        highs_[axis].resize(boxes.size());
+    }
+    for (std::uint32_t object = 0; object < boxes.size(); ++object)
+        move(object, boxes[object]);
+    reached_.assign(boxes.size(), 0);
+    visible_.resize(boxes.size());
 }
 
 void Octree::move(std::uint32_t object, const BoundingBox& box)
 {
-    for (std::uint32_t p = firstPlace_[object]; p < firstPlace_[object + 1]; ++p) {
-        for (int axis = 0; axis < 3; ++axis) {
-            centers_[axis][placesOf_[p]] = box.center[axis];
-            halves_[axis][placesOf_[p]] = box.halfExtents[axis];
-        }
+    // The corners as boxInFrustum forms them, centre plus or minus half extent.
+    for (int axis = 0; axis < 3; ++axis) {
+        lows_[axis][object] = box.center[axis] - box.halfExtents[axis];
+        highs_[axis][object] = box.center[axis] + box.halfExtents[axis];
     }
 }
 
-void Octree::markVisible(const OctreeNode& leaf, const Planes& planes) const
+void Octree::markReached(const OctreeNode& node) const
+{
+    if (!node.isLeaf()) {
+        for (std::uint32_t child = node.firstChild; child < node.firstChild + 8; ++child)
+            markReached(nodes[child]);
+        return;
+    }
+    std::uint8_t* marks = reached_.data();  // a byte store may alias the vector itself
+    for (const std::uint32_t object : objectsOf(node))
+        marks[object] = 1;
+}
+
+void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
+                         std::array<std::uint32_t, 64>& outside) const
 {
     // The test of boxInFrustum, reduced to whether a box is outside: for each
     // plane the corner farthest along its normal, in the same arithmetic.
-    constexpr std::uint32_t batch = 64;
-    std::array<std::uint8_t, batch> outside;
-    for (std::uint32_t start = leaf.first; start < leaf.first + leaf.count; start += batch) {
-        const std::uint32_t n = std::min(batch, leaf.first + leaf.count - start);
-        const float* cx = centers_[0].data() + start;
-        const float* cy = centers_[1].data() + start;
-        const float* cz = centers_[2].data() + start;
-        const float* hx = halves_[0].data() + start;
-        const float* hy = halves_[1].data() + start;
-        const float* hz = halves_[2].data() + start;
-        outside.fill(0);
-        for (std::size_t k = 0; k < 6; ++k) {
-            const glm::vec3 normal = planes.normals[k];
-            const glm::vec3 side = planes.sides[k];
-            const float d = planes.d[k];
-            for (std::uint32_t i = 0; i < n; ++i) {
-                const float px = cx[i] + side.x * hx[i];
-                const float py = cy[i] + side.y * hy[i];
-                const float pz = cz[i] + side.z * hz[i];
-                const float distance = normal.x * px + normal.y * py + normal.z * pz + d;
-                outside[i] |= std::uint8_t(!(distance >= 0.0f));
-            }
-        }
-        for (std::uint32_t i = 0; i < n; ++i) {
-            const std::uint32_t object = filed_[start + i];
-            if (!outside[i])
-                inView_[object / 64] |= std::uint64_t(1) << (object % 64);
+    outside.fill(0);
+    for (const Plane& plane : frustum) {
+        const glm::vec3 n = plane.normal;
+        const float* px = (n.x >= 0.0f ? highs_[0] : lows_[0]).data() + first;
+        const float* py = (n.y >= 0.0f ? highs_[1] : lows_[1]).data() + first;
+        const float* pz = (n.z >= 0.0f ? highs_[2] : lows_[2]).data() + first;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const float distance = n.x * px[i] + n.y * py[i] + n.z * pz[i] + plane.d;
+            outside[i] |= std::uint32_t(!(distance >= 0.0f));
         }
     }
-}
-
-void Octree::markBelow(const OctreeNode& node, const Planes& planes) const
-{
-    if (node.isLeaf()) {
-        markVisible(node, planes);
-        return;
-    }
-    for (std::uint32_t child = node.firstChild; child < node.firstChild + 8; ++child)
-        markBelow(nodes[child], planes);
 }
 
 std::vector<std::uint32_t> Octree::collectAll(std::uint32_t node) const
@@ -199,33 +172,39 @@ void Octree::query(const std::array<Plane, 6>& frustum, std::vector<std::uint32_
     found.clear();
     if (nodes.empty())
         return;
-    Planes planes;
-    for (std::size_t k = 0; k < 6; ++k) {
-        const glm::vec3& n = frustum[k].normal;
-        planes.normals[k] = n;
-        planes.sides[k] = {n.x >= 0.0f ? 1.0f : -1.0f, n.y >= 0.0f ? 1.0f : -1.0f, n.z >= 0.0f ? 1.0f : -1.0f};
-        planes.d[k] = frustum[k].d;
-    }
     std::vector<std::uint32_t>& pending = pending_;
     pending.assign(1, 0);
     while (!pending.empty()) {
         const OctreeNode& node = nodes[pending.back()];
         pending.pop_back();
-        // Leaves are not box-tested: their objects are tested one by one.
+        // Leaves are not box-tested: their objects are tested at the end.
         const FrustumTest test = node.isLeaf() ? FrustumTest::Inside : boxInFrustum(node.box, frustum);
         if (test == FrustumTest::Inside) {
-            markBelow(node, planes);
+            markReached(node);
         } else if (test == FrustumTest::Intersecting) {
             for (std::uint32_t child = node.firstChild; child < node.firstChild + 8; ++child)
                 pending.push_back(child);
         }
     }
-    // The marks, read out in ascending number and cleared for the next query.
-    for (std::size_t w = 0; w < inView_.size(); ++w) {
-        for (std::uint64_t word = inView_[w]; word != 0; word &= word - 1)
-            found.push_back(std::uint32_t(w * 64 + std::size_t(std::countr_zero(word))));
-        inView_[w] = 0;
+    // Each reached object tested once by its current box, 64 neighbours in
+    // number at a time, and written out in ascending number without a
+    // branch; the marks are cleared for the next query.
+    const auto objects = std::uint32_t(reached_.size());
+    std::array<std::uint32_t, 64> outside;
+    std::uint32_t visible = 0;
+    for (std::uint32_t first = 0; first < objects; first += 64) {
+        const std::uint32_t count = std::min<std::uint32_t>(64, objects - first);
+        std::uint8_t* reached = reached_.data() + first;
+        if (std::all_of(reached, reached + count, [](std::uint8_t mark) { return mark == 0; }))
+            continue;
+        testOutside(first, count, frustum, outside);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            visible_[visible] = first + i;
+            visible += reached[i] & std::uint32_t(outside[i] == 0);
+        }
+        std::fill(reached, reached + count, 0);
     }
+    found.assign(visible_.begin(), visible_.begin() + visible);
 }
 
 }  // namespace qm

@@ -55,35 +55,30 @@ public:
 private:
     void insert(std::uint32_t node, int depth, std::uint32_t object, std::span<const BoundingBox> boxes);
     void insertIntoChildren(std::uint32_t node, int depth, std::uint32_t object, std::span<const BoundingBox> boxes);
-    // Lays the leaves' objects out one after the other, each with its box.
+    // Lays the leaves' objects out one after the other.
     void flatten(std::span<const BoundingBox> boxes);
-    // The frustum's planes, each with the signs of its normal, as the object
-    // tests read them.
-    struct Planes {
-        std::array<glm::vec3, 6> normals;
-        std::array<glm::vec3, 6> sides;
-        std::array<float, 6> d;
-    };
-    // Marks the objects of a leaf whose current boxes are in view.
-    void markVisible(const OctreeNode& leaf, const Planes& planes) const;
-    // The same for every leaf below a node.
-    void markBelow(const OctreeNode& node, const Planes& planes) const;
+    // Marks every object filed in a leaf at or below the node as reached.
+    void markReached(const OctreeNode& node) const;
+    // Of the (up to 64) objects from `first`, which are outside the planes by
+    // their current boxes: a nonzero entry for each.
+    void testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
+                     std::array<std::uint32_t, 64>& outside) const;
 
     // The leaves' objects while building, by node.
     std::vector<std::vector<std::uint32_t>> filing_;
-    // Every leaf's objects in a row, and each one's current box beside it,
-    // so that a query reads memory in order.
+    // Every leaf's objects in a row.
     std::vector<std::uint32_t> filed_;
-    // The boxes' centres and half extents, one array a coordinate: a leaf's
-    // objects are tested several at once.
-    std::array<std::vector<float>, 3> centers_;
-    std::array<std::vector<float>, 3> halves_;
-    // Where each object is filed: filed_ positions placesOf_[firstPlace_[o] .. firstPlace_[o + 1]).
-    std::vector<std::uint32_t> firstPlace_;
-    std::vector<std::uint32_t> placesOf_;
-    // One bit an object for the query in progress: set once in view, so that
-    // one filed in several leaves is found once, and read out in order.
-    mutable std::vector<std::uint64_t> inView_;
+    // Each object's current box, its low and high corner one array a
+    // coordinate in object order: the objects a query reached are tested
+    // once each, several at a time.
+    std::array<std::vector<float>, 3> lows_;
+    std::array<std::vector<float>, 3> highs_;
+    // One mark an object for the query in progress: set when a leaf it is
+    // filed in is reached, so that one filed in several leaves is tested
+    // once, in order.
+    mutable std::vector<std::uint8_t> reached_;
+    // Room for every object, which the query's result is gathered in.
+    mutable std::vector<std::uint32_t> visible_;
     // The nodes a query has yet to look at.
     mutable std::vector<std::uint32_t> pending_;
 };

@@ -178,8 +178,8 @@ TEST(Octree, BoxesAgainstThePlanes)
 TEST(Octree, QueryReturnsEachVisibleObjectOnceByItsCurrentBox)
 {
     std::vector<BoundingBox> objects;
-    for (int i = 0; i < 40; ++i) {
-        const float x = -30.0f + 1.5f * float(i);
+    for (int i = 0; i < 200; ++i) {
+        const float x = -30.0f + 0.3f * float(i);
         objects.push_back(boxAt({x, -1, -1}, {x + 1, 1, 1}));
     }
     const auto spanning = std::uint32_t(objects.size());
@@ -196,10 +196,14 @@ TEST(Octree, QueryReturnsEachVisibleObjectOnceByItsCurrentBox)
     }
 
     // The final test uses the boxes as they are now, not as they were filed.
-    const std::uint32_t moved = 20;
+    const std::uint32_t moved = 100;
     ASSERT_TRUE(contains(found, moved));
     tree.move(moved, BoundingBox::fromMinMax({50, 50, 50}, {51, 51, 51}));
     EXPECT_FALSE(contains(query(tree), moved));
+    // One that moved into view is still found only where it was filed.
+    const std::uint32_t farAway = 0;
+    tree.move(farAway, BoundingBox::fromMinMax({0, 0, 0}, {1, 1, 1}));
+    EXPECT_FALSE(contains(query(tree), farAway));
 }
 
 }  // namespace
