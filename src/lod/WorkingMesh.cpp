@@ -18,23 +18,15 @@ glm::vec3 normalisedOrZero(const glm::vec3& v)
     return length > 0.0f ? v / length : glm::vec3(0.0f);
 }
 
-// Room on the stack for the faces around a vertex; a vertex with more (rare)
-// spills to the heap.
-template <typename T, std::size_t inlineSize>
-class LocalBuffer {
-public:
-    explicit LocalBuffer(std::size_t size) : size_(size)
-    {
-        if (size > inlineSize)
-            heap_.resize(size);
-    }
-    T* data() { return size_ > inlineSize ? heap_.data() : inline_.data(); }
-
-private:
-    std::size_t size_;
-    std::array<T, inlineSize> inline_;
-    std::vector<T> heap_;
-};
+// The first n elements of v, making room for them where there is none yet;
+// never shrinks, so that scratch space is allocated once.
+template <typename T>
+T* roomFor(std::vector<T>& v, std::size_t n)
+{
+    if (v.size() < n)
+        v.resize(n);
+    return v.data();
+}
 
 // The smallest of value(0) to value(n - 1), n > 0. In a large fan it is
 // sought in eight runs side by side, which the compiler keeps in vector
@@ -60,32 +52,33 @@ float smallest(std::size_t n, Value value)
     return least;
 }
 
+}  // namespace
+
 // The faces around one vertex as the edge costs read them: their corners,
 // copied out once, and the dot products of their normals, pair by pair,
 // worked out once for the cost of every edge around the vertex.
-class FaceTable {
+class WorkingMesh::FaceTable {
 public:
     FaceTable(std::uint32_t vertex, std::span<const std::uint32_t> faces, std::span<const std::uint32_t> neighbours,
-              const std::vector<WorkingMesh::Triangle>& triangles)
-        : count_(faces.size()), neighbours_(neighbours), corners_(count_), dots_(count_ * count_),
-          sides_(count_ + 1)
+              const std::vector<Triangle>& triangles, CostRoom& room)
+        : count_(faces.size()), neighbours_(neighbours), room_(room), corners_(roomFor(room.corners, count_)),
+          dots_(roomFor(room.dots, count_ * count_)), sides_(roomFor(room.sides, count_ + 1))
     {
         // The normals one array a coordinate, so that a row of dot products
         // is worked out several at a time, in glm::dot's order of operations.
-        LocalBuffer<float, 3 * 24> normals(3 * count_);
-        float* nx = normals.data();
+        float* nx = roomFor(room.normals, 3 * count_);
         float* ny = nx + count_;
         float* nz = ny + count_;
-        std::array<std::uint32_t, 3>* corners = corners_.data();
+        std::array<std::uint32_t, 3>* corners = corners_;
         for (std::size_t i = 0; i < count_; ++i) {
-            const WorkingMesh::Triangle& t = triangles[faces[i]];
+            const Triangle& t = triangles[faces[i]];
             corners[i] = t.corners;
             nx[i] = t.normal.x;
             ny[i] = t.normal.y;
             nz[i] = t.normal.z;
         }
         for (std::size_t i = 0; i < count_; ++i) {
-            float* row = dots_.data() + i * count_;
+            float* row = dots_ + i * count_;
             for (std::size_t j = 0; j < count_; ++j)
                 row[j] = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
         }
@@ -100,16 +93,17 @@ public:
     float edgeCost(std::size_t slot, const glm::vec3& from, const glm::vec3& to)
     {
         const float length = glm::distance(from, to);
-        const std::uint32_t* sides = sides_.data();
+        const std::uint32_t* sides = sides_;
         std::size_t sideCount = 0;
         if (count_ > scanLimit) {
-            sides = filed_.data() + firstSide_[slot];
-            sideCount = firstSide_[slot + 1] - firstSide_[slot];
+            const std::uint32_t* firstSide = room_.firstSide.data();
+            sides = room_.filed.data() + firstSide[slot];
+            sideCount = firstSide[slot + 1] - firstSide[slot];
         } else {
             // Without branches: whether a face holds v is as good as random.
             const std::uint32_t v = neighbours_[slot];
-            const std::array<std::uint32_t, 3>* corners = corners_.data();
-            std::uint32_t* found = sides_.data();
+            const std::array<std::uint32_t, 3>* corners = corners_;
+            std::uint32_t* found = sides_;
             for (std::size_t i = 0; i < count_; ++i) {
                 const auto& c = corners[i];
                 found[sideCount] = std::uint32_t(i);
@@ -119,18 +113,18 @@ public:
         if (sideCount == 0)
             return 0.0f;
         // The dot products are symmetric: the row of a side holds every face's.
-        const float* row = dots_.data() + sides[0] * count_;
+        const float* row = dots_ + sides[0] * count_;
         float flattest = 1.0f;
         if (sideCount == 1) {
             flattest = smallest(count_, [&](std::size_t i) { return row[i]; });
         } else if (sideCount == 2) {
-            const float* other = dots_.data() + sides[1] * count_;
+            const float* other = dots_ + sides[1] * count_;
             flattest = smallest(count_, [&](std::size_t i) { return std::max(row[i], other[i]); });
         } else {
             for (std::size_t i = 0; i < count_; ++i) {
                 float closest = row[i];
                 for (std::size_t k = 1; k < sideCount; ++k)
-                    closest = std::max(closest, dots_.data()[sides[k] * count_ + i]);
+                    closest = std::max(closest, dots_[sides[k] * count_ + i]);
                 flattest = i == 0 ? closest : std::min(flattest, closest);
             }
         }
@@ -148,54 +142,53 @@ private:
     // The sides of every neighbour, in face order: the faces that hold it.
     void fileSides(std::uint32_t vertex)
     {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;  // (vertex, slot), by vertex
-        slots.reserve(neighbours_.size());
+        std::vector<std::pair<std::uint32_t, std::uint32_t>>& slots = room_.slots;  // (vertex, slot), by vertex
+        slots.clear();
         for (std::size_t slot = 0; slot < neighbours_.size(); ++slot)
             slots.emplace_back(neighbours_[slot], std::uint32_t(slot));
         std::sort(slots.begin(), slots.end());
         const auto slotOf = [&](std::uint32_t corner) -> std::uint32_t {
             const auto at = std::lower_bound(slots.begin(), slots.end(), std::pair{corner, 0u});
-            return at != slots.end() && at->first == corner ? at->second : WorkingMesh::none;
+            return at != slots.end() && at->first == corner ? at->second : none;
         };
-        std::vector<std::array<std::uint32_t, 3>> faceSlots(count_);
-        firstSide_.assign(neighbours_.size() + 1, 0);
+        std::array<std::uint32_t, 3>* faceSlots = roomFor(room_.faceSlots, count_);
+        std::vector<std::uint32_t>& firstSide = room_.firstSide;
+        firstSide.assign(neighbours_.size() + 1, 0);
         for (std::size_t i = 0; i < count_; ++i) {
             for (std::size_t k = 0; k < 3; ++k) {
-                const std::uint32_t corner = corners_.data()[i][k];
-                std::uint32_t slot = corner == vertex ? WorkingMesh::none : slotOf(corner);
+                const std::uint32_t corner = corners_[i][k];
+                std::uint32_t slot = corner == vertex ? none : slotOf(corner);
                 // A face with the same neighbour at two corners is one side of it.
                 for (std::size_t earlier = 0; earlier < k; ++earlier) {
                     if (faceSlots[i][earlier] == slot)
-                        slot = WorkingMesh::none;
+                        slot = none;
                 }
                 faceSlots[i][k] = slot;
-                if (slot != WorkingMesh::none)
-                    ++firstSide_[slot + 1];
+                if (slot != none)
+                    ++firstSide[slot + 1];
             }
         }
         for (std::size_t slot = 0; slot < neighbours_.size(); ++slot)
-            firstSide_[slot + 1] += firstSide_[slot];
-        filed_.resize(firstSide_.back());
-        std::vector<std::uint32_t> next(firstSide_.begin(), firstSide_.end() - 1);
+            firstSide[slot + 1] += firstSide[slot];
+        std::uint32_t* filed = roomFor(room_.filed, firstSide.back());
+        room_.next.assign(firstSide.begin(), firstSide.end() - 1);
         for (std::size_t i = 0; i < count_; ++i) {
-            for (const std::uint32_t slot : faceSlots[i]) {
-                if (slot != WorkingMesh::none)
-                    filed_[next[slot]++] = std::uint32_t(i);
+            for (const std::uint32_t slot : std::span(faceSlots[i])) {
+                if (slot != none)
+                    filed[room_.next[slot]++] = std::uint32_t(i);
             }
         }
     }
 
     std::size_t count_;
     std::span<const std::uint32_t> neighbours_;
-    LocalBuffer<std::array<std::uint32_t, 3>, 24> corners_;
-    LocalBuffer<float, 24 * 24> dots_;
-    LocalBuffer<std::uint32_t, 25> sides_;
-    // The filed sides: neighbour j's are filed_[firstSide_[j] .. firstSide_[j + 1]).
-    std::vector<std::uint32_t> firstSide_;
-    std::vector<std::uint32_t> filed_;
+    // Where the sides of each neighbour are filed, for a large fan:
+    // neighbour j's are room_.filed[firstSide[j] .. firstSide[j + 1]).
+    CostRoom& room_;
+    std::array<std::uint32_t, 3>* corners_;
+    float* dots_;
+    std::uint32_t* sides_;
 };
-
-}  // namespace
 
 WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uint32_t> indices)
 {
@@ -374,7 +367,7 @@ float WorkingMesh::edgeCost(std::uint32_t u, std::uint32_t v) const
     const auto around = neighbours(u);
     const auto slot = std::size_t(std::find(around.begin(), around.end(), v) - around.begin());
     assert(slot < around.size() && "v a neighbour of u");
-    return FaceTable(u, faces(u), around, triangles_).edgeCost(slot, position(u), position(v));
+    return FaceTable(u, faces(u), around, triangles_, room_).edgeCost(slot, position(u), position(v));
 }
 
 void WorkingMesh::computeCost(std::uint32_t v)
@@ -389,7 +382,7 @@ void WorkingMesh::computeCost(std::uint32_t v)
     // rather than waiting on each in turn.
     for (std::uint32_t n : around)
         __builtin_prefetch(&points_[n]);
-    FaceTable table(v, faces(v), around, triangles_);
+    FaceTable table(v, faces(v), around, triangles_, room_);
     float cost = noCollapseCost;
     for (std::size_t slot = 0; slot < around.size(); ++slot) {
         const float c = table.edgeCost(slot, position(v), position(around[slot]));

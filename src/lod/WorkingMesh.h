@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "MeshData.h"
@@ -107,6 +108,23 @@ private:
     // u's former neighbours, answered by collapse.
     std::vector<std::uint32_t> formerNeighbours_;
     std::vector<std::uint32_t> scratchFaces_;
+
+    // Room the costs work in, kept from one vertex to the next, so that
+    // large fans do not allocate and clear memory for every cost.
+    struct CostRoom {
+        std::vector<std::array<std::uint32_t, 3>> corners;
+        std::vector<float> normals;
+        std::vector<float> dots;
+        std::vector<std::uint32_t> sides;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;
+        std::vector<std::array<std::uint32_t, 3>> faceSlots;
+        std::vector<std::uint32_t> firstSide;
+        std::vector<std::uint32_t> filed;
+        std::vector<std::uint32_t> next;
+    };
+    // The faces around one vertex as its costs read them.
+    class FaceTable;
+    mutable CostRoom room_;
 
     std::uint64_t workBudget_ = 0;
     std::uint64_t work_ = 0;
