@@ -110,7 +110,7 @@ void Octree::flatten(std::span<const BoundingBox> boxes)
     }
     for (std::uint32_t object = 0; object < boxes.size(); ++object)
         move(object, boxes[object]);
-    reached_.assign(boxes.size(), 0);
+    reached_.assign((boxes.size() + 63) / 64, 0);
     visible_.resize(boxes.size());
 }
 
@@ -130,9 +130,8 @@ void Octree::markReached(const OctreeNode& node) const
             markReached(nodes[child]);
         return;
     }
-    std::uint8_t* marks = reached_.data();  // a byte store may alias the vector itself
     for (const std::uint32_t object : objectsOf(node))
-        marks[object] = 1;
+        reached_[object / 64] |= std::uint64_t(1) << (object % 64);
 }
 
 void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
@@ -189,20 +188,21 @@ void Octree::query(const std::array<Plane, 6>& frustum, std::vector<std::uint32_
     // Each reached object tested once by its current box, 64 neighbours in
     // number at a time, and written out in ascending number without a
     // branch; the marks are cleared for the next query.
-    const auto objects = std::uint32_t(reached_.size());
+    const auto objects = std::uint32_t(lows_[0].size());
     std::array<std::uint32_t, 64> outside;
     std::uint32_t visible = 0;
-    for (std::uint32_t first = 0; first < objects; first += 64) {
-        const std::uint32_t count = std::min<std::uint32_t>(64, objects - first);
-        std::uint8_t* reached = reached_.data() + first;
-        if (std::all_of(reached, reached + count, [](std::uint8_t mark) { return mark == 0; }))
+    for (std::uint32_t w = 0; w < reached_.size(); ++w) {
+        const std::uint64_t reached = reached_[w];
+        if (reached == 0)
             continue;
+        reached_[w] = 0;
+        const std::uint32_t first = w * 64;
+        const std::uint32_t count = std::min<std::uint32_t>(64, objects - first);
         testOutside(first, count, frustum, outside);
         for (std::uint32_t i = 0; i < count; ++i) {
             visible_[visible] = first + i;
-            visible += reached[i] & std::uint32_t(outside[i] == 0);
+            visible += std::uint32_t(reached >> i) & std::uint32_t(outside[i] == 0);
         }
-        std::fill(reached, reached + count, 0);
     }
     found.assign(visible_.begin(), visible_.begin() + visible);
 }

@@ -73,10 +73,11 @@ private:
     // once each, several at a time.
     std::array<std::vector<float>, 3> lows_;
     std::array<std::vector<float>, 3> highs_;
-    // One mark an object for the query in progress: set when a leaf it is
+    // One bit an object for the query in progress: set when a leaf it is
     // filed in is reached, so that one filed in several leaves is tested
-    // once, in order.
-    mutable std::vector<std::uint8_t> reached_;
+    // once, in order. Bits rather than bytes keep a million objects' marks
+    // in the second-level cache.
+    mutable std::vector<std::uint64_t> reached_;
     // Room for every object, which the query's result is gathered in.
     mutable std::vector<std::uint32_t> visible_;
     // The nodes a query has yet to look at.
