@@ -142,22 +142,17 @@ private:
     // The sides of every neighbour, in face order: the faces that hold it.
     void fileSides(std::uint32_t vertex)
     {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>>& slots = room_.slots;  // (vertex, slot), by vertex
-        slots.clear();
-        for (std::size_t slot = 0; slot < neighbours_.size(); ++slot)
-            slots.emplace_back(neighbours_[slot], std::uint32_t(slot));
-        std::sort(slots.begin(), slots.end());
-        const auto slotOf = [&](std::uint32_t corner) -> std::uint32_t {
-            const auto at = std::lower_bound(slots.begin(), slots.end(), std::pair{corner, 0u});
-            return at != slots.end() && at->first == corner ? at->second : none;
-        };
+        // Each neighbour's slot by its number, the first where one is listed twice.
+        std::uint32_t* slotOf = room_.slotOf.data();
+        for (std::size_t slot = neighbours_.size(); slot-- > 0;)
+            slotOf[neighbours_[slot]] = std::uint32_t(slot);
         std::array<std::uint32_t, 3>* faceSlots = roomFor(room_.faceSlots, count_);
         std::vector<std::uint32_t>& firstSide = room_.firstSide;
         firstSide.assign(neighbours_.size() + 1, 0);
         for (std::size_t i = 0; i < count_; ++i) {
             for (std::size_t k = 0; k < 3; ++k) {
                 const std::uint32_t corner = corners_[i][k];
-                std::uint32_t slot = corner == vertex ? none : slotOf(corner);
+                std::uint32_t slot = corner == vertex ? none : slotOf[corner];
                 // A face with the same neighbour at two corners is one side of it.
                 for (std::size_t earlier = 0; earlier < k; ++earlier) {
                     if (faceSlots[i][earlier] == slot)
@@ -178,6 +173,8 @@ private:
                     filed[room_.next[slot]++] = std::uint32_t(i);
             }
         }
+        for (const std::uint32_t n : neighbours_)
+            slotOf[n] = none;
     }
 
     std::size_t count_;
@@ -239,6 +236,7 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
     for (std::size_t v = 0; v < count; ++v)
         points_[v] = {records_[v].position, 0.0f};
     targets_.assign(count, none);
+    room_.slotOf.assign(count, none);
     outputIndex_.assign(count, 0);
 
     // Room for each vertex's faces, and for one neighbour more (an open fan

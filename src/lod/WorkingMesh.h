@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "MeshData.h"
@@ -116,7 +115,9 @@ private:
         std::vector<float> normals;
         std::vector<float> dots;
         std::vector<std::uint32_t> sides;
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;
+        // A neighbour's slot by vertex number while a large fan files its
+        // sides, `none` otherwise.
+        std::vector<std::uint32_t> slotOf;
         std::vector<std::array<std::uint32_t, 3>> faceSlots;
         std::vector<std::uint32_t> firstSide;
         std::vector<std::uint32_t> filed;
