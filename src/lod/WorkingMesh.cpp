@@ -54,36 +54,37 @@ float smallest(std::size_t n, Value value)
 
 }  // namespace
 
-// The faces around one vertex as the edge costs read them: their corners,
-// copied out once, and the dot products of their normals, pair by pair,
-// worked out once for the cost of every edge around the vertex.
+// The faces around one vertex as the edge costs read them: their corners
+// and normals, copied out once, and for a small fan the dot products of the
+// normals, pair by pair, worked out once for the cost of every edge.
 class WorkingMesh::FaceTable {
 public:
     FaceTable(std::uint32_t vertex, std::span<const std::uint32_t> faces, std::span<const std::uint32_t> neighbours,
               const std::vector<Triangle>& triangles, CostRoom& room)
         : count_(faces.size()), neighbours_(neighbours), room_(room), corners_(roomFor(room.corners, count_)),
-          dots_(roomFor(room.dots, count_ * count_)), sides_(roomFor(room.sides, count_ + 1))
+          nx_(roomFor(room.normals, 3 * count_)), ny_(nx_ + count_), nz_(ny_ + count_),
+          sides_(roomFor(room.sides, count_ + 1))
     {
-        // The normals one array a coordinate, so that a row of dot products
-        // is worked out several at a time, in glm::dot's order of operations.
-        float* nx = roomFor(room.normals, 3 * count_);
-        float* ny = nx + count_;
-        float* nz = ny + count_;
-        std::array<std::uint32_t, 3>* corners = corners_;
+        // The normals one array a coordinate, so that dot products are
+        // worked out several at a time, in glm::dot's order of operations.
         for (std::size_t i = 0; i < count_; ++i) {
             const Triangle& t = triangles[faces[i]];
-            corners[i] = t.corners;
-            nx[i] = t.normal.x;
-            ny[i] = t.normal.y;
-            nz[i] = t.normal.z;
+            corners_[i] = t.corners;
+            nx_[i] = t.normal.x;
+            ny_[i] = t.normal.y;
+            nz_[i] = t.normal.z;
         }
+        if (count_ > scanLimit) {
+            fileSides(vertex);
+            return;
+        }
+        // A small fan's dot products, pair by pair, once for all its edges.
+        dots_ = roomFor(room.dots, count_ * count_);
         for (std::size_t i = 0; i < count_; ++i) {
             float* row = dots_ + i * count_;
             for (std::size_t j = 0; j < count_; ++j)
-                row[j] = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
+                row[j] = nx_[i] * nx_[j] + ny_[i] * ny_[j] + nz_[i] * nz_[j];
         }
-        if (count_ > scanLimit)
-            fileSides(vertex);
     }
 
     // Each face is held against the side (a face on the edge, usually one of
@@ -113,26 +114,40 @@ public:
         if (sideCount == 0)
             return 0.0f;
         // The dot products are symmetric: the row of a side holds every face's.
-        const float* row = dots_ + sides[0] * count_;
-        float flattest = 1.0f;
-        if (sideCount == 1) {
-            flattest = smallest(count_, [&](std::size_t i) { return row[i]; });
-        } else if (sideCount == 2) {
-            const float* other = dots_ + sides[1] * count_;
-            flattest = smallest(count_, [&](std::size_t i) { return std::max(row[i], other[i]); });
-        } else {
-            for (std::size_t i = 0; i < count_; ++i) {
-                float closest = row[i];
-                for (std::size_t k = 1; k < sideCount; ++k)
-                    closest = std::max(closest, dots_[sides[k] * count_ + i]);
-                flattest = i == 0 ? closest : std::min(flattest, closest);
-            }
-        }
+        // A large fan's table would outgrow the caches, and each of its
+        // entries is read by two edges only: they are worked out as needed.
+        const float flattest =
+            count_ <= scanLimit
+                ? flattestFrom(sides, sideCount, [&](std::size_t side, std::size_t i) { return dots_[side * count_ + i]; })
+                : flattestFrom(sides, sideCount, [&](std::size_t side, std::size_t i) {
+                      return nx_[side] * nx_[i] + ny_[side] * ny_[i] + nz_[side] * nz_[i];
+                  });
         const float curvature = std::max(0.0f, std::min(1.0f, (1.0f - flattest) * 0.5f));
         return curvature * length;
     }
 
 private:
+    // The smallest over the faces of the largest dot product with a side.
+    template <typename Dot>
+    float flattestFrom(const std::uint32_t* sides, std::size_t sideCount, Dot dot) const
+    {
+        const std::size_t first = sides[0];
+        if (sideCount == 1)
+            return smallest(count_, [&](std::size_t i) { return dot(first, i); });
+        if (sideCount == 2) {
+            const std::size_t second = sides[1];
+            return smallest(count_, [&](std::size_t i) { return std::max(dot(first, i), dot(second, i)); });
+        }
+        float flattest = 1.0f;
+        for (std::size_t i = 0; i < count_; ++i) {
+            float closest = dot(first, i);
+            for (std::size_t k = 1; k < sideCount; ++k)
+                closest = std::max(closest, dot(sides[k], i));
+            flattest = i == 0 ? closest : std::min(flattest, closest);
+        }
+        return flattest;
+    }
+
     // Up to this many faces, each edge finds its sides by looking at every
     // face; a vertex with more (a fan that has taken in many collapses) has
     // them filed by neighbour once, since looking would cost faces times
@@ -183,7 +198,11 @@ private:
     // neighbour j's are room_.filed[firstSide[j] .. firstSide[j + 1]).
     CostRoom& room_;
     std::array<std::uint32_t, 3>* corners_;
-    float* dots_;
+    float* nx_;
+    float* ny_;
+    float* nz_;
+    // A small fan's dot products: row i holds face i's with every face.
+    float* dots_ = nullptr;
     std::uint32_t* sides_;
 };
 
