@@ -103,6 +103,42 @@ TEST(MeshSimplifier, EdgeCostIsLengthTimesCurvature)
     }
 }
 
+TEST(MeshSimplifier, EdgeCostsOfSmallAndLargeFansFollowTheDefinition)
+{
+    // A bumpy closed fan around the origin: below and above the size where
+    // the sides are filed by neighbour and the dot products no longer tabled.
+    for (const int n : {7, 40}) {
+        std::vector<glm::vec3> positions{{0, 0, 0}};
+        for (int k = 0; k < n; ++k) {
+            const float angle = 2.0f * float(M_PI) * float(k) / float(n);
+            const float radius = 1.0f + 0.3f * std::sin(3.0f * float(k));
+            positions.emplace_back(radius * std::cos(angle), radius * std::sin(angle), 0.2f * std::cos(5.0f * float(k)));
+        }
+        std::vector<std::uint32_t> indices;
+        std::vector<glm::vec3> normals;
+        for (int k = 0; k < n; ++k) {
+            const auto a = std::uint32_t(1 + k), b = std::uint32_t(1 + (k + 1) % n);
+            indices.insert(indices.end(), {0u, a, b});
+            normals.push_back(glm::normalize(glm::cross(positions[a], positions[b])));
+        }
+        const MeshSimplifier s = simplifierOf(positions, indices);
+        const std::uint32_t centre = vertexAt(s, positions[0]);
+        for (int k = 0; k < n; ++k) {
+            // Neighbour k lies on faces k - 1 and k: each face is held against
+            // the side it bends least from, and the worst of those counts.
+            const glm::vec3 sides[] = {normals[std::size_t((k + n - 1) % n)], normals[std::size_t(k)]};
+            float curvature = 0.0f;
+            for (const glm::vec3& face : normals) {
+                const float least = std::min((1.0f - glm::dot(face, sides[0])) / 2.0f, (1.0f - glm::dot(face, sides[1])) / 2.0f);
+                curvature = std::max(curvature, least);
+            }
+            const glm::vec3 neighbour = positions[std::size_t(1 + k)];
+            EXPECT_NEAR(s.mesh().edgeCost(centre, vertexAt(s, neighbour)), curvature * glm::length(neighbour), 1e-5f)
+                << n << " faces, neighbour " << k;
+        }
+    }
+}
+
 TEST(MeshSimplifier, CostsPickTheFirstOfEquallyCheapNeighbours)
 {
     const MeshSimplifier s = simplifierOf(flatGrid(4, 4));
