@@ -183,7 +183,7 @@ private:
         std::uint32_t* filed = roomFor(room_.filed, firstSide.back());
         room_.next.assign(firstSide.begin(), firstSide.end() - 1);
         for (std::size_t i = 0; i < count_; ++i) {
-            for (const std::uint32_t slot : std::span(faceSlots[i])) {
+            for (const std::uint32_t slot : faceSlots[i]) {
                 if (slot != none)
                     filed[room_.next[slot]++] = std::uint32_t(i);
             }

@@ -1,7 +1,6 @@
 #include "Octree.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "Frustum.h"
 
