@@ -45,7 +45,8 @@ public:
     std::uint32_t collapseTarget(std::uint32_t v) const { return targets_[v]; }
 
     // The cost of collapsing u onto its neighbour v: edge length times how
-    // much the surface bends at u.
+    // much the surface bends at u. It works in the mesh's scratch room, so
+    // one call at a time, like every other use of a mesh.
     float edgeCost(std::uint32_t u, std::uint32_t v) const;
     // The cheapest neighbour to collapse onto and its cost; an isolated
     // vertex costs `isolatedVertexCost`, one without a finite collapse
