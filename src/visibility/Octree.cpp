@@ -133,7 +133,10 @@ void Octree::markReached(const OctreeNode& node) const
         reached_[object / 64] |= std::uint64_t(1) << (object % 64);
 }
 
-void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
+// Also built for AVX2, chosen at load time where the processor has it: eight
+// boxes a step instead of four. AVX2 alone brings no fused multiply-add, so
+// both versions round alike.
+[[gnu::target_clones("avx2", "default")]] void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
                          std::array<std::uint32_t, 64>& outside) const
 {
     // The test of boxInFrustum, reduced to whether a box is outside: for each
