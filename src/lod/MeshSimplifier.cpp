@@ -1,7 +1,6 @@
 #include "MeshSimplifier.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace qm {
 
@@ -10,16 +9,26 @@ MeshSimplifier::MeshSimplifier(std::span<const Vertex> vertices, std::span<const
 {
     if (mesh_.gaveUp())
         return;
-    std::vector<std::uint32_t> sorted(mesh_.vertexCount());
-    std::iota(sorted.begin(), sorted.end(), 0u);
-    std::vector<float> costs(sorted.size());
-    for (std::uint32_t v : sorted) {
+    // Each cost sorted together with its vertex: the same order as sorting
+    // vertex numbers by their costs, without looking each cost up.
+    struct Costed {
+        float cost;
+        std::uint32_t vertex;
+    };
+    const std::uint32_t count = mesh_.vertexCount();
+    std::vector<Costed> byCost(count);
+    std::vector<float> costs(count);
+    for (std::uint32_t v = 0; v < count; ++v) {
         if (!mesh_.afford(v))
             return;
         mesh_.computeCost(v);
         costs[v] = mesh_.cost(v);
+        byCost[v] = {costs[v], v};
     }
-    std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) { return costs[a] < costs[b]; });
+    std::sort(byCost.begin(), byCost.end(), [](const Costed& a, const Costed& b) { return a.cost < b.cost; });
+    std::vector<std::uint32_t> sorted(count);
+    for (std::uint32_t k = 0; k < count; ++k)
+        sorted[k] = byCost[k].vertex;
     order_.fill(sorted, costs);
 }
 

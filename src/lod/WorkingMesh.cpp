@@ -217,21 +217,28 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
     // position order. Ordered by x alone, coincident vertices would be kept
     // apart by others of the same x (every vertex of a face at x = 1, say),
     // and the simplifier would then tear the mesh open along such seams.
+    // The positions are sorted together with their numbers, out of the
+    // larger records: the order is the same, the memory read far less.
     std::vector<std::uint32_t> welded(n);
     std::iota(welded.begin(), welded.end(), 0u);
     if (n > 1) {
-        std::vector<std::uint32_t> weldOrder(welded);
-        std::sort(weldOrder.begin(), weldOrder.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const glm::vec3& p = input[a].position;
-            const glm::vec3& q = input[b].position;
-            return std::tie(p.x, p.y, p.z) < std::tie(q.x, q.y, q.z);
+        struct Keyed {
+            glm::vec3 position;
+            std::uint32_t index;
+        };
+        std::vector<Keyed> weldOrder(n);
+        for (std::uint32_t k = 0; k < n; ++k)
+            weldOrder[k] = {input[k].position, k};
+        std::sort(weldOrder.begin(), weldOrder.end(), [](const Keyed& a, const Keyed& b) {
+            return std::tie(a.position.x, a.position.y, a.position.z) <
+                   std::tie(b.position.x, b.position.y, b.position.z);
         });
         std::size_t i = 0;
         while (i < n - 1) {
-            const std::uint32_t base = weldOrder[i];
+            const Keyed& base = weldOrder[i];
             std::size_t j = i + 1;
-            while (j < n && glm::distance(input[base].position, input[weldOrder[j]].position) < 0.0001f) {
-                welded[weldOrder[j]] = base;
+            while (j < n && glm::distance(base.position, weldOrder[j].position) < 0.0001f) {
+                welded[weldOrder[j].index] = base.index;
                 ++j;
             }
             i = j;
@@ -324,12 +331,13 @@ void WorkingMesh::removeIfNonNeighbour(std::uint32_t v, std::uint32_t n)
 
 void WorkingMesh::detachFromNeighbours(std::uint32_t v)
 {
-    while (!neighbours(v).empty()) {
-        const std::uint32_t n = neighbours(v).front();
+    // v's own list goes whole at the end: taking its entries out one by one
+    // would leave the other lists just the same.
+    for (const std::uint32_t n : neighbours(v)) {
         if (lists_.erase(neighbourList(n), v) == 0)
             std::cout << "Uh oh..." << std::endl;
-        removeNeighbour(v, n);
     }
+    lists_.clear(neighbourList(v));
 }
 
 bool WorkingMesh::hasCorner(std::uint32_t t, std::uint32_t v) const
