@@ -311,22 +311,26 @@ void WorkingMesh::addNeighbour(std::uint32_t v, std::uint32_t n)
     lists_.push(neighbourList(v), n);
 }
 
-void WorkingMesh::removeNeighbour(std::uint32_t v, std::uint32_t n)
+void WorkingMesh::unlinkIfApart(std::uint32_t a, std::uint32_t b)
 {
-    if (lists_.erase(neighbourList(v), n) == 0)
-        std::cout << "Uh oh..." << std::endl;
-}
-
-void WorkingMesh::removeIfNonNeighbour(std::uint32_t v, std::uint32_t n)
-{
-    const auto list = neighbours(v);
-    if (std::find(list.begin(), list.end(), n) == list.end())
+    const auto aroundA = neighbours(a);
+    const auto aroundB = neighbours(b);
+    const bool aListsB = std::find(aroundA.begin(), aroundA.end(), b) != aroundA.end();
+    const bool bListsA = std::find(aroundB.begin(), aroundB.end(), a) != aroundB.end();
+    if (!aListsB && !bListsA)
         return;
-    for (std::uint32_t face : faces(v)) {
-        if (hasCorner(face, n))
+    // Every remaining face is in the face list of each of its corners, so
+    // either list answers whether a face still holds both: the shorter is read.
+    const std::uint32_t reader = faces(a).size() <= faces(b).size() ? a : b;
+    const std::uint32_t other = reader == a ? b : a;
+    for (std::uint32_t face : faces(reader)) {
+        if (hasCorner(face, other))
             return;
     }
-    removeNeighbour(v, n);
+    if (aListsB)
+        lists_.erase(neighbourList(a), b);
+    if (bListsA)
+        lists_.erase(neighbourList(b), a);
 }
 
 void WorkingMesh::detachFromNeighbours(std::uint32_t v)
@@ -359,12 +363,8 @@ void WorkingMesh::detach(std::uint32_t t)
     const auto c = triangles_[t].corners;
     for (std::uint32_t corner : c)
         lists_.erase(faceList(corner), t);
-    for (std::size_t k = 0; k < 3; ++k) {
-        const std::uint32_t a = c[k];
-        const std::uint32_t b = c[(k + 1) % 3];
-        removeIfNonNeighbour(a, b);
-        removeIfNonNeighbour(b, a);
-    }
+    for (std::size_t k = 0; k < 3; ++k)
+        unlinkIfApart(c[k], c[(k + 1) % 3]);
 }
 
 void WorkingMesh::replaceVertex(std::uint32_t t, std::uint32_t u, std::uint32_t v)

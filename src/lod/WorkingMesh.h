@@ -77,8 +77,8 @@ public:
 
 private:
     void addNeighbour(std::uint32_t v, std::uint32_t n);
-    void removeNeighbour(std::uint32_t v, std::uint32_t n);
-    void removeIfNonNeighbour(std::uint32_t v, std::uint32_t n);
+    // Takes a and b out of each other's neighbour lists when no face holds both.
+    void unlinkIfApart(std::uint32_t a, std::uint32_t b);
     void detachFromNeighbours(std::uint32_t v);
     bool hasCorner(std::uint32_t t, std::uint32_t v) const;
     void computeNormal(std::uint32_t t);
