@@ -133,25 +133,55 @@ void Octree::markReached(const OctreeNode& node) const
         reached_[object / 64] |= std::uint64_t(1) << (object % 64);
 }
 
-// Also built for AVX2, chosen at load time where the processor has it: eight
-// boxes a step instead of four. AVX2 alone brings no fused multiply-add, so
-// both versions round alike.
-[[gnu::target_clones("avx2", "default")]] void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
-                         std::array<std::uint32_t, 64>& outside) const
+namespace {
+
+using Corners = std::array<std::vector<float>, 3>;
+
+// The test of boxInFrustum, reduced to whether a box is outside: for each
+// plane the corner farthest along its normal, in the same arithmetic.
+[[gnu::always_inline]] inline void markOutside(const Corners& lows, const Corners& highs, std::uint32_t first,
+                                               std::uint32_t count, const std::array<Plane, 6>& frustum,
+                                               std::array<std::uint32_t, 64>& outside)
 {
-    // The test of boxInFrustum, reduced to whether a box is outside: for each
-    // plane the corner farthest along its normal, in the same arithmetic.
     outside.fill(0);
     for (const Plane& plane : frustum) {
         const glm::vec3 n = plane.normal;
-        const float* px = (n.x >= 0.0f ? highs_[0] : lows_[0]).data() + first;
-        const float* py = (n.y >= 0.0f ? highs_[1] : lows_[1]).data() + first;
-        const float* pz = (n.z >= 0.0f ? highs_[2] : lows_[2]).data() + first;
+        const float* px = (n.x >= 0.0f ? highs[0] : lows[0]).data() + first;
+        const float* py = (n.y >= 0.0f ? highs[1] : lows[1]).data() + first;
+        const float* pz = (n.z >= 0.0f ? highs[2] : lows[2]).data() + first;
         for (std::uint32_t i = 0; i < count; ++i) {
             const float distance = n.x * px[i] + n.y * py[i] + n.z * pz[i] + plane.d;
             outside[i] |= std::uint32_t(!(distance >= 0.0f));
         }
     }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same, built for AVX2 as well: eight boxes a step instead of four. AVX2
+// alone brings no fused multiply-add, so both versions round alike.
+[[gnu::target("avx2")]] void markOutsideWithAvx2(const Corners& lows, const Corners& highs, std::uint32_t first,
+                                                 std::uint32_t count, const std::array<Plane, 6>& frustum,
+                                                 std::array<std::uint32_t, 64>& outside)
+{
+    markOutside(lows, highs, first, count, frustum, outside);
+}
+#endif
+
+}  // namespace
+
+void Octree::testOutside(std::uint32_t first, std::uint32_t count, const std::array<Plane, 6>& frustum,
+                         std::array<std::uint32_t, 64>& outside) const
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // Chosen at the first query, not by the loader: a choice made while the
+    // program is being loaded runs before the thread sanitizer is ready for it.
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        markOutsideWithAvx2(lows_, highs_, first, count, frustum, outside);
+        return;
+    }
+#endif
+    markOutside(lows_, highs_, first, count, frustum, outside);
 }
 
 std::vector<std::uint32_t> Octree::collectAll(std::uint32_t node) const
