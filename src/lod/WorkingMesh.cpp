@@ -108,7 +108,7 @@ public:
             for (std::size_t i = 0; i < count_; ++i) {
                 const auto& c = corners[i];
                 found[sideCount] = std::uint32_t(i);
-                sideCount += std::size_t((c[0] == v) | (c[1] == v) | (c[2] == v));
+                sideCount += std::size_t(int(c[0] == v) | int(c[1] == v) | int(c[2] == v));
             }
         }
         if (sideCount == 0)
