@@ -124,8 +124,13 @@ private:
         std::vector<std::uint32_t> filed;
         std::vector<std::uint32_t> next;
     };
-    // The faces around one vertex as its costs read them.
+    // The faces around one vertex as its costs read them: any number in the
+    // scratch room, or up to eight in vector registers.
     class FaceTable;
+    class EightFaces;
+    // Hands `work` the table of v's faces that suits their number.
+    template <typename Work>
+    auto withFaces(std::uint32_t v, Work work) const;
     mutable CostRoom room_;
 
     std::uint64_t workBudget_ = 0;

@@ -105,9 +105,11 @@ TEST(MeshSimplifier, EdgeCostIsLengthTimesCurvature)
 
 TEST(MeshSimplifier, EdgeCostsOfSmallAndLargeFansFollowTheDefinition)
 {
-    // A bumpy closed fan around the origin: below and above the size where
-    // the sides are filed by neighbour and the dot products no longer tabled.
-    for (const int n : {7, 40}) {
+    // A bumpy closed fan around the origin, of each size that the costs
+    // handle their own way: up to eight faces in vector registers (the last
+    // lane used or not), a tabled fan, and one whose sides are filed by
+    // neighbour with the dot products no longer tabled.
+    for (const int n : {3, 7, 8, 12, 40}) {
         std::vector<glm::vec3> positions{{0, 0, 0}};
         for (int k = 0; k < n; ++k) {
             const float angle = 2.0f * float(M_PI) * float(k) / float(n);
