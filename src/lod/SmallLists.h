@@ -5,6 +5,10 @@
 #include <span>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qm {
 
 // Short lists of numbers, one per owner, side by side in one arena instead
@@ -21,6 +25,28 @@ public:
     {
         const Block& b = blocks_[owner];
         return {items_.data() + b.offset, b.size};
+    }
+    // Whether the owner's list holds value.
+    bool contains(std::uint32_t owner, std::uint32_t value) const
+    {
+        const Block& b = blocks_[owner];
+        const std::uint32_t* first = items_.data() + b.offset;
+#if defined(__SSE2__)
+        // Four entries to a compare: a block's room is a multiple of four,
+        // and the lanes past the list's end (leftovers) are masked off.
+        const __m128i wanted = _mm_set1_epi32(int(value));
+        for (std::uint32_t i = 0; i < b.size; i += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + i));
+            unsigned hits = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, wanted))));
+            if (b.size - i < 4)
+                hits &= (1u << (b.size - i)) - 1;
+            if (hits != 0)
+                return true;
+        }
+        return false;
+#else
+        return std::find(first, first + b.size, value) != first + b.size;
+#endif
     }
     void push(std::uint32_t owner, std::uint32_t value)
     {

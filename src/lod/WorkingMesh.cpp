@@ -425,18 +425,15 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
 
 void WorkingMesh::addNeighbour(std::uint32_t v, std::uint32_t n)
 {
-    const auto list = neighbours(v);
-    if (n == v || std::find(list.begin(), list.end(), n) != list.end())
+    if (n == v || lists_.contains(neighbourList(v), n))
         return;
     lists_.push(neighbourList(v), n);
 }
 
 void WorkingMesh::unlinkIfApart(std::uint32_t a, std::uint32_t b)
 {
-    const auto aroundA = neighbours(a);
-    const auto aroundB = neighbours(b);
-    const bool aListsB = std::find(aroundA.begin(), aroundA.end(), b) != aroundA.end();
-    const bool bListsA = std::find(aroundB.begin(), aroundB.end(), a) != aroundB.end();
+    const bool aListsB = lists_.contains(neighbourList(a), b);
+    const bool bListsA = lists_.contains(neighbourList(b), a);
     if (!aListsB && !bListsA)
         return;
     // Every remaining face is in the face list of each of its corners, so
