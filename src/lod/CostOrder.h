@@ -23,6 +23,12 @@ public:
     void erase(std::uint32_t vertex);
     // Files the vertex under its new cost.
     void update(std::uint32_t vertex, float cost);
+    // Asks for the vertex's place in the heap ahead of an update.
+    void prefetch(std::uint32_t vertex) const
+    {
+        if (at_[vertex] < heap_.size())
+            __builtin_prefetch(heap_.data() + at_[vertex]);
+    }
     // The vertices in order.
     std::vector<std::uint32_t> sorted() const;
 

@@ -34,6 +34,10 @@ MeshSimplifier::MeshSimplifier(std::span<const Vertex> vertices, std::span<const
 
 void MeshSimplifier::collapse(std::uint32_t u, std::uint32_t v)
 {
+    // u's neighbours are filed again below; their places in the heap lie
+    // scattered, so they are asked for while the mesh collapses.
+    for (std::uint32_t n : mesh_.neighbours(u))
+        order_.prefetch(n);
     order_.erase(u);
     for (std::uint32_t n : mesh_.collapse(u, v)) {
         if (!mesh_.afford(n))

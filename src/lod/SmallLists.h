@@ -67,6 +67,8 @@ public:
         return removed;
     }
     void clear(std::uint32_t owner) { blocks_[owner].size = 0; }
+    // Asks for the owner's entries ahead of reading them.
+    void prefetch(std::uint32_t owner) const { __builtin_prefetch(items_.data() + blocks_[owner].offset); }
 
 private:
     struct Block {

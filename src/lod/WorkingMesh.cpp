@@ -554,6 +554,15 @@ std::span<const std::uint32_t> WorkingMesh::collapse(std::uint32_t u, std::uint3
         return {};
     }
     const auto around = neighbours(u);
+    // Everything below reads or changes the lists of u's neighbours and
+    // u's faces, which lie scattered in memory: ask for all of them at once
+    // rather than waiting on each in turn.
+    for (std::uint32_t n : around) {
+        lists_.prefetch(neighbourList(n));
+        lists_.prefetch(faceList(n));
+    }
+    for (std::uint32_t t : faces(u))
+        __builtin_prefetch(&triangles_[t]);
     formerNeighbours_.assign(around.begin(), around.end());
     const auto before = faces(u);
     scratchFaces_.assign(before.begin(), before.end());
