@@ -82,7 +82,8 @@ void CostOrder::update(std::uint32_t vertex, float cost)
 std::vector<std::uint32_t> CostOrder::sorted() const
 {
     std::vector<Entry> entries(heap_);
-    std::sort(entries.begin(), entries.end(), before);
+    // Through a lambda, which the sort inlines, rather than a function pointer.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return before(a, b); });
     std::vector<std::uint32_t> order;
     order.reserve(entries.size());
     for (const Entry& e : entries)
