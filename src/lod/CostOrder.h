@@ -26,7 +26,7 @@ public:
     // Asks for the vertex's place in the heap ahead of an update.
     void prefetch(std::uint32_t vertex) const
     {
-        if (at_[vertex] < heap_.size())
+        if (vertex < at_.size() && at_[vertex] < heap_.size())
             __builtin_prefetch(heap_.data() + at_[vertex]);
     }
     // The vertices in order.
