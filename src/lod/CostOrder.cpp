@@ -4,14 +4,14 @@
 
 namespace qm {
 
-void CostOrder::fill(std::span<const std::uint32_t> sorted, std::span<const float> costs)
+void CostOrder::fill(std::span<const Costed> sorted)
 {
     heap_.clear();
-    at_.assign(costs.size(), 0);
+    at_.assign(sorted.size(), 0);
     // A sorted array is a heap already.
-    for (std::uint32_t v : sorted) {
-        heap_.push_back({std::int64_t(heap_.size()), costs[v], v});
-        at_[v] = std::uint32_t(heap_.size() - 1);
+    for (const Costed& c : sorted) {
+        heap_.push_back({std::int64_t(heap_.size()), c.cost, c.vertex});
+        at_[c.vertex] = std::uint32_t(heap_.size() - 1);
     }
     lowest_ = 0;
     highest_ = std::int64_t(heap_.size()) - 1;

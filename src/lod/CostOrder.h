@@ -15,8 +15,12 @@ namespace qm {
 // one above.
 class CostOrder {
 public:
-    // Every vertex, `sorted` listing them in cost order.
-    void fill(std::span<const std::uint32_t> sorted, std::span<const float> costs);
+    struct Costed {
+        float cost;
+        std::uint32_t vertex;
+    };
+    // Every vertex 0 to n - 1 with its cost, `sorted` listing them in cost order.
+    void fill(std::span<const Costed> sorted);
 
     std::size_t size() const { return heap_.size(); }
     std::uint32_t front() const { return heap_.front().vertex; }

@@ -11,25 +11,16 @@ MeshSimplifier::MeshSimplifier(std::span<const Vertex> vertices, std::span<const
         return;
     // Each cost sorted together with its vertex: the same order as sorting
     // vertex numbers by their costs, without looking each cost up.
-    struct Costed {
-        float cost;
-        std::uint32_t vertex;
-    };
-    const std::uint32_t count = mesh_.vertexCount();
-    std::vector<Costed> byCost(count);
-    std::vector<float> costs(count);
-    for (std::uint32_t v = 0; v < count; ++v) {
+    std::vector<CostOrder::Costed> byCost(mesh_.vertexCount());
+    for (std::uint32_t v = 0; v < byCost.size(); ++v) {
         if (!mesh_.afford(v))
             return;
         mesh_.computeCost(v);
-        costs[v] = mesh_.cost(v);
-        byCost[v] = {costs[v], v};
+        byCost[v] = {mesh_.cost(v), v};
     }
-    std::sort(byCost.begin(), byCost.end(), [](const Costed& a, const Costed& b) { return a.cost < b.cost; });
-    std::vector<std::uint32_t> sorted(count);
-    for (std::uint32_t k = 0; k < count; ++k)
-        sorted[k] = byCost[k].vertex;
-    order_.fill(sorted, costs);
+    std::sort(byCost.begin(), byCost.end(),
+              [](const CostOrder::Costed& a, const CostOrder::Costed& b) { return a.cost < b.cost; });
+    order_.fill(byCost);
 }
 
 void MeshSimplifier::collapse(std::uint32_t u, std::uint32_t v)
