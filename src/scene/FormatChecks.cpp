@@ -203,10 +203,11 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
     const std::string_view lineEnd = bytes.substr(dataStart, 2);
     if (lineEnd.substr(0, 1) != "\n" && lineEnd != "\r\n")
         return std::string("the header's end_header line goes on");
-    // The header is text; the reader would take a stray byte in it for its end.
+    // The header is text; the reader would take a stray control byte (a zero
+    // byte) in it for its end. Bytes from 0x80 on, as in a UTF-8 comment, it reads as letters.
     for (std::size_t i = 0; i < headerEnd; ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if ((c < 0x20 && c != '\n' && c != '\r' && c != '\t') || c >= 0x7f)
+        if ((c < 0x20 && c != '\n' && c != '\r' && c != '\t') || c == 0x7f)
             return "the header holds a byte that is not text, on line " + std::to_string(lineAt(bytes, i));
     }
     bool binary = false;
@@ -298,8 +299,6 @@ std::optional<std::string> plyDataDamage(std::string_view bytes)
     return std::nullopt;
 }
 
-}  // namespace
-
 std::uint32_t littleEndian32(std::string_view bytes, std::size_t at)
 {
     std::uint32_t value = 0;
@@ -323,6 +322,8 @@ std::optional<std::string> glbChunkDamage(std::string_view bytes)
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<std::string> damageBeforeReading(std::string_view bytes, const std::string& directory)
 {

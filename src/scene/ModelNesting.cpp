@@ -18,18 +18,19 @@ std::uint64_t readLittleEndian(std::string_view file, std::size_t at, std::size_
     return value;
 }
 
-bool asciiNestsDeeperThan(std::string_view file, int bound)
+// Levels of ASCII FBX: braces outside quoted strings and comments.
+bool fbxTextNestsDeeperThan(std::string_view text, int bound)
 {
     int depth = 0;
     bool quoted = false;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        const char c = file[i];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (c == '"') {
             quoted = !quoted;
         } else if (quoted) {
             continue;
         } else if (c == ';') {  // a comment runs to the line end
-            while (i + 1 < file.size() && file[i + 1] != '\n' && file[i + 1] != '\r')
+            while (i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r')
                 ++i;
         } else if (c == '{') {
             if (++depth > bound)
@@ -39,6 +40,61 @@ bool asciiNestsDeeperThan(std::string_view file, int bound)
         }
     }
     return false;
+}
+
+// Levels of JSON: objects and arrays outside strings, whose quotes a
+// backslash escapes.
+bool jsonNestsDeeperThan(std::string_view text, int bound)
+{
+    int depth = 0;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > bound)
+                return true;
+        } else if ((c == '}' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
+bool textNestsDeeperThan(std::string_view text, int bound)
+{
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    const bool json = start != std::string_view::npos && (text[start] == '{' || text[start] == '[');
+    return json ? jsonNestsDeeperThan(text, bound) : fbxTextNestsDeeperThan(text, bound);
+}
+
+// The text a reader parses ends at its first zero byte.
+std::string_view upToZeroByte(std::string_view bytes)
+{
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+// A binary glTF file's JSON: the first chunk (version 2: of type "JSON"; version 1: of format 0).
+std::string_view glbJson(std::string_view file)
+{
+    if (file.size() < 20)
+        return {};
+    const std::uint64_t type = readLittleEndian(file, 16, 4);
+    if (type != 0x4E4F534A && type != 0)
+        return {};
+    return upToZeroByte(file.substr(20, readLittleEndian(file, 12, 4)));
+}
+
+// A binary STL file: an 80-byte header, a triangle count, 50 bytes a triangle.
+bool isBinaryStl(std::string_view file)
+{
+    return file.size() >= 84 && file.size() - 84 == 50 * readLittleEndian(file, 80, 4);
 }
 
 // Each record: its end offset, property count and property bytes (4 bytes
@@ -96,7 +152,14 @@ bool nestsDeeperThan(std::string_view file, int bound)
 {
     if (file.substr(0, binarySignature.size()) == binarySignature)
         return binaryNestsDeeperThan(file, bound);
-    return asciiNestsDeeperThan(file, bound);
+    if (file.substr(0, 4) == "glTF")
+        return jsonNestsDeeperThan(glbJson(file), bound);
+    if (isBinaryStl(file))
+        return false;
+    std::string_view text = upToZeroByte(file);
+    if (text.substr(0, 3) == "ply")  // only the header is text a reader could nest
+        text = text.substr(0, text.find("end_header"));
+    return textNestsDeeperThan(text, bound);
 }
 
 }  // namespace qm

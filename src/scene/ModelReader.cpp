@@ -1,8 +1,9 @@
 #include "ModelReader.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <stdexcept>
 
 #include "FormatChecks.h"
@@ -33,12 +34,29 @@ namespace qm {
 
 namespace {
 
+// Whether some mesh gives each face corner a vertex of its own.
+bool hasUnsharedCorners(const aiScene& scene)
+{
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
+        std::uint64_t corners = 0;
+        for (unsigned f = 0; f < mesh.mNumFaces; ++f)
+            corners += mesh.mFaces[f].mNumIndices;
+        if (mesh.mNumVertices >= corners)
+            return true;
+    }
+    return false;
+}
+
+// `read` reads with the given flags.
 template <typename Read>
 const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& error)
 {
     const aiScene* scene = nullptr;
     try {
-        scene = read();
+        scene = read(modelReadFlags & ~joinIdenticalVertices);
+        if (scene && hasUnsharedCorners(*scene))
+            scene = reader.ApplyPostProcessing(joinIdenticalVertices);
         error = reader.GetErrorString();
     } catch (const std::exception& thrown) {
         error = thrown.what();
@@ -56,23 +74,40 @@ std::string nestingError(const std::string& name)
     return "\"" + name + "\" is nested more than " + std::to_string(maxModelNesting) + " levels deep";
 }
 
+// The whole file in one read (a byte at a time costs a second for 150 MB);
+// nothing when it is no regular file or cannot be opened, which the reader
+// then reports. A file cut short meanwhile gives what it still holds.
+std::optional<std::string> fileBytes(const std::string& path)
+{
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(path, failed))
+        return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, failed);
+    std::ifstream file{path, std::ios::binary};
+    if (failed || !file)
+        return std::nullopt;
+    std::string bytes(std::size_t(size), '\0');
+    file.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(std::size_t(file.gcount()));
+    return bytes;
+}
+
 }  // namespace
 
 const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error)
 {
-    if (std::ifstream file{path, std::ios::binary}) {
-        const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (nestsDeeperThan(bytes, maxModelNesting)) {
+    if (const std::optional<std::string> bytes = fileBytes(path)) {
+        if (nestsDeeperThan(*bytes, maxModelNesting)) {
             error = nestingError(path);
             return nullptr;
         }
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-        if (auto damage = damageBeforeReading(bytes, folder.empty() ? "." : folder.string())) {
+        if (auto damage = damageBeforeReading(*bytes, folder.empty() ? "." : folder.string())) {
             error = *damage;
             return nullptr;
         }
     }  // else the reader says it cannot open it
-    return readGuarded(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
+    return readGuarded(reader, [&](unsigned flags) { return reader.ReadFile(path, flags); }, error);
 }
 
 const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
@@ -87,7 +122,8 @@ const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view by
         return nullptr;
     }
     return readGuarded(
-        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
+        reader, [&](unsigned flags) { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), flags, hint); },
+        error);
 }
 
 }  // namespace qm
