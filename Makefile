@@ -33,6 +33,7 @@ tsan: deps
 
 # Benchmarks of the release build; they print their figures.
 bench: deps
+	@scripts/install-deps bench
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
 	cmake --build build -j$(JOBS)
 	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench
@@ -40,6 +41,7 @@ bench: deps
 	  bench/data/horse.ply bench/data/igea.ply $(wildcard $(CURDIR)/tests/data/fbx/*.fbx)
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
 	cd build && ./bench/qm_lod_bench --scene bench/data/QM-large.fbx
+	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d 1000 2000
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 

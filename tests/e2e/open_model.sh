@@ -4,13 +4,14 @@
 # shows, placed, lit and coloured as it should be. Also the command line's
 # answers to help, version and mistakes. The viewer finds its own runtime
 # data; it runs from a scratch folder.
-# Usage: open_model.sh <quillmoor> <test data folder> <prevented regressions folder> <group>
-# group: cli | formats | looks
+# Usage: open_model.sh <quillmoor> <test data folder> <prevented regressions folder> <scenegen> <group>
+# group: cli | formats | looks | binary
 set -u
 viewer=$1
 data=$2
 prevented=$3
-group=$4
+scenegen=$4
+group=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -203,6 +204,37 @@ table_case() {
     shoot table "$data/formats/box.obj" --table "$work/table.txt" || return
     grep -q '^Materials: 1 from the table, 0 with the standard program, 1 with the diffuse program' "$work/out" ||
         fail "summary: $(grep '^Materials' "$work/out")"
+}
+
+# Binary files whose data holds the byte "{" thousands of times (generated
+# height fields with "{"-grey vertices) open and show; text nested deeper
+# than the readers' parsers can take is still refused.
+binary_cases() {
+    local format covered
+    for format in ply stl glb; do
+        case_name=binary-$format
+        before=$failures
+        "$scenegen" --field 100 "$work/field.$format" || { fail "scenegen failed"; continue; }
+        shoot "field-$format-dim" "$work/field.$format" --exposure 1 &&
+            shoot "field-$format" "$work/field.$format" --exposure 3 || continue
+        covered=$(changed "$work/field-$format-dim.png" "$work/field-$format.png")
+        [ "${covered:-0}" -gt 11520 ] || fail "the field covers only $covered of 230400 pixels"
+        [ "$failures" -eq "$before" ] && pass
+    done
+    case_name=nested-text-refused
+    check nested_case
+}
+
+nested_case() {
+    local file
+    { echo '; FBX 7.4.0 project file'; head -c 5000 /dev/zero | tr '\0' '{'; } >"$work/deep.fbx"
+    { printf '{"asset":{"version":"2.0"},"extras":'; head -c 5000 /dev/zero | tr '\0' '['; } >"$work/deep.gltf"
+    for file in "$work/deep.fbx" "$work/deep.gltf"; do
+        view --screenshot "$work/never.png" "$file"
+        [ "$rc" -eq 1 ] || fail "$file: exit code $rc"
+        grep -qxF "Could not open \"$file\": \"$file\" is nested more than 1024 levels deep" "$work/err" ||
+            fail "$file: stderr: $(cat "$work/err")"
+    done
 }
 
 "${group}_cases"

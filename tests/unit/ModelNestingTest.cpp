@@ -51,6 +51,60 @@ TEST(ModelNesting, AsciiCountsBracesOutsideStringsAndComments)
         EXPECT_EQ(nestsDeeperThan(c.text, 3), c.deeper) << c.name;
 }
 
+// A binary glTF file: its JSON chunk, then a binary chunk.
+std::string glb(const std::string& json, const std::string& binary)
+{
+    const auto word = [](std::size_t value) {
+        return std::string{char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+    };
+    return "glTF" + word(2) + word(28 + json.size() + binary.size()) + word(json.size()) + "JSON" + json +
+           word(binary.size()) + std::string("BIN\0", 4) + binary;
+}
+
+TEST(ModelNesting, JsonCountsObjectsAndArraysOutsideStrings)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        bool deeper;  // than 3 levels
+    } cases[] = {
+        {"three levels", R"({"a":[{"b":1}]})", false},
+        {"arrays count", R"({"a":[[[1]]]})", true},
+        {"braces in strings", R"({"a":"{{{{[[[["})", false},
+        {"an escaped quote does not end the string", R"({"a":"\"{{{{"})", false},
+        {"an escaped backslash does", R"({"a":"\\","b":{"c":{"d":{}}}})", true},
+        {"FBX comments mean nothing in JSON", "[\n; [[[\n]", true},
+        {"leading white space", " \r\n\t[[[[]]]]", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nestsDeeperThan(c.text, 3), c.deeper) << c.name;
+}
+
+// Binary data holds the byte "{" by chance: only the text a reader parses
+// recursively counts, in each layout.
+TEST(ModelNesting, BinaryDataIsNeverCounted)
+{
+    const std::string braces(5000, '{');
+    const std::string deepJson = R"({"a":)" + std::string(4, '[') + "1" + std::string(4, ']') + "}";
+    const std::string stl = std::string(80, ' ') + std::string{char(100), 0, 0, 0} + std::string(5000, '{');
+    const struct {
+        const char* name;
+        std::string file;
+        bool deeper;  // than 3 levels
+    } cases[] = {
+        {"binary PLY data", "ply\nformat binary_little_endian 1.0\nelement vertex 1000\nend_header\n" + braces, false},
+        {"ASCII FBX after a zero byte", "; FBX 7.4.0 project file\n" + std::string(1, '\0') + braces, false},
+        {"ASCII FBX before it", "; FBX 7.4.0 project file\n" + braces + std::string(1, '\0'), true},
+        {"binary STL, told by its size", stl, false},
+        {"GLB binary chunk", glb(R"({"asset":{}})", braces), false},
+        {"GLB JSON chunk", glb(deepJson, ""), true},
+        {"GLB JSON chunk ends at its length", glb(R"({"a":1}    )", braces).replace(12, 1, 1, char(8)), false},
+        {"GLB without a JSON chunk", glb(deepJson, "").replace(16, 4, "BIN "), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nestsDeeperThan(c.file, 3), c.deeper) << c.name;
+}
+
 TEST(ModelNesting, BinaryCountsNestedRecordLists)
 {
     EXPECT_FALSE(nestsDeeperThan(binaryChain(3), 3));

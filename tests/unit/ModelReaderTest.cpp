@@ -22,6 +22,8 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
 {
     const fs::path deep = fs::path(testing::TempDir()) / "deep.fbx";
     std::ofstream(deep) << "; FBX 7.4.0 project file\n" << std::string(2000, '{');
+    const fs::path deepJson = fs::path(testing::TempDir()) / "deep.gltf";
+    std::ofstream(deepJson) << R"({"asset":{"version":"2.0"},"extras":)" << std::string(200000, '[');
     const struct {
         std::string path;
         const char* reason;  // a part of the error; empty for a file that reads
@@ -36,6 +38,7 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
         // takes it, and the processing steps after it would read out of bounds.
         {QM_REGRESSION_DIRECTORY "/import/face-index-out-of-range.ply", "Validation failed: aiMesh::mFaces["},
         {deep.string(), "is nested more than 1024 levels deep"},
+        {deepJson.string(), "is nested more than 1024 levels deep"},
         {"/nonexistent/model.fbx", "Unable to open file \"/nonexistent/model.fbx\"."},
         {QM_TESTDATA_DIRECTORY "/fbx/jeep1.jpg", "No suitable reader found"},
         {QM_TESTDATA_DIRECTORY "/fbx/jeep1.fbx", ""},
@@ -57,7 +60,8 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
 
 // One small model, a textured box under a plain roof (10 quads and triangles,
 // 16 triangles), in every format the viewer opens; the formats without
-// materials or objects hold it as one mesh.
+// materials or objects hold it as one mesh. Its triangles share vertices,
+// whether the file shares them (PLY, glTF) or the reader joins them.
 TEST(ModelReader, EveryFormatGivesTheBox)
 {
     const struct {
@@ -72,9 +76,13 @@ TEST(ModelReader, EveryFormatGivesTheBox)
         ASSERT_TRUE(scene) << c.file << ": " << error;
         EXPECT_EQ(scene->mNumMeshes, c.meshes) << c.file;
         unsigned triangles = 0;
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+        unsigned vertices = 0;
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
             triangles += scene->mMeshes[m]->mNumFaces;
+            vertices += scene->mMeshes[m]->mNumVertices;
+        }
         EXPECT_EQ(triangles, 16u) << c.file;
+        EXPECT_LT(vertices, 3 * triangles) << c.file;
     }
 }
 
@@ -170,6 +178,10 @@ TEST(ModelReader, DamageTheReaderDoesNotSurviveIsRefusedFirst)
         EXPECT_FALSE(qm::readModelFromMemory(reader, d.bytes, "ply", error));
         EXPECT_NE(error.find(d.reason), std::string::npos) << error;
     }
+    // Letters beyond ASCII in a comment are no damage: the reader takes them.
+    const std::string commented =
+        std::string(box).insert(box.find("element"), "comment Gemessen von J\xC3\xBCrgen \xE2\x80\x94 Hochmoor\n");
+    EXPECT_TRUE(qm::readModelFromMemory(reader, commented, "ply", error)) << error;
 }
 
 }  // namespace
