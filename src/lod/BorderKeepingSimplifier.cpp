@@ -10,7 +10,8 @@ namespace qm {
 
 std::optional<MeshData> simplifyKeepingBorders(std::span<const Vertex> vertices,
                                                std::span<const std::uint32_t> indices, float triangleShare)
-{    const std::size_t target = std::size_t(std::lround(double(indices.size() / 3) * triangleShare)) * 3;
+{
+    const std::size_t target = std::size_t(std::lround(double(indices.size() / 3) * triangleShare)) * 3;
     std::vector<std::uint32_t> simplified(indices.size());
     // An error bound of the whole extent: the triangle count is the goal, the locked borders the limit.
     simplified.resize(meshopt_simplify(simplified.data(), indices.data(), indices.size(),
@@ -18,16 +19,23 @@ std::optional<MeshData> simplifyKeepingBorders(std::span<const Vertex> vertices,
                                        1.0f, meshopt_SimplifyLockBorder, nullptr));
     if (simplified.empty() || simplified.size() == indices.size())
         return std::nullopt;
+    // A level is held until it is uploaded: no room beyond its size (for
+    // 8 million triangles, level 2 would hold 70 MB of room).
+    simplified.shrink_to_fit();
 
     // Keep only the vertices still used, in the order of their first use.
-    std::vector<std::uint32_t> remap(vertices.size(), std::numeric_limits<std::uint32_t>::max());
-    std::vector<Vertex> kept;
+    constexpr std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> remap(vertices.size(), unused);
+    std::uint32_t used = 0;
     for (std::uint32_t& index : simplified) {
-        if (remap[index] == std::numeric_limits<std::uint32_t>::max()) {
-            remap[index] = std::uint32_t(kept.size());
-            kept.push_back(vertices[index]);
-        }
+        if (remap[index] == unused)
+            remap[index] = used++;
         index = remap[index];
+    }
+    std::vector<Vertex> kept(used);
+    for (std::size_t v = 0; v < vertices.size(); ++v) {
+        if (remap[v] != unused)
+            kept[remap[v]] = vertices[v];
     }
     return MeshData{std::move(kept), std::move(simplified)};
 }

@@ -356,7 +356,7 @@ void uploadLevels(const ImportContext& r)
 
 // Once its meshes, materials and lights are copied, the reader's scene is
 // not needed: freed before the level-of-detail build, it leaves the peak
-// (a PLY field of 8 million triangles: about 450 MB).
+// (a PLY field of 8 million triangles: by about 400 MB).
 void releaseReaderScene(ImportContext& r, const aiScene& modelScene)
 {
     if (r.importer.GetScene() == &modelScene)

@@ -51,9 +51,11 @@ TEST(BorderKeepingSimplifier, OpenBordersStayWhileTheInsideThins)
                                     std::pair{float(n), float(i)}})
                 EXPECT_TRUE(kept.count(rim)) << rim.first << ", " << rim.second;
         }
-        // Only used vertices are kept.
+        // Only used vertices are kept, and no room beyond them.
         std::set<std::uint32_t> used(simplified->indices.begin(), simplified->indices.end());
         EXPECT_EQ(used.size(), simplified->vertices.size());
+        EXPECT_EQ(simplified->vertices.capacity(), simplified->vertices.size());
+        EXPECT_EQ(simplified->indices.capacity(), simplified->indices.size());
     }
     // A single triangle cannot lose anything.
     const std::vector<qm::Vertex> corners(3);
