@@ -1,6 +1,5 @@
 #include "ModelReader.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -34,29 +33,12 @@ namespace qm {
 
 namespace {
 
-// Whether some mesh gives each face corner a vertex of its own.
-bool hasUnsharedCorners(const aiScene& scene)
-{
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh& mesh = *scene.mMeshes[m];
-        std::uint64_t corners = 0;
-        for (unsigned f = 0; f < mesh.mNumFaces; ++f)
-            corners += mesh.mFaces[f].mNumIndices;
-        if (mesh.mNumVertices >= corners)
-            return true;
-    }
-    return false;
-}
-
-// `read` reads with the given flags.
 template <typename Read>
 const aiScene* readGuarded(Assimp::Importer& reader, Read read, std::string& error)
 {
     const aiScene* scene = nullptr;
     try {
-        scene = read(modelReadFlags & ~joinIdenticalVertices);
-        if (scene && hasUnsharedCorners(*scene))
-            scene = reader.ApplyPostProcessing(joinIdenticalVertices);
+        scene = read();
         error = reader.GetErrorString();
     } catch (const std::exception& thrown) {
         error = thrown.what();
@@ -107,7 +89,7 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
             return nullptr;
         }
     }  // else the reader says it cannot open it
-    return readGuarded(reader, [&](unsigned flags) { return reader.ReadFile(path, flags); }, error);
+    return readGuarded(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
 }
 
 const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
@@ -122,7 +104,7 @@ const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view by
         return nullptr;
     }
     return readGuarded(
-        reader, [&](unsigned flags) { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), flags, hint); },
+        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); },
         error);
 }
 

@@ -8,18 +8,12 @@
 
 namespace qm {
 
-// Join identical vertices, triangulate, flip texture coordinates vertically;
-// and first of all the reader's own validation (0x400), which refuses a scene
-// whose faces name vertices it lacks before the steps after it read them
-// out of bounds (found by fuzzing PLY). Valid files read as without it.
-inline constexpr unsigned modelReadFlags = 0x0080040A;
-
-// The joining step of modelReadFlags runs only on files that need it: those
-// with a mesh whose every face corner is a vertex of its own (FBX, OBJ,
-// STL, Collada). A file whose faces already share vertices (PLY, indexed
-// glTF) has nothing to join, and joining it costs many times the reading
-// itself (a 2-million-triangle PLY: 2.7 s and 630 MB on top of 0.5 s).
-inline constexpr unsigned joinIdenticalVertices = 0x2;
+// Triangulate, flip texture coordinates vertically; and first of all the
+// reader's own validation (0x400), which refuses a scene whose faces name
+// vertices it lacks before the steps after it read them out of bounds (found
+// by fuzzing PLY). Valid files read as without it. Identical vertices are
+// joined by the import, on the records it keeps (see VertexJoin.h).
+inline constexpr unsigned modelReadFlags = 0x00800408;
 
 // The model reader's entry points for every caller, guarded so that no
 // damaged file can end the process:

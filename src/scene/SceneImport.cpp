@@ -16,6 +16,7 @@
 #include "PointLight.h"
 #include "ShaderTable.h"
 #include "TextureLoading.h"
+#include "VertexJoin.h"
 
 namespace qm {
 
@@ -295,6 +296,7 @@ std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& probl
             data.indices.push_back(face.mIndices[k]);
         }
     }
+    joinIdenticalVertices(data);
     if (!modelMesh.mNormals)
         computeFaceNormals(data);
     return data;

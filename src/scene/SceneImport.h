@@ -64,7 +64,8 @@ private:
 std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& path);
 
 // A model mesh's triangles as vertices and indices. Faces that are not
-// triangles are left out and missing normals are computed from the faces.
+// triangles are left out, identical vertices joined and unused ones dropped
+// (joinIdenticalVertices), and missing normals are computed from the faces.
 // Nothing, with the reason, for an index outside the vertex list or a
 // position that is not finite.
 std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& problem);

@@ -53,21 +53,37 @@ TEST(MeshData, KeepsTrianglesOnly)
 TEST(MeshData, FillsWhatTheModelLacks)
 {
     // Without texture coordinates every vertex gets (0, 0); without normals
-    // they come from the faces, and a vertex no face uses points up.
+    // they come from the faces. A vertex no face uses is left out.
     const ModelMesh model({{0, 0, 0}, {1, 0, 0}, {0, 0, -1}, {5, 5, 5}}, {{0, 1, 2}}, false, false);
     std::string problem;
     const auto data = qm::readMeshData(model.mesh, problem);
     ASSERT_TRUE(data);
+    ASSERT_EQ(data->vertices.size(), 3u);
     for (int v = 0; v < 3; ++v) {
         EXPECT_EQ(data->vertices[v].texCoords, glm::vec2(0, 0));
         EXPECT_EQ(data->vertices[v].normal, glm::vec3(0, 1, 0));
     }
-    EXPECT_EQ(data->vertices[3].normal, glm::vec3(0, 1, 0));
 
     const ModelMesh lines(square, {{0, 1}, {2, 3}}, true, true);
     const auto empty = qm::readMeshData(lines.mesh, problem);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->indices.empty());
+}
+
+// A square written as a file without shared vertices writes it: a vertex
+// for every corner. The corners the two triangles share become one vertex
+// each, and the normals computed afterwards see one smooth surface.
+TEST(MeshData, JoinsTheCornersOfUnsharedFiles)
+{
+    const ModelMesh model({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}},
+                          {{0, 1, 2}, {3, 4, 5}}, false, false);
+    std::string problem;
+    const auto data = qm::readMeshData(model.mesh, problem);
+    ASSERT_TRUE(data) << problem;
+    EXPECT_EQ(data->vertices.size(), 4u);
+    EXPECT_EQ(data->indices, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}));
+    for (const qm::Vertex& vertex : data->vertices)
+        EXPECT_EQ(vertex.normal, glm::vec3(0, 0, 1));
 }
 
 TEST(MeshData, RefusesIndicesOutsideTheVerticesAndNonFinitePositions)
