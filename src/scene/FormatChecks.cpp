@@ -193,6 +193,8 @@ struct PlyElement {
 
 std::optional<std::string> plyDataDamage(std::string_view bytes)
 {
+    // The reader takes a file whose "ply" follows blank lines too.
+    bytes.remove_prefix(std::min(bytes.size(), bytes.find_first_not_of(" \t\r\n")));
     if (bytes.substr(0, 3) != "ply")
         return std::nullopt;  // the reader refuses it itself
     const std::size_t headerEnd = bytes.find("\nend_header");

@@ -1,5 +1,6 @@
 #include "ModelNesting.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -157,7 +158,8 @@ bool nestsDeeperThan(std::string_view file, int bound)
     if (isBinaryStl(file))
         return false;
     std::string_view text = upToZeroByte(file);
-    if (text.substr(0, 3) == "ply")  // only the header is text a reader could nest
+    const std::size_t start = std::min(text.size(), text.find_first_not_of(" \t\r\n"));
+    if (text.substr(start, 3) == "ply")  // only the header is text a reader could nest (blank lines may come first)
         text = text.substr(0, text.find("end_header"));
     return textNestsDeeperThan(text, bound);
 }

@@ -93,6 +93,7 @@ TEST(ModelNesting, BinaryDataIsNeverCounted)
         bool deeper;  // than 3 levels
     } cases[] = {
         {"binary PLY data", "ply\nformat binary_little_endian 1.0\nelement vertex 1000\nend_header\n" + braces, false},
+        {"binary PLY data after blank lines", "\r\nply\nformat binary_little_endian 1.0\nend_header\n" + braces, false},
         {"ASCII FBX after a zero byte", "; FBX 7.4.0 project file\n" + std::string(1, '\0') + braces, false},
         {"ASCII FBX before it", "; FBX 7.4.0 project file\n" + braces + std::string(1, '\0'), true},
         {"binary STL, told by its size", stl, false},
