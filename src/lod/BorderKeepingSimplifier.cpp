@@ -3,8 +3,9 @@
 #include <meshoptimizer.h>
 
 #include <cmath>
-#include <limits>
 #include <vector>
+
+#include "VertexJoin.h"
 
 namespace qm {
 
@@ -24,19 +25,7 @@ std::optional<MeshData> simplifyKeepingBorders(std::span<const Vertex> vertices,
     simplified.shrink_to_fit();
 
     // Keep only the vertices still used, in the order of their first use.
-    constexpr std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> remap(vertices.size(), unused);
-    std::uint32_t used = 0;
-    for (std::uint32_t& index : simplified) {
-        if (remap[index] == unused)
-            remap[index] = used++;
-        index = remap[index];
-    }
-    std::vector<Vertex> kept(used);
-    for (std::size_t v = 0; v < vertices.size(); ++v) {
-        if (remap[v] != unused)
-            kept[remap[v]] = vertices[v];
-    }
+    std::vector<Vertex> kept = joinIdenticalVertices(vertices, simplified);
     return MeshData{std::move(kept), std::move(simplified)};
 }
 

@@ -6,20 +6,17 @@
 
 namespace qm {
 
-void joinIdenticalVertices(MeshData& mesh)
+std::vector<Vertex> joinIdenticalVertices(std::span<const Vertex> vertices, std::span<std::uint32_t> indices)
 {
-    if (mesh.indices.empty()) {  // without an index list meshoptimizer would take every vertex as used
-        mesh.vertices.clear();
-        return;
-    }
-    std::vector<unsigned int> remap(mesh.vertices.size());
-    const std::size_t kept = meshopt_generateVertexRemap(remap.data(), mesh.indices.data(), mesh.indices.size(),
-                                                         mesh.vertices.data(), mesh.vertices.size(), sizeof(Vertex));
+    if (indices.empty())  // without an index list meshoptimizer would take every vertex as used
+        return {};
+    std::vector<unsigned int> remap(vertices.size());
+    const std::size_t kept = meshopt_generateVertexRemap(remap.data(), indices.data(), indices.size(),
+                                                         vertices.data(), vertices.size(), sizeof(Vertex));
     std::vector<Vertex> joined(kept);
-    meshopt_remapVertexBuffer(joined.data(), mesh.vertices.data(), mesh.vertices.size(), sizeof(Vertex),
-                              remap.data());
-    meshopt_remapIndexBuffer(mesh.indices.data(), mesh.indices.data(), mesh.indices.size(), remap.data());
-    mesh.vertices = std::move(joined);
+    meshopt_remapVertexBuffer(joined.data(), vertices.data(), vertices.size(), sizeof(Vertex), remap.data());
+    meshopt_remapIndexBuffer(indices.data(), indices.data(), indices.size(), remap.data());
+    return joined;
 }
 
 }  // namespace qm

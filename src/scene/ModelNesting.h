@@ -6,8 +6,8 @@ namespace qm {
 
 // The model reader descends nested FBX records and JSON values recursively,
 // so a file nested deeply enough (a few bytes a level suffice) exhausts the
-// stack. Real models
-// nest a handful of levels; the import refuses files nested deeper than this.
+// stack. Real models nest a handful of levels; the import refuses files
+// nested deeper than this.
 inline constexpr int maxModelNesting = 1024;
 
 // Whether the file nests deeper than `bound` levels where the reader's

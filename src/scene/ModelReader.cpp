@@ -104,8 +104,7 @@ const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view by
         return nullptr;
     }
     return readGuarded(
-        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); },
-        error);
+        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
 }
 
 }  // namespace qm

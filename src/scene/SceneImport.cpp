@@ -296,7 +296,7 @@ std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& probl
             data.indices.push_back(face.mIndices[k]);
         }
     }
-    joinIdenticalVertices(data);
+    data.vertices = joinIdenticalVertices(data.vertices, data.indices);
     if (!modelMesh.mNormals)
         computeFaceNormals(data);
     return data;

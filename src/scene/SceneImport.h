@@ -42,7 +42,8 @@ public:
     ImportedScene openModel(const UserModel& model);
 
     // loadScene's part after the model file has been read (the auxiliary
-    // assets and the table are loaded already). Needs a root node.
+    // assets and the table are loaded already). Needs a root node. Both
+    // builds free `modelScene` once copied when context().importer holds it.
     ImportedScene buildScene(const aiScene& modelScene);
 
     // openModel's part after the file has been read (the programs and the
