@@ -20,7 +20,7 @@ inline std::shared_ptr<qm::Scene> loadGeneratedScene(std::unique_ptr<qm::SDLGLAp
         return nullptr;
     std::cout.setstate(std::ios::failbit);  // the import's progress messages
     qm::GLResources resources;
-    qm::ImportedScene built = qm::SceneImport(resources).loadScene("QM/QM.fbx");
+    qm::ImportedScene built = qm::SceneImport(resources, qm::readerSettings(QM_READER_PROGRAM)).loadScene("QM/QM.fbx");
     std::cout.clear();
     if (!built)
         return nullptr;

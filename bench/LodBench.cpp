@@ -27,6 +27,7 @@
 #include <iostream>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "BorderKeepingSimplifier.h"
 #include "GraphicsResources.h"
@@ -35,6 +36,7 @@
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
 #include "ModelReader.h"
+#include "SceneConversion.h"
 #include "SceneImport.h"
 #include "SurfaceDistance.h"
 
@@ -100,18 +102,27 @@ std::vector<glm::vec3> positionsOf(const std::vector<qm::Vertex>& vertices)
 }
 
 // Every mesh of the file in one list, as the import reads each.
-bool readMesh(const char* path, qm::MeshData& mesh)
+// The file's scene data, read here with the reader the viewer's reader process runs.
+std::optional<qm::SceneData> readScene(const char* path)
 {
     Assimp::Importer importer;
     std::string error;
     const aiScene* scene = qm::readModelFile(importer, path, error);
     if (!scene) {
         std::cerr << path << ": " << error << std::endl;
-        return false;
+        return std::nullopt;
     }
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+    return qm::toSceneData(*scene);
+}
+
+bool readMesh(const char* path, qm::MeshData& mesh)
+{
+    const std::optional<qm::SceneData> scene = readScene(path);
+    if (!scene)
+        return false;
+    for (const qm::SceneMesh& sceneMesh : scene->meshes) {
         std::string problem;
-        const auto data = qm::readMeshData(*scene->mMeshes[m], problem);
+        const auto data = qm::readMeshData(sceneMesh, problem);
         if (!data) {
             std::cerr << path << ": " << problem << std::endl;
             return false;
@@ -128,28 +139,24 @@ bool readMesh(const char* path, qm::MeshData& mesh)
 // file, on the viewer's worker threads (billboards left out: they need GL).
 int sceneBuild(const char* path)
 {
-    Assimp::Importer importer;
-    std::string error;
-    const aiScene* scene = qm::readModelFile(importer, path, error);
-    if (!scene) {
-        std::cerr << path << ": " << error << std::endl;
+    const std::optional<qm::SceneData> scene = readScene(path);
+    if (!scene)
         return 1;
-    }
     qm::NoGraphics noGraphics;
     qm::ImportContext r;
     r.resources = &noGraphics;
     r.assetDirectory = "/nonexistent";
     std::size_t triangles = 0;
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+    for (const qm::SceneMesh& sceneMesh : scene->meshes) {
         std::string problem;
-        auto data = qm::readMeshData(*scene->mMeshes[m], problem);
+        auto data = qm::readMeshData(sceneMesh, problem);
         if (!data)
             continue;
         triangles += data->indices.size() / 3;
         auto mesh = std::make_shared<qm::Mesh>(std::move(data->vertices), std::move(data->indices), nullptr);
         auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
         chain->computeBoundingBox();
-        r.meshLODs.emplace(scene->mMeshes[m]->mName.C_Str(), chain);
+        r.meshLODs.emplace(sceneMesh.name, chain);
     }
     std::streambuf* console = std::cout.rdbuf(nullptr);  // the workers' progress lines
     const auto start = Clock::now();

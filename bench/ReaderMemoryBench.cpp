@@ -1,13 +1,14 @@
-// Whether the model reader's losses on damaged files add up in one process,
-// as they would for a user who opens file after file: damaged copies of each
-// file given (cut at every eighth, and four bytes inverted at eight places)
-// are read round after round through the viewer's guarded reader, and the
-// heap in use is printed after each round. One line a round:
+// Whether damaged files cost the viewer memory, as they would a user who
+// opens file after file: damaged copies of each file given (cut at every
+// eighth, and four bytes inverted at eight places) are read round after
+// round through the model reader's process, as the viewer reads them, and
+// the viewer's heap in use is printed after each round. One line a round:
 //   round <r> reads <n> failed <f> heap_bytes <b>
 // then the growth after the first round (which fills the reader's caches):
 //   growth_per_read_bytes <g>
 // Usage: qm_reader_memory_bench <rounds> <model file>...
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "ModelReader.h"
+#include <filesystem>
+
+#include "ReaderProcess.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::vector<std::string> damagedCopies(const std::string& bytes)
 {
@@ -51,6 +56,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const int rounds = std::atoi(argv[1]);
+    const qm::ReaderSettings settings = qm::readerSettings(QM_READER_PROGRAM);
+    // Each copy as a file named like its original, for the reader to tell the format.
+    const fs::path folder = fs::temp_directory_path() / ("qm-reader-memory-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
     std::vector<std::string> inputs;
     for (int f = 2; f < argc; ++f) {
         std::ifstream file(argv[f], std::ios::binary);
@@ -58,17 +67,19 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: cannot be opened\n", argv[f]);
             return 1;
         }
-        for (std::string& copy : damagedCopies({std::istreambuf_iterator<char>(file), {}}))
-            inputs.push_back(std::move(copy));
+        int n = 0;
+        for (const std::string& copy : damagedCopies({std::istreambuf_iterator<char>(file), {}})) {
+            const fs::path path = folder / (std::to_string(inputs.size()) + "-" + std::to_string(n++) +
+                                            fs::path(argv[f]).extension().string());
+            std::ofstream(path, std::ios::binary) << copy;
+            inputs.push_back(path.string());
+        }
     }
     std::size_t afterFirst = 0, last = 0;
     for (int round = 1; round <= rounds; ++round) {
         int failed = 0;
-        for (const std::string& input : inputs) {
-            Assimp::Importer reader;
-            std::string error;
-            failed += qm::readModelFromMemory(reader, input, "", error) ? 0 : 1;
-        }
+        for (const std::string& input : inputs)
+            failed += qm::readInReaderProcess(input, settings).error.empty() ? 0 : 1;
         last = heapInUse();
         if (round == 1)
             afterFirst = last;
@@ -77,5 +88,6 @@ int main(int argc, char** argv)
     if (rounds > 1)
         std::printf("growth_per_read_bytes %.1f\n",
                     (double(last) - double(afterFirst)) / double((rounds - 1) * inputs.size()));
+    fs::remove_all(folder);
     return 0;
 }

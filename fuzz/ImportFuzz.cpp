@@ -1,12 +1,19 @@
 // The import on any model file held in memory, in the format QM_FUZZ_FORMAT
 // names or in any the model reader recognises by its content: the reader
-// reads it through the same guard as the import (files nested too deep
-// refused first, the reader's failed internal checks reported as reading
-// errors), then the import's own code builds the scene from what it read,
-// levels of detail and uploads included, under an offscreen GL context: as
-// the shipped scene when no format is named, as a user's own model when one
-// is. The programs, table and light sphere are the generated ones, loaded once.
+// reads it here (in the viewer it runs in a process of its own), its scene
+// goes through the scene data's byte form as it would cross to the viewer,
+// then the import's own code builds the scene from it, levels of detail and
+// uploads included, under an offscreen GL context: as the shipped scene when
+// no format is named, as a user's own model when one is. The programs, table
+// and light sphere are the generated ones, loaded once.
+// Built with QM_FUZZ_SCENE_DATA (qm_fuzz_scenedata), the input is scene data
+// as a damaged cache entry or a dying reader process could hand it over:
+// its header's size and checksum are set to match the bytes, so that the
+// mutations reach the decoder's checks, and a scene that passes them is
+// built as a user's file and as the shipped scene.
 #include <cstdint>
+#include <cstring>
+#include <vector>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -15,8 +22,11 @@
 #include <string_view>
 
 #include "AnimationHandler.h"
+#include "ContentHash.h"
 #include "GLResources.h"
 #include "ModelReader.h"
+#include "SceneConversion.h"
+#include "SceneDataFile.h"
 #include "SDLGLApplication.h"
 #include "Scene.h"
 #include "SceneImport.h"
@@ -30,7 +40,7 @@ std::ostringstream discarded;
 qm::SceneImport& import()
 {
     static qm::GLResources resources;
-    static qm::SceneImport instance(resources);
+    static qm::SceneImport instance(resources, qm::readerSettings(QM_READER_PROGRAM));
     return instance;
 }
 
@@ -67,16 +77,52 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
+#ifdef QM_FUZZ_SCENE_DATA
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::vector<std::uint8_t> bytes(data, data + size);
+    if (bytes.size() >= qm::sceneDataHeaderSize) {
+        const std::uint64_t payload = bytes.size() - qm::sceneDataHeaderSize;
+        const std::uint64_t sum = qm::checksum(std::span(bytes).subspan(qm::sceneDataHeaderSize));
+        std::memcpy(bytes.data() + 16, &payload, 8);
+        std::memcpy(bytes.data() + 24, &sum, 8);
+    }
     std::string error;
-    if (const aiScene* modelScene = qm::readModelFromMemory(import().context().importer, bytes, formatHint(), error)) {
-        // One format named: the path a user's own file of that format takes.
-        const qm::ImportedScene built = *formatHint() ? import().buildUserScene(*modelScene, qm::UserModel{})
-                                                      : import().buildScene(*modelScene);
+    for (const bool userFile : {true, false}) {
+        qm::SceneSource source;
+        source.scene = qm::decodeSceneData(bytes, error);
+        if (!source.scene)
+            break;
+        const qm::ImportedScene built = userFile ? import().buildUserScene(source, qm::UserModel{})
+                                                 : import().buildScene(source);
         built.scene->buildDrawLists();
     }
     discarded.str({});
     return 0;
 }
+
+#else
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::string error;
+    Assimp::Importer reader;
+    if (const aiScene* modelScene = qm::readModelFromMemory(reader, bytes, formatHint(), error)) {
+        const std::string encoded = qm::encodeSceneData(qm::toSceneData(*modelScene));
+        qm::SceneSource source;
+        source.scene = qm::decodeSceneData(
+            {reinterpret_cast<const std::uint8_t*>(encoded.data()), encoded.size()}, error);
+        if (!source.scene)
+            std::abort();  // the conversion broke the scene data's rules
+        // One format named: the path a user's own file of that format takes.
+        const qm::ImportedScene built = *formatHint() ? import().buildUserScene(source, qm::UserModel{})
+                                                      : import().buildScene(source);
+        built.scene->buildDrawLists();
+    }
+    discarded.str({});
+    return 0;
+}
+
+#endif

@@ -124,6 +124,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.fullscreen = true;
             continue;
         }
+        if (argument == "--no-cache") {
+            options.cache = false;
+            continue;
+        }
         // "--" ends the options: a model file whose name starts with a dash follows.
         const bool afterEnd = argument == "--" && i + 1 < arguments.size();
         if (afterEnd || argument.size() < 2 || argument[0] != '-') {
@@ -174,6 +178,8 @@ std::string usage()
            "  --camera X,Y,Z,YAW,PITCH   start place and direction, in degrees\n"
            "  --exposure E               start exposure (keys 1 and 2 change it)\n"
            "  --focus F                  start focus distance (keys 3 and 4 change it)\n"
+           "  --no-cache                 read the model file and build its levels anew, without\n"
+           "                             the scene cache (~/.cache/quillmoor)\n"
            "  --help                     this text\n"
            "  --version                  the version\n";
 }

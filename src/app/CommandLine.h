@@ -22,6 +22,7 @@ struct ViewerOptions {
     int width = 1600;
     int height = 900;
     bool fullscreen = false;
+    bool cache = true;
     std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch
     std::optional<float> exposure;
     std::optional<float> focus;

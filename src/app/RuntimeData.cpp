@@ -28,11 +28,28 @@ std::optional<fs::path> findRuntimeData(const std::vector<fs::path>& candidates)
     return std::nullopt;
 }
 
-bool enterRuntimeData()
+namespace {
+
+fs::path executableDirectory()
 {
     // SDL names the executable's folder with a closing separator.
     const std::unique_ptr<char, decltype(&SDL_free)> basePath(SDL_GetBasePath(), SDL_free);
-    const fs::path executableDirectory = basePath ? fs::path(basePath.get()).parent_path() : fs::path(".");
+    if (basePath)
+        return fs::path(basePath.get()).parent_path();
+    std::error_code error;
+    return fs::current_path(error);
+}
+
+}  // namespace
+
+std::string readerProgram()
+{
+    return (executableDirectory() / "quillmoor-reader").string();
+}
+
+bool enterRuntimeData()
+{
+    const fs::path executableDirectory = qm::executableDirectory();
     const auto candidates = runtimeDataCandidates(std::getenv("QUILLMOOR_DATA"), executableDirectory);
     std::error_code error;
     if (const auto found = findRuntimeData(candidates)) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace qm {
@@ -26,5 +27,8 @@ std::optional<std::filesystem::path> findRuntimeData(const std::vector<std::file
 // and makes it the working directory. False, after saying where it looked,
 // when there is none.
 bool enterRuntimeData();
+
+// The model reader's executable, "quillmoor-reader" in the viewer's own folder.
+std::string readerProgram();
 
 }  // namespace qm

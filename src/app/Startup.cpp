@@ -4,6 +4,8 @@
 #include <iostream>
 #include <memory>
 
+#include <SDL.h>
+
 #include "CommandLine.h"
 #include "GLRenderer.h"
 #include "GLResources.h"
@@ -53,6 +55,22 @@ UserModel userModel(const ViewerOptions& options, const std::string& path, float
     return model;
 }
 
+// Asked while a dropped file is read, with the window's events drained:
+// Escape cancels the read; closing the window cancels it and ends the viewer.
+bool readStillWanted(SDLGLApplication& window)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            window.quit();
+            return false;
+        }
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int run(int argc, char** argv)
@@ -84,7 +102,8 @@ int run(int argc, char** argv)
     // Holds the programs and the light sphere for dropped files; released, like
     // all it built, before run returns.
     GLResources resources;
-    SceneImport import(resources);
+    SceneImport import(resources, readerSettings(readerProgram()),
+                       options.cache ? cacheSettings() : std::nullopt);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
     if (!built)
@@ -108,8 +127,10 @@ int run(int argc, char** argv)
         application->renderFrames(options.frames);
         status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
     } else {
-        application->openDroppedFile = [&import, &options, aspectRatio](const std::string& file) {
-            return import.openModel(userModel(options, file, aspectRatio)).scene;
+        SDLGLApplication* window = application.get();
+        application->openDroppedFile = [&import, &options, aspectRatio, window](const std::string& file) {
+            return import.openModel(userModel(options, file, aspectRatio), [window] { return readStillWanted(*window); })
+                .scene;
         };
         application->run();
     }

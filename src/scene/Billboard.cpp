@@ -1,13 +1,10 @@
 #include "Billboard.h"
 
-#include "ImageFile.h"
-
 namespace qm {
 
-std::shared_ptr<Mesh> createBillboard(GraphicsResources& resources, const std::string& pictureFile,
+std::shared_ptr<Mesh> createBillboard(GraphicsResources& resources, const ImageFile& picture,
                                       std::shared_ptr<Shader> program, float width, float height)
 {
-    const ImageFile picture = loadImage(pictureFile);
     if (!picture)
         return nullptr;
     // The size also travels in every vertex's normal and texture coordinates.

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <assimp/Importer.hpp>
-
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,7 +8,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "UserModel.h"
+#include "ImportPolicy.h"
+#include "PictureStore.h"
+#include "ReaderProcess.h"
+#include "SceneCache.h"
 
 namespace qm {
 
@@ -32,8 +34,14 @@ struct ImportContext {
     // are relative to the model's own folder.
     std::string assetDirectory;
     std::string textureDirectory;
-    // Set while a user's own model is imported; the shipped scene has none.
-    std::optional<UserModel> userModel;
+    // The rules of the scene being built.
+    ImportPolicy policy;
+    // How model files are read, and where read scenes are kept; no cache
+    // when empty.
+    ReaderSettings reader;
+    std::optional<CacheSettings> cache;
+    // Called while the reader's process runs; false cancels the read.
+    std::function<bool()> keepWaiting;
     // How the user model's materials got their programs and colours.
     struct MaterialCounts {
         int fromTable = 0;
@@ -41,7 +49,6 @@ struct ImportContext {
         int diffuse = 0;
         int ownColour = 0;
     } materialCounts;
-    Assimp::Importer importer;
     // Why the last model file read failed: the reader's error, or the
     // import's own reason for not handing the file to the reader.
     std::string readError;
@@ -58,6 +65,8 @@ struct ImportContext {
     std::vector<std::shared_ptr<MeshLOD>> lodList;
     std::unordered_map<unsigned, std::shared_ptr<Material>> materialsByIndex;
     std::unordered_map<std::string, std::shared_ptr<PointLight>> lightsByName;
+    // The pictures the scene's materials and billboards use.
+    PictureStore pictures;
     // Meshes already reported as unusable, so each is reported once.
     std::unordered_set<std::string> rejectedMeshes;
 };

@@ -5,10 +5,12 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "Billboard.h"
 #include "BorderKeepingSimplifier.h"
+#include "ByteCodec.h"
 #include "ImportContext.h"
 #include "MeshLOD.h"
 #include "MeshSimplifier.h"
@@ -40,25 +42,40 @@ std::shared_ptr<Mesh> levelOf(std::optional<MeshData> data, const std::shared_pt
     return std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), original->getMaterial());
 }
 
-// The built-in simplifier's levels, with the shipped scene's progress marks when asked.
-void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
+// One write per line, so that the workers' lines never mix.
+void startMark(const ImportContext& r)
 {
-    // One write per line, so that the workers' lines never mix.
-    if (marks)
+    if (r.policy.progressMarks)
         std::cout << "...\n" << std::flush;
+}
+
+void middleMark(const ImportContext& r, std::size_t i)
+{
+    if (r.policy.progressMarks && i == 10)
+        std::cout << "Almost there...\n" << std::flush;
+}
+
+void chainDone(const ImportContext& r, const MeshLOD& chain)
+{
+    if (r.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0])
+        std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
+                  << std::flush;
+    if (!r.policy.progressMarks)
+        std::cout << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(r.lodList.size()) +
+                         " meshes\n"
+                  << std::flush;
+}
+
+void buildBuiltinLevels(MeshLOD& chain)
+{
     const std::shared_ptr<Mesh> original = chain.getLevel(0);
     MeshSimplifier simplifier(original->getVertices(), original->getIndices());
     std::optional<MeshData> level1 = simplifier.simplify(0.6f);
-    if (marks && i == 10)
-        std::cout << "Almost there...\n" << std::flush;
     std::optional<MeshData> level2 = simplifier.simplify(0.4f);
     chain.levels[1] = levelOf(std::move(level1), original);
     chain.levels[2] = levelOf(std::move(level2), original);
-    if (chain.levels[2] == original) {
+    if (chain.levels[2] == original)
         chain.levels[1] = original;
-        std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
-                  << std::flush;
-    }
 }
 
 }  // namespace
@@ -66,10 +83,10 @@ void buildBuiltinLevels(MeshLOD& chain, std::size_t i, bool marks)
 void generateLODRange(const ImportContext& r, std::size_t first, std::size_t last)
 {
     const std::vector<std::shared_ptr<MeshLOD>>& chains = r.lodList;
-    const bool keepBorders = r.userModel && r.userModel->lod == LodMethod::KeepBorders;
     for (std::size_t i = first; i < last; ++i) {
         MeshLOD& chain = *chains[i];
-        if (keepBorders) {
+        startMark(r);
+        if (r.policy.lod == LodMethod::KeepBorders) {
             // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
             const std::shared_ptr<Mesh>& original = chain.levels[0];
             chain.levels[1] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.6f),
@@ -77,16 +94,14 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
             chain.levels[2] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.24f),
                                       original);
         } else {
-            buildBuiltinLevels(chain, i, !r.userModel);
+            middleMark(r, i);
+            buildBuiltinLevels(chain);
         }
-        if (r.userModel)
-            std::cout << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(chains.size()) +
-                             " meshes\n"
-                      << std::flush;
+        chainDone(r, chain);
     }
 }
 
-void generateLODs(ImportContext& r)
+void attachBillboards(ImportContext& r)
 {
     chainsDone = 0;
     r.lodList.clear();
@@ -94,10 +109,21 @@ void generateLODs(ImportContext& r)
     for (const auto& [name, chain] : r.meshLODs) {
         chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
-        chain->levels[3] = createBillboard(*r.resources, r.assetDirectory + "/" + name + ".png", r.billboardShader,
-                                           box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
+        chain->levels[3] = createBillboard(*r.resources, r.pictures.load(r.assetDirectory + "/" + name + ".png"),
+                                           r.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
         r.lodList.push_back(chain);
     }
+}
+
+void generateLODs(ImportContext& r)
+{
+    attachBillboards(r);
+    buildLevels(r);
+}
+
+void buildLevels(ImportContext& r)
+{
+    chainsDone = 0;
     const std::size_t chains = r.lodList.size();
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < lodWorkers; ++i) {
@@ -109,6 +135,78 @@ void generateLODs(ImportContext& r)
         generateLODRange(r, rest.first, rest.last);
     for (std::thread& worker : workers)
         worker.join();
+}
+
+namespace {
+
+// A level as it is kept: 0 for the original itself, 1 and its records.
+void writeLevel(ByteWriter& out, const std::shared_ptr<Mesh>& level, const std::shared_ptr<Mesh>& original)
+{
+    out.value(std::uint8_t(level == original ? 0 : 1));
+    if (level != original) {
+        out.array(level->getVertices());
+        out.array(level->getIndices());
+    }
+}
+
+// A kept level; nothing when the bytes do not hold a sound one.
+std::optional<std::shared_ptr<Mesh>> readLevel(ByteReader& in, const std::shared_ptr<Mesh>& original)
+{
+    const auto own = in.value<std::uint8_t>();
+    if (own == 0)
+        return original;
+    std::vector<Vertex> vertices = in.array<Vertex>();
+    std::vector<std::uint32_t> indices = in.array<std::uint32_t>();
+    if (!in.ok() || own != 1 || indices.size() % 3 != 0)
+        return std::nullopt;
+    for (std::uint32_t i : indices)
+        if (i >= vertices.size())
+            return std::nullopt;
+    return std::make_shared<Mesh>(std::move(vertices), std::move(indices), original->getMaterial());
+}
+
+}  // namespace
+
+std::string encodeLevels(const ImportContext& r)
+{
+    ByteWriter out;
+    out.value(std::uint64_t(r.lodList.size()));
+    for (const auto& chain : r.lodList) {
+        out.text(chain->name);
+        writeLevel(out, chain->levels[1], chain->levels[0]);
+        writeLevel(out, chain->levels[2], chain->levels[0]);
+    }
+    return std::move(out.bytes);
+}
+
+bool takeLevels(ImportContext& r, std::span<const std::uint8_t> levels)
+{
+    ByteReader in(levels);
+    const std::size_t count = in.count(10);
+    std::unordered_map<std::string, std::pair<std::shared_ptr<Mesh>, std::shared_ptr<Mesh>>> kept;
+    for (std::size_t c = 0; c < count && in.ok(); ++c) {
+        const std::string name = in.text();
+        const auto chain = r.meshLODs.find(name);
+        if (chain == r.meshLODs.end())
+            return false;
+        const std::shared_ptr<Mesh>& original = chain->second->levels[0];
+        const auto level1 = readLevel(in, original);
+        const auto level2 = level1 ? readLevel(in, original) : std::nullopt;
+        if (!level2)
+            return false;
+        kept[name] = {*level1, *level2};
+    }
+    if (!in.ok() || !in.atEnd() || kept.size() != r.lodList.size())
+        return false;
+    chainsDone = 0;
+    for (std::size_t i = 0; i < r.lodList.size(); ++i) {
+        MeshLOD& chain = *r.lodList[i];
+        std::tie(chain.levels[1], chain.levels[2]) = kept.at(chain.name);
+        startMark(r);
+        middleMark(r, i);
+        chainDone(r, chain);
+    }
+    return true;
 }
 
 }  // namespace qm

@@ -8,30 +8,20 @@ namespace qm {
 
 namespace {
 
-std::optional<double> number(const aiMetadata* metadata, const char* key)
+std::optional<double> number(const std::vector<SceneNumber>& numbers, const std::string& key)
 {
-    if (!metadata)
-        return std::nullopt;
-    for (unsigned i = 0; i < metadata->mNumProperties; ++i) {
-        if (metadata->mKeys[i] != aiString(key) || !metadata->mValues[i].mData)
-            continue;
-        const aiMetadataEntry& entry = metadata->mValues[i];
-        switch (entry.mType) {
-        case AI_INT32: return *static_cast<const std::int32_t*>(entry.mData);
-        case AI_FLOAT: return *static_cast<const float*>(entry.mData);
-        case AI_DOUBLE: return *static_cast<const double*>(entry.mData);
-        default: return std::nullopt;
-        }
-    }
+    for (const SceneNumber& entry : numbers)
+        if (entry.key == key)
+            return entry.value;
     return std::nullopt;
 }
 
 // One of the file's axis settings as a unit vector: axis index 0 to 2 and
 // its sign; nothing for a value out of range.
-std::optional<glm::vec3> axis(const aiMetadata* metadata, const char* name, const std::string& sign)
+std::optional<glm::vec3> axis(const std::vector<SceneNumber>& metadata, const char* name, const std::string& sign)
 {
     const auto index = number(metadata, name);
-    const auto direction = number(metadata, sign.c_str());
+    const auto direction = number(metadata, sign);
     if (!index || *index < 0 || *index > 2 || std::floor(*index) != *index)
         return std::nullopt;
     glm::vec3 v(0.0f);
@@ -41,7 +31,7 @@ std::optional<glm::vec3> axis(const aiMetadata* metadata, const char* name, cons
 
 // The rotation that takes the file's right, up and front axes to +X, +Y and
 // +Z; nothing unless they form a right-handed frame.
-std::optional<glm::mat3> recordedAxes(const aiMetadata* metadata)
+std::optional<glm::mat3> recordedAxes(const std::vector<SceneNumber>& metadata)
 {
     const auto right = axis(metadata, "CoordAxis", "CoordAxisSign");
     const auto up = axis(metadata, "UpAxis", "UpAxisSign");
@@ -62,46 +52,36 @@ const char* axisName(const glm::vec3& v)
     return "?";
 }
 
-glm::mat4 toGlm(const aiMatrix4x4& m)
-{
-    return glm::transpose(glm::make_mat4(&m.a1));
-}
-
-void growBounds(const aiScene& scene, const aiNode& node, const glm::mat4& parent, glm::vec3& lo, glm::vec3& hi)
-{
-    const glm::mat4 model = parent * toGlm(node.mTransformation);
-    for (unsigned k = 0; k < node.mNumMeshes; ++k) {
-        if (node.mMeshes[k] >= scene.mNumMeshes)
-            continue;
-        const aiMesh& mesh = *scene.mMeshes[node.mMeshes[k]];
-        for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
-            const glm::vec3 p(model * glm::vec4(mesh.mVertices[v].x, mesh.mVertices[v].y, mesh.mVertices[v].z, 1.0f));
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-                continue;
-            lo = glm::min(lo, p);
-            hi = glm::max(hi, p);
-        }
-    }
-    for (unsigned i = 0; i < node.mNumChildren; ++i)
-        growBounds(scene, *node.mChildren[i], model, lo, hi);
-}
-
 }  // namespace
 
-BoundingBox modelBounds(const aiScene& scene, const glm::mat4& root)
+BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
 {
     glm::vec3 lo(std::numeric_limits<float>::max());
     glm::vec3 hi(-std::numeric_limits<float>::max());
-    if (scene.mRootNode)
-        growBounds(scene, *scene.mRootNode, root, lo, hi);
+    // Parents come first, so each node's parent matrix is ready.
+    std::vector<glm::mat4> world(scene.nodes.size());
+    for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
+        const SceneNode& node = scene.nodes[i];
+        world[i] = (node.parent < 0 ? root : world[std::size_t(node.parent)]) * glm::make_mat4(node.transform.data());
+        for (std::uint32_t m : node.meshes) {
+            const std::vector<float>& positions = scene.meshes[m].positions;
+            for (std::size_t v = 0; v + 2 < positions.size(); v += 3) {
+                const glm::vec3 p(world[i] * glm::vec4(positions[v], positions[v + 1], positions[v + 2], 1.0f));
+                if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+                    continue;
+                lo = glm::min(lo, p);
+                hi = glm::max(hi, p);
+            }
+        }
+    }
     if (lo.x > hi.x)
         return {};
     return BoundingBox::fromMinMax(lo, hi);
 }
 
-ModelOrientation modelOrientation(const aiScene& scene, std::optional<char> upAxis, std::optional<float> scale)
+ModelOrientation modelOrientation(const SceneData& scene, std::optional<char> upAxis, std::optional<float> scale)
 {
-    const aiMetadata* metadata = scene.mMetaData;
+    const std::vector<SceneNumber>& metadata = scene.numbers;
     std::ostringstream text;
     text << "Units and axes: ";
 

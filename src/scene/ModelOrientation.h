@@ -1,12 +1,11 @@
 #pragma once
 
-#include <assimp/scene.h>
-
 #include <optional>
 #include <string>
 
 #include "BoundingBox.h"
 #include "Math.h"
+#include "SceneData.h"
 
 namespace qm {
 
@@ -23,10 +22,10 @@ struct ModelOrientation {
 // The file's own settings, each overridden when given: `upAxis` 'y' or 'z'
 // (a Z-up model is turned so that +Z points up the screen), `scale` in
 // metres per file unit.
-ModelOrientation modelOrientation(const aiScene& scene, std::optional<char> upAxis, std::optional<float> scale);
+ModelOrientation modelOrientation(const SceneData& scene, std::optional<char> upAxis, std::optional<float> scale);
 
 // The world box of every mesh the node tree places, with `root` applied
 // above the tree; an empty box at the origin when nothing is placed.
-BoundingBox modelBounds(const aiScene& scene, const glm::mat4& root);
+BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root);
 
 }  // namespace qm

@@ -55,26 +55,26 @@ void PointLight::setVolumeMesh(const Mesh& sphere)
     volumeMesh = std::make_shared<Mesh>(std::move(vertices), sphere.getIndices(), sphere.getMaterial());
 }
 
-PointLight PointLight::fromFile(const aiLight& light)
+PointLight PointLight::fromFile(const SceneLight& light)
 {
     PointLight point = withParametersFor("");
-    point.color = {light.mColorDiffuse.r, light.mColorDiffuse.g, light.mColorDiffuse.b};
-    point.constant = light.mAttenuationConstant;
-    point.linear = light.mAttenuationLinear;
-    point.quadratic = light.mAttenuationQuadratic;
+    point.color = {light.diffuse[0], light.diffuse[1], light.diffuse[2]};
+    point.constant = light.attenuationConstant;
+    point.linear = light.attenuationLinear;
+    point.quadratic = light.attenuationQuadratic;
     return point;
 }
 
-void createLights(ImportContext& r, const aiScene& modelScene, float unboundedRadius)
+void createLights(ImportContext& r, const SceneData& modelScene, float unboundedRadius)
 {
     std::vector<std::shared_ptr<PointLight>> created;
-    for (unsigned i = 0; i < modelScene.mNumLights; ++i) {
-        const aiLight& modelLight = *modelScene.mLights[i];
-        const std::string name = modelLight.mName.C_Str();
+    const bool fileLights = r.policy.fileLights;
+    for (const SceneLight& modelLight : modelScene.lights) {
+        const std::string& name = modelLight.name;
         // A user's model keeps its own point lights; the moon lights the rest.
-        if (r.userModel && modelLight.mType != aiLightSource_POINT)
+        if (fileLights && modelLight.kind != LightKind::Point)
             continue;
-        PointLight candidate = r.userModel ? PointLight::fromFile(modelLight) : PointLight::withParametersFor(name);
+        PointLight candidate = fileLights ? PointLight::fromFile(modelLight) : PointLight::withParametersFor(name);
         // Lights with equal colour and attenuation are one light drawn at many places.
         std::shared_ptr<PointLight> light;
         for (const auto& existing : created) {
@@ -87,7 +87,7 @@ void createLights(ImportContext& r, const aiScene& modelScene, float unboundedRa
         if (!light) {
             light = std::make_shared<PointLight>(std::move(candidate));
             light->radius = light->volumeRadius();
-            if (light->radius == 0.0f && r.userModel)
+            if (light->radius == 0.0f && fileLights)
                 light->radius = unboundedRadius;
             light->setVolumeMesh(*r.lightSphereMesh);
             light->volume = r.resources->lightVolume(*light->volumeMesh);

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <assimp/scene.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Math.h"
 #include "Mesh.h"
+#include "SceneData.h"
 
 namespace qm {
 
@@ -27,7 +26,7 @@ public:
     // The fixed parameters for a light of this name: "Point.1000" has its own set.
     static PointLight withParametersFor(const std::string& name);
     // A model file's own light: its colour and attenuation, today's intensities.
-    static PointLight fromFile(const aiLight& light);
+    static PointLight fromFile(const SceneLight& light);
 
     // The distance at which the attenuated intensity falls to 1/256, times 1.5;
     // 0 when the parameters give no such (positive, finite) distance.
@@ -50,8 +49,9 @@ public:
 };
 
 // Creates one light per distinct parameter set and registers every model
-// light's name with its light in the import's context. A user model's light whose attenuation never
-// falls off far enough reaches `unboundedRadius`.
-void createLights(ImportContext& context, const aiScene& modelScene, float unboundedRadius = 0.0f);
+// light's name with its light in the import's context. Under the policy's
+// file lights, a light whose attenuation never falls off far enough
+// reaches `unboundedRadius`.
+void createLights(ImportContext& context, const SceneData& modelScene, float unboundedRadius = 0.0f);
 
 }  // namespace qm

@@ -1,10 +1,12 @@
 #include "SceneImport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <utility>
 
 #include "AnimationHandler.h"
 #include "GraphicsResources.h"
@@ -12,8 +14,8 @@
 #include "MeshLOD.h"
 #include "ModelFraming.h"
 #include "ModelOrientation.h"
-#include "ModelReader.h"
 #include "PointLight.h"
+#include "SceneSource.h"
 #include "ShaderTable.h"
 #include "TextureLoading.h"
 #include "VertexJoin.h"
@@ -21,46 +23,46 @@
 namespace qm {
 
 namespace {
+using Clock = std::chrono::steady_clock;
 
-std::shared_ptr<Mesh> processMesh(ImportContext& r, const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
-                                  std::shared_ptr<Material> material, const std::string& key = "");
-std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelScene, const aiMaterial& modelMaterial,
-                                         std::shared_ptr<Shader> shader);
+long long millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
+                                  const std::shared_ptr<SceneObject>& owner, std::shared_ptr<Material> material,
+                                  const std::string& key = "");
+std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& modelScene,
+                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader);
 
 constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - "
                                  "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
                                  "focus distance\n";
 
-const aiScene* readModel(ImportContext& r, const std::string& path)
+// A model file's scene data (see SceneSource.h), with the shipped scene's
+// complaint when it cannot be read.
+SceneSource readModel(ImportContext& r, const std::string& path)
 {
-    const aiScene* modelScene = readModelFile(r.importer, path, r.readError);
-    if (!modelScene)
+    SceneSource source = readSceneSource(r, path);
+    if (!source.scene) {
+        r.readError = source.error;
         std::cerr << "Assimp file reading error: " << r.readError << std::endl;
-    return modelScene;
+    }
+    return source;
 }
 
-glm::mat4 toColumnMajor(const aiMatrix4x4& m)
+// The first node named "Sphere", parents first; that node's first mesh.
+std::shared_ptr<Mesh> findSphere(ImportContext& r, const SceneData& modelScene)
 {
-    glm::mat4 out;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            out[column][row] = m[row][column];
-    return out;
-}
-
-// Depth-first search for the node named "Sphere"; that node is not searched further.
-std::shared_ptr<Mesh> findSphere(ImportContext& r, const aiScene& modelScene, const aiNode& node)
-{
-    if (std::string(node.mName.C_Str()) == "Sphere") {
-        if (node.mNumMeshes == 0 || node.mMeshes[0] >= modelScene.mNumMeshes)
+    for (const SceneNode& node : modelScene.nodes) {
+        if (node.name != "Sphere")
+            continue;
+        if (node.meshes.empty())
             return nullptr;
         auto material = std::make_shared<Material>();
         material->shader = r.resources->program("QM/lightSphere");
-        return processMesh(r, *modelScene.mMeshes[node.mMeshes[0]], nullptr, material);
-    }
-    for (unsigned i = 0; i < node.mNumChildren; ++i) {
-        if (auto mesh = findSphere(r, modelScene, *node.mChildren[i]))
-            return mesh;
+        return processMesh(r, modelScene.meshes[node.meshes[0]], nullptr, material);
     }
     return nullptr;
 }
@@ -84,11 +86,13 @@ void computeFaceNormals(MeshData& data)
 
 // A program for a user model's material that the table does not name: the
 // standard one when the material has every map it reads, the diffuse one otherwise.
-std::shared_ptr<Shader> defaultProgram(ImportContext& r, const aiMaterial& material)
+std::shared_ptr<Shader> defaultProgram(ImportContext& r, const SceneMaterial& material)
 {
-    const bool allMaps = aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) > 0 &&
-                         aiGetMaterialTextureCount(&material, aiTextureType_SPECULAR) > 0 &&
-                         aiGetMaterialTextureCount(&material, aiTextureType_NORMALS) > 0;
+    const auto has = [&](TextureSlot slot) {
+        return std::any_of(material.textures.begin(), material.textures.end(),
+                           [slot](const SceneTexture& t) { return t.slot == slot; });
+    };
+    const bool allMaps = has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
     ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
     const std::string name = allMaps ? "material_standard" : "material_diffuse";
     std::shared_ptr<Shader>& shader = r.shadersByName[name];
@@ -98,24 +102,21 @@ std::shared_ptr<Shader> defaultProgram(ImportContext& r, const aiMaterial& mater
 }
 
 // The material of a mesh, created on its first use; empty (reported) when
-// the table assigns it no loaded program and the model is the shipped one.
-std::shared_ptr<Material> materialFor(ImportContext& r, const aiScene& modelScene, unsigned index)
+// the table assigns it no loaded program and the policy gives no default.
+std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
 {
     if (const auto it = r.materialsByIndex.find(index); it != r.materialsByIndex.end())
         return it->second;
-    const aiMaterial& modelMaterial = *modelScene.mMaterials[index];
-    aiString name;
-    aiGetMaterialString(&modelMaterial, "?mat.name", 0, 0, &name);
-    const auto program = r.materialShaderNames.find(name.C_Str());
+    const SceneMaterial& modelMaterial = modelScene.materials[index];
+    const auto program = r.materialShaderNames.find(modelMaterial.name);
     const auto shader = program == r.materialShaderNames.end() ? r.shadersByName.end()
                                                                : r.shadersByName.find(program->second);
     if (shader != r.shadersByName.end()) {
-        if (r.userModel)
-            ++r.materialCounts.fromTable;
+        ++r.materialCounts.fromTable;
         return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
     }
-    if (!r.userModel) {
-        std::cerr << "Could not find shader for the material \"" << name.C_Str() << "\"." << std::endl;
+    if (!r.policy.defaultPrograms) {
+        std::cerr << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
         return nullptr;
     }
     return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, defaultProgram(r, modelMaterial));
@@ -125,14 +126,11 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const aiScene& modelScen
 // object, each further one on a child object in the same place. Meshes are
 // shared by index, since such files often leave names empty or repeat them.
 // True when the node's own object got a mesh.
-bool placeEveryMesh(ImportContext& r, const aiScene& modelScene, const aiNode& node,
+bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, const SceneNode& node,
                     const std::shared_ptr<SceneObject>& object)
 {
     bool placedOwn = false;
-    for (unsigned k = 0; k < node.mNumMeshes; ++k) {
-        const unsigned index = node.mMeshes[k];
-        if (index >= modelScene.mNumMeshes || modelScene.mMeshes[index]->mMaterialIndex >= modelScene.mNumMaterials)
-            continue;
+    for (const std::uint32_t index : node.meshes) {
         std::shared_ptr<SceneObject> target = object;
         if (placedOwn) {
             target = std::make_shared<SceneObject>();
@@ -140,12 +138,12 @@ bool placeEveryMesh(ImportContext& r, const aiScene& modelScene, const aiNode& n
             target->model = object->model;
             target->position = object->position;
         }
-        const aiMesh& modelMesh = *modelScene.mMeshes[index];
+        const SceneMesh& modelMesh = modelScene.meshes[index];
         std::string key = std::to_string(index);
-        key.insert(0, 1, '#').append(1, ' ').append(modelMesh.mName.C_Str());
+        key.insert(0, 1, '#').append(1, ' ').append(modelMesh.name);
         if (const auto shared = r.meshLODs.find(key); shared != r.meshLODs.end())
             target->setMeshLOD(shared->second);
-        else if (processMesh(r, modelMesh, target, materialFor(r, modelScene, modelMesh.mMaterialIndex), key))
+        else if (processMesh(r, modelMesh, target, materialFor(r, modelScene, modelMesh.material), key))
             r.meshLODs.emplace(key, target->getMeshLOD());
         if (!target->getMeshLOD())
             continue;
@@ -163,10 +161,11 @@ bool placeEveryMesh(ImportContext& r, const aiScene& modelScene, const aiNode& n
 // The Mesh of a model mesh and, for an owner, the owner's level-of-detail
 // chain. Empty when the mesh has no triangles or is unusable (reported once
 // per `key`, the mesh's name unless given).
-std::shared_ptr<Mesh> processMesh(ImportContext& r, const aiMesh& modelMesh, const std::shared_ptr<SceneObject>& owner,
-                                  std::shared_ptr<Material> material, const std::string& key)
+std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
+                                  const std::shared_ptr<SceneObject>& owner, std::shared_ptr<Material> material,
+                                  const std::string& key)
 {
-    const std::string name = key.empty() ? std::string(modelMesh.mName.C_Str()) : key;
+    const std::string name = key.empty() ? modelMesh.name : key;
     if (r.rejectedMeshes.count(name))
         return nullptr;
     std::string problem;
@@ -186,23 +185,23 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const aiMesh& modelMesh, con
     return mesh;
 }
 
-std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelScene, const aiMaterial& modelMaterial,
-                                         std::shared_ptr<Shader> shader)
+std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& modelScene,
+                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader)
 {
     auto material = std::make_shared<Material>();
     material->ambient = glm::vec3(0.2f);
-    for (const auto& [modelType, kind] : {std::pair{aiTextureType_DIFFUSE, TextureKind::Diffuse},
-                                          std::pair{aiTextureType_SPECULAR, TextureKind::Specular},
-                                          std::pair{aiTextureType_NORMALS, TextureKind::Normal}}) {
-        auto textures =
-            loadMaterialTextures(modelScene, &modelMaterial, modelType, kind, r.textureDirectory, *r.resources);
+    for (const auto& [slot, kind] : {std::pair{TextureSlot::Diffuse, TextureKind::Diffuse},
+                                     std::pair{TextureSlot::Specular, TextureKind::Specular},
+                                     std::pair{TextureSlot::Normal, TextureKind::Normal}}) {
+        auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.textureDirectory, *r.resources,
+                                             r.pictures);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
-    const bool hasDiffuse = aiGetMaterialTextureCount(&modelMaterial, aiTextureType_DIFFUSE) > 0;
-    if (r.userModel && !hasDiffuse) {
-        aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
-        aiGetMaterialColor(&modelMaterial, AI_MATKEY_COLOR_DIFFUSE, &colour);
-        material->textures.push_back(colourTexture(*r.resources, {colour.r, colour.g, colour.b}));
+    const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
+                                        [](const SceneTexture& t) { return t.slot == TextureSlot::Diffuse; });
+    if (r.policy.ownColour && !hasDiffuse) {
+        const auto& colour = modelMaterial.diffuse;
+        material->textures.push_back(colourTexture(*r.resources, {colour[0], colour[1], colour[2]}));
         ++r.materialCounts.ownColour;
     }
     material->shininess = 32.0f;
@@ -210,102 +209,134 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const aiScene& modelS
     return material;
 }
 
-// Creates the object of one model node and, recursively, of its children.
-void processNode(ImportContext& r, const aiScene& modelScene, const aiNode& node,
-                 const std::shared_ptr<SceneObject>& parent)
+// The shipped scene's node: its first mesh, shared by name. False when the
+// node and its subtree are left out (the table gives its material no program).
+bool placeFirstMesh(ImportContext& r, const SceneData& modelScene, const SceneNode& node,
+                    const std::shared_ptr<SceneObject>& object)
 {
-    auto object = std::make_shared<SceneObject>();
-    object->parent = parent;
-    object->localTransform = toColumnMajor(node.mTransformation);
-    // Column vectors: the parent's world matrix applies after the child's own.
-    object->model = parent ? parent->model * object->localTransform : object->localTransform;
-    if (parent)
-        parent->children.push_back(object);
-    object->position = glm::vec3(object->model[3]);
+    if (node.meshes.empty())
+        return true;
+    const SceneMesh& modelMesh = modelScene.meshes[node.meshes[0]];
+    if (const auto shared = r.meshLODs.find(modelMesh.name); shared != r.meshLODs.end()) {
+        object->setMeshLOD(shared->second);
+    } else {
+        const std::shared_ptr<Material> material = materialFor(r, modelScene, modelMesh.material);
+        if (!material)
+            return false;
+        if (processMesh(r, modelMesh, object, material))
+            r.meshLODs.emplace(modelMesh.name, object->getMeshLOD());
+    }
+    if (object->getMeshLOD()) {
+        object->computeBounds();
+        if (r.policy.animated && modelMesh.name == "glimmet_mesh")
+            r.animation->objects.push_back(object);
+        r.scene->addObject(object);
+    }
+    return true;
+}
 
-    bool placed = false;
-    if (r.userModel) {
-        placed = placeEveryMesh(r, modelScene, node, object);
-    } else if (node.mNumMeshes > 0 && node.mMeshes[0] < modelScene.mNumMeshes) {
-        const aiMesh& modelMesh = *modelScene.mMeshes[node.mMeshes[0]];
-        const std::string meshName = modelMesh.mName.C_Str();
-        if (const auto shared = r.meshLODs.find(meshName); shared != r.meshLODs.end()) {
-            object->setMeshLOD(shared->second);
-        } else if (modelMesh.mMaterialIndex < modelScene.mNumMaterials) {
-            const std::shared_ptr<Material> material = materialFor(r, modelScene, modelMesh.mMaterialIndex);
-            if (!material)
-                return;  // the node and its subtree are left out
-            if (processMesh(r, modelMesh, object, material))
-                r.meshLODs.emplace(meshName, object->getMeshLOD());
+// Creates the objects of the model's nodes below `root`. The nodes come
+// parents first, so a loop builds the tree without recursion (a file's tree
+// may be deeper than the stack); a second loop, children first, merges the
+// bounds upwards.
+void processNodes(ImportContext& r, const SceneData& modelScene, const std::shared_ptr<SceneObject>& root)
+{
+    const std::size_t count = modelScene.nodes.size();
+    std::vector<std::shared_ptr<SceneObject>> objects(count);
+    std::vector<bool> leftOut(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+        const SceneNode& node = modelScene.nodes[i];
+        const std::shared_ptr<SceneObject> parent = node.parent < 0 ? root : objects[std::size_t(node.parent)];
+        if (node.parent >= 0 && leftOut[std::size_t(node.parent)]) {
+            leftOut[i] = true;
+            continue;
         }
-        if (object->getMeshLOD()) {
-            object->computeBounds();
-            if (meshName == "glimmet_mesh")
-                r.animation->objects.push_back(object);
-            r.scene->addObject(object);
-            placed = true;
+        auto object = std::make_shared<SceneObject>();
+        objects[i] = object;
+        object->parent = parent;
+        object->localTransform = glm::make_mat4(node.transform.data());
+        // Column vectors: the parent's world matrix applies after the child's own.
+        object->model = parent ? parent->model * object->localTransform : object->localTransform;
+        if (parent)
+            parent->children.push_back(object);
+        object->position = glm::vec3(object->model[3]);
+
+        bool placed = false;
+        if (r.policy.everyMesh) {
+            placed = placeEveryMesh(r, modelScene, node, object);
+        } else if (!placeFirstMesh(r, modelScene, node, object)) {
+            leftOut[i] = true;
+            continue;
+        } else {
+            placed = object->getMeshLOD() != nullptr;
+        }
+        if (!placed) {
+            if (const auto light = r.lightsByName.find(node.name); light != r.lightsByName.end()) {
+                object->light = light->second;
+                object->computeBounds();
+                if (r.policy.animated)
+                    r.animation->objects.push_back(object);
+                r.scene->addObject(object);
+            }
         }
     }
-    if (!placed) {
-        if (const auto light = r.lightsByName.find(node.mName.C_Str()); light != r.lightsByName.end()) {
-            object->light = light->second;
-            object->computeBounds();
-            if (!r.userModel)
-                r.animation->objects.push_back(object);
-            r.scene->addObject(object);
-        }
+    for (std::size_t i = count; i-- > 0;) {
+        if (leftOut[i])
+            continue;
+        const std::int32_t parent = modelScene.nodes[i].parent;
+        if (parent >= 0)
+            objects[std::size_t(parent)]->mergeBounds(*objects[i]);
+        else if (root)
+            root->mergeBounds(*objects[i]);
     }
-
-    for (unsigned i = 0; i < node.mNumChildren; ++i)
-        processNode(r, modelScene, *node.mChildren[i], object);
-    if (parent)
-        parent->mergeBounds(*object);
 }
 
 }  // namespace
 
-std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& problem)
+std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem)
 {
+    if (!modelMesh.problem.empty()) {
+        problem = modelMesh.problem;
+        return std::nullopt;
+    }
     MeshData data;
-    data.vertices.resize(modelMesh.mNumVertices);
-    const bool hasTexCoords = modelMesh.HasTextureCoords(0) && modelMesh.mNumVertices > 0;
-    for (unsigned v = 0; v < modelMesh.mNumVertices; ++v) {
-        const aiVector3D& p = modelMesh.mVertices[v];
+    const std::size_t count = modelMesh.vertexCount();
+    data.vertices.resize(count);
+    const std::vector<float>& positions = modelMesh.positions;
+    const std::vector<float>& normals = modelMesh.normals;
+    const std::vector<float>& texCoords = modelMesh.texCoords[0];
+    for (std::size_t v = 0; v < count; ++v) {
+        const glm::vec3 p(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
             problem = "vertex " + std::to_string(v) + " has a position that is not a finite number";
             return std::nullopt;
         }
         Vertex& vertex = data.vertices[v];
-        vertex.position = {p.x, p.y, p.z};
-        if (modelMesh.mNormals)
-            vertex.normal = {modelMesh.mNormals[v].x, modelMesh.mNormals[v].y, modelMesh.mNormals[v].z};
-        if (hasTexCoords)
-            vertex.texCoords = {modelMesh.mTextureCoords[0][v].x, modelMesh.mTextureCoords[0][v].y};
+        vertex.position = p;
+        if (!normals.empty())
+            vertex.normal = {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]};
+        if (!texCoords.empty())
+            vertex.texCoords = {texCoords[2 * v], texCoords[2 * v + 1]};
     }
-    data.indices.reserve(3 * std::size_t(modelMesh.mNumFaces));
-    for (unsigned f = 0; f < modelMesh.mNumFaces; ++f) {
-        const aiFace& face = modelMesh.mFaces[f];
-        if (face.mNumIndices != 3)
-            continue;  // points and lines are not drawn
-        for (unsigned k = 0; k < 3; ++k) {
-            if (face.mIndices[k] >= modelMesh.mNumVertices) {
-                problem = "face " + std::to_string(f) + " uses vertex " + std::to_string(face.mIndices[k]) +
-                          " of " + std::to_string(modelMesh.mNumVertices);
-                return std::nullopt;
-            }
-            data.indices.push_back(face.mIndices[k]);
-        }
-    }
+    // Points and lines are not drawn.
+    data.indices = modelMesh.triangles;
     data.vertices = joinIdenticalVertices(data.vertices, data.indices);
-    if (!modelMesh.mNormals)
+    if (normals.empty())
         computeFaceNormals(data);
     return data;
 }
 
 std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& path)
 {
-    const aiScene* modelScene = readModel(context, path);
-    return modelScene ? findSphere(context, *modelScene, *modelScene->mRootNode) : nullptr;
+    // The sphere's entry is the sphere's alone: no levels, whatever the scene's policy.
+    const ImportPolicy policy = std::exchange(context.policy, ImportPolicy::shippedScene());
+    SceneSource source = readModel(context, path);
+    context.policy = policy;
+    if (!source.scene)
+        return nullptr;
+    std::shared_ptr<Mesh> sphere = findSphere(context, *source.scene);
+    commitCacheEntry(source, {});
+    return sphere;
 }
 
 namespace {
@@ -326,7 +357,7 @@ bool loadSharedAssets(ImportContext& r)
 }
 
 // The objects of the model: sky, lights, the node tree below `root`, octree.
-void importObjects(ImportContext& r, const aiScene& modelScene, const std::shared_ptr<SceneObject>& root,
+void importObjects(ImportContext& r, const SceneData& modelScene, const std::shared_ptr<SceneObject>& root,
                    float unboundedLightRadius)
 {
     r.scene = std::make_shared<Scene>();
@@ -337,8 +368,39 @@ void importObjects(ImportContext& r, const aiScene& modelScene, const std::share
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.animation = std::make_shared<AnimationHandler>();
-    processNode(r, modelScene, *modelScene.mRootNode, root);
+    processNodes(r, modelScene, root);
     r.scene->buildOctree();
+}
+
+// The decoded pictures of a cache entry, or, when an entry is being
+// written, keeps the pictures this import decodes for it.
+void usePictures(ImportContext& r, const SceneSource& source)
+{
+    r.pictures.clear();
+    if (source.cached && source.cached->sectionCount() == 3)
+        r.pictures.useCached(source.cached->section(1));
+    if (source.writer)
+        r.pictures.keep();
+}
+
+// The billboards and levels of detail: the levels from the cache entry
+// when it holds them for these chains, else built (and, with the pictures
+// and the files the scene was built from, added to the entry being written).
+void levelsOfDetail(ImportContext& r, SceneSource& source)
+{
+    attachBillboards(r);
+    if (source.cached && source.cached->sectionCount() == 3 && takeLevels(r, source.cached->section(2)))
+        return;
+    if (source.writer) {
+        addCacheSection(source, r.pictures.encode());
+        std::vector<std::string> files = r.pictures.files();
+        r.pictures.clear();
+        buildLevels(r);
+        addCacheSection(source, encodeLevels(r));
+        commitCacheEntry(source, files);
+    } else {
+        buildLevels(r);
+    }
 }
 
 // Uploads every level once (a mesh shared by several levels is one upload)
@@ -356,21 +418,6 @@ void uploadLevels(const ImportContext& r)
     }
 }
 
-// Once its meshes, materials and lights are copied, the reader's scene is
-// not needed: freed before the level-of-detail build, it leaves the peak
-// (a PLY field of 8 million triangles: by about 400 MB).
-void releaseReaderScene(ImportContext& r, const aiScene& modelScene)
-{
-    if (r.importer.GetScene() == &modelScene)
-        r.importer.FreeScene();
-}
-
-using Clock = std::chrono::steady_clock;
-
-long long millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 // The program table a user names: its program names are the runtime data's.
 void loadUserTable(ImportContext& r, const std::string& table)
@@ -386,11 +433,19 @@ void loadUserTable(ImportContext& r, const std::string& table)
 
 }  // namespace
 
+SceneImport::SceneImport(GraphicsResources& resources, ReaderSettings reader, std::optional<CacheSettings> cache)
+{
+    state.resources = &resources;
+    state.reader = std::move(reader);
+    state.cache = std::move(cache);
+}
+
 ImportedScene SceneImport::loadScene(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
     state.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
     state.textureDirectory = state.assetDirectory;
+    state.policy = ImportPolicy::shippedScene();
 
     std::cout << "Hi! Welcome to Quillmoor!" << std::endl;
     std::cout << controls << std::endl;
@@ -403,28 +458,32 @@ ImportedScene SceneImport::loadScene(const std::string& path)
         return {};
     loadShaderSources(state);
 
-    const aiScene* modelScene = readModel(state, path);
-    if (!modelScene)
+    SceneSource source = readModel(state, path);
+    if (!source.scene)
         return {};
-    return buildScene(*modelScene);
+    return buildScene(source);
 }
 
-ImportedScene SceneImport::buildScene(const aiScene& modelScene)
+ImportedScene SceneImport::buildScene(SceneSource& source)
 {
-    importObjects(state, modelScene, nullptr, 0.0f);
-    releaseReaderScene(state, modelScene);
+    state.policy = ImportPolicy::shippedScene();
+    usePictures(state, source);
+    importObjects(state, *source.scene, nullptr, 0.0f);
+    // Copied into the scene's meshes: freed before the level-of-detail build,
+    // it leaves the peak (a PLY field of 8 million triangles: by about 400 MB).
+    source.scene.reset();
     std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
                  "few minutes.\n"
               << std::endl;
-    generateLODs(state);
+    levelsOfDetail(state, source);
     std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
     uploadLevels(state);
     std::cout << "\nWelcome!" << std::endl;
     return finish();
 }
 
-ImportedScene SceneImport::openModel(const UserModel& model)
+ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool()> keepWaiting)
 {
     const auto opening = Clock::now();
     std::error_code error;
@@ -446,23 +505,28 @@ ImportedScene SceneImport::openModel(const UserModel& model)
 
     std::cout << "Reading " << model.path << " ..." << std::endl;
     auto step = Clock::now();
-    const aiScene* modelScene = readModelFile(state.importer, model.path, state.readError);
-    if (!modelScene) {
-        std::cerr << "Could not open \"" << model.path << "\": " << state.readError << std::endl;
+    state.policy = ImportPolicy::userFile(model);
+    state.keepWaiting = std::move(keepWaiting);
+    SceneSource source = readSceneSource(state, model.path);
+    state.keepWaiting = nullptr;
+    if (!source.scene) {
+        std::cerr << "Could not open \"" << model.path << "\": " << source.error << std::endl;
         return {};
     }
-    std::cout << "Read in " << millisecondsSince(step) << " ms: " << modelScene->mNumMeshes << " meshes, "
-              << modelScene->mNumMaterials << " materials, " << modelScene->mNumLights << " lights, "
-              << modelScene->mNumTextures << " embedded pictures." << std::endl;
-    ImportedScene built = buildUserScene(*modelScene, model);
+    const SceneData& read = *source.scene;
+    std::cout << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
+              << read.meshes.size() << " meshes, " << read.materials.size() << " materials, " << read.lights.size()
+              << " lights, " << read.images.size() << " embedded pictures." << std::endl;
+    ImportedScene built = buildUserScene(source, model);
     std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
     return built;
 }
 
-ImportedScene SceneImport::buildUserScene(const aiScene& modelScene, const UserModel& model)
+ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& model)
 {
-    state.userModel = model;
+    state.policy = ImportPolicy::userFile(model);
     state.materialCounts = {};
+    const SceneData& modelScene = *source.scene;
     const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
     std::cout << orientation.description << std::endl;
     const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
@@ -472,21 +536,22 @@ ImportedScene SceneImport::buildUserScene(const aiScene& modelScene, const UserM
 
     std::cout << "Materials, textures and meshes ..." << std::endl;
     auto step = Clock::now();
+    usePictures(state, source);
     importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
     const ImportContext::MaterialCounts& counts = state.materialCounts;
     std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
               << " with the standard program, " << counts.diffuse << " with the diffuse program; " << counts.ownColour
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
-    releaseReaderScene(state, modelScene);
+    source.scene.reset();
 
     std::cout << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
     step = Clock::now();
-    generateLODs(state);
+    levelsOfDetail(state, source);
     const long long building = millisecondsSince(step);
     step = Clock::now();
     uploadLevels(state);
-    std::cout << "Level of detail built in " << building << " ms, uploaded in " << millisecondsSince(step) << " ms."
-              << std::endl;
+    std::cout << "Level of detail " << (source.cached ? "from the cache" : "built") << " in " << building
+              << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
 
     Scene& scene = *state.scene;
     scene.fillLight = 1.0f;
@@ -494,7 +559,6 @@ ImportedScene SceneImport::buildUserScene(const aiScene& modelScene, const UserM
     camera.aspectRatio = model.aspectRatio;
     scene.startView = frameBox(bounds, camera.fov, camera.aspectRatio);
     applyFraming(camera, *scene.startView);
-    state.userModel.reset();
     return finish();
 }
 
@@ -506,6 +570,7 @@ ImportedScene SceneImport::finish()
     state.materialsByIndex.clear();
     state.lightsByName.clear();
     state.rejectedMeshes.clear();
+    state.pictures.clear();
     return built;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <assimp/scene.h>
-
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +8,7 @@
 #include "ImportContext.h"
 #include "MeshData.h"
 #include "Scene.h"
+#include "SceneSource.h"
 #include "UserModel.h"
 
 namespace qm {
@@ -21,15 +21,18 @@ struct ImportedScene {
 };
 
 // Reads model files into ready scenes: lights, sky, materials, meshes,
-// objects, levels of detail and uploads. The programs, the light sphere and
-// the model reader are shared by the scenes it builds; what it keeps goes
-// with it. Prints its progress. Needs the current GL context for its whole
-// life, and the runtime data as working directory.
+// objects, levels of detail and uploads. Files are read by the model
+// reader's process (or taken from the scene cache), never in this one. The
+// programs and the light sphere are shared by the scenes it builds; what it
+// keeps goes with it. Prints its progress. Needs the current GL context for
+// its whole life, and the runtime data as working directory.
 class SceneImport {
 public:
     // Makes its programs, textures and GPU copies with `resources`, which
-    // must outlive it.
-    explicit SceneImport(GraphicsResources& resources) { state.resources = &resources; }
+    // must outlive it; reads with `reader`, and keeps what it read and built
+    // in `cache` when there is one.
+    SceneImport(GraphicsResources& resources, ReaderSettings reader,
+                std::optional<CacheSettings> cache = std::nullopt);
 
     // The shipped scene, after the welcome text; empty (after reporting why)
     // when the light sphere or the model file cannot be read.
@@ -38,17 +41,18 @@ public:
     // A user's own model file, opened as UserModel says, with its progress
     // and the time of each step on the console; the camera starts framing
     // it. Empty, after one line naming the file and the reason, when it
-    // cannot be read.
-    ImportedScene openModel(const UserModel& model);
+    // cannot be read. `keepWaiting` is asked while the reader runs; false
+    // cancels the read (reported like a failure).
+    ImportedScene openModel(const UserModel& model, std::function<bool()> keepWaiting = {});
 
     // loadScene's part after the model file has been read (the auxiliary
-    // assets and the table are loaded already). Needs a root node. Both
-    // builds free `modelScene` once copied when context().importer holds it.
-    ImportedScene buildScene(const aiScene& modelScene);
+    // assets and the table are loaded already). Both builds free the
+    // source's scene data once copied, and complete its cache entry.
+    ImportedScene buildScene(SceneSource& source);
 
     // openModel's part after the file has been read (the programs and the
     // table are loaded already).
-    ImportedScene buildUserScene(const aiScene& modelScene, const UserModel& model);
+    ImportedScene buildUserScene(SceneSource& source, const UserModel& model);
 
     // The shared state, for the steps a caller runs itself.
     ImportContext& context() { return state; }
@@ -60,15 +64,16 @@ private:
     ImportContext state;
 };
 
-// The mesh of the node named "Sphere" in a model file; empty when there is
-// none or the file cannot be read (the context's readError says why).
+// The first mesh of the first node named "Sphere" in a model file; empty
+// when there is none or the file cannot be read (the context's readError
+// says why).
 std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& path);
 
-// A model mesh's triangles as vertices and indices. Faces that are not
-// triangles are left out, identical vertices joined and unused ones dropped
+// A model mesh's triangles as vertices and indices. Lines and points are
+// left out, identical vertices joined and unused ones dropped
 // (joinIdenticalVertices), and missing normals are computed from the faces.
-// Nothing, with the reason, for an index outside the vertex list or a
+// Nothing, with the reason, for a mesh the reader could not take or a
 // position that is not finite.
-std::optional<MeshData> readMeshData(const aiMesh& modelMesh, std::string& problem);
+std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem);
 
 }  // namespace qm

@@ -33,34 +33,34 @@ std::shared_ptr<Texture> standInTexture(GraphicsResources& resources, TextureKin
     return resources.texture(kind, 1, 1, kind == TextureKind::Normal ? flatNormal.data() : black.data());
 }
 
-// A picture the model file carries: a whole image file in memory (height 0,
-// width bytes) or raw texels.
-ImageFile decodeEmbedded(const aiTexture& texture)
+// A picture the model file carries: a whole image file in memory (height 0)
+// or raw texels.
+ImageFile decodeEmbedded(const SceneImage& image)
 {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(texture.pcData);
-    if (texture.mHeight == 0)
-        return decodeImage({bytes, bytes ? texture.mWidth : 0u});
-    return decodeTexels(bytes, texture.mWidth, texture.mHeight);
+    if (image.height == 0)
+        return decodeImage(image.bytes);
+    return decodeTexels(image.bytes.data(), image.width, image.height);
 }
 
 }  // namespace
 
-std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, TextureKind kind,
-                                                           const std::string& directory,
-                                                           GraphicsResources& resources)
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
+                                                           TextureSlot slot, TextureKind kind,
+                                                           const std::string& directory, GraphicsResources& resources,
+                                                           PictureStore& pictures)
 {
     std::vector<std::shared_ptr<Texture>> textures;
-    for (unsigned i = 0; i < aiGetMaterialTextureCount(material, modelType); ++i) {
-        aiString path;
-        aiGetMaterialTexture(material, modelType, i, &path);
-        const aiTexture* embedded = modelScene.GetEmbeddedTexture(path.C_Str());
-        const std::string file = embedded ? std::string(path.C_Str()) + " (embedded)" : directory + "/" + path.C_Str();
+    for (const SceneTexture& texture : material.textures) {
+        if (texture.slot != slot)
+            continue;
+        const bool embedded = texture.image >= 0;
+        const std::string file = embedded ? texture.path + " (embedded)" : directory + "/" + texture.path;
         ImageFile image;
-        if (embedded)
-            image = decodeEmbedded(*embedded);
-        else
-            image = loadImage(findTextureFile(directory, path.C_Str()).value_or(file));
+        if (embedded) {
+            image = decodeEmbedded(modelScene.images[std::size_t(texture.image)]);
+        } else {
+            image = pictures.load(findTextureFile(directory, texture.path).value_or(file));
+        }
         if (!image) {
             std::cerr << lastImageResult() << " - " << file << std::endl;
             textures.push_back(standInTexture(resources, kind));

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <assimp/material.h>
-#include <assimp/scene.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,21 +7,24 @@
 #include "CubeFaces.h"
 #include "GraphicsResources.h"
 #include "Math.h"
+#include "PictureStore.h"
+#include "SceneData.h"
 #include "TextureKind.h"
 
 namespace qm {
 
-// Every texture of one kind of a material, as the given kind, in the
-// model file's order. A picture the model file carries inside it ("*N", or
-// the name of an embedded file) is decoded from there. Other paths are taken
+// Every texture of one slot of a material, as the given kind, in the
+// model file's order. A picture the model file carries inside it is decoded
+// from there. Other paths are taken
 // relative to `directory`, the model's folder, and looked for as findTextureFile says
 // (model files often carry the paths of the machine they were made on).
 // A texture that cannot be loaded is reported and keeps its place with a
 // stand-in: a checker for diffuse, black for specular, flat for normal maps.
-std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const aiScene& modelScene, const aiMaterial* material,
-                                                           aiTextureType modelType, TextureKind kind,
-                                                           const std::string& directory,
-                                                           GraphicsResources& resources);
+// Picture files are decoded through `pictures`.
+std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
+                                                           TextureSlot slot, TextureKind kind,
+                                                           const std::string& directory, GraphicsResources& resources,
+                                                           PictureStore& pictures);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.

@@ -3,19 +3,22 @@
 # --screenshot, without any display: every model file of the test data
 # shows, placed, lit and coloured as it should be. Also the command line's
 # answers to help, version and mistakes. The viewer finds its own runtime
-# data; it runs from a scratch folder.
-# Usage: open_model.sh <quillmoor> <test data folder> <prevented regressions folder> <scenegen> <group>
-# group: cli | formats | looks | binary
+# data; it runs from a scratch folder, with a scene cache of its own. The
+# reader group: damaged files, the reader process's limits and the cache.
+# Usage: open_model.sh <quillmoor> <test data folder> <regressions folder> <scenegen> <group>
+# group: cli | formats | looks | binary | reader
 set -u
 viewer=$1
 data=$2
-prevented=$3
+regressions=$3
+prevented=$regressions/prevented
 scenegen=$4
 group=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-unset QUILLMOOR_DATA SDL_VIDEODRIVER
+unset QUILLMOOR_DATA SDL_VIDEODRIVER QUILLMOOR_READER_FAULT QUILLMOOR_READER_MEMORY QUILLMOOR_READER_TIMEOUT
+export XDG_CACHE_HOME=$work/cache
 failures=0
 passes=0
 fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
@@ -110,8 +113,8 @@ unreadable_case() {
     done <<CASES
 $work/missing.fbx|no such file.
 $data/fbx/jeep1.jpg|No suitable reader found
-$prevented/map-before-newmtl.obj|the material file "map-before-newmtl.mtl" names a texture before its first material
-$prevented/no-end-header.ply|the header has no end_header line
+$prevented/map-before-newmtl.obj|the model reader crashed (signal
+$prevented/no-end-header.ply|the model reader crashed (signal
 CASES
 }
 
@@ -208,7 +211,7 @@ table_case() {
 
 # Binary files whose data holds the byte "{" thousands of times (generated
 # height fields with "{"-grey vertices) open and show; text nested deeper
-# than the readers' parsers can take is still refused.
+# than the readers' parsers can take ends the reader's process, not the viewer.
 binary_cases() {
     local format covered
     for format in ply stl glb; do
@@ -226,15 +229,144 @@ binary_cases() {
 }
 
 nested_case() {
-    local file
-    { echo '; FBX 7.4.0 project file'; head -c 5000 /dev/zero | tr '\0' '{'; } >"$work/deep.fbx"
-    { printf '{"asset":{"version":"2.0"},"extras":'; head -c 5000 /dev/zero | tr '\0' '['; } >"$work/deep.gltf"
-    for file in "$work/deep.fbx" "$work/deep.gltf"; do
-        view --screenshot "$work/never.png" "$file"
-        [ "$rc" -eq 1 ] || fail "$file: exit code $rc"
-        grep -qxF "Could not open \"$file\": \"$file\" is nested more than 1024 levels deep" "$work/err" ||
-            fail "$file: stderr: $(cat "$work/err")"
+    { echo '; FBX 7.4.0 project file'; head -c 200000 /dev/zero | tr '\0' '{'; } >"$work/deep.fbx"
+    { printf '{"asset":{"version":"2.0"},"extras":'; head -c 200000 /dev/zero | tr '\0' '['; } >"$work/deep.gltf"
+    view --screenshot "$work/never.png" "$work/deep.fbx"
+    [ "$rc" -eq 1 ] || fail "deep.fbx: exit code $rc"
+    grep -qxF "Could not open \"$work/deep.fbx\": FBX-Parser (TOK_OPEN_BRACKET, line 2, col 1) unexpected token, expected TOK_KEY" \
+        "$work/err" || fail "deep.fbx: stderr: $(cat "$work/err")"
+    view --screenshot "$work/never.png" "$work/deep.gltf"
+    [ "$rc" -eq 1 ] || fail "deep.gltf: exit code $rc"
+    grep -qE "^Could not open \"$work/deep.gltf\": the model reader crashed \(signal [0-9]+\)$" "$work/err" ||
+        fail "deep.gltf: stderr: $(cat "$work/err")"
+}
+
+reader_cases() {
+    case_name=regressions
+    check regressions_case
+    case_name=reader-limits
+    check limits_case
+    case_name=cache
+    check cache_case
+    case_name=cache-damaged
+    check damaged_cache_case
+    case_name=cache-two-viewers
+    check two_viewers_case
+}
+
+# Nothing of a sanitizer's in the viewer's own errors.
+clean_errors() {
+    grep -qE 'AddressSanitizer|LeakSanitizer|runtime error' "$work/err" && fail "$1: a sanitizer report: $(cat "$work/err")"
+}
+
+# Every damaged file the project keeps ends with one line naming it and exit
+# code 1, whatever it does to the reader; the one whose texture path is a
+# folder shows the model and names the texture. Those found reading from
+# memory are given the extension they were read as.
+regressions_case() {
+    local file copy name
+    mkdir -p "$work/regressions"
+    for file in "$regressions"/prevented/* "$regressions"/reader-crashes/* "$regressions"/import/*; do
+        name=$(basename "$file")
+        copy=$file
+        case $name in
+        gltf-*-from-memory) copy=$work/regressions/$name.gltf ;;
+        obj-*-from-memory) copy=$work/regressions/$name.obj ;;
+        esac
+        [ "$copy" = "$file" ] || cp "$file" "$copy"
+        view --screenshot "$work/picture.png" --resolution 320x180 --frames 1 "$copy"
+        clean_errors "$name"
+        if [ "$name" = texture-path-is-a-folder.glb ]; then
+            [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
+            grep -q "^Unable to open file - " "$work/err" || fail "$name: stderr: $(cat "$work/err")"
+            continue
+        fi
+        [ "$rc" -eq 1 ] || fail "$name: exit code $rc"
+        [ "$(grep -vc '^Leaving out the mesh' "$work/err")" -eq 1 ] || fail "$name: stderr: $(cat "$work/err")"
+        grep -q "^Could not open \"$copy\": ." "$work/err" || fail "$name: stderr: $(cat "$work/err")"
     done
+}
+
+# A reader that crashes, spins or eats memory (on purpose: its test mode)
+# ends with its own message. The light sphere is read first, through the
+# reader too: a first open puts it in the cache, so that the faults meet the
+# model file.
+limits_case() {
+    local model=$data/formats/box.obj
+    shoot primed "$data/formats/box.ply" || return
+    QUILLMOOR_READER_FAULT=crash view --screenshot "$work/never.png" "$model"
+    grep -qxE "Could not open \"$model\": the model reader crashed \(signal [0-9]+\)" "$work/err" ||
+        fail "crash: $(cat "$work/err")"
+    QUILLMOOR_READER_FAULT=spin QUILLMOOR_READER_TIMEOUT=2 view --screenshot "$work/never.png" "$model"
+    grep -qxF "Could not open \"$model\": the model reader gave no answer within 2 s" "$work/err" ||
+        fail "spin: $(cat "$work/err")"
+    QUILLMOOR_READER_FAULT=memory QUILLMOOR_READER_MEMORY=256 view --screenshot "$work/never.png" "$model"
+    grep -qxF "Could not open \"$model\": the model reader ran out of memory (limit 256 MiB)" "$work/err" ||
+        fail "memory: $(cat "$work/err")"
+    [ -e "$work/never.png" ] && fail "a picture was written"
+    clean_errors limits
+}
+
+# A model with a material file, a buffer and a texture, in a folder of its own.
+copy_box() {
+    rm -rf "$work/box"
+    mkdir -p "$work/box"
+    cp "$data"/formats/box.{gltf,bin,png} "$work/box/"
+}
+
+# The second open of an unchanged file comes from the cache and looks the
+# same; a changed texture or --no-cache reads the file again.
+cache_case() {
+    copy_box
+    shoot first "$work/box/box.gltf" || return
+    grep -q '^Read in ' "$work/out" || fail "first open: $(grep '^Read' "$work/out")"
+    shoot second "$work/box/box.gltf" || return
+    grep -q '^Read from the cache in ' "$work/out" || fail "second open: $(grep '^Read' "$work/out")"
+    grep -q '^Level of detail from the cache in ' "$work/out" || fail "levels not from the cache"
+    [ "$(changed "$work/first.png" "$work/second.png")" = 0 ] || fail "the cached scene looks different"
+    shoot no-cache "$work/box/box.gltf" --no-cache || return
+    grep -q '^Read in ' "$work/out" || fail "--no-cache: $(grep '^Read' "$work/out")"
+    convert "$work/box/box.png" -negate "$work/box/box.png"
+    shoot changed "$work/box/box.gltf" || return
+    grep -q '^Read in ' "$work/out" || fail "changed texture: $(grep '^Read' "$work/out")"
+    [ "$(changed "$work/first.png" "$work/changed.png")" != 0 ] || fail "the changed texture does not show"
+    ls "$XDG_CACHE_HOME"/quillmoor/*.qmc >/dev/null 2>&1 || fail "no entry in $XDG_CACHE_HOME/quillmoor"
+}
+
+# An entry damaged anywhere is not trusted: the file is read again and the
+# entry rebuilt.
+damaged_cache_case() {
+    local entry size
+    copy_box
+    rm -rf "$XDG_CACHE_HOME"
+    shoot first "$work/box/box.gltf" || return
+    entry=$(ls -S "$XDG_CACHE_HOME"/quillmoor/*.qmc | head -n 1)
+    size=$(stat -c %s "$entry")
+    printf '\x55' | dd of="$entry" bs=1 seek=$((size / 2)) conv=notrunc status=none
+    shoot damaged "$work/box/box.gltf" || return
+    grep -q '^Read in ' "$work/out" || fail "damaged entry used: $(grep '^Read' "$work/out")"
+    shoot rebuilt "$work/box/box.gltf" || return
+    grep -q '^Read from the cache in ' "$work/out" || fail "entry not rebuilt: $(grep '^Read' "$work/out")"
+    head -c $((size / 3)) "$entry" >"$entry.cut" && mv "$entry.cut" "$entry"
+    shoot truncated "$work/box/box.gltf" || return
+    grep -q '^Read in ' "$work/out" || fail "truncated entry used: $(grep '^Read' "$work/out")"
+}
+
+# Two viewers that open the same new file at once both succeed, and leave
+# one whole entry behind.
+two_viewers_case() {
+    local a b
+    copy_box
+    rm -rf "$XDG_CACHE_HOME"
+    timeout 300 "$viewer" --screenshot "$work/a.png" --resolution 320x180 --frames 1 "$work/box/box.gltf" >"$work/a.out" 2>&1 &
+    a=$!
+    timeout 300 "$viewer" --screenshot "$work/b.png" --resolution 320x180 --frames 1 "$work/box/box.gltf" >"$work/b.out" 2>&1 &
+    b=$!
+    wait $a || fail "first viewer: exit code $?: $(cat "$work/a.out")"
+    wait $b || fail "second viewer: exit code $?: $(cat "$work/b.out")"
+    shoot after "$work/box/box.gltf" || return
+    grep -q '^Read from the cache in ' "$work/out" || fail "no whole entry: $(grep '^Read' "$work/out")"
+    ls "$XDG_CACHE_HOME"/quillmoor | grep -v '\.qmc$' && fail "files left aside"
 }
 
 "${group}_cases"

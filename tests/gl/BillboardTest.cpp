@@ -38,7 +38,7 @@ protected:
 
 TEST_F(Billboards, CarryTheirSizeInEveryVertex)
 {
-    const auto billboard = qm::createBillboard(resources, (directory / "tree.png").string(), context.billboardShader, 3.0f, 8.0f);
+    const auto billboard = qm::createBillboard(resources, qm::loadImage((directory / "tree.png").string()), context.billboardShader, 3.0f, 8.0f);
     ASSERT_TRUE(billboard);
     EXPECT_EQ(billboard->billboardSize, glm::vec2(3, 8));
     ASSERT_EQ(billboard->getVertices().size(), 3u);
@@ -57,7 +57,7 @@ TEST_F(Billboards, CarryTheirSizeInEveryVertex)
     EXPECT_EQ(material.ambient, glm::vec3(0.2f));
     EXPECT_EQ(material.shininess, 32.0f);
 
-    EXPECT_EQ(qm::createBillboard(resources, (directory / "no-such-picture.png").string(), context.billboardShader, 1, 1), nullptr) << "silently empty";
+    EXPECT_EQ(qm::createBillboard(resources, qm::loadImage((directory / "no-such-picture.png").string()), context.billboardShader, 1, 1), nullptr) << "silently empty";
 }
 
 TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)

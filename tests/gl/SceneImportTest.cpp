@@ -19,7 +19,6 @@
 #include "LevelOfDetail.h"
 #include "MeshLOD.h"
 #include "Mesh.h"
-#include "ModelNesting.h"
 #include "ModelReader.h"
 #include "Models.h"
 #include "PointLight.h"
@@ -139,7 +138,7 @@ protected:
     {
         CaptureStdout();
         CaptureStderr();
-        imported = qm::SceneImport(resources).loadScene(path.string());
+        imported = qm::SceneImport(resources, qm::readerSettings(QM_READER_PROGRAM)).loadScene(path.string());
         std::cout.flush();
         console = GetCapturedStdout();
         errors = GetCapturedStderr();
@@ -265,7 +264,7 @@ TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
     GLuint lightBuffer = 0;
     GLuint meshArray = 0;
     {
-        qm::SceneImport import(resources);
+        qm::SceneImport import(resources, qm::readerSettings(QM_READER_PROGRAM));
         CaptureStdout();
         CaptureStderr();
         qm::ImportedScene built = import.loadScene((directory / "model.fbx").string());
@@ -407,17 +406,18 @@ TEST_F(SceneImport, FailuresOfTheModelFile)
         {"empty", ""},
         {"text", "; not an FBX file at all\n"},
         // As deep as the reader is let go: it rejects the layout without running out of stack.
-        {"nested to the bound", nestedScopes(qm::maxModelNesting)},
+        // Deep, but not deep enough to exhaust the reader.
+        {"nested a thousand deep", nestedScopes(1000)},
     };
     for (const auto& c : cases) {
         writeFile(directory / "model.fbx", c.content);
         EXPECT_FALSE(importFile(directory / "model.fbx")) << c.name;
         EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << c.name << ": " << errors;
     }
+    // Deeper than the reader's stack: its process dies, not the viewer's.
     writeFile(directory / "model.fbx", nestedScopes(200000));
     EXPECT_FALSE(importFile(directory / "model.fbx"));
-    EXPECT_EQ(errors, "Assimp file reading error: \"" + (directory / "model.fbx").string() +
-                          "\" is nested more than 1024 levels deep\n");
+    EXPECT_EQ(errors.rfind("Assimp file reading error: the model reader crashed (signal ", 0), 0u) << errors;
     EXPECT_FALSE(importFile(directory / "absent.fbx"));
     EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
 }

@@ -6,43 +6,32 @@
 
 namespace {
 
-// A model mesh built by hand; aiMesh frees its arrays itself.
-struct ModelMesh {
-    aiMesh mesh;
-
-    ModelMesh(std::vector<aiVector3D> positions, std::vector<std::vector<unsigned>> faces, bool normals, bool uvs)
-    {
-        mesh.mNumVertices = static_cast<unsigned>(positions.size());
-        mesh.mVertices = new aiVector3D[positions.size()];
-        std::copy(positions.begin(), positions.end(), mesh.mVertices);
-        if (normals) {
-            mesh.mNormals = new aiVector3D[positions.size()];
-            for (std::size_t i = 0; i < positions.size(); ++i)
-                mesh.mNormals[i] = aiVector3D(0, 0, 1);
-        }
-        if (uvs) {
-            mesh.mTextureCoords[0] = new aiVector3D[positions.size()];
-            mesh.mNumUVComponents[0] = 2;
-            for (std::size_t i = 0; i < positions.size(); ++i)
-                mesh.mTextureCoords[0][i] = aiVector3D(float(i), 0.5f, 0);
-        }
-        mesh.mNumFaces = static_cast<unsigned>(faces.size());
-        mesh.mFaces = new aiFace[faces.size()];
-        for (std::size_t f = 0; f < faces.size(); ++f) {
-            mesh.mFaces[f].mNumIndices = static_cast<unsigned>(faces[f].size());
-            mesh.mFaces[f].mIndices = new unsigned[faces[f].size()];
-            std::copy(faces[f].begin(), faces[f].end(), mesh.mFaces[f].mIndices);
-        }
+// A scene mesh built by hand: positions, triangles, and optionally unit Z
+// normals and texture coordinates (i, 0.5).
+qm::SceneMesh sceneMesh(const std::vector<glm::vec3>& positions, std::vector<std::uint32_t> triangles, bool normals,
+                        bool uvs)
+{
+    qm::SceneMesh mesh;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        mesh.positions.insert(mesh.positions.end(), {positions[i].x, positions[i].y, positions[i].z});
+        if (normals)
+            mesh.normals.insert(mesh.normals.end(), {0.0f, 0.0f, 1.0f});
+        if (uvs)
+            mesh.texCoords[0].insert(mesh.texCoords[0].end(), {float(i), 0.5f});
     }
-};
+    mesh.triangles = std::move(triangles);
+    return mesh;
+}
 
-const std::vector<aiVector3D> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+const std::vector<glm::vec3> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
 
 TEST(MeshData, KeepsTrianglesOnly)
 {
-    const ModelMesh model(square, {{0, 1, 2}, {3}, {2, 3}, {0, 2, 3}, {0, 1, 2, 3}}, true, true);
+    qm::SceneMesh mesh = sceneMesh(square, {0, 1, 2, 0, 2, 3}, true, true);
+    mesh.lines = {2, 3};
+    mesh.points = {3};
     std::string problem;
-    const auto data = qm::readMeshData(model.mesh, problem);
+    const auto data = qm::readMeshData(mesh, problem);
     ASSERT_TRUE(data) << problem;
     EXPECT_EQ(data->indices, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}));
     EXPECT_EQ(data->vertices[2].position, glm::vec3(1, 1, 0));
@@ -54,9 +43,9 @@ TEST(MeshData, FillsWhatTheModelLacks)
 {
     // Without texture coordinates every vertex gets (0, 0); without normals
     // they come from the faces. A vertex no face uses is left out.
-    const ModelMesh model({{0, 0, 0}, {1, 0, 0}, {0, 0, -1}, {5, 5, 5}}, {{0, 1, 2}}, false, false);
+    const qm::SceneMesh mesh = sceneMesh({{0, 0, 0}, {1, 0, 0}, {0, 0, -1}, {5, 5, 5}}, {0, 1, 2}, false, false);
     std::string problem;
-    const auto data = qm::readMeshData(model.mesh, problem);
+    const auto data = qm::readMeshData(mesh, problem);
     ASSERT_TRUE(data);
     ASSERT_EQ(data->vertices.size(), 3u);
     for (int v = 0; v < 3; ++v) {
@@ -64,8 +53,9 @@ TEST(MeshData, FillsWhatTheModelLacks)
         EXPECT_EQ(data->vertices[v].normal, glm::vec3(0, 1, 0));
     }
 
-    const ModelMesh lines(square, {{0, 1}, {2, 3}}, true, true);
-    const auto empty = qm::readMeshData(lines.mesh, problem);
+    qm::SceneMesh lines = sceneMesh(square, {}, true, true);
+    lines.lines = {0, 1, 2, 3};
+    const auto empty = qm::readMeshData(lines, problem);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->indices.empty());
 }
@@ -75,10 +65,10 @@ TEST(MeshData, FillsWhatTheModelLacks)
 // each, and the normals computed afterwards see one smooth surface.
 TEST(MeshData, JoinsTheCornersOfUnsharedFiles)
 {
-    const ModelMesh model({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}},
-                          {{0, 1, 2}, {3, 4, 5}}, false, false);
+    const qm::SceneMesh mesh =
+        sceneMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {0, 1, 2, 3, 4, 5}, false, false);
     std::string problem;
-    const auto data = qm::readMeshData(model.mesh, problem);
+    const auto data = qm::readMeshData(mesh, problem);
     ASSERT_TRUE(data) << problem;
     EXPECT_EQ(data->vertices.size(), 4u);
     EXPECT_EQ(data->indices, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}));
@@ -86,16 +76,17 @@ TEST(MeshData, JoinsTheCornersOfUnsharedFiles)
         EXPECT_EQ(vertex.normal, glm::vec3(0, 0, 1));
 }
 
-TEST(MeshData, RefusesIndicesOutsideTheVerticesAndNonFinitePositions)
+TEST(MeshData, RefusesWhatTheReaderCouldNotTakeAndNonFinitePositions)
 {
     std::string problem;
-    const ModelMesh outside(square, {{0, 1, 2}, {2, 3, 4}}, true, true);
-    EXPECT_FALSE(qm::readMeshData(outside.mesh, problem));
+    qm::SceneMesh refused;
+    refused.problem = "face 1 uses vertex 4 of 4";
+    EXPECT_FALSE(qm::readMeshData(refused, problem));
     EXPECT_EQ(problem, "face 1 uses vertex 4 of 4");
 
     for (const float bad : {NAN, INFINITY, -INFINITY}) {
-        const ModelMesh nonFinite({{0, 0, 0}, {1, bad, 0}, {1, 1, 0}}, {{0, 1, 2}}, true, true);
-        EXPECT_FALSE(qm::readMeshData(nonFinite.mesh, problem));
+        const qm::SceneMesh nonFinite = sceneMesh({{0, 0, 0}, {1, bad, 0}, {1, 1, 0}}, {0, 1, 2}, true, true);
+        EXPECT_FALSE(qm::readMeshData(nonFinite, problem));
         EXPECT_EQ(problem, "vertex 1 has a position that is not a finite number");
     }
 }

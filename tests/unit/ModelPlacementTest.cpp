@@ -2,8 +2,6 @@
 // box, and the start view that frames it.
 #include <gtest/gtest.h>
 
-#include <assimp/scene.h>
-
 #include "ModelFraming.h"
 #include "ModelOrientation.h"
 
@@ -11,14 +9,13 @@ namespace {
 
 // A scene whose global settings say "up", "front" and "right" (axis index,
 // sign) and the unit in centimetres, as FBX files record them.
-void record(aiScene& scene, int up, int upSign, int front, int frontSign, int right, int rightSign, double unit)
+void record(qm::SceneData& scene, int up, int upSign, int front, int frontSign, int right, int rightSign, double unit)
 {
-    scene.mMetaData = aiMetadata::Alloc(7);
     const char* keys[] = {"UpAxis", "UpAxisSign", "FrontAxis", "FrontAxisSign", "CoordAxis", "CoordAxisSign"};
     const int values[] = {up, upSign, front, frontSign, right, rightSign};
     for (unsigned i = 0; i < 6; ++i)
-        scene.mMetaData->Set(i, keys[i], std::int32_t(values[i]));
-    scene.mMetaData->Set(6, "UnitScaleFactor", unit);
+        scene.numbers.push_back({keys[i], double(values[i])});
+    scene.numbers.push_back({"UnitScaleFactor", unit});
 }
 
 glm::vec3 apply(const glm::mat4& m, const glm::vec3& v)
@@ -38,7 +35,7 @@ TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
     const glm::vec3 top(0.0f, 0.0f, 4.0f);  // the top of a tower standing on +Z
     {
         // Z up, -Y front (as most modelling tools write), centimetres.
-        aiScene scene;
+        qm::SceneData scene;
         record(scene, 2, 1, 1, -1, 0, 1, 1.0);
         const qm::ModelOrientation o = qm::modelOrientation(scene, std::nullopt, std::nullopt);
         expectNear(apply(o.transform, top), {0.0f, 0.04f, 0.0f});
@@ -50,7 +47,7 @@ TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
     }
     {
         // A left-handed or degenerate frame is not trusted; the unit still is.
-        aiScene scene;
+        qm::SceneData scene;
         record(scene, 1, 1, 1, 1, 0, 1, 100.0);
         const qm::ModelOrientation o = qm::modelOrientation(scene, std::nullopt, std::nullopt);
         expectNear(apply(o.transform, top), top);
@@ -58,7 +55,7 @@ TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
     }
     {
         // Nothing recorded (OBJ, PLY, STL): as the file stands; --up z stands it up.
-        aiScene scene;
+        qm::SceneData scene;
         EXPECT_EQ(qm::modelOrientation(scene, std::nullopt, std::nullopt).description,
                   "Units and axes: 1 unit = 1 m (none recorded, taken as metres), up +Y (none recorded)");
         expectNear(apply(qm::modelOrientation(scene, 'z', std::nullopt).transform, top), {0.0f, 4.0f, 0.0f});
@@ -67,26 +64,19 @@ TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
 
 TEST(ModelOrientation, BoundsCoverEveryPlacedMeshOnce)
 {
-    aiScene scene;
-    scene.mNumMeshes = 1;
-    scene.mMeshes = new aiMesh*[1]{new aiMesh};
-    aiMesh& mesh = *scene.mMeshes[0];
-    mesh.mNumVertices = 2;
-    mesh.mVertices = new aiVector3D[2]{{0, 0, 0}, {1, 2, 3}};
+    qm::SceneData scene;
+    scene.meshes.resize(1);
+    scene.meshes[0].positions = {0, 0, 0, 1, 2, 3};
     // The mesh placed twice: at the root and 10 along x below it.
-    scene.mRootNode = new aiNode("root");
-    scene.mRootNode->mNumMeshes = 1;
-    scene.mRootNode->mMeshes = new unsigned[1]{0};
-    aiNode* child = new aiNode("moved");
-    child->mTransformation = aiMatrix4x4::Translation({10, 0, 0}, child->mTransformation);
-    child->mNumMeshes = 1;
-    child->mMeshes = new unsigned[1]{0};
-    scene.mRootNode->addChildren(1, &child);
+    qm::SceneNode root{"root", -1, qm::identityMatrix, {0}};
+    qm::SceneNode moved{"moved", 0, qm::identityMatrix, {0}};
+    moved.transform[12] = 10.0f;
+    scene.nodes = {root, moved};
 
     const qm::BoundingBox box = qm::modelBounds(scene, glm::scale(glm::mat4(1.0f), glm::vec3(2.0f)));
     expectNear(box.min, {0, 0, 0});
     expectNear(box.max, {22, 4, 6});
-    const qm::BoundingBox none = qm::modelBounds(aiScene(), glm::mat4(1.0f));
+    const qm::BoundingBox none = qm::modelBounds(qm::SceneData(), glm::mat4(1.0f));
     expectNear(none.halfExtents, {0, 0, 0});
 }
 

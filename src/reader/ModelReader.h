@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -12,21 +13,17 @@ namespace qm {
 // reader's own validation (0x400), which refuses a scene whose faces name
 // vertices it lacks before the steps after it read them out of bounds (found
 // by fuzzing PLY). Valid files read as without it. Identical vertices are
-// joined by the import, on the records it keeps (see VertexJoin.h).
+// joined by the viewer's import, on the records it keeps.
 inline constexpr unsigned modelReadFlags = 0x00800408;
 
-// The model reader's entry points for every caller, guarded so that no
-// damaged file can end the process:
-// - Files nested deeper than maxModelNesting are refused before the reader
-//   sees them (its parser would exhaust the stack).
-// - The reader is built with its internal checks on, and a failed check
-//   aborts the process. This module replaces the check's handler with one
-//   that throws (see ModelReader.cpp), and the reader reports the throw as a
-//   reading error like any other.
+// The model reader's entry points. Run them only in the reader's own
+// process (see ReaderMain.cpp): a damaged file can crash or exhaust them.
 // Each returns the read scene (owned by `reader`), or nothing with `error`
 // set to the reason. An incomplete scene or one without a root node counts
-// as a failure.
-const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error);
+// as a failure. `opened` gets every file the reader opened besides the
+// model file, as absolute paths.
+const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error,
+                             std::vector<std::string>* opened = nullptr);
 
 // The same for a file held in memory. `hint` is a file extension ("fbx"),
 // or empty to let the reader recognise the format by its content.

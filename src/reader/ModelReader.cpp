@@ -1,0 +1,78 @@
+#include "ModelReader.h"
+
+#include <assimp/DefaultIOSystem.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+namespace qm {
+
+namespace {
+
+// Notes every file the reader opens, so that the viewer can tell when one
+// of them changes (a material file, a glTF buffer).
+class RecordingFileSystem : public Assimp::DefaultIOSystem {
+public:
+    explicit RecordingFileSystem(std::vector<std::string>& opened) : opened(opened) {}
+
+    Assimp::IOStream* Open(const char* file, const char* mode) override
+    {
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream) {
+            std::error_code failed;
+            const std::filesystem::path path = std::filesystem::absolute(file, failed);
+            opened.push_back(failed ? std::string(file) : path.lexically_normal().string());
+        }
+        return stream;
+    }
+
+private:
+    std::vector<std::string>& opened;
+};
+
+template <typename Read>
+const aiScene* readChecked(Assimp::Importer& reader, Read read, std::string& error)
+{
+    const aiScene* scene = nullptr;
+    try {
+        scene = read();
+        error = reader.GetErrorString();
+    } catch (const std::exception& thrown) {
+        error = thrown.what();
+    }
+    if (scene && (scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode)) {
+        scene = nullptr;
+        if (error.empty())
+            error = "the file holds no complete scene";
+    }
+    return scene;
+}
+
+}  // namespace
+
+const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error,
+                             std::vector<std::string>* opened)
+{
+    std::vector<std::string> files;
+    reader.SetIOHandler(new RecordingFileSystem(files));  // the reader owns it
+    const aiScene* scene = readChecked(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
+    reader.SetIOHandler(nullptr);
+    if (opened) {
+        std::error_code failed;
+        const std::string self = std::filesystem::absolute(path, failed).lexically_normal().string();
+        for (std::string& file : files)
+            if (file != self && std::find(opened->begin(), opened->end(), file) == opened->end())
+                opened->push_back(std::move(file));
+    }
+    return scene;
+}
+
+const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
+                                   std::string& error)
+{
+    return readChecked(
+        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
+}
+
+}  // namespace qm

@@ -1,0 +1,85 @@
+#include "SceneSource.h"
+
+#include <filesystem>
+
+#include "SceneDataFile.h"
+
+namespace qm {
+
+namespace {
+
+std::string cacheBuild(const ImportContext& r)
+{
+    return std::string("quillmoor ") + QM_VERSION + "\nscene data " + std::to_string(sceneDataVersion) + "\n" +
+           r.policy.build;
+}
+
+}  // namespace
+
+SceneSource readSceneSource(const ImportContext& r, const std::string& path)
+{
+    SceneSource source;
+    std::optional<std::string> key;
+    if (r.cache)
+        key = cacheKey(path, cacheBuild(r));
+    if (key) {
+        if (auto entry = CacheEntry::open(*r.cache, *key); entry && entry->sectionCount() > 0) {
+            std::string problem;
+            source.scene = decodeSceneData(entry->section(0), problem);
+            if (source.scene) {
+                source.cached = std::move(entry);
+                return source;
+            }
+            entry->discard();  // written by another version, or damaged in a way the checksum missed
+        }
+    }
+    ReaderOutcome read = readInReaderProcess(path, r.reader, r.keepWaiting);
+    source.cancelled = read.cancelled;
+    if (!read.error.empty()) {
+        source.error = std::move(read.error);
+        return source;
+    }
+    const std::span<const std::uint8_t> bytes{reinterpret_cast<const std::uint8_t*>(read.sceneData.data()),
+                                              read.sceneData.size()};
+    std::string problem;
+    source.scene = decodeSceneData(bytes, problem);
+    if (!source.scene) {
+        source.error = "the model reader's answer is damaged (" + problem + ")";
+        return source;
+    }
+    if (key) {
+        // Written while the scene is built; the bytes go with the writing.
+        source.writer = std::make_unique<CacheWriter>(*r.cache, *key);
+        source.writing = std::async(std::launch::async, [writer = source.writer.get(), bytes = std::move(read.sceneData)] {
+            writer->add(bytes);
+        });
+    }
+    return source;
+}
+
+void addCacheSection(SceneSource& source, const std::string& section)
+{
+    if (!source.writer)
+        return;
+    if (source.writing.valid())
+        source.writing.get();
+    source.writer->add(section);
+}
+
+void commitCacheEntry(SceneSource& source, const std::vector<std::string>& files)
+{
+    if (!source.writer)
+        return;
+    if (source.writing.valid())
+        source.writing.get();
+    std::vector<std::string> sources = source.scene ? source.scene->sourceFiles : std::vector<std::string>{};
+    for (const std::string& file : files) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(file, error);
+        sources.push_back(error ? file : path.lexically_normal().string());
+    }
+    source.writer->commit(hashSourceFiles(sources));
+    source.writer.reset();
+}
+
+}  // namespace qm

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "ModelReader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Real files the reader takes, and damaged ones it refuses with a reason
+// (those that crash it are the viewer's reader process's tests); the same
+// reader goes on reading the next file.
+TEST(ModelReader, DamagedFilesFailWithAReason)
+{
+    const struct {
+        std::string path;
+        const char* reason;  // a part of the error; empty for a file that reads
+    } cases[] = {
+        {QM_TESTDATA_DIRECTORY "/fbx/spider.fbx", ""},
+        // A damaged PLY file whose faces name vertices it lacks: the reader's
+        // validation refuses it before the processing steps read out of bounds.
+        {QM_REGRESSION_DIRECTORY "/import/face-index-out-of-range.ply", "Validation failed: aiMesh::mFaces["},
+        {QM_TESTDATA_DIRECTORY "/meshes/teapot.obj", ""},
+        {"/nonexistent/model.fbx", "Unable to open file \"/nonexistent/model.fbx\"."},
+        {QM_TESTDATA_DIRECTORY "/fbx/jeep1.jpg", "No suitable reader found"},
+        {QM_TESTDATA_DIRECTORY "/fbx/jeep1.fbx", ""},
+    };
+    Assimp::Importer reader;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string error;
+        const aiScene* scene = qm::readModelFile(reader, c.path, error);
+        if (*c.reason) {
+            EXPECT_FALSE(scene);
+            EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        } else {
+            ASSERT_TRUE(scene) << error;
+            EXPECT_GT(scene->mNumMeshes, 0u);
+        }
+    }
+}
+
+// The files besides the model that the reader opened, which the scene
+// cache must watch: a glTF file's buffer, an OBJ file's material file.
+TEST(ModelReader, NamesTheOtherFilesItOpened)
+{
+    const struct {
+        const char* model;
+        const char* other;
+    } cases[] = {{"box.gltf", "box.bin"}, {"box.obj", "box.mtl"}, {"box.glb", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        Assimp::Importer reader;
+        std::string error;
+        std::vector<std::string> opened;
+        ASSERT_TRUE(qm::readModelFile(reader, QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.model), error, &opened))
+            << error;
+        if (!c.other) {
+            EXPECT_TRUE(opened.empty());
+            continue;
+        }
+        const std::string expected = fs::path(QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.other)).lexically_normal();
+        EXPECT_EQ(std::count(opened.begin(), opened.end(), expected), 1) << testing::PrintToString(opened);
+        EXPECT_TRUE(std::all_of(opened.begin(), opened.end(), [](const std::string& p) { return p.front() == '/'; }));
+    }
+}
+
+// From memory the reader tells the format by the content.
+TEST(ModelReader, FilesInMemoryAreRecognisedByTheirContent)
+{
+    Assimp::Importer reader;
+    std::string error;
+    for (const char* path : {QM_TESTDATA_DIRECTORY "/fbx/duck.fbx", QM_TESTDATA_DIRECTORY "/meshes/cow.obj"}) {
+        const std::string bytes = contents(path);
+        EXPECT_TRUE(qm::readModelFromMemory(reader, bytes, "", error)) << path << ": " << error;
+    }
+    EXPECT_FALSE(qm::readModelFromMemory(reader, "", "", error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The model reader's process, as the viewer starts it: what each kind of end
+// of the process says, and that none of them reaches the viewer's process.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "ReaderProcess.h"
+#include "SceneDataFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+qm::ReaderSettings settings()
+{
+    return qm::readerSettings(QM_READER_PROGRAM);
+}
+
+// Sets the reader's test mode for one scope.
+struct Fault {
+    explicit Fault(const char* kind) { setenv("QUILLMOOR_READER_FAULT", kind, 1); }
+    ~Fault() { unsetenv("QUILLMOOR_READER_FAULT"); }
+};
+
+TEST(ReaderProcess, HandsOverTheSceneOrTheReadersReason)
+{
+    const qm::ReaderOutcome read = qm::readInReaderProcess(QM_TESTDATA_DIRECTORY "/formats/box.gltf", settings());
+    ASSERT_EQ(read.error, "");
+    std::string problem;
+    const auto scene = qm::decodeSceneData(
+        {reinterpret_cast<const std::uint8_t*>(read.sceneData.data()), read.sceneData.size()}, problem);
+    ASSERT_TRUE(scene) << problem;
+    EXPECT_EQ(scene->meshes.size(), 2u);
+    EXPECT_EQ(scene->sourceFiles, std::vector<std::string>{QM_TESTDATA_DIRECTORY "/formats/box.bin"});
+
+    const struct {
+        const char* path;
+        const char* error;
+    } refused[] = {
+        {"/nonexistent/model.fbx", "Unable to open file \"/nonexistent/model.fbx\"."},
+        {QM_TESTDATA_DIRECTORY "/fbx/jeep1.jpg", "No suitable reader found for the file format of file \""},
+        {QM_REGRESSION_DIRECTORY "/import/face-index-out-of-range.ply", "Validation failed: aiMesh::mFaces[2]"},
+    };
+    for (const auto& r : refused) {
+        const qm::ReaderOutcome failed = qm::readInReaderProcess(r.path, settings());
+        EXPECT_EQ(failed.error.rfind(r.error, 0), 0u) << failed.error;
+        EXPECT_TRUE(failed.sceneData.empty());
+    }
+    qm::ReaderSettings missing = settings();
+    missing.program = "/nonexistent/quillmoor-reader";
+    EXPECT_EQ(qm::readInReaderProcess(QM_TESTDATA_DIRECTORY "/formats/box.gltf", missing).error,
+              "the model reader could not be started (/nonexistent/quillmoor-reader: No such file or directory)");
+}
+
+// Each limit ends the reader with its own words.
+TEST(ReaderProcess, EachLimitEndsTheReaderWithItsMessage)
+{
+    const std::string box = QM_TESTDATA_DIRECTORY "/formats/box.obj";
+    {
+        const Fault crash("crash");
+        EXPECT_TRUE(std::regex_match(qm::readInReaderProcess(box, settings()).error,
+                                     std::regex(R"(the model reader crashed \(signal (11|6)\))")));
+    }
+    {
+        const Fault spin("spin");
+        qm::ReaderSettings quick = settings();
+        quick.timeLimit = 1;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(qm::readInReaderProcess(box, quick).error, "the model reader gave no answer within 1 s");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    }
+    {
+        const Fault memory("memory");
+        qm::ReaderSettings small = settings();
+        small.memoryLimit = std::uint64_t(256) << 20;
+        EXPECT_TRUE(std::regex_match(qm::readInReaderProcess(box, small).error,
+                                     std::regex(R"(the model reader ran out of memory \(limit 256 MiB\))")));
+    }
+}
+
+TEST(ReaderProcess, AReadIsCancelledWhenTheViewerNoLongerWaits)
+{
+    const Fault spin("spin");
+    int asked = 0;
+    const qm::ReaderOutcome read = qm::readInReaderProcess(QM_TESTDATA_DIRECTORY "/formats/box.obj", settings(),
+                                                           [&asked] { return ++asked < 3; });
+    EXPECT_TRUE(read.cancelled);
+    EXPECT_EQ(read.error, "the read was cancelled");
+    EXPECT_EQ(asked, 3);
+}
+
+// Every damaged file the project keeps: the reader's process reads it,
+// refuses it or dies of it, and the viewer's process goes on.
+TEST(ReaderProcess, RegressionInputsEndInTheReaderProcess)
+{
+    for (const char* folder : {"prevented", "reader-crashes", "import"}) {
+        for (const auto& entry : fs::directory_iterator(fs::path(QM_REGRESSION_DIRECTORY) / folder)) {
+            const qm::ReaderOutcome read = qm::readInReaderProcess(entry.path().string(), settings());
+            EXPECT_NE(read.error.empty(), read.sceneData.empty()) << entry.path();
+        }
+    }
+}
+
+TEST(ReaderProcess, LimitsAndTheirWords)
+{
+    EXPECT_EQ(qm::memoryText(std::uint64_t(12) << 30), "12 GiB");
+    EXPECT_EQ(qm::memoryText(std::uint64_t(3) << 29), "1.5 GiB");
+    EXPECT_EQ(qm::memoryText(std::uint64_t(256) << 20), "256 MiB");
+    setenv("QUILLMOOR_READER_MEMORY", "300", 1);
+    setenv("QUILLMOOR_READER_TIMEOUT", "7", 1);
+    const qm::ReaderSettings set = qm::readerSettings("reader");
+    EXPECT_EQ(set.memoryLimit, std::uint64_t(300) << 20);
+    EXPECT_EQ(set.timeLimit, 7);
+    unsetenv("QUILLMOOR_READER_MEMORY");
+    unsetenv("QUILLMOOR_READER_TIMEOUT");
+    const qm::ReaderSettings defaults = qm::readerSettings("reader");
+    EXPECT_GT(defaults.memoryLimit, 0u);
+    EXPECT_LE(defaults.memoryLimit, std::uint64_t(16) << 30);
+    EXPECT_EQ(defaults.timeLimit, 120);
+}
+
+}  // namespace

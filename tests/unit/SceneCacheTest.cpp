@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "SceneCache.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SceneCache : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() /
+                 ("qm-cache-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        settings = {(folder / "cache").string(), std::uint64_t(1) << 30};
+        source = (folder / "texture.png").string();
+        std::ofstream(source) << "first";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // An entry of two sections that names the source file.
+    bool write(const std::string& key, const std::string& a = "scene", const std::string& b = "levels")
+    {
+        qm::CacheWriter writer(settings, key);
+        writer.add(a);
+        writer.add(b);
+        return writer.commit(qm::hashSourceFiles({source, (folder / "absent.png").string()}));
+    }
+
+    static std::string text(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+
+    fs::path entryFile(const std::string& key) const { return fs::path(settings.folder) / (key + ".qmc"); }
+
+    fs::path folder;
+    qm::CacheSettings settings;
+    std::string source;
+};
+
+TEST_F(SceneCache, AnEntryReadsBackWhileItsSourcesAreUnchanged)
+{
+    ASSERT_TRUE(write("k"));
+    auto entry = qm::CacheEntry::open(settings, "k");
+    ASSERT_TRUE(entry);
+    ASSERT_EQ(entry->sectionCount(), 2u);
+    EXPECT_EQ(text(entry->section(0)), "scene");
+    EXPECT_EQ(text(entry->section(1)), "levels");
+    EXPECT_FALSE(qm::CacheEntry::open(settings, "other"));
+
+    std::ofstream(source) << "second";
+    EXPECT_FALSE(qm::CacheEntry::open(settings, "k")) << "a changed source misses";
+    std::ofstream(source) << "first";
+    EXPECT_TRUE(qm::CacheEntry::open(settings, "k")) << "the entry stays for the source as it was";
+    std::ofstream(folder / "absent.png") << "now here";
+    EXPECT_FALSE(qm::CacheEntry::open(settings, "k")) << "a source that appeared misses";
+}
+
+// Any byte changed, and any cut, is found; the entry is removed, never used.
+TEST_F(SceneCache, EveryDamagedByteAndEveryCutIsFoundAndRemoved)
+{
+    ASSERT_TRUE(write("k"));
+    std::string whole;
+    {
+        std::ifstream in(entryFile("k"), std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const auto put = [&](const std::string& bytes) {
+        std::ofstream(entryFile("k"), std::ios::binary | std::ios::trunc) << bytes;
+    };
+    for (std::size_t at = 0; at < whole.size(); ++at) {
+        std::string damaged = whole;
+        damaged[at] = char(damaged[at] ^ 0x21);
+        put(damaged);
+        EXPECT_FALSE(qm::CacheEntry::open(settings, "k")) << at;
+        EXPECT_FALSE(fs::exists(entryFile("k"))) << at;
+    }
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        put(whole.substr(0, size));
+        EXPECT_FALSE(qm::CacheEntry::open(settings, "k")) << size;
+    }
+    put(whole);
+    EXPECT_TRUE(qm::CacheEntry::open(settings, "k"));
+}
+
+TEST_F(SceneCache, TheLeastRecentlyUsedGoBeyondTheCap)
+{
+    for (const char* key : {"a", "b", "c"}) {
+        ASSERT_TRUE(write(key));
+        fs::last_write_time(entryFile(key), fs::file_time_type::clock::now() - std::chrono::minutes(10));
+    }
+    ASSERT_TRUE(qm::CacheEntry::open(settings, "a")) << "marks a as used now";
+    // Room for two and a half entries of this size: the two least recently used go.
+    settings.capacity = fs::file_size(entryFile("a")) * 5 / 2;
+    ASSERT_TRUE(write("d"));
+    EXPECT_TRUE(fs::exists(entryFile("a")));
+    EXPECT_TRUE(fs::exists(entryFile("d")));
+    EXPECT_FALSE(fs::exists(entryFile("b")));
+    EXPECT_FALSE(fs::exists(entryFile("c")));
+}
+
+// Two viewers writing one entry at once: both succeed, and the entry is
+// whole (one of the two), with nothing left aside.
+TEST_F(SceneCache, TwoWritersOfOneEntryBothSucceed)
+{
+    bool first = false;
+    bool second = false;
+    std::thread a([&] { first = write("k", std::string(1 << 20, 'a'), "A"); });
+    std::thread b([&] { second = write("k", std::string(1 << 20, 'b'), "B"); });
+    a.join();
+    b.join();
+    EXPECT_TRUE(first && second);
+    auto entry = qm::CacheEntry::open(settings, "k");
+    ASSERT_TRUE(entry);
+    const std::string levels = text(entry->section(1));
+    EXPECT_EQ(text(entry->section(0)), std::string(1 << 20, levels == "A" ? 'a' : 'b'));
+    EXPECT_EQ(std::distance(fs::directory_iterator(settings.folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(SceneCache, KeysFollowTheContentAndTheBuild)
+{
+    const auto key = qm::cacheKey(source, "build 1");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->size(), 32u);
+    EXPECT_EQ(qm::cacheKey(source, "build 1"), key);
+    EXPECT_NE(qm::cacheKey(source, "build 2"), key);
+    std::ofstream(source) << "second";
+    EXPECT_NE(qm::cacheKey(source, "build 1"), key);
+    EXPECT_FALSE(qm::cacheKey((folder / "absent.png").string(), "build 1"));
+
+    setenv("XDG_CACHE_HOME", "/somewhere", 1);
+    EXPECT_EQ(qm::cacheSettings()->folder, "/somewhere/quillmoor");
+    unsetenv("XDG_CACHE_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(qm::cacheSettings()->folder, "/home/someone/.cache/quillmoor");
+    EXPECT_EQ(qm::cacheSettings()->capacity, std::uint64_t(2) << 30);
+}
+
+}  // namespace
