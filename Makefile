@@ -41,7 +41,8 @@ bench: deps
 	  bench/data/horse.ply bench/data/igea.ply $(wildcard $(CURDIR)/tests/data/fbx/*.fbx)
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx
 	cd build && ./bench/qm_lod_bench --scene bench/data/QM-large.fbx
-	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d 1000 2000
+	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d --moor \
+	  --model bench/data/QM-large.fbx 1000 2000
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 

@@ -1,12 +1,21 @@
-// Time to the first picture of a large binary model file, where that time
-// goes, and the viewer's peak memory: the release viewer renders one
-// --screenshot frame of each generated height field (written here, at bench
-// time) in a child process; best of three runs. One line per field:
+// Time to the first picture of a large model file, where that time goes,
+// and the viewer's peak memory: the release viewer renders one --screenshot
+// frame of each generated height field (written here, at bench time) and of
+// each model file given, in a child process; best of three runs. Without
+// the scene cache, one line per file:
 //   open <file> triangles <t> first_picture_ms <ms> read_ms <r> import_ms <i>
 //   lod_ms <l> upload_ms <u> rest_ms <start-up and the frame> peak_mb <m>
-// and, where a peer viewer is given (Debian's f3d), the same picture by it:
+// then with the cache: a first open that fills an empty one, and a second
+// from it ("ready" is the console's time from the start of the open to the
+// scene built, without start-up, the frame and the exit):
+//   cache <file> first_ms <f> second_ms <s> second_over_first <s/f>
+//   first_over_uncached <f/open's> ready_first_ms <rf> ready_second_ms <rs> ready_ratio <rs/rf> peak_mb <m>
+// where a peer viewer is given (Debian's f3d), the same picture by it:
 //   peer <file> first_picture_ms <ms> peak_mb <m> time_ratio <ours/theirs> memory_ratio <ours/theirs>
-// Usage: qm_open_bench <quillmoor> <work folder> [--peer <f3d>] <side>...
+// and with --moor, the shipped scene's launch to "Welcome!", first and second start:
+//   moor welcome_first_ms <f> welcome_second_ms <s> second_over_first <s/f>
+// Usage: qm_open_bench <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]... <side>...
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -66,15 +75,74 @@ Run runChild(const std::vector<std::string>& arguments, const fs::path& log)
     return run;
 }
 
-Run bestOfThree(const std::vector<std::string>& arguments, const fs::path& log)
+template <typename Before>
+Run bestOfThree(const std::vector<std::string>& arguments, const fs::path& log, Before before)
 {
     Run best;
     for (int i = 0; i < 3; ++i) {
+        before();
         Run run = runChild(arguments, log);
         if (!run.ok)
             return run;
         if (!best.ok || run.wallMs < best.wallMs)
             best = std::move(run);
+    }
+    return best;
+}
+
+Run bestOfThree(const std::vector<std::string>& arguments, const fs::path& log)
+{
+    return bestOfThree(arguments, log, [] {});
+}
+
+// Milliseconds from the start of a child until it prints a line holding
+// `marker`; the child is then ended. -1 when it never does.
+double untilLine(const std::vector<std::string>& arguments, const std::string& marker)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -1;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(ends[1], STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        close(ends[0]);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(ends[1]);
+    std::string seen;
+    double ms = -1;
+    char chunk[4096];
+    for (ssize_t got; (got = read(ends[0], chunk, sizeof chunk)) > 0;) {
+        seen.append(chunk, std::size_t(got));
+        if (seen.find(marker) != std::string::npos) {
+            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            break;
+        }
+    }
+    close(ends[0]);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return ms;
+}
+
+// The best of three `untilLine`, each after `before`.
+template <typename Before>
+double bestUntilLine(const std::vector<std::string>& arguments, const std::string& marker, Before before)
+{
+    double best = -1;
+    for (int i = 0; i < 3; ++i) {
+        before();
+        const double ms = untilLine(arguments, marker);
+        if (ms >= 0 && (best < 0 || ms < best))
+            best = ms;
     }
     return best;
 }
@@ -90,57 +158,104 @@ long long reported(const std::string& console, const std::string& label)
 
 }  // namespace
 
+// One model file: without the cache, then a first and a second open with
+// it; and the peer's picture. False when the viewer failed.
+bool measure(const std::string& viewer, const fs::path& work, const std::string& peer, const fs::path& model,
+             long long triangles)
+{
+    const fs::path cache = work / "cache";
+    const auto emptyCache = [&] { fs::remove_all(cache); };
+    const std::string name = model.filename().string();
+    const std::vector<std::string> shot{viewer, "--screenshot", (work / "ours.png").string(), "--frames", "1"};
+    std::vector<std::string> uncached = shot;
+    uncached.insert(uncached.end(), {"--no-cache", model.string()});
+    const Run ours = bestOfThree(uncached, work / "ours.log");
+    std::vector<std::string> cached = shot;
+    cached.push_back(model.string());
+    const Run first = bestOfThree(cached, work / "first.log", emptyCache);
+    const Run second = bestOfThree(cached, work / "second.log");
+    if (!ours.ok || !first.ok || !second.ok) {
+        std::fprintf(stderr, "%s: the viewer failed\n", name.c_str());
+        return false;
+    }
+    const long long read = reported(ours.console, "Read in");
+    const long long import = reported(ours.console, "Done in");
+    const long long lod = reported(ours.console, "Level of detail built in");
+    const long long upload = reported(ours.console, "uploaded in");
+    std::printf("open %s triangles %lld first_picture_ms %.0f read_ms %lld import_ms %lld lod_ms %lld "
+                "upload_ms %lld rest_ms %.0f peak_mb %.0f\n",
+                name.c_str(), triangles, ours.wallMs, read, import, lod, upload,
+                ours.wallMs - double(read + import + lod + upload), ours.peakMb);
+    const double readyFirst = double(reported(first.console, "Ready in"));
+    const double readySecond = double(reported(second.console, "Ready in"));
+    std::printf("cache %s first_ms %.0f second_ms %.0f second_over_first %.2f first_over_uncached %.2f "
+                "ready_first_ms %.0f ready_second_ms %.0f ready_ratio %.2f peak_mb %.0f\n",
+                name.c_str(), first.wallMs, second.wallMs, second.wallMs / first.wallMs, first.wallMs / ours.wallMs,
+                readyFirst, readySecond, readySecond / readyFirst, std::max(first.peakMb, second.peakMb));
+    if (!peer.empty()) {
+        const Run theirs = bestOfThree({peer, "--output=" + (work / "peer.png").string(), "--resolution=1600,900",
+                                        model.string()},
+                                       work / "peer.log");
+        if (theirs.ok)
+            std::printf("peer %s first_picture_ms %.0f peak_mb %.0f time_ratio %.2f memory_ratio %.2f\n",
+                        name.c_str(), theirs.wallMs, theirs.peakMb, ours.wallMs / theirs.wallMs,
+                        ours.peakMb / theirs.peakMb);
+        else
+            std::printf("peer %s failed\n", name.c_str());
+    }
+    std::fflush(stdout);
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <quillmoor> <work folder> [--peer <f3d>] <side>...\n", argv[0]);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]... <side>...\n",
+                     argv[0]);
         return 2;
     }
     const std::string viewer = fs::absolute(argv[1]).string();
-    const fs::path work = argv[2];
+    const fs::path work = fs::absolute(argv[2]);
     fs::create_directories(work);
-    int next = 3;
+    // The viewers measured here keep their cache in the work folder.
+    setenv("XDG_CACHE_HOME", (work / "cache").c_str(), 1);
     std::string peer;
-    if (std::string(argv[next]) == "--peer" && next + 1 < argc) {
-        peer = argv[next + 1];
-        next += 2;
+    bool moor = false;
+    std::vector<fs::path> models;
+    std::vector<int> sides;
+    for (int a = 3; a < argc; ++a) {
+        const std::string argument = argv[a];
+        if (argument == "--peer" && a + 1 < argc)
+            peer = argv[++a];
+        else if (argument == "--model" && a + 1 < argc)
+            models.push_back(fs::absolute(argv[++a]));
+        else if (argument == "--moor")
+            moor = true;
+        else
+            sides.push_back(std::atoi(argv[a]));
     }
     int status = 0;
-    for (int a = next; a < argc; ++a) {
-        const int side = std::atoi(argv[a]);
+    if (moor) {
+        const std::vector<std::string> start{viewer, "--screenshot", (work / "moor.png").string()};
+        const double first = bestUntilLine(start, "Welcome!", [&] { fs::remove_all(work / "cache"); });
+        const double second = bestUntilLine(start, "Welcome!", [] {});
+        std::printf("moor welcome_first_ms %.0f welcome_second_ms %.0f second_over_first %.2f\n", first, second,
+                    second / first);
+        std::fflush(stdout);
+    }
+    for (const fs::path& model : models)
+        if (!measure(viewer, work, peer, model, -1))
+            status = 1;
+    for (const int side : sides) {
         const fs::path field = work / ("field-" + std::to_string(side) + ".ply");
         if (!scenegen::writeHeightField(field, side))
             return 1;
-        const long long triangles = 2LL * (side - 1) * (side - 1);
-        const Run ours = bestOfThree({viewer, "--screenshot", (work / "ours.png").string(), "--frames", "1",
-                                      field.string()},
-                                     work / "ours.log");
-        if (!ours.ok) {
-            std::fprintf(stderr, "%s: the viewer failed\n", field.c_str());
+        if (!measure(viewer, work, peer, field, 2LL * (side - 1) * (side - 1)))
             status = 1;
-            continue;
-        }
-        const long long read = reported(ours.console, "Read in");
-        const long long import = reported(ours.console, "Done in");
-        const long long lod = reported(ours.console, "Level of detail built in");
-        const long long upload = reported(ours.console, "uploaded in");
-        std::printf("open %s triangles %lld first_picture_ms %.0f read_ms %lld import_ms %lld lod_ms %lld "
-                    "upload_ms %lld rest_ms %.0f peak_mb %.0f\n",
-                    field.filename().c_str(), triangles, ours.wallMs, read, import, lod, upload,
-                    ours.wallMs - double(read + import + lod + upload), ours.peakMb);
-        if (!peer.empty()) {
-            const Run theirs = bestOfThree({peer, "--output=" + (work / "peer.png").string(), "--resolution=1600,900",
-                                            field.string()},
-                                           work / "peer.log");
-            if (theirs.ok)
-                std::printf("peer %s first_picture_ms %.0f peak_mb %.0f time_ratio %.2f memory_ratio %.2f\n",
-                            field.filename().c_str(), theirs.wallMs, theirs.peakMb, ours.wallMs / theirs.wallMs,
-                            ours.peakMb / theirs.peakMb);
-            else
-                std::printf("peer %s failed\n", field.filename().c_str());
-        }
-        std::fflush(stdout);
         fs::remove(field);
     }
+    fs::remove_all(work / "cache");
     return status;
 }
