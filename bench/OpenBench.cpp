@@ -156,8 +156,6 @@ long long reported(const std::string& console, const std::string& label)
     return -1;
 }
 
-}  // namespace
-
 // One model file: without the cache, then a first and a second open with
 // it; and the peer's picture. False when the viewer failed.
 bool measure(const std::string& viewer, const fs::path& work, const std::string& peer, const fs::path& model,

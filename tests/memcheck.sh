@@ -13,11 +13,13 @@ source "$here/e2e/lib.sh"
 export SDL_AUDIODRIVER=dummy
 case_name=memcheck
 
-# The viewer, as lib.sh starts it, is valgrind running the viewer.
+# The viewer, as lib.sh starts it, is valgrind running the viewer. With the
+# allocator's tunables set the viewer does not start itself anew (which
+# would leave valgrind behind).
 viewer="$work/valgrind-viewer"
 cat >"$viewer" <<SCRIPT
 #!/bin/sh
-exec valgrind --tool=memcheck --leak-check=no --track-origins=yes --num-callers=30 \
+GLIBC_TUNABLES=glibc.malloc.hugetlb=0 exec valgrind --tool=memcheck --leak-check=no --track-origins=yes --num-callers=30 \
     --suppressions="$here/valgrind.supp" --log-file="$work/memcheck.log" "$viewer_binary"
 SCRIPT
 chmod +x "$viewer"
