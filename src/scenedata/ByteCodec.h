@@ -62,7 +62,7 @@ public:
             return {};
         }
         std::vector<T> values(static_cast<std::size_t>(count));
-        if (take(values.size() * sizeof(T)))
+        if (take(values.size() * sizeof(T)) && !values.empty())
             std::memcpy(values.data(), data.data() + position - values.size() * sizeof(T), values.size() * sizeof(T));
         return values;
     }
