@@ -14,7 +14,6 @@ namespace {
 // of them changes (a material file, a glTF buffer).
 class RecordingFileSystem : public Assimp::DefaultIOSystem {
 public:
-    explicit RecordingFileSystem(std::vector<std::string>& opened) : opened(opened) {}
 
     Assimp::IOStream* Open(const char* file, const char* mode) override
     {
@@ -27,8 +26,7 @@ public:
         return stream;
     }
 
-private:
-    std::vector<std::string>& opened;
+    std::vector<std::string> opened;
 };
 
 template <typename Read>
@@ -54,10 +52,11 @@ const aiScene* readChecked(Assimp::Importer& reader, Read read, std::string& err
 const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error,
                              std::vector<std::string>* opened)
 {
-    std::vector<std::string> files;
-    reader.SetIOHandler(new RecordingFileSystem(files));  // the reader owns it
+    // The reader owns it, and deletes it with itself or with the next handler.
+    auto* recording = new RecordingFileSystem;
+    reader.SetIOHandler(recording);
     const aiScene* scene = readChecked(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
-    reader.SetIOHandler(nullptr);
+    std::vector<std::string> files = std::move(recording->opened);
     if (opened) {
         std::error_code failed;
         const std::string self = std::filesystem::absolute(path, failed).lexically_normal().string();
