@@ -83,9 +83,7 @@ int main(int argc, char** argv)
         const std::string_view argument = argv[i];
         if ((argument == "--memory-limit" || argument == "--time-limit") && i + 1 < argc) {
             const unsigned long long value = std::strtoull(argv[++i], nullptr, 10);
-            // An address-space limit would stop the sanitizers' start-up,
-            // which reserves terabytes: their builds go without.
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#ifndef QM_SANITIZER_BUILD
             if (argument == "--memory-limit")
                 limit(RLIMIT_AS, value);
 #endif

@@ -46,7 +46,7 @@ std::vector<std::string> readerEnvironment()
         variables.emplace_back(*v);
     if (!std::getenv("GLIBC_TUNABLES"))
         variables.emplace_back("GLIBC_TUNABLES=glibc.malloc.hugetlb=1");
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef QM_SANITIZER_BUILD
     const std::string ours = "abort_on_error=1:detect_leaks=0";
     const auto existing = std::find_if(variables.begin(), variables.end(),
                                        [](const std::string& v) { return v.starts_with("ASAN_OPTIONS="); });
