@@ -135,7 +135,15 @@ struct Reading {
     template <typename T>
     void value(T& v)
     {
-        v = in.value<T>();
+        if constexpr (std::is_same_v<T, bool>) {
+            // Any other byte is no boolean (and loading it as one is undefined).
+            const auto byte = in.value<std::uint8_t>();
+            if (byte > 1)
+                in.fail();
+            v = byte == 1;
+        } else {
+            v = in.value<T>();
+        }
     }
     template <typename T>
     void array(std::vector<T>& v) { v = in.array<T>(); }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "ContentHash.h"
@@ -120,6 +122,23 @@ TEST(SceneDataFile, RecordsThatBreakTheRulesAreRefused)
         std::string problem;
         EXPECT_FALSE(qm::decodeSceneData(asBytes(qm::encodeSceneData(scene)), problem));
         EXPECT_EQ(problem, c.problem);
+    }
+}
+
+// What fuzzing found, as the fuzz target gives it to the decoder: with the
+// header's size and checksum made to match.
+TEST(SceneDataFile, FuzzFindingsAreRefused)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(QM_REGRESSION_DIRECTORY "/scenedata")) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        std::string bytes(std::istreambuf_iterator<char>(file), {});
+        ASSERT_GE(bytes.size(), qm::sceneDataHeaderSize);
+        const std::uint64_t size = bytes.size() - qm::sceneDataHeaderSize;
+        const std::uint64_t sum = qm::checksum(asBytes(bytes).subspan(qm::sceneDataHeaderSize));
+        bytes.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
+        bytes.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
+        std::string problem;
+        EXPECT_FALSE(qm::decodeSceneData(asBytes(bytes), problem)) << entry.path();
     }
 }
 
