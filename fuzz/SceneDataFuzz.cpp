@@ -1,31 +1,24 @@
-// The import on any model file held in memory, in the format QM_FUZZ_FORMAT
-// names or in any the model reader recognises by its content: the reader
-// reads it here (in the viewer it runs in a process of its own), its scene
-// goes through the scene data's byte form as it would cross to the viewer,
-// then the import's own code builds the scene from it, levels of detail and
-// uploads included, under an offscreen GL context: as the shipped scene when
-// no format is named, as a user's own model when one is. The programs, table
-// and light sphere are the generated ones, loaded once.
-// Built with QM_FUZZ_SCENE_DATA (qm_fuzz_scenedata), the input is scene data
-// as a damaged cache entry or a dying reader process could hand it over:
-// its header's size and checksum are set to match the bytes, so that the
-// mutations reach the decoder's checks, and a scene that passes them is
-// built as a user's file and as the shipped scene.
+// The import on scene data as a damaged cache entry or a dying reader
+// process could hand it over: the header's size and checksum are set to
+// match the bytes, so that the mutations reach the decoder's checks, and a
+// scene that passes them is built, levels of detail and uploads included,
+// under an offscreen GL context, as a user's file and as the shipped scene.
+// The programs, table and light sphere are the generated ones, loaded once.
+// Seeded with what the reader's process makes of the test data's files; the
+// model reader itself is not fuzzed here: whatever a file does to it ends in
+// its own process.
 #include <cstdint>
-#include <cstring>
-#include <vector>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <sstream>
-#include <string_view>
+#include <vector>
 
 #include "AnimationHandler.h"
 #include "ContentHash.h"
 #include "GLResources.h"
-#include "ModelReader.h"
-#include "SceneConversion.h"
 #include "SceneDataFile.h"
 #include "SDLGLApplication.h"
 #include "Scene.h"
@@ -42,14 +35,6 @@ qm::SceneImport& import()
     static qm::GLResources resources;
     static qm::SceneImport instance(resources, qm::readerSettings(QM_READER_PROGRAM));
     return instance;
-}
-
-// QM_FUZZ_FORMAT names one format's extension ("obj", "glb") for the formats
-// the reader cannot tell by their content alone; unset, it tells by content.
-const char* formatHint()
-{
-    const char* hint = std::getenv("QM_FUZZ_FORMAT");
-    return hint ? hint : "";
 }
 
 }  // namespace
@@ -77,8 +62,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
-#ifdef QM_FUZZ_SCENE_DATA
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::vector<std::uint8_t> bytes(data, data + size);
@@ -101,28 +84,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     discarded.str({});
     return 0;
 }
-
-#else
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::string error;
-    Assimp::Importer reader;
-    if (const aiScene* modelScene = qm::readModelFromMemory(reader, bytes, formatHint(), error)) {
-        const std::string encoded = qm::encodeSceneData(qm::toSceneData(*modelScene));
-        qm::SceneSource source;
-        source.scene = qm::decodeSceneData(
-            {reinterpret_cast<const std::uint8_t*>(encoded.data()), encoded.size()}, error);
-        if (!source.scene)
-            std::abort();  // the conversion broke the scene data's rules
-        // One format named: the path a user's own file of that format takes.
-        const qm::ImportedScene built = *formatHint() ? import().buildUserScene(source, qm::UserModel{})
-                                                      : import().buildScene(source);
-        built.scene->buildDrawLists();
-    }
-    discarded.str({});
-    return 0;
-}
-
-#endif
