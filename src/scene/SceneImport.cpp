@@ -23,6 +23,7 @@
 namespace qm {
 
 namespace {
+
 using Clock = std::chrono::steady_clock;
 
 long long millisecondsSince(Clock::time_point start)
