@@ -16,6 +16,7 @@
 #include <sstream>
 #include <vector>
 
+#include "ByteCodec.h"
 #include "ReaderExit.h"
 #include "SceneDataFile.h"
 
@@ -118,16 +119,24 @@ pid_t startReader(const std::string& path, const ReaderSettings& settings, const
     return child;
 }
 
-// Waits for the ended reader (or ends it) and says what its end means.
-std::string endOfReader(pid_t child, bool kill, const ReaderSettings& settings, const std::string& output)
+// Waits for the reader to end; its wait status.
+int waitForReader(pid_t child)
 {
-    if (kill)
-        ::kill(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (kill)
-        return {};
+    return status;
+}
+
+void stopReader(pid_t child)
+{
+    ::kill(child, SIGKILL);
+    waitForReader(child);
+}
+
+// What the reader's end means: nothing for a read, else why there is none.
+std::string endOfReader(int status, const ReaderSettings& settings, const std::string& output)
+{
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         if (signal == SIGXCPU)
@@ -140,18 +149,6 @@ std::string endOfReader(pid_t child, bool kill, const ReaderSettings& settings, 
     case readerExitOutOfMemory: return "the model reader ran out of memory (limit " + memoryText(settings.memoryLimit) + ")";
     default: return "the model reader ended with exit status " + std::to_string(WEXITSTATUS(status));
     }
-}
-
-// The whole size a scene data header announces, from the bytes before a
-// read and the read's; 0 when they start otherwise.
-std::uint64_t announcedSize(const std::string& before, const char* read, std::size_t size)
-{
-    std::string header = before;
-    header.append(read, std::min(size, sceneDataHeaderSize - before.size()));
-    std::uint64_t payload = 0;
-    if (header.compare(0, 7, "QMSCENE") == 0)
-        std::memcpy(&payload, header.data() + 16, 8);
-    return payload > UINT64_MAX - sceneDataHeaderSize ? 0 : sceneDataHeaderSize + payload;
 }
 
 }  // namespace
@@ -208,16 +205,16 @@ ReaderOutcome readInReaderProcess(const std::string& path, const ReaderSettings&
                 break;
             if (got > 0) {
                 // The scene data's header gives its size: one buffer for it all.
-                if (bytes.size() < sceneDataHeaderSize && bytes.size() + std::size_t(got) >= sceneDataHeaderSize)
-                    bytes.reserve(std::min<std::uint64_t>(announcedSize(bytes, chunk.data(), std::size_t(got)),
-                                                          settings.memoryLimit));
+                const bool headerWhole = bytes.size() < sceneDataHeaderSize;
                 bytes.append(chunk.data(), std::size_t(got));
+                if (headerWhole && bytes.size() >= sceneDataHeaderSize)
+                    bytes.reserve(std::min(announcedSceneDataSize(asBytes(bytes)), settings.memoryLimit));
             }
             else if (errno != EINTR && errno != EAGAIN)
                 break;
         }
         if (keepWaiting && !keepWaiting()) {
-            endOfReader(child, true, settings, bytes);
+            stopReader(child);
             outcome.sceneData.clear();
             outcome.cancelled = true;
             outcome.error = "the read was cancelled";
@@ -225,14 +222,14 @@ ReaderOutcome readInReaderProcess(const std::string& path, const ReaderSettings&
         }
         // A reader that writes more than it could hold is not answering either.
         if (Clock::now() > deadline || bytes.size() > settings.memoryLimit) {
-            endOfReader(child, true, settings, bytes);
+            stopReader(child);
             outcome.sceneData.clear();
             outcome.error = "the model reader gave no answer within " + std::to_string(settings.timeLimit) + " s";
             return outcome;
         }
     }
     output.closeRead();
-    outcome.error = endOfReader(child, false, settings, bytes);
+    outcome.error = endOfReader(waitForReader(child), settings, bytes);
     if (!outcome.error.empty())
         outcome.sceneData.clear();
     return outcome;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "ByteCodec.h"
 #include "SceneDataFile.h"
 
 namespace qm {
@@ -34,13 +35,11 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         }
     }
     ReaderOutcome read = readInReaderProcess(path, r.reader, r.keepWaiting);
-    source.cancelled = read.cancelled;
     if (!read.error.empty()) {
         source.error = std::move(read.error);
         return source;
     }
-    const std::span<const std::uint8_t> bytes{reinterpret_cast<const std::uint8_t*>(read.sceneData.data()),
-                                              read.sceneData.size()};
+    const std::span<const std::uint8_t> bytes = asBytes(read.sceneData);
     std::string problem;
     source.scene = decodeSceneData(bytes, problem);
     if (!source.scene) {

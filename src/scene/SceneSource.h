@@ -22,7 +22,6 @@ struct SceneSource {
     std::future<void> writing;
     // Why there is no scene: the reader's reason or what became of its process.
     std::string error;
-    bool cancelled = false;
 };
 
 // Reads `path` from the import's cache when an entry for it and the

@@ -14,6 +14,12 @@ namespace qm {
 
 static_assert(std::endian::native == std::endian::little, "the data files are written little-endian as they lie");
 
+// The bytes of a string, as the readers and checksums take them.
+inline std::span<const std::uint8_t> asBytes(std::string_view s)
+{
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
 // Appends plain values to a byte string: numbers as they lie in memory,
 // arrays and strings after their element count (64 bits).
 class ByteWriter {

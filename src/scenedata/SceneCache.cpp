@@ -113,7 +113,7 @@ std::optional<std::string> cacheKey(const std::string& modelPath, const std::str
     if (!content)
         return std::nullopt;
     const std::string whole = *content + "\n" + build;
-    return contentHash({reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()});
+    return contentHash(asBytes(whole));
 }
 
 std::unique_ptr<CacheEntry> CacheEntry::open(const CacheSettings& settings, const std::string& key)
@@ -214,6 +214,11 @@ void CacheWriter::add(std::span<const std::uint8_t> section)
     const std::uint64_t size = section.size();
     write({reinterpret_cast<const std::uint8_t*>(&size), 8});
     write(section);
+}
+
+void CacheWriter::add(const std::string& section)
+{
+    add(asBytes(section));
 }
 
 bool CacheWriter::commit(const SourceFiles& sources)

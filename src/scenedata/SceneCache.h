@@ -45,7 +45,6 @@ public:
 
     const std::span<const std::uint8_t>& section(std::size_t i) const { return sections.at(i); }
     std::size_t sectionCount() const { return sections.size(); }
-    const std::string& path() const { return filePath; }
 
     // Removes this entry's file (its data turned out unusable).
     void discard() const;
@@ -68,10 +67,7 @@ public:
     CacheWriter& operator=(const CacheWriter&) = delete;
 
     void add(std::span<const std::uint8_t> section);
-    void add(const std::string& section)
-    {
-        add({reinterpret_cast<const std::uint8_t*>(section.data()), section.size()});
-    }
+    void add(const std::string& section);
     // Appends the source list, puts the entry in place and evicts the least
     // recently used entries beyond the cap. False when anything failed (the
     // cache is then left as it was).

@@ -285,14 +285,22 @@ std::string encodeSceneData(const SceneData& scene)
     writing.out.bytes.assign(sceneDataHeaderSize, '\0');
     field(writing, scene);
     std::string& bytes = writing.out.bytes;
-    const auto* payload = reinterpret_cast<const std::uint8_t*>(bytes.data()) + sceneDataHeaderSize;
     const std::uint64_t size = bytes.size() - sceneDataHeaderSize;
-    const std::uint64_t sum = checksum({payload, size});
+    const std::uint64_t sum = checksum(asBytes(bytes).subspan(sceneDataHeaderSize));
     std::memcpy(bytes.data(), magic, 8);
     std::memcpy(bytes.data() + 8, &sceneDataVersion, 4);
     std::memcpy(bytes.data() + 16, &size, 8);
     std::memcpy(bytes.data() + 24, &sum, 8);
     return std::move(bytes);
+}
+
+std::uint64_t announcedSceneDataSize(std::span<const std::uint8_t> bytes)
+{
+    std::uint64_t payload = 0;
+    if (bytes.size() < sceneDataHeaderSize || std::memcmp(bytes.data(), magic, 8) != 0)
+        return 0;
+    std::memcpy(&payload, bytes.data() + 16, 8);
+    return payload > UINT64_MAX - sceneDataHeaderSize ? 0 : sceneDataHeaderSize + payload;
 }
 
 std::optional<SceneData> decodeSceneData(std::span<const std::uint8_t> bytes, std::string& problem)

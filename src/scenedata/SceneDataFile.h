@@ -22,6 +22,11 @@ inline constexpr std::size_t sceneDataHeaderSize = 32;
 
 std::string encodeSceneData(const SceneData& scene);
 
+// The whole size (header and payload) that the header at the start of
+// `bytes` announces, to make room for it before it arrives; 0 when they do
+// not start with a scene data header.
+std::uint64_t announcedSceneDataSize(std::span<const std::uint8_t> bytes);
+
 // The scene the bytes hold, or nothing with the reason: a foreign or
 // damaged header, a checksum that does not match, a count past the end,
 // bytes left over, or a record that breaks SceneData's rules (an index

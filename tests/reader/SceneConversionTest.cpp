@@ -4,16 +4,12 @@
 
 #include "ModelReader.h"
 #include "SceneConversion.h"
+#include "ByteCodec.h"
 #include "SceneDataFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::span<const std::uint8_t> asBytes(const std::string& s)
-{
-    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
 
 std::size_t nodeCount(const aiNode& node)
 {
@@ -69,7 +65,7 @@ TEST(SceneConversion, RealFilesKeepTheirStructureThroughTheByteForm)
         const aiScene* scene = qm::readModelFile(reader, QM_TESTDATA_DIRECTORY "/" + std::string(file), error);
         ASSERT_TRUE(scene) << error;
         const std::string bytes = qm::encodeSceneData(qm::toSceneData(*scene));
-        const std::optional<qm::SceneData> data = qm::decodeSceneData(asBytes(bytes), error);
+        const std::optional<qm::SceneData> data = qm::decodeSceneData(qm::asBytes(bytes), error);
         ASSERT_TRUE(data) << error;
         EXPECT_EQ(qm::encodeSceneData(*data), bytes);
         EXPECT_EQ(data->nodes.size(), nodeCount(*scene->mRootNode));

@@ -5,14 +5,10 @@
 #include <functional>
 
 #include "ContentHash.h"
+#include "ByteCodec.h"
 #include "SceneDataFile.h"
 
 namespace {
-
-std::span<const std::uint8_t> asBytes(const std::string& s)
-{
-    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
 
 // A little of everything SceneData holds.
 qm::SceneData smallScene()
@@ -55,7 +51,7 @@ TEST(SceneDataFile, WhatIsWrittenReadsBackTheSame)
 {
     const std::string bytes = qm::encodeSceneData(smallScene());
     std::string problem;
-    const std::optional<qm::SceneData> scene = qm::decodeSceneData(asBytes(bytes), problem);
+    const std::optional<qm::SceneData> scene = qm::decodeSceneData(qm::asBytes(bytes), problem);
     ASSERT_TRUE(scene) << problem;
     EXPECT_EQ(qm::encodeSceneData(*scene), bytes);
     EXPECT_EQ(scene->meshes[0].morphTargets[0].name, "smile");
@@ -71,7 +67,7 @@ TEST(SceneDataFile, EveryCutAndEveryChangedByteIsRefused)
     const std::string bytes = qm::encodeSceneData(smallScene());
     std::string problem;
     for (std::size_t size = 0; size < bytes.size(); ++size) {
-        EXPECT_FALSE(qm::decodeSceneData(asBytes(bytes).first(size), problem)) << size;
+        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(bytes).first(size), problem)) << size;
         EXPECT_FALSE(problem.empty());
     }
     for (std::size_t at = 0; at < bytes.size(); ++at) {
@@ -79,10 +75,10 @@ TEST(SceneDataFile, EveryCutAndEveryChangedByteIsRefused)
             continue;  // the header's unused bits
         std::string changed = bytes;
         changed[at] = char(changed[at] ^ 0x5a);
-        EXPECT_FALSE(qm::decodeSceneData(asBytes(changed), problem)) << at;
+        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(changed), problem)) << at;
     }
     std::string longer = bytes + "x";
-    EXPECT_FALSE(qm::decodeSceneData(asBytes(longer), problem));
+    EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(longer), problem));
 }
 
 // The checksum matching, what the payload says must still keep the rules:
@@ -120,7 +116,7 @@ TEST(SceneDataFile, RecordsThatBreakTheRulesAreRefused)
         c.damage(scene);
         EXPECT_EQ(qm::sceneDataProblem(scene), c.problem);
         std::string problem;
-        EXPECT_FALSE(qm::decodeSceneData(asBytes(qm::encodeSceneData(scene)), problem));
+        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(qm::encodeSceneData(scene)), problem));
         EXPECT_EQ(problem, c.problem);
     }
 }
@@ -134,11 +130,11 @@ TEST(SceneDataFile, FuzzFindingsAreRefused)
         std::string bytes(std::istreambuf_iterator<char>(file), {});
         ASSERT_GE(bytes.size(), qm::sceneDataHeaderSize);
         const std::uint64_t size = bytes.size() - qm::sceneDataHeaderSize;
-        const std::uint64_t sum = qm::checksum(asBytes(bytes).subspan(qm::sceneDataHeaderSize));
+        const std::uint64_t sum = qm::checksum(qm::asBytes(bytes).subspan(qm::sceneDataHeaderSize));
         bytes.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
         bytes.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
         std::string problem;
-        EXPECT_FALSE(qm::decodeSceneData(asBytes(bytes), problem)) << entry.path();
+        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(bytes), problem)) << entry.path();
     }
 }
 
@@ -148,16 +144,16 @@ TEST(SceneDataFile, ForeignVersionsAndHugeCountsAreRefused)
     std::string problem;
     std::string newer = bytes;
     newer[8] = char(qm::sceneDataVersion + 1);
-    EXPECT_FALSE(qm::decodeSceneData(asBytes(newer), problem));
+    EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(newer), problem));
     EXPECT_EQ(problem, "scene data of version 2, not 1");
 
     // A mesh count of 2^60 with a matching checksum: refused before any allocation.
     std::string huge = bytes.substr(0, qm::sceneDataHeaderSize) + std::string("\0\0\0\0\0\0\0\x10", 8);
     const std::uint64_t size = 8;
-    const std::uint64_t sum = qm::checksum(asBytes(huge).subspan(qm::sceneDataHeaderSize));
+    const std::uint64_t sum = qm::checksum(qm::asBytes(huge).subspan(qm::sceneDataHeaderSize));
     huge.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
     huge.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
-    EXPECT_FALSE(qm::decodeSceneData(asBytes(huge), problem));
+    EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(huge), problem));
     EXPECT_EQ(problem, "scene data cut short");
 }
 

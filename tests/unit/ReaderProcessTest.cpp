@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "ByteCodec.h"
 #include "ReaderProcess.h"
 #include "SceneDataFile.h"
 
@@ -31,7 +32,7 @@ TEST(ReaderProcess, HandsOverTheSceneOrTheReadersReason)
     ASSERT_EQ(read.error, "");
     std::string problem;
     const auto scene = qm::decodeSceneData(
-        {reinterpret_cast<const std::uint8_t*>(read.sceneData.data()), read.sceneData.size()}, problem);
+        qm::asBytes(read.sceneData), problem);
     ASSERT_TRUE(scene) << problem;
     EXPECT_EQ(scene->meshes.size(), 2u);
     EXPECT_EQ(scene->sourceFiles, std::vector<std::string>{QM_TESTDATA_DIRECTORY "/formats/box.bin"});
