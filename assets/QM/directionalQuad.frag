@@ -9,19 +9,26 @@ uniform sampler2D gNormals;
 // A soft white light from the camera's other side, for a model that brings
 // no lights of its own; 0 for the moor.
 uniform float fillLight;
+// What only physically based surfaces read: metallic, roughness and
+// occlusion, and emitted light.
+uniform sampler2D gSurface;
+uniform sampler2D gEmission;
 
 layout(location = 0) out vec3 lightOut;
 
-// The renderer sends no direction: the moon hangs fixed relative to the
-// camera, above and a little to the side.
-const vec3 MOON_DIRECTION = normalize(vec3(0.3, 0.8, 0.4));
-const vec3 MOON_COLOUR = vec3(0.55, 0.62, 0.85) * 0.32;
-const float MOON_SHININESS = 32.0;
-// Keeps shadowed sides from going pitch black, tinted to the dusk sky.
-const vec3 AMBIENT = vec3(0.05, 0.055, 0.075);
-const float EMISSION_GAIN = 2.0;
-const vec3 FILL_DIRECTION = normalize(vec3(-0.6, 0.3, 0.7));
-const vec3 FILL_COLOUR = vec3(0.22);
+#include "brdf.glsl"
+
+#include "directionalLights.glsl"
+#include "environment.glsl"
+
+vec3 shadePhysicallyBased(vec3 albedo, vec3 p, vec3 n)
+{
+    Surface s = readSurface(albedo, texture(gSurface, texCoords));
+    vec3 v = normalize(-p);
+    vec3 direct = punctualLight(s, n, v, MOON_DIRECTION, MOON_COLOUR)
+        + punctualLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR);
+    return direct + environmentLight(s, n, v) * s.occlusion + texture(gEmission, texCoords).rgb;
+}
 
 void main()
 {
@@ -33,6 +40,15 @@ void main()
     }
     vec3 albedo = texture(gAlbedo, texCoords).rgb;
     vec3 encodedNormal = texture(gNormals, texCoords).xyz;
+    int model = shadingModel(encodedNormal);
+    if (model == UNLIT) {
+        lightOut = albedo;
+        return;
+    }
+    if (model == PHYSICALLY_BASED) {
+        lightOut = shadePhysicallyBased(albedo, p, normalize(encodedNormal));
+        return;
+    }
     float specularIntensity = clamp(length(encodedNormal) - 1.0, 0.0, 1.0);
     vec3 n = normalize(encodedNormal);
 

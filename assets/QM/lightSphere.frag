@@ -18,8 +18,11 @@ uniform vec2 gScreenSize;
 uniform sampler2D gAlbedo;
 uniform sampler2D gPosition;
 uniform sampler2D gNormals;
+uniform sampler2D gSurface;
 
 layout(location = 0) out vec3 lightOut;
+
+#include "brdf.glsl"
 
 // Wisp light: shared verbatim by lightSphere.frag and lightSphereStenciled.frag
 // so the instanced and the stencilled positions cannot drift apart.
@@ -58,6 +61,25 @@ vec3 shadePointLight(vec3 albedo, vec3 p, vec3 encodedNormal, vec3 lightPos, flo
     return pointLight.color * light * attenuation * window * WISP_STRENGTH;
 }
 
+// The same light on a physically based surface: attenuation and window as
+// above, the light's ambient share on the diffuse colour only.
+vec3 shadePhysicallyBased(vec3 albedo, vec4 surfaceTexel, vec3 p, vec3 n, vec3 lightPos, float radius)
+{
+    Surface s = readSurface(albedo, surfaceTexel);
+    vec3 toLight = lightPos - p;
+    float d = length(toLight);
+    vec3 l = toLight / max(d, 1e-4);
+    float attenuation = 1.0 / (pointLight.constant + pointLight.linear * d + pointLight.quadratic * d * d);
+    float r = d / radius;
+    float r2 = r * r;
+    float window = clamp(1.0 - r2 * r2, 0.0, 1.0);
+    window *= window;
+    vec3 strength = pointLight.color * attenuation * window * WISP_STRENGTH;
+    vec3 diffuseColour = mix(s.baseColour, vec3(0.0), s.metallic);
+    return punctualLight(s, n, normalize(-p), l, strength * pointLight.diffuseIntensity)
+        + strength * pointLight.ambientIntensity * diffuseColour * s.occlusion;
+}
+
 void main()
 {
     vec2 uv = gl_FragCoord.xy / gScreenSize;
@@ -69,5 +91,13 @@ void main()
     // Outside the light's reach, or a light with no reach at all.
     if (!(radius > 0.0) || distance(p, lightViewPosition) > radius)
         discard;
-    lightOut = shadePointLight(texture(gAlbedo, uv).rgb, p, texture(gNormals, uv).xyz, lightViewPosition, radius);
+    vec3 encodedNormal = texture(gNormals, uv).xyz;
+    int model = shadingModel(encodedNormal);
+    if (model == UNLIT)
+        discard;
+    if (model == PHYSICALLY_BASED)
+        lightOut = shadePhysicallyBased(texture(gAlbedo, uv).rgb, texture(gSurface, uv), p, normalize(encodedNormal),
+                                        lightViewPosition, radius);
+    else
+        lightOut = shadePointLight(texture(gAlbedo, uv).rgb, p, encodedNormal, lightViewPosition, radius);
 }

@@ -7,11 +7,15 @@
 
 namespace qm {
 
-// A mesh on the CPU side: vertex records and the triangles' corner indices,
-// three to a triangle.
+// What a mesh's index list holds: 3, 2 or 1 vertex per primitive.
+enum class Primitive { Triangles, Lines, Points };
+
+// A mesh on the CPU side: vertex records and the primitives' corner
+// indices, three to a triangle unless it says otherwise.
 struct MeshData {
     std::vector<Vertex> vertices;
     std::vector<std::uint32_t> indices;
+    Primitive primitive = Primitive::Triangles;
 };
 
 }  // namespace qm

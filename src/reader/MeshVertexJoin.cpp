@@ -37,6 +37,9 @@ void joinMeshVertices(SceneMesh& mesh)
     used.reserve(mesh.triangles.size() + mesh.lines.size() + mesh.points.size());
     for (const auto* list : {&mesh.triangles, &mesh.lines, &mesh.points})
         used.insert(used.end(), list->begin(), list->end());
+    // meshoptimizer counts in triangles; repeating an index adds no vertex.
+    while (used.size() % 3 != 0)
+        used.push_back(used.back());
 
     std::vector<meshopt_Stream> streams;
     addStream(streams, mesh.positions, vertices);

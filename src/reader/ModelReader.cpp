@@ -1,6 +1,7 @@
 #include "ModelReader.h"
 
 #include <assimp/DefaultIOSystem.h>
+#include <assimp/postprocess.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -47,6 +48,17 @@ const aiScene* readChecked(Assimp::Importer& reader, Read read, std::string& err
     return scene;
 }
 
+// The structure check refuses a mesh of vertices alone, which is what a
+// scanner's point cloud is; such a file is read again without it (the
+// conversion makes each vertex a point, and the viewer checks the scene data
+// it gets whatever the reader did).
+bool isPointCloudRefusal(const std::string& error)
+{
+    return error.find("contains no faces") != std::string::npos;
+}
+
+constexpr unsigned pointCloudReadFlags = modelReadFlags & ~unsigned(aiProcess_ValidateDataStructure);
+
 }  // namespace
 
 const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error,
@@ -56,6 +68,8 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
     auto* recording = new RecordingFileSystem;
     reader.SetIOHandler(recording);
     const aiScene* scene = readChecked(reader, [&] { return reader.ReadFile(path, modelReadFlags); }, error);
+    if (!scene && isPointCloudRefusal(error))
+        scene = readChecked(reader, [&] { return reader.ReadFile(path, pointCloudReadFlags); }, error);
     std::vector<std::string> files = std::move(recording->opened);
     if (opened) {
         std::error_code failed;
@@ -70,8 +84,13 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
 const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
                                    std::string& error)
 {
-    return readChecked(
+    const aiScene* scene = readChecked(
         reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
+    if (!scene && isPointCloudRefusal(error))
+        scene = readChecked(
+            reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), pointCloudReadFlags, hint); },
+            error);
+    return scene;
 }
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <assimp/material.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -63,7 +64,7 @@ SceneMesh convertMesh(const aiMesh& from)
     to.name = from.mName.C_Str();
     to.material = from.mMaterialIndex;
     const unsigned n = from.mNumVertices;
-    for (unsigned f = 0; f < from.mNumFaces; ++f) {
+    for (unsigned f = 0; from.mFaces && f < from.mNumFaces; ++f) {
         const aiFace& face = from.mFaces[f];
         for (unsigned k = 0; k < face.mNumIndices; ++k) {
             if (face.mIndices[k] >= n) {
@@ -79,6 +80,10 @@ SceneMesh convertMesh(const aiMesh& from)
         if (kind)
             kind->insert(kind->end(), face.mIndices, face.mIndices + face.mNumIndices);
     }
+    // A point cloud: vertices and no faces at all.
+    if (from.mNumFaces == 0 || !from.mFaces)
+        for (unsigned v = 0; v < n; ++v)
+            to.points.push_back(v);
     appendVectors(to.positions, from.mVertices, n);
     appendVectors(to.normals, from.mNormals, n);
     if (from.mTangents && from.mBitangents && from.mNormals) {
@@ -121,11 +126,16 @@ SceneMesh convertMesh(const aiMesh& from)
     return to;
 }
 
-float number(const aiMaterial& m, const char* key, float fallback)
+float number(const aiMaterial& m, const char* key, unsigned type, unsigned index, float fallback)
 {
     float value = fallback;
-    aiGetMaterialFloat(&m, key, 0, 0, &value);
-    return value;
+    aiGetMaterialFloat(&m, key, type, index, &value);
+    return std::isfinite(value) ? value : fallback;
+}
+
+float number(const aiMaterial& m, const char* key, float fallback)
+{
+    return number(m, key, 0, 0, fallback);
 }
 
 std::array<float, 4> colour(const aiMaterial& m, const char* key, std::array<float, 4> fallback, bool* found = nullptr)
@@ -140,6 +150,20 @@ std::array<float, 4> colour(const aiMaterial& m, const char* key, std::array<flo
 std::array<float, 3> rgb(const std::array<float, 4>& c)
 {
     return {c[0], c[1], c[2]};
+}
+
+// Specular-glossiness as metal-rough: the diffuse colour becomes the base
+// colour, roughness is one minus glossiness, and a material whose specular
+// colour is brighter than a dielectric's reflectance (4%) counts as metal,
+// in proportion. Its textures stay in their classic slots: the diffuse
+// picture serves as the base colour, the specular-glossiness picture is not used.
+void convertSpecularGlossiness(SceneMaterial& to, float glossiness)
+{
+    to.baseColour = to.diffuse;
+    to.hasBaseColour = true;
+    to.roughness = 1.0f - std::clamp(glossiness, 0.0f, 1.0f);
+    const float specular = std::max({to.specular[0], to.specular[1], to.specular[2]});
+    to.metallic = std::clamp((specular - 0.04f) / 0.96f, 0.0f, 1.0f);
 }
 
 SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
@@ -165,6 +189,17 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
     int twoSided = 0;
     aiGetMaterialInteger(&from, "$mat.twosided", 0, 0, &twoSided);
     to.doubleSided = twoSided != 0;
+    to.normalScale = number(from, AI_MATKEY_GLTF_TEXTURE_SCALE(aiTextureType_NORMALS, 0), 1.0f);
+    to.occlusionStrength = number(from, AI_MATKEY_GLTF_TEXTURE_STRENGTH(aiTextureType_LIGHTMAP, 0), 1.0f);
+    int shadingModel = 0;
+    aiGetMaterialInteger(&from, AI_MATKEY_SHADING_MODEL, &shadingModel);
+    float factor = 0.0f;
+    const bool metalRough = aiGetMaterialFloat(&from, AI_MATKEY_METALLIC_FACTOR, &factor) == AI_SUCCESS;
+    float glossiness = 0.0f;
+    const bool specularGlossiness = aiGetMaterialFloat(&from, AI_MATKEY_GLOSSINESS_FACTOR, &glossiness) == AI_SUCCESS;
+    to.physicallyBased = shadingModel == aiShadingMode_PBR_BRDF || metalRough || specularGlossiness;
+    if (specularGlossiness && !metalRough)
+        convertSpecularGlossiness(to, glossiness);
 
     static constexpr std::pair<aiTextureType, TextureSlot> slots[] = {
         {aiTextureType_DIFFUSE, TextureSlot::Diffuse},
@@ -172,6 +207,8 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
         {aiTextureType_NORMALS, TextureSlot::Normal},
         {aiTextureType_BASE_COLOR, TextureSlot::BaseColour},
         {aiTextureType_METALNESS, TextureSlot::MetallicRoughness},
+        // Where the glTF reader files the metal-rough picture as well.
+        {aiTextureType_UNKNOWN, TextureSlot::MetallicRoughness},
         {aiTextureType_EMISSIVE, TextureSlot::Emissive},
         {aiTextureType_AMBIENT_OCCLUSION, TextureSlot::Occlusion},
         {aiTextureType_LIGHTMAP, TextureSlot::Occlusion},
@@ -191,6 +228,13 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
             int set = 0;
             if (aiGetMaterialInteger(&from, AI_MATKEY_UVWSRC(type, i), &set) == AI_SUCCESS && set >= 0 && set < 2)
                 texture.texCoordSet = std::uint32_t(set);
+            aiUVTransform transform;
+            if (aiGetMaterialUVTransform(&from, AI_MATKEY_UVTRANSFORM(type, i), &transform) == AI_SUCCESS &&
+                std::isfinite(transform.mRotation)) {
+                texture.offset = {transform.mTranslation.x, transform.mTranslation.y};
+                texture.scale = {transform.mScaling.x, transform.mScaling.y};
+                texture.rotation = transform.mRotation;
+            }
             to.textures.push_back(std::move(texture));
         }
     }

@@ -30,13 +30,16 @@ FramebufferHandler::FramebufferHandler(GLuint width, GLuint height)
     glBindFramebuffer(GL_FRAMEBUFFER, gBufferFbo);
     // Upload formats differ but allocate nothing: only the internal format matters.
     const struct {
+        GLint internal;
         GLenum format;
         GLenum type;
-    } uploads[4] = {{GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB, GL_FLOAT}};
+    } uploads[6] = {{GL_RGB16F, GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGB16F, GL_RGB, GL_UNSIGNED_BYTE},
+                    {GL_RGB16F, GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB16F, GL_RGB, GL_FLOAT},
+                    {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE},  {GL_RGB16F, GL_RGB, GL_FLOAT}};
     for (std::size_t i = 0; i < colorTextures.size(); ++i) {
         colorTextures[i] = makeTexture();
         glBindTexture(GL_TEXTURE_2D, colorTextures[i]);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, GLsizei(width), GLsizei(height), 0, uploads[i].format,
+        glTexImage2D(GL_TEXTURE_2D, 0, uploads[i].internal, GLsizei(width), GLsizei(height), 0, uploads[i].format,
                      uploads[i].type, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

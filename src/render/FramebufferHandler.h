@@ -9,15 +9,17 @@
 
 namespace qm {
 
-// Every off-screen target of a frame: the G-buffer framebuffer with four
-// half-float colour textures and a depth-stencil texture, and a second
-// framebuffer holding a copy of the scene depth. The four colour textures
-// serve first as albedo, position, normal and lit image, then as the
-// ping-pong buffers of bloom, tone mapping and depth of field.
+// Every off-screen target of a frame: the G-buffer framebuffer with six
+// colour textures and a depth-stencil texture, and a second framebuffer
+// holding a copy of the scene depth. The first four (half floats) serve
+// first as albedo, position, normal and lit image, then as the ping-pong
+// buffers of bloom, tone mapping and depth of field. The last two hold what
+// only physically based surfaces write: metallic, roughness and occlusion
+// (8 bits each), and emitted light (half floats).
 class FramebufferHandler {
 public:
     // The colour attachments by what the G-buffer keeps in them.
-    enum Target : std::size_t { Albedo = 0, Position = 1, Normal = 2, Lit = 3 };
+    enum Target : std::size_t { Albedo = 0, Position = 1, Normal = 2, Lit = 3, Surface = 4, Emission = 5 };
     // Their later uses: bloom blurs between two of them, tone mapping
     // writes the image the sky is drawn over, depth of field blurs that
     // between two and composes the frame into the first.
@@ -43,7 +45,7 @@ public:
     GLFramebuffer depthCopyFbo;
     GLTexture depthCopyTexture;
     GLFramebuffer gBufferFbo;
-    std::array<GLTexture, 4> colorTextures;
+    std::array<GLTexture, 6> colorTextures;
     GLTexture depthStencilTexture;
     GLuint width = 0;
     GLuint height = 0;

@@ -1,5 +1,7 @@
 #include "GLRenderer.h"
 
+#include "PassState.h"
+
 #include "Scene.h"
 #include "Skybox.h"
 
@@ -9,11 +11,24 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
 {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
+    // Point meshes set their size in the program.
+    glEnable(GL_PROGRAM_POINT_SIZE);
     directionalQuadShader = loadShader("QM/directionalQuad");
     stencilShader = loadShader("QM/stencil");
     lightSphereStenciledShader = loadShader("QM/lightSphereStenciled");
-    screenQuad.init(directionalQuadShader->program);
-    setGBufferSamplers(directionalQuadShader->program);
+    forwardShader = loadShader("QM/forward");
+    screenQuad.init();
+    Shader& directional = *directionalQuadShader;
+    setGBufferSamplers(directional);
+    glUseProgram(directional.program);
+    glUniform1i(directional.uniform("gEmission"), 4);
+    glUseProgram(0);
+    whiteTexture = makeTexture();
+    const GLubyte white[4] = {255, 255, 255, 255};
+    glBindTexture(GL_TEXTURE_2D, whiteTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
     framebuffers = std::make_shared<FramebufferHandler>(width, height);
     postProcessing = std::make_unique<PostProcessing>();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -49,9 +64,12 @@ void GLRenderer::render()
     framebuffers->copyDepth();
     mark("lighting");
     lightingPass(scene->visibleLights);
+    mark("blended");
+    forwardPass();
 
     // Bloom: the bright parts into the first bloom target, then six blurs between the two.
     mark("bloom");
+    applyPassState(PassState::fullScreen());
     clearTarget(Targets::attachment(Targets::bloomFirst));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Lit));
@@ -88,6 +106,7 @@ void GLRenderer::render()
 
     // Depth of field: two blur rounds of the final image, then the composite.
     mark("depth of field");
+    applyPassState(PassState::fullScreen());
     framebuffers->blurStepState = 0;
     for (int i = 0; i < 4; ++i) {
         framebuffers->nextBlurTarget();
@@ -116,28 +135,18 @@ void GLRenderer::skyPass()
     if (!scene->skybox)
         return;
     const Skybox& skybox = *scene->skybox;
-    const GLuint program = skybox.shader->program;
-    glUseProgram(program);
-    glEnable(GL_DEPTH_TEST);
+    Shader& shader = *skybox.shader;
+    glUseProgram(shader.program);
+    applyPassState(PassState::sky());
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, skybox.cubeMap);
-    glUniform1i(locateUniform(program, "cubeMapTex"), 0);
+    glUniform1i(shader.uniform("cubeMapTex"), 0);
     // Turning moves the sky, walking does not: the view without its translation.
     const glm::mat4 rotationOnly(glm::mat3(scene->camera->getViewMatrix()));
-    setUniformMat4(program, scene->camera->projection * rotationOnly, "viewProj");
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_FRONT);
-    GLint savedDepthFunction = GL_LESS;
-    glGetIntegerv(GL_DEPTH_FUNC, &savedDepthFunction);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_TRUE);
+    setUniformMat4(shader, scene->camera->projection * rotationOnly, "viewProj");
     glBindVertexArray(skybox.vertexArray);
     glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
-    glDepthMask(GL_FALSE);
-    glCullFace(GL_BACK);
-    glDepthFunc(GLenum(savedDepthFunction));
-    glDisable(GL_DEPTH_TEST);
 }
 
 }  // namespace qm

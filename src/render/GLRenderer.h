@@ -39,7 +39,12 @@ public:
     void stencilPass(const PointLight& light, const glm::vec3& position);
     void litPass(const PointLight& light, const glm::vec3& position);
     void directionalLightPass();
+    // Blended surfaces over the lit image, farthest first.
+    void forwardPass();
     void skyPass();
+
+    // The most point lights that light one blended object: the nearest that reach it.
+    static constexpr int MAX_FORWARD_LIGHTS = 4;
 
     GLuint width = 0;
     GLuint height = 0;
@@ -49,6 +54,11 @@ public:
     std::shared_ptr<Shader> directionalQuadShader;
     std::shared_ptr<Shader> stencilShader;
     std::shared_ptr<Shader> lightSphereStenciledShader;
+    std::shared_ptr<Shader> forwardShader;
+    // What a physically based material without a picture samples: white.
+    GLTexture whiteTexture;
+    // Points are drawn this many pixels wide.
+    float pointSize = 3.0f;
     // Optional: told where each pass begins.
     FrameProfiler* profiler = nullptr;
 
@@ -60,16 +70,22 @@ private:
     }
     void bindGBuffer() const;
     void bindGBufferTextures() const;
-    void setPointLightUniforms(GLuint program, bool withRadius, const PointLight& light) const;
-    void setLightPassUniforms(GLuint program, bool withRadius, const PointLight& light) const;
+    // A physically based or unlit material's factors and pictures.
+    void bindSurface(Shader& shader, const Material& material) const;
+    // The scene's environment on unit 5, with its uniforms.
+    void bindEnvironment(Shader& shader) const;
+    // A blended object's nearest point lights that reach it.
+    void setForwardLights(Shader& shader, const glm::vec3& centre, float radius) const;
+    void setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const;
+    void setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light) const;
     void clearTarget(GLenum attachment) const;
 };
 
-// Uploads a material's ambient colour, shininess and textures (sampler
+// Uploads a classic material's ambient colour, shininess and textures (sampler
 // "material.<diffuse|specular|normal><n>" on the unit of its list position).
-void bindMaterial(GLuint program, const Material& material);
+void bindMaterial(Shader& shader, const Material& material);
 
-// "gAlbedo", "gPosition" and "gNormals" on units 0, 1 and 2.
-void setGBufferSamplers(GLuint program);
+// "gAlbedo", "gPosition", "gNormals" and "gSurface" on units 0 to 3.
+void setGBufferSamplers(Shader& shader);
 
 }  // namespace qm

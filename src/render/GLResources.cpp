@@ -1,5 +1,6 @@
 #include "GLResources.h"
 
+#include "Environment.h"
 #include "GpuMesh.h"
 #include "Shader.h"
 #include "Skybox.h"
@@ -20,6 +21,11 @@ std::shared_ptr<Texture> GLResources::texture(TextureKind kind, int width, int h
 std::shared_ptr<Skybox> GLResources::sky(const CubeFaces& faces, std::shared_ptr<Shader> program)
 {
     return makeSkybox(faces, std::move(program));
+}
+
+std::shared_ptr<Environment> GLResources::environment(const EnvironmentImage& image)
+{
+    return makeEnvironment(image);
 }
 
 std::shared_ptr<GpuMesh> GLResources::mesh(const Mesh& mesh)

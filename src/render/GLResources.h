@@ -11,6 +11,7 @@ public:
     std::shared_ptr<Shader> program(const std::string& name, bool geometryStage) override;
     std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) override;
     std::shared_ptr<Skybox> sky(const CubeFaces& faces, std::shared_ptr<Shader> program) override;
+    std::shared_ptr<Environment> environment(const EnvironmentImage& image) override;
     std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) override;
     std::shared_ptr<GpuMesh> lightVolume(const Mesh& volume) override;
 };

@@ -5,6 +5,7 @@
 #include "GLRenderer.h"
 #include "GpuMesh.h"
 #include "Mesh.h"
+#include "PassState.h"
 #include "Scene.h"
 #include "Texture.h"
 
@@ -27,19 +28,17 @@ void drawInstanced(const Mesh& mesh)
 {
     glBindVertexArray(mesh.gpu->vertexArray);
     uploadInstances(mesh);
-    glDrawElementsInstanced(GL_TRIANGLES, GLsizei(mesh.gpu->indexCount), GL_UNSIGNED_INT, nullptr,
+    glDrawElementsInstanced(mesh.gpu->mode, GLsizei(mesh.gpu->indexCount), GL_UNSIGNED_INT, nullptr,
                             GLsizei(mesh.instanceTransforms.size()));
     glBindVertexArray(0);
 }
 
 }  // namespace
 
-void bindMaterial(GLuint program, const Material& material)
+void bindMaterial(Shader& shader, const Material& material)
 {
-    const GLint ambient = locateUniform(program, "material.ambient");
-    const GLint shininess = locateUniform(program, "material.shininess");
-    glUniform3fv(ambient, 1, glm::value_ptr(material.ambient));
-    glUniform1f(shininess, material.shininess);
+    glUniform3fv(shader.uniform("material.ambient"), 1, glm::value_ptr(material.ambient));
+    glUniform1f(shader.uniform("material.shininess"), material.shininess);
     int counters[3] = {0, 0, 0};
     for (std::size_t i = 0; i < material.textures.size(); ++i) {
         const Texture& texture = *material.textures[i];
@@ -48,8 +47,42 @@ void bindMaterial(GLuint program, const Material& material)
         std::string name = "material.";
         const auto kind = std::size_t(texture.kind);
         name += kinds[kind] + std::to_string(counters[kind]++);
-        glUniform1i(locateUniform(program, name.c_str()), GLint(i));
+        glUniform1i(shader.uniform(name), GLint(i));
         glBindTexture(GL_TEXTURE_2D, texture.id);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void GLRenderer::bindSurface(Shader& shader, const Material& material) const
+{
+    const SurfaceParameters& s = material.surface;
+    glUniform4fv(shader.uniform("baseColourFactor"), 1, glm::value_ptr(s.baseColour));
+    if (material.shading == Shading::Unlit)
+        return;
+    glUniform1f(shader.uniform("metallicFactor"), s.metallic);
+    glUniform1f(shader.uniform("roughnessFactor"), s.roughness);
+    glUniform3fv(shader.uniform("emissiveFactor"), 1, glm::value_ptr(s.emissive));
+    glUniform1f(shader.uniform("occlusionStrength"), s.occlusionStrength);
+    glUniform1f(shader.uniform("normalScale"), s.normalScale);
+    // The forward program blends and cuts nothing.
+    if (material.coverage != Coverage::Blend)
+        glUniform1f(shader.uniform("alphaCutoff"), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
+    glUniform1i(shader.uniform("doubleSided"), material.doubleSided ? 1 : 0);
+    glUniform1i(shader.uniform("hasNormalMap"), s.normalMap ? 1 : 0);
+    glUniformMatrix3fv(shader.uniform("uvTransform"), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
+    const struct {
+        const char* sampler;
+        const Texture* texture;
+        GLuint fallback;
+    } maps[5] = {{"baseColourMap", s.baseColourMap.get(), whiteTexture},
+                 {"metallicRoughnessMap", s.metallicRoughnessMap.get(), whiteTexture},
+                 {"normalMap", s.normalMap.get(), whiteTexture},
+                 {"occlusionMap", s.occlusionMap.get(), whiteTexture},
+                 {"emissiveMap", s.emissiveMap.get(), whiteTexture}};
+    for (GLenum unit = 0; unit < 5; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, maps[unit].texture ? GLuint(maps[unit].texture->id) : maps[unit].fallback);
+        glUniform1i(shader.uniform(maps[unit].sampler), GLint(unit));
     }
     glActiveTexture(GL_TEXTURE0);
 }
@@ -62,47 +95,58 @@ void GLRenderer::geometryPass()
                                    FramebufferHandler::attachment(FramebufferHandler::Normal)};
     glDrawBuffers(3, attachments);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers->gBufferFbo);
-    glDepthMask(GL_TRUE);
+    applyPassState(PassState::geometry());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
     for (const ShaderGroup& group : scene->deferredGroups)
         drawShaderGroup(group);
-    glDepthMask(GL_FALSE);
 }
 
 void GLRenderer::drawShaderGroup(const ShaderGroup& group)
 {
-    const GLuint program = group.shader->program;
-    glUseProgram(program);
-    setUniformMat4(program, scene->camera->projection, "projection");
+    Shader& shader = *group.shader;
+    glUseProgram(shader.program);
+    setUniformMat4(shader, scene->camera->projection, "projection");
+    // Only physically based and unlit surfaces write the surface and
+    // emission targets; the classic programs leave them alone.
+    const bool classic = group.materials.front().material->shading == Shading::Classic;
+    const GLenum attachments[6] = {FramebufferHandler::attachment(FramebufferHandler::Albedo),
+                                   FramebufferHandler::attachment(FramebufferHandler::Position),
+                                   FramebufferHandler::attachment(FramebufferHandler::Normal),
+                                   GL_NONE,
+                                   FramebufferHandler::attachment(FramebufferHandler::Surface),
+                                   FramebufferHandler::attachment(FramebufferHandler::Emission)};
+    glDrawBuffers(classic ? 3 : 6, attachments);
+    if (!classic)
+        glUniform1f(shader.uniform("pointSize"), pointSize);
     for (const MaterialGroup& materialGroup : group.materials) {
-        bindMaterial(program, *materialGroup.material);
+        const Material& material = *materialGroup.material;
+        if (material.shading == Shading::Classic)
+            bindMaterial(shader, material);
+        else
+            bindSurface(shader, material);
+        applyPassState(material.doubleSided ? PassState::geometryBothSides() : PassState::geometry());
         for (const Mesh* mesh : materialGroup.meshes)
             drawInstanced(*mesh);
     }
+    applyPassState(PassState::geometry());
 }
 
 void GLRenderer::billboardPass()
 {
-    glDepthMask(GL_TRUE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    applyPassState(PassState::geometryBothSides());
     const Camera& camera = *scene->camera;
     const glm::mat4 view = camera.getViewMatrix();
     for (const Mesh* mesh : scene->billboards) {
         const Material& material = *mesh->getMaterial();
-        const GLuint program = material.shader->program;
-        glUseProgram(program);
-        setUniformMat4(program, camera.projection * view, "viewProj");
-        setUniformMat4(program, view, "view");
-        bindMaterial(program, material);
-        setUniformVec3(program, camera.position, "cameraPos");
-        setUniformVec3(program, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
+        Shader& shader = *material.shader;
+        glUseProgram(shader.program);
+        setUniformMat4(shader, camera.projection * view, "viewProj");
+        setUniformMat4(shader, view, "view");
+        bindMaterial(shader, material);
+        setUniformVec3(shader, camera.position, "cameraPos");
+        setUniformVec3(shader, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
         drawInstanced(*mesh);
     }
-    glDepthMask(GL_FALSE);
 }
 
 }  // namespace qm

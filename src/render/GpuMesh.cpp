@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "Mesh.h"
-#include "Shader.h"
 #include "VertexAttributes.h"
 
 namespace qm {
@@ -32,47 +31,46 @@ void finishUpload()
 {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
-    glUseProgram(0);
 }
 
 }  // namespace
 
 GpuMesh uploadMesh(const Mesh& mesh)
 {
-    const GLuint program = mesh.getMaterial()->shader->program;
-    glUseProgram(program);
     GpuMesh gpu = startUpload(mesh.getIndices());
+    gpu.mode = mesh.primitive() == Primitive::Points  ? GL_POINTS
+               : mesh.primitive() == Primitive::Lines ? GL_LINES
+                                                      : GL_TRIANGLES;
     gpu.instanceNormalBuffer = makeBuffer();
     const std::vector<Vertex>& vertices = mesh.getVertices();
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STATIC_DRAW);
-    bindAttribute(program, "v_position", 3, sizeof(Vertex), offsetof(Vertex, position));
-    bindAttribute(program, "v_normal", 3, sizeof(Vertex), offsetof(Vertex, normal));
-    bindAttribute(program, "v_texCoord", 2, sizeof(Vertex), offsetof(Vertex, texCoords));
+    feedAttribute(attribute::position, 3, sizeof(Vertex), offsetof(Vertex, position));
+    feedAttribute(attribute::normal, 3, sizeof(Vertex), offsetof(Vertex, normal));
+    feedAttribute(attribute::texCoord, 2, sizeof(Vertex), offsetof(Vertex, texCoords));
+    feedAttribute(attribute::colour, 4, sizeof(Vertex), offsetof(Vertex, colour), 0, GL_UNSIGNED_BYTE);
 
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
-    bindInstanceMatrixAttribute(program, "v_modelView", 4, 4);
+    feedInstanceMatrix(attribute::modelView, 4, 4);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
-    bindInstanceMatrixAttribute(program, "v_modelViewInvTrans", 3, 3);
+    feedInstanceMatrix(attribute::normalMatrix, 3, 3);
     finishUpload();
     return gpu;
 }
 
 GpuMesh uploadLightVolume(const Mesh& volume)
 {
-    const GLuint program = volume.getMaterial()->shader->program;
     std::vector<glm::vec3> positions;
     positions.reserve(volume.getVertices().size());
     for (const Vertex& v : volume.getVertices())
         positions.push_back(v.position);
 
-    glUseProgram(program);
     GpuMesh gpu = startUpload(volume.getIndices());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(glm::vec3)), positions.data(),
                  GL_STATIC_DRAW);
-    bindAttribute(program, "v_position", 3, sizeof(glm::vec3), 0);
+    feedAttribute(attribute::position, 3, sizeof(glm::vec3), 0);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
-    bindAttribute(program, "v_worldPosition", 3, sizeof(glm::vec3), 0, 1);
+    feedAttribute(attribute::worldPosition, 3, sizeof(glm::vec3), 0, 1);
     finishUpload();
     return gpu;
 }

@@ -19,10 +19,12 @@ struct GpuMesh {
     // Meshes only: the normal matrices beside the model-view matrices.
     GLBuffer instanceNormalBuffer;
     GLuint indexCount = 0;
+    // How the indices are read: triangles, lines or points.
+    GLenum mode = GL_TRIANGLES;
 };
 
 // Uploads a mesh's vertices and indices and wires the per-vertex and
-// per-instance attributes of its material's program.
+// per-instance attributes at their fixed locations.
 GpuMesh uploadMesh(const Mesh& mesh);
 
 // Uploads a light volume's positions and indices; the instance positions

@@ -3,68 +3,74 @@
 // HDR image in attachment 3.
 #include <algorithm>
 
+#include "Environment.h"
 #include "GLRenderer.h"
 #include "GpuMesh.h"
+#include "Mesh.h"
+#include "PassState.h"
 #include "PointLight.h"
 #include "Scene.h"
 
 namespace qm {
 
-void setGBufferSamplers(GLuint program)
+void setGBufferSamplers(Shader& shader)
 {
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "gAlbedo"), 0);
-    glUniform1i(glGetUniformLocation(program, "gPosition"), 1);
-    glUniform1i(glGetUniformLocation(program, "gNormals"), 2);
+    glUseProgram(shader.program);
+    glUniform1i(shader.uniform("gAlbedo"), 0);
+    glUniform1i(shader.uniform("gPosition"), 1);
+    glUniform1i(shader.uniform("gNormals"), 2);
+    glUniform1i(shader.uniform("gSurface"), 3);
     glUseProgram(0);
 }
 
 void GLRenderer::bindGBufferTextures() const
 {
-    // Units 0 to 2, as the programs' samplers are set.
-    const FramebufferHandler::Target inputs[3] = {FramebufferHandler::Albedo, FramebufferHandler::Position,
-                                                  FramebufferHandler::Normal};
-    for (GLenum unit = 0; unit < 3; ++unit) {
+    // Units 0 to 4, as the programs' samplers are set.
+    const FramebufferHandler::Target inputs[5] = {FramebufferHandler::Albedo, FramebufferHandler::Position,
+                                                  FramebufferHandler::Normal, FramebufferHandler::Surface,
+                                                  FramebufferHandler::Emission};
+    for (GLenum unit = 0; unit < 5; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, framebuffers->texture(inputs[unit]));
     }
+    glActiveTexture(GL_TEXTURE0);
 }
 
-void GLRenderer::setPointLightUniforms(GLuint program, bool withRadius, const PointLight& light) const
+void GLRenderer::setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const
 {
-    glUniform3fv(locateUniform(program, "pointLight.color"), 1, glm::value_ptr(light.color));
-    glUniform1f(locateUniform(program, "pointLight.ambientIntensity"), light.ambientIntensity);
-    glUniform1f(locateUniform(program, "pointLight.diffuseIntensity"), light.diffuseIntensity);
-    glUniform1f(locateUniform(program, "pointLight.constant"), light.constant);
-    glUniform1f(locateUniform(program, "pointLight.linear"), light.linear);
-    glUniform1f(locateUniform(program, "pointLight.quadratic"), light.quadratic);
+    glUniform3fv(shader.uniform("pointLight.color"), 1, glm::value_ptr(light.color));
+    glUniform1f(shader.uniform("pointLight.ambientIntensity"), light.ambientIntensity);
+    glUniform1f(shader.uniform("pointLight.diffuseIntensity"), light.diffuseIntensity);
+    glUniform1f(shader.uniform("pointLight.constant"), light.constant);
+    glUniform1f(shader.uniform("pointLight.linear"), light.linear);
+    glUniform1f(shader.uniform("pointLight.quadratic"), light.quadratic);
     if (withRadius)
-        glUniform1f(locateUniform(program, "pointLight.radius"), light.radius);
+        glUniform1f(shader.uniform("pointLight.radius"), light.radius);
 }
 
 // Everything a light program needs once per light; leaves no program current.
-void GLRenderer::setLightPassUniforms(GLuint program, bool withRadius, const PointLight& light) const
+void GLRenderer::setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light) const
 {
-    glUseProgram(program);
-    setUniformMat4(program, scene->camera->projection, "projection");
-    setUniformMat4(program, scene->camera->getViewMatrix(), "view");
-    setPointLightUniforms(program, withRadius, light);
-    glUniform2f(glGetUniformLocation(program, "gScreenSize"), float(width), float(height));
-    setGBufferSamplers(program);
+    glUseProgram(shader.program);
+    setUniformMat4(shader, scene->camera->projection, "projection");
+    setUniformMat4(shader, scene->camera->getViewMatrix(), "view");
+    setPointLightUniforms(shader, withRadius, light);
+    glUniform2f(shader.uniform("gScreenSize"), float(width), float(height));
+    setGBufferSamplers(shader);
 }
 
 void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
 {
-    glEnable(GL_STENCIL_TEST);
-    glUseProgram(stencilShader->program);
-    setUniformMat4(stencilShader->program, scene->camera->projection, "projection");
-    setUniformMat4(stencilShader->program, scene->camera->getViewMatrix(), "view");
+    Shader& stencil = *stencilShader;
+    glUseProgram(stencil.program);
+    setUniformMat4(stencil, scene->camera->projection, "projection");
+    setUniformMat4(stencil, scene->camera->getViewMatrix(), "view");
 
     int stenciled = 0;
     for (const PointLight* light : lights) {
-        const GLuint own = light->volumeMesh->getMaterial()->shader->program;
+        Shader& own = *light->volumeMesh->getMaterial()->shader;
         setLightPassUniforms(own, true, *light);
-        setLightPassUniforms(lightSphereStenciledShader->program, false, *light);
+        setLightPassUniforms(*lightSphereStenciledShader, false, *light);
 
         const std::vector<glm::vec3>& positions = light->visiblePositions;
         std::size_t i = 0;
@@ -76,16 +82,10 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
             continue;
         // Past the limit: the rest of this light's positions in one draw, which its own
         // program limits to the light's radius.
-        glDisable(GL_STENCIL_TEST);
+        applyPassState(PassState::lightVolume(false));
         glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
         bindGBufferTextures();
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendEquation(GL_FUNC_ADD);
-        glBlendFunc(GL_ONE, GL_ONE);
-        glUseProgram(own);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_FRONT);
+        glUseProgram(own.program);
         glBindVertexArray(light->volume->vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, light->volume->instanceBuffer);
         const std::size_t remaining = positions.size() - i;
@@ -93,28 +93,25 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
                      GL_DYNAMIC_DRAW);
         glDrawElementsInstanced(GL_TRIANGLES, GLsizei(light->volume->indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(remaining));
         glBindVertexArray(0);
-        glCullFace(GL_BACK);
     }
 
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
-    glDisable(GL_BLEND);
-    glDisable(GL_STENCIL_TEST);
     directionalLightPass();
 }
 
 void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
 {
-    glUseProgram(stencilShader->program);
+    Shader& stencil = *stencilShader;
+    glUseProgram(stencil.program);
     glDrawBuffer(GL_NONE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    applyPassState(PassState::lightStencil());
     glClear(GL_STENCIL_BUFFER_BIT);
     glStencilFunc(GL_ALWAYS, 0, 0);
     // Non-zero exactly where the scene surface lies inside the sphere.
     glStencilOpSeparate(GL_BACK, GL_KEEP, GL_INCR_WRAP, GL_KEEP);
     glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_DECR_WRAP, GL_KEEP);
-    setUniformVec3(stencilShader->program, position, "worldPosition");
+    setUniformVec3(stencil, position, "worldPosition");
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
@@ -123,36 +120,104 @@ void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
 {
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
-    const GLuint program = lightSphereStenciledShader->program;
-    glUseProgram(program);
+    Shader& shader = *lightSphereStenciledShader;
+    glUseProgram(shader.program);
     glStencilFunc(GL_NOTEQUAL, 0, 0xFF);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendEquation(GL_FUNC_ADD);
-    glBlendFunc(GL_ONE, GL_ONE);
-    // Back faces only, so the light still shades with the camera inside its sphere.
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_FRONT);
-    setUniformVec3(program, position, "worldPosition");
+    applyPassState(PassState::lightVolume(true));
+    setUniformVec3(shader, position, "worldPosition");
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
-    glCullFace(GL_BACK);
-    glDisable(GL_BLEND);
 }
 
 void GLRenderer::directionalLightPass()
 {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendEquation(GL_FUNC_ADD);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glUseProgram(directionalQuadShader->program);
-    glUniform1f(glGetUniformLocation(directionalQuadShader->program, "fillLight"), scene->fillLight);
+    applyPassState(PassState::fullScreenAdd());
+    Shader& shader = *directionalQuadShader;
+    glUseProgram(shader.program);
+    glUniform1f(shader.uniform("fillLight"), scene->fillLight);
+    bindEnvironment(shader);
     glBindVertexArray(screenQuad.vertexArray);
-    bindGBufferTextures();
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
-    glDisable(GL_BLEND);
+}
+
+}  // namespace qm
+
+namespace qm {
+
+void GLRenderer::bindEnvironment(Shader& shader) const
+{
+    const glm::mat3 viewToWorld = glm::transpose(glm::mat3(scene->camera->getViewMatrix()));
+    glUniformMatrix3fv(shader.uniform("viewToWorld"), 1, GL_FALSE, glm::value_ptr(viewToWorld));
+    glUniform1i(shader.uniform("environmentMap"), 5);
+    glActiveTexture(GL_TEXTURE5);
+    if (const Environment* environment = scene->environment.get()) {
+        glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cube);
+        glUniform1f(shader.uniform("environmentMips"), environment->mipLevels);
+        glUniform3fv(shader.uniform("environmentSH[0]"), 9, glm::value_ptr(environment->harmonics[0]));
+    } else {
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void GLRenderer::setForwardLights(Shader& shader, const glm::vec3& centre, float radius) const
+{
+    struct Candidate {
+        float distance;
+        const PointLight* light;
+        glm::vec3 position;
+    };
+    std::vector<Candidate> reaching;
+    for (const PointLight* light : scene->visibleLights)
+        for (const glm::vec3& position : light->visiblePositions)
+            if (const float d = glm::distance(position, centre); d < light->radius + radius)
+                reaching.push_back({d, light, position});
+    const std::size_t count = std::min<std::size_t>(reaching.size(), MAX_FORWARD_LIGHTS);
+    std::partial_sort(reaching.begin(), reaching.begin() + std::ptrdiff_t(count), reaching.end(),
+                      [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+    glm::vec3 positions[MAX_FORWARD_LIGHTS]{};
+    glm::vec3 colours[MAX_FORWARD_LIGHTS]{};
+    glm::vec4 falloffs[MAX_FORWARD_LIGHTS]{};
+    const glm::mat4 view = scene->camera->getViewMatrix();
+    for (std::size_t i = 0; i < count; ++i) {
+        const PointLight& light = *reaching[i].light;
+        positions[i] = glm::vec3(view * glm::vec4(reaching[i].position, 1.0f));
+        colours[i] = light.color * light.diffuseIntensity;
+        falloffs[i] = {light.constant, light.linear, light.quadratic, light.radius};
+    }
+    glUniform1i(shader.uniform("pointLightCount"), GLint(count));
+    glUniform3fv(shader.uniform("pointLightPositions[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(positions[0]));
+    glUniform3fv(shader.uniform("pointLightColours[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(colours[0]));
+    glUniform4fv(shader.uniform("pointLightFalloff[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(falloffs[0]));
+}
+
+void GLRenderer::forwardPass()
+{
+    if (scene->blended.empty())
+        return;
+    bindGBuffer();
+    glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
+    Shader& shader = *forwardShader;
+    glUseProgram(shader.program);
+    setUniformMat4(shader, scene->camera->projection, "projection");
+    glUniform1f(shader.uniform("fillLight"), scene->fillLight);
+    glUniform1f(shader.uniform("pointSize"), pointSize);
+    bindEnvironment(shader);
+    for (const BlendedDraw& draw : scene->blended) {
+        const Material& material = *draw.mesh->getMaterial();
+        bindSurface(shader, material);
+        setForwardLights(shader, draw.centre, draw.radius);
+        applyPassState(PassState::blended(material.doubleSided));
+        const GpuMesh& gpu = *draw.mesh->gpu;
+        glBindVertexArray(gpu.vertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
+        glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
+    }
+    glBindVertexArray(0);
 }
 
 }  // namespace qm

@@ -4,9 +4,9 @@ namespace qm {
 
 namespace {
 
-void setSampler(GLuint program, const char* name, GLint unit)
+void setSampler(Shader& shader, const char* name, GLint unit)
 {
-    glUniform1i(glGetUniformLocation(program, name), unit);
+    glUniform1i(shader.uniform(name), unit);
 }
 
 }  // namespace
@@ -23,45 +23,45 @@ PostProcessing::PostProcessing()
       mergeShader(loadShader("QM/postprocessing/mergeHDR")),
       dofShader(loadShader("QM/postprocessing/dof"))
 {
-    quad.init(thresholdShader->program);
+    quad.init();
 }
 
 void PostProcessing::brightPass()
 {
     glUseProgram(thresholdShader->program);
-    setSampler(thresholdShader->program, "image", 0);
+    setSampler(*thresholdShader, "image", 0);
     quad.draw();
 }
 
 void PostProcessing::blurPass()
 {
     glUseProgram(blurShader->program);
-    setSampler(blurShader->program, "image", 0);
-    glUniform1i(glGetUniformLocation(blurShader->program, "horizontal"), horizontal ? 1 : 0);
+    setSampler(*blurShader, "image", 0);
+    glUniform1i(blurShader->uniform("horizontal"), horizontal ? 1 : 0);
     quad.draw();
     horizontal = !horizontal;
 }
 
 void PostProcessing::mergeHdr(float exposure)
 {
-    const GLuint program = mergeShader->program;
-    glUseProgram(program);
-    setSampler(program, "original", 0);
-    setSampler(program, "blurred", 1);
-    glUniform1f(glGetUniformLocation(program, "exposure"), exposure);
+    Shader& shader = *mergeShader;
+    glUseProgram(shader.program);
+    setSampler(shader, "original", 0);
+    setSampler(shader, "blurred", 1);
+    glUniform1f(shader.uniform("exposure"), exposure);
     quad.draw();
 }
 
 void PostProcessing::depthOfField(float focusDepth, float maxDepth, float distanceScale)
 {
-    const GLuint program = dofShader->program;
-    glUseProgram(program);
-    setSampler(program, "position", 0);
-    setSampler(program, "image", 1);
-    setSampler(program, "blurred", 2);
-    glUniform1f(glGetUniformLocation(program, "focusDepth"), effectiveFocusDepth(focusDepth, maxDepth));
-    glUniform1f(glGetUniformLocation(program, "maxDepth"), maxDepth);
-    glUniform1f(glGetUniformLocation(program, "distanceScale"), distanceScale);
+    Shader& shader = *dofShader;
+    glUseProgram(shader.program);
+    setSampler(shader, "position", 0);
+    setSampler(shader, "image", 1);
+    setSampler(shader, "blurred", 2);
+    glUniform1f(shader.uniform("focusDepth"), effectiveFocusDepth(focusDepth, maxDepth));
+    glUniform1f(shader.uniform("maxDepth"), maxDepth);
+    glUniform1f(shader.uniform("distanceScale"), distanceScale);
     quad.draw();
 }
 

@@ -12,15 +12,15 @@ constexpr float quadVertices[6 * 4] = {
 
 }  // namespace
 
-void ScreenQuad::init(GLuint program)
+void ScreenQuad::init()
 {
     vertexArray = makeVertexArray();
     vertexBuffer = makeBuffer();
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof(quadVertices), quadVertices, GL_STATIC_DRAW);
-    bindAttribute(program, "v_position", 2, 16, 0);
-    bindAttribute(program, "v_texCoords", 2, 16, 8);
+    feedAttribute(attribute::position, 2, 16, 0);
+    feedAttribute(attribute::quadTexCoord, 2, 16, 8);
     glBindVertexArray(0);
 }
 

@@ -7,11 +7,10 @@
 namespace qm {
 
 // Two counter-clockwise triangles covering the screen, with "v_position"
-// (x, y) and "v_texCoords" (u, v). Every program drawn with it must place
-// those attributes where the program given to init has them.
+// (x, y) and "v_texCoords" (u, v) at their fixed locations.
 class ScreenQuad {
 public:
-    void init(GLuint program);
+    void init();
     void draw() const;
 
     GLVertexArray vertexArray;

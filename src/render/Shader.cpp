@@ -51,15 +51,21 @@ std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
 
 }  // namespace
 
-GLint locateUniform(GLuint program, const char* name)
+GLint Shader::uniform(const std::string& name)
 {
-    const GLint location = glGetUniformLocation(program, name);
+    const auto known = locations.find(name);
+    if (known != locations.end())
+        return known->second;
+    const GLint location = glGetUniformLocation(program, name.c_str());
     if (location == -1)
         std::cerr << "Couldn't locate " << name << " in shader.\n";
+    locations.emplace(name, location);
     return location;
 }
 
-std::string readShaderFile(const std::string& path)
+namespace {
+
+std::string readWholeFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
@@ -71,6 +77,33 @@ std::string readShaderFile(const std::string& path)
     std::string source(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     file.read(source.data(), static_cast<std::streamsize>(source.size()));
     source.resize(static_cast<std::size_t>(file.gcount()));
+    return source;
+}
+
+}  // namespace
+
+std::string readShaderFile(const std::string& path)
+{
+    std::string source = readWholeFile(path);
+    const std::string directive = "#include \"";
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    // Included files may include others; the count stops a file that includes itself.
+    int expansions = 0;
+    for (std::size_t at = source.find(directive); at != std::string::npos && expansions < 64;
+         at = source.find(directive, at)) {
+        const bool lineStart = at == 0 || source[at - 1] == '\n';
+        const std::size_t close = source.find('"', at + directive.size());
+        const std::size_t end = source.find('\n', at);
+        if (!lineStart || close == std::string::npos || (end != std::string::npos && close > end)) {
+            at += directive.size();
+            continue;
+        }
+        const std::string name = source.substr(at + directive.size(), close - at - directive.size());
+        const std::string included = readWholeFile(folder + name);
+        source.replace(at, (end == std::string::npos ? source.size() : end) - at, included);
+        ++expansions;
+    }
     return source;
 }
 
@@ -91,14 +124,14 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name)
                               compileStage(GL_FRAGMENT_SHADER, fragment)});
 }
 
-void setUniformMat4(GLuint program, const glm::mat4& matrix, const char* name)
+void setUniformMat4(Shader& shader, const glm::mat4& matrix, const char* name)
 {
-    glUniformMatrix4fv(locateUniform(program, name), 1, GL_FALSE, glm::value_ptr(matrix));
+    glUniformMatrix4fv(shader.uniform(name), 1, GL_FALSE, glm::value_ptr(matrix));
 }
 
-void setUniformVec3(GLuint program, const glm::vec3& vector, const char* name)
+void setUniformVec3(Shader& shader, const glm::vec3& vector, const char* name)
 {
-    glUniform3fv(locateUniform(program, name), 1, glm::value_ptr(vector));
+    glUniform3fv(shader.uniform(name), 1, glm::value_ptr(vector));
 }
 
 }  // namespace qm

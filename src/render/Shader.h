@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "GLObject.h"
 #include "Math.h"
@@ -15,6 +16,14 @@ namespace qm {
 // stages, "<name>.geom".
 struct Shader {
     GLProgram program;
+
+    // The uniform's location, asked of GL once per name: a uniform the
+    // program lacks is reported once ("Couldn't locate <name> in shader.")
+    // and gives -1, which GL ignores in uploads.
+    GLint uniform(const std::string& name);
+
+private:
+    std::unordered_map<std::string, GLint> locations;
 };
 
 std::shared_ptr<Shader> loadShader(const std::string& name);
@@ -22,17 +31,14 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
 
 // The whole file, byte for byte (no newline translation). A file that cannot
 // be opened is reported on standard error and read as empty source, so its
-// stage fails to compile with the usual report.
+// stage fails to compile with the usual report. A line
+// `#include "NAME"` is replaced by the file NAME beside it, whose own such
+// lines are replaced in turn, so that programs can share functions (GLSL
+// has no includes of its own).
 std::string readShaderFile(const std::string& path);
 
-// The uniform's location, looked up by name on every call; a uniform the
-// program lacks is reported ("Couldn't locate <name> in shader.") and -1
-// returned, which GL ignores in uploads.
-GLint locateUniform(GLuint program, const char* name);
-
-// Look the uniform up by name on every call and report one the program lacks;
-// the upload is issued either way (GL ignores location -1).
-void setUniformMat4(GLuint program, const glm::mat4& matrix, const char* name);
-void setUniformVec3(GLuint program, const glm::vec3& vector, const char* name);
+// Uploads to the program's uniform of that name (see Shader::uniform).
+void setUniformMat4(Shader& shader, const glm::mat4& matrix, const char* name);
+void setUniformVec3(Shader& shader, const glm::vec3& vector, const char* name);
 
 }  // namespace qm

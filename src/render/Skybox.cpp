@@ -23,17 +23,14 @@ Skybox::Skybox(GLTexture cubeMap, std::shared_ptr<Shader> shader)
     : vertexArray(makeVertexArray()), vertexBuffer(makeBuffer()), indexBuffer(makeBuffer()),
       shader(std::move(shader)), cubeMap(std::move(cubeMap))
 {
-    const GLuint program = this->shader->program;
-    glUseProgram(program);
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners.data(), GL_STATIC_DRAW);
-    bindAttribute(program, "v_position", 3, 12, 0);
+    feedAttribute(attribute::position, 3, 12, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(cubeIndices), cubeIndices.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
-    glUseProgram(0);
 }
 
 namespace {

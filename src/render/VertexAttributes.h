@@ -6,15 +6,30 @@
 
 namespace qm {
 
-// Points a program's float attribute at the buffer bound to GL_ARRAY_BUFFER
-// and enables it. An attribute the program does not use (location -1) is
-// simply not fed.
-void bindAttribute(GLuint program, const char* name, GLint components, GLsizei stride, std::size_t offset,
-                   GLuint divisor = 0);
+// The attribute locations every program declares with layout(location = N)
+// and every vertex array feeds, so that a mesh's buffers suit any program.
+namespace attribute {
+// Meshes: per vertex, then the per-instance model-view matrix (four
+// locations) and normal matrix (three).
+inline constexpr GLuint position = 0;
+inline constexpr GLuint normal = 1;
+inline constexpr GLuint texCoord = 2;
+inline constexpr GLuint modelView = 3;
+inline constexpr GLuint normalMatrix = 7;
+inline constexpr GLuint colour = 10;
+// Light volumes: the sphere's corner, then each placement's world position.
+inline constexpr GLuint worldPosition = 1;
+// Full-screen quads: the corner (at `position`), then its texture coordinate.
+inline constexpr GLuint quadTexCoord = 1;
+}  // namespace attribute
+
+// Points the attribute at the buffer bound to GL_ARRAY_BUFFER and enables it:
+// floats, or bytes read as 0 to 1 when `type` is GL_UNSIGNED_BYTE.
+void feedAttribute(GLuint location, GLint components, GLsizei stride, std::size_t offset, GLuint divisor = 0,
+                   GLenum type = GL_FLOAT);
 
 // A matrix attribute advanced once per instance, one location per column,
-// packed column after column. An unused one is skipped as a whole: -1 plus
-// a column number would name other attributes.
-void bindInstanceMatrixAttribute(GLuint program, const char* name, int columns, int rows);
+// packed column after column.
+void feedInstanceMatrix(GLuint location, int columns, int rows);
 
 }  // namespace qm

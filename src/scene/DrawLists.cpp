@@ -65,6 +65,8 @@ void Scene::buildDrawLists()
             own = program->materials.insert(program->materials.end(), {material, {}});
         own->meshes.push_back(mesh);
     }
+    std::stable_sort(blended.begin(), blended.end(),
+                     [](const BlendedDraw& a, const BlendedDraw& b) { return a.depth > b.depth; });
     std::sort(visibleLights.begin(), visibleLights.end(),
               [](const PointLight* a, const PointLight* b) { return a->order < b->order; });
     const glm::vec3 eye = camera->position;
@@ -82,7 +84,13 @@ void Scene::addToDrawLists(std::uint32_t index)
         levelForDistance(levelDistance(row.center, row.halfExtents, camera->position) / camera->distanceScale);
     // A mesh's instance list is empty until its first object of the frame.
     if (level < 3) {
-        if (Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr) {
+        Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr;
+        if (mesh && mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
+            const glm::mat4 modelView = frameView * row.model;
+            const glm::vec3 centre = row.center;
+            blended.push_back({mesh, modelView, glm::transpose(glm::inverse(glm::mat3(modelView))), centre,
+                               glm::length(row.halfExtents), -(frameView * glm::vec4(centre, 1.0f)).z});
+        } else if (mesh) {
             if (mesh->instanceTransforms.empty())
                 nearMeshes.push_back(mesh);
             const glm::mat4 modelView = frameView * row.model;
@@ -123,6 +131,7 @@ void Scene::resetDrawLists()
     }
     billboards.clear();
     deferredGroups.clear();
+    blended.clear();
 }
 
 }  // namespace qm

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "CubeFaces.h"
+#include "EnvironmentLight.h"
 #include "TextureKind.h"
 
 namespace qm {
 
 class Mesh;
+struct Environment;
 struct GpuMesh;
 struct Shader;
 struct Skybox;
@@ -29,6 +31,8 @@ public:
     virtual std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) = 0;
     // The sky box drawn with `program`.
     virtual std::shared_ptr<Skybox> sky(const CubeFaces& faces, std::shared_ptr<Shader> program) = 0;
+    // The environment physically based surfaces reflect.
+    virtual std::shared_ptr<Environment> environment(const EnvironmentImage& image) = 0;
     // A mesh's vertices and indices, wired to its material's program.
     virtual std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) = 0;
     // A light volume's positions and indices, with one instance per placement.
@@ -42,6 +46,7 @@ public:
     std::shared_ptr<Shader> program(const std::string&, bool) override { return nullptr; }
     std::shared_ptr<Texture> texture(TextureKind, int, int, const std::uint8_t*) override { return nullptr; }
     std::shared_ptr<Skybox> sky(const CubeFaces&, std::shared_ptr<Shader>) override { return nullptr; }
+    std::shared_ptr<Environment> environment(const EnvironmentImage&) override { return nullptr; }
     std::shared_ptr<GpuMesh> mesh(const Mesh&) override { return nullptr; }
     std::shared_ptr<GpuMesh> lightVolume(const Mesh&) override { return nullptr; }
 };

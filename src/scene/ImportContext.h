@@ -47,6 +47,7 @@ struct ImportContext {
         int fromTable = 0;
         int standard = 0;
         int diffuse = 0;
+        int physicallyBased = 0;
         int ownColour = 0;
     } materialCounts;
     // Why the last model file read failed: the reader's error, or the
@@ -64,6 +65,8 @@ struct ImportContext {
     std::unordered_map<std::string, std::shared_ptr<MeshLOD>> meshLODs;
     std::vector<std::shared_ptr<MeshLOD>> lodList;
     std::unordered_map<unsigned, std::shared_ptr<Material>> materialsByIndex;
+    // The same materials for points and lines, which are drawn unlit.
+    std::unordered_map<unsigned, std::shared_ptr<Material>> unlitMaterials;
     std::unordered_map<std::string, std::shared_ptr<PointLight>> lightsByName;
     // The pictures the scene's materials and billboards use.
     PictureStore pictures;

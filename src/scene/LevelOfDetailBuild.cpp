@@ -86,7 +86,10 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
     for (std::size_t i = first; i < last; ++i) {
         MeshLOD& chain = *chains[i];
         startMark(r);
-        if (r.policy.lod == LodMethod::KeepBorders) {
+        if (chain.levels[0]->primitive() != Primitive::Triangles) {
+            // Points and lines have no surface to simplify: every level is the original.
+            chain.levels[1] = chain.levels[2] = chain.levels[0];
+        } else if (r.policy.lod == LodMethod::KeepBorders) {
             // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
             const std::shared_ptr<Mesh>& original = chain.levels[0];
             chain.levels[1] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.6f),

@@ -10,6 +10,31 @@ namespace qm {
 struct Shader;
 struct Texture;
 
+// How a material's surfaces are lit: the classic programs' Phong model,
+// glTF's metal-rough model, or not at all (points and lines).
+enum class Shading { Classic, PhysicallyBased, Unlit };
+
+enum class Coverage { Opaque, Mask, Blend };
+
+// The physically based parameters, as glTF defines them; each picture may
+// be empty, which reads as white (a flat normal for the normal map).
+struct SurfaceParameters {
+    glm::vec4 baseColour{1.0f};
+    float metallic = 1.0f;
+    float roughness = 1.0f;
+    glm::vec3 emissive{0.0f};
+    float occlusionStrength = 1.0f;
+    float normalScale = 1.0f;
+    float alphaCutoff = 0.5f;
+    // The base colour picture's texture transform, used for every picture.
+    glm::mat3 uvTransform{1.0f};
+    std::shared_ptr<Texture> baseColourMap;
+    std::shared_ptr<Texture> metallicRoughnessMap;
+    std::shared_ptr<Texture> normalMap;
+    std::shared_ptr<Texture> occlusionMap;
+    std::shared_ptr<Texture> emissiveMap;
+};
+
 // Shading parameters, textures (diffuse, then specular, then normal maps)
 // and the program that meshes of this material are set up and drawn with;
 // the textures and the program are the renderer's.
@@ -18,6 +43,12 @@ struct Material {
     std::vector<std::shared_ptr<Texture>> textures;
     float shininess = 0.0f;
     std::shared_ptr<Shader> shader;
+    Shading shading = Shading::Classic;
+    Coverage coverage = Coverage::Opaque;
+    // Drawn from both sides, the normal turned towards the viewer.
+    bool doubleSided = false;
+    // Physically based and unlit materials only.
+    SurfaceParameters surface;
 };
 
 }  // namespace qm

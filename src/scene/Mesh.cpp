@@ -2,8 +2,9 @@
 
 namespace qm {
 
-Mesh::Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material)
-    : indices(std::move(indices)), vertices(std::move(vertices)), material(std::move(material))
+Mesh::Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material,
+           Primitive primitive)
+    : indices(std::move(indices)), vertices(std::move(vertices)), material(std::move(material)), kind(primitive)
 {
 }
 

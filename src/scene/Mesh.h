@@ -5,17 +5,19 @@
 #include <vector>
 
 #include "Material.h"
+#include "MeshData.h"
 #include "Vertex.h"
 
 namespace qm {
 
 struct GpuMesh;
 
-// One drawable triangle list: a CPU copy while the scene is imported and
+// One drawable index list: a CPU copy while the scene is imported and
 // simplified, then its GPU copy, drawn once per frame for all visible copies.
 class Mesh {
 public:
-    Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material);
+    Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material,
+         Primitive primitive = Primitive::Triangles);
 
     // Frees the CPU copies; the GPU copy stays.
     void releaseCpuData();
@@ -23,6 +25,7 @@ public:
     const std::vector<Vertex>& getVertices() const { return vertices; }
     const std::vector<std::uint32_t>& getIndices() const { return indices; }
     const std::shared_ptr<Material>& getMaterial() const { return material; }
+    Primitive primitive() const { return kind; }
 
     glm::vec2 billboardSize{0.0f};
     // The renderer's buffers; empty until uploaded.
@@ -35,6 +38,7 @@ private:
     std::vector<std::uint32_t> indices;
     std::vector<Vertex> vertices;
     std::shared_ptr<Material> material;
+    Primitive kind = Primitive::Triangles;
 };
 
 }  // namespace qm

@@ -19,6 +19,7 @@ class PointLight;
 struct Material;
 struct Shader;
 struct Skybox;
+struct Environment;
 
 // This frame's meshes at levels 0 to 2, by program, then by material, each
 // in the order the objects first asked for it.
@@ -31,6 +32,19 @@ struct ShaderGroup {
     std::vector<MaterialGroup> materials;
 };
 using DeferredGroups = std::vector<ShaderGroup>;
+
+// One visible copy of a mesh whose material blends: drawn on its own, after
+// the lighting, in the order of its distance.
+struct BlendedDraw {
+    const Mesh* mesh = nullptr;
+    glm::mat4 modelView{1.0f};
+    glm::mat3 normalMatrix{1.0f};
+    // The object's centre and the radius of its box, in world space.
+    glm::vec3 centre{0.0f};
+    float radius = 0.0f;
+    // How far in front of the camera its centre lies.
+    float depth = 0.0f;
+};
 
 // What the draw lists read of one object, in two cache lines; the scene
 // keeps them in the order of its objects, so that a frame walks one array
@@ -74,8 +88,12 @@ public:
     std::vector<PointLight*> visibleLights;
     std::vector<Mesh*> billboards;
     std::vector<Mesh*> nearMeshes;
+    // This frame's blended copies, farthest first.
+    std::vector<BlendedDraw> blended;
     // The renderer's sky; a scene without one is drawn without a sky.
     std::shared_ptr<Skybox> skybox;
+    // What physically based surfaces reflect; a scene without one has none of them.
+    std::shared_ptr<Environment> environment;
     std::shared_ptr<AnimationHandler> animationHandler;
     // A soft light from the side the moon does not reach; the moor has none.
     float fillLight = 0.0f;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "AnimationHandler.h"
+#include "EnvironmentLight.h"
 #include "GraphicsResources.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshLOD.h"
@@ -68,6 +69,17 @@ std::shared_ptr<Mesh> findSphere(ImportContext& r, const SceneData& modelScene)
     return nullptr;
 }
 
+// Linear RGBA, 0 to 1, as 8 bits a channel with red in the lowest byte.
+std::uint32_t packColour(const float* rgba)
+{
+    std::uint32_t packed = 0;
+    for (int c = 0; c < 4; ++c) {
+        const float value = std::isfinite(rgba[c]) ? std::clamp(rgba[c], 0.0f, 1.0f) : 1.0f;
+        packed |= std::uint32_t(std::lround(value * 255.0f)) << (8 * c);
+    }
+    return packed;
+}
+
 void computeFaceNormals(MeshData& data)
 {
     std::vector<glm::vec3> sums(data.vertices.size(), glm::vec3(0.0f));
@@ -85,6 +97,15 @@ void computeFaceNormals(MeshData& data)
     }
 }
 
+// A program of the runtime data, loaded on first use.
+std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
+{
+    std::shared_ptr<Shader>& shader = r.shadersByName[name];
+    if (!shader)
+        shader = r.resources->program(r.assetDirectory + "/" + name);
+    return shader;
+}
+
 // A program for a user model's material that the table does not name: the
 // standard one when the material has every map it reads, the diffuse one otherwise.
 std::shared_ptr<Shader> defaultProgram(ImportContext& r, const SceneMaterial& material)
@@ -95,11 +116,90 @@ std::shared_ptr<Shader> defaultProgram(ImportContext& r, const SceneMaterial& ma
     };
     const bool allMaps = has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
     ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
-    const std::string name = allMaps ? "material_standard" : "material_diffuse";
-    std::shared_ptr<Shader>& shader = r.shadersByName[name];
-    if (!shader)
-        shader = r.resources->program(r.assetDirectory + "/" + name);
-    return shader;
+    return namedProgram(r, allMaps ? "material_standard" : "material_diffuse");
+}
+
+// The first picture of a slot, as `kind`; none when the material names none.
+std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelScene, const SceneMaterial& material,
+                                      TextureSlot slot, TextureKind kind)
+{
+    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
+                                    [slot](const SceneTexture& t) { return t.slot == slot; });
+    if (first == material.textures.end())
+        return nullptr;
+    SceneMaterial one;
+    one.textures.push_back(*first);
+    return loadMaterialTextures(modelScene, one, slot, kind, r.textureDirectory, *r.resources, r.pictures).front();
+}
+
+// glTF's texture transform (scale, then rotation, then offset) on
+// coordinates whose v the reader turned upside down: turned back, moved,
+// and turned again.
+glm::mat3 textureTransform(const SceneTexture& texture)
+{
+    const float c = std::cos(texture.rotation);
+    const float s = std::sin(texture.rotation);
+    // Columns: glm is column-major.
+    const glm::mat3 offset(1, 0, 0, 0, 1, 0, texture.offset[0], texture.offset[1], 1);
+    const glm::mat3 rotation(c, -s, 0, s, c, 0, 0, 0, 1);
+    const glm::mat3 scale(texture.scale[0], 0, 0, 0, texture.scale[1], 0, 0, 0, 1);
+    const glm::mat3 flip(1, 0, 0, 0, -1, 0, 0, 1, 1);
+    return flip * offset * rotation * scale * flip;
+}
+
+// A material for the physically based program (or, for points and lines,
+// the unlit one). A classic material gets here only to be blended (its
+// opacity is below 1): its diffuse colour and picture become the base
+// colour, its shininess a roughness, and it is not metal.
+std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneData& modelScene,
+                                                const SceneMaterial& from, Shading shading)
+{
+    auto material = std::make_shared<Material>();
+    material->shading = shading;
+    material->shader = namedProgram(r, shading == Shading::Unlit ? "unlit" : "pbr");
+    material->doubleSided = from.doubleSided;
+    SurfaceParameters& s = material->surface;
+    const bool metalRough = from.physicallyBased;
+    s.baseColour = from.hasBaseColour ? glm::make_vec4(from.baseColour.data())
+                                      : glm::vec4(from.diffuse[0], from.diffuse[1], from.diffuse[2], from.opacity);
+    if (shading == Shading::Unlit)
+        return material;
+    s.metallic = metalRough ? from.metallic : 0.0f;
+    s.roughness = metalRough ? from.roughness : std::sqrt(2.0f / (std::max(from.shininess, 0.0f) + 2.0f));
+    s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
+    s.occlusionStrength = from.occlusionStrength;
+    s.normalScale = from.normalScale;
+    s.alphaCutoff = from.alphaCutoff;
+    material->coverage = from.alphaMode == AlphaMode::Mask                              ? Coverage::Mask
+                         : from.alphaMode == AlphaMode::Blend || s.baseColour.a < 1.0f ? Coverage::Blend
+                                                                                       : Coverage::Opaque;
+    if (from.alphaMode == AlphaMode::Opaque && metalRough)
+        material->coverage = Coverage::Opaque;  // glTF: alpha is ignored for opaque materials
+    const bool hasBase = std::any_of(from.textures.begin(), from.textures.end(),
+                                     [](const SceneTexture& t) { return t.slot == TextureSlot::BaseColour; });
+    const TextureSlot baseSlot = hasBase ? TextureSlot::BaseColour : TextureSlot::Diffuse;
+    s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
+    if (metalRough)
+        s.metallicRoughnessMap =
+            firstPicture(r, modelScene, from, TextureSlot::MetallicRoughness, TextureKind::MetallicRoughness);
+    s.normalMap = firstPicture(r, modelScene, from, TextureSlot::Normal, TextureKind::Normal);
+    s.occlusionMap = firstPicture(r, modelScene, from, TextureSlot::Occlusion, TextureKind::Occlusion);
+    s.emissiveMap = firstPicture(r, modelScene, from, TextureSlot::Emissive, TextureKind::Emissive);
+    for (const SceneTexture& texture : from.textures)
+        if (texture.slot == baseSlot) {
+            s.uvTransform = textureTransform(texture);
+            break;
+        }
+    return material;
+}
+
+// The unlit material points and lines of a file's material are drawn with.
+std::shared_ptr<Material> unlitMaterialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
+{
+    std::shared_ptr<Material>& material = r.unlitMaterials[index];
+    if (!material)
+        material = createSurfaceMaterial(r, modelScene, modelScene.materials[index], Shading::Unlit);
+    return material;
 }
 
 // The material of a mesh, created on its first use; empty (reported) when
@@ -119,6 +219,11 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelSc
     if (!r.policy.defaultPrograms) {
         std::cerr << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
         return nullptr;
+    }
+    if (modelMaterial.physicallyBased || modelMaterial.opacity < 1.0f) {
+        ++r.materialCounts.physicallyBased;
+        return r.materialsByIndex[index] =
+                   createSurfaceMaterial(r, modelScene, modelMaterial, Shading::PhysicallyBased);
     }
     return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, defaultProgram(r, modelMaterial));
 }
@@ -144,7 +249,11 @@ bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, const SceneNo
         key.insert(0, 1, '#').append(1, ' ').append(modelMesh.name);
         if (const auto shared = r.meshLODs.find(key); shared != r.meshLODs.end())
             target->setMeshLOD(shared->second);
-        else if (processMesh(r, modelMesh, target, materialFor(r, modelScene, modelMesh.material), key))
+        else if (processMesh(r, modelMesh, target,
+                             modelMesh.triangles.empty() && modelMesh.problem.empty()
+                                 ? unlitMaterialFor(r, modelScene, modelMesh.material)
+                                 : materialFor(r, modelScene, modelMesh.material),
+                             key))
             r.meshLODs.emplace(key, target->getMeshLOD());
         if (!target->getMeshLOD())
             continue;
@@ -177,7 +286,8 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
         r.rejectedMeshes.insert(name);
         return nullptr;
     }
-    auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material));
+    auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material),
+                                       data->primitive);
     if (owner) {
         auto lod = std::make_shared<MeshLOD>(mesh, mesh, mesh);
         lod->computeBoundingBox();
@@ -306,6 +416,7 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
     const std::vector<float>& positions = modelMesh.positions;
     const std::vector<float>& normals = modelMesh.normals;
     const std::vector<float>& texCoords = modelMesh.texCoords[0];
+    const std::vector<float>& colours = modelMesh.colours;
     for (std::size_t v = 0; v < count; ++v) {
         const glm::vec3 p(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
@@ -318,12 +429,20 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
             vertex.normal = {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]};
         if (!texCoords.empty())
             vertex.texCoords = {texCoords[2 * v], texCoords[2 * v + 1]};
+        if (!colours.empty())
+            vertex.colour = packColour(&colours[4 * v]);
     }
-    // Points and lines are not drawn.
-    data.indices = modelMesh.triangles;
-    data.vertices = joinIdenticalVertices(data.vertices, data.indices);
-    if (normals.empty())
-        computeFaceNormals(data);
+    // A mesh of several kinds is drawn as its triangles: files mix them rarely.
+    if (!modelMesh.triangles.empty()) {
+        data.indices = modelMesh.triangles;
+        data.vertices = joinIdenticalVertices(data.vertices, data.indices);
+        if (normals.empty())
+            computeFaceNormals(data);
+    } else {
+        // The reader has joined the vertices already; the viewer's join counts in triangles.
+        data.primitive = modelMesh.lines.empty() ? Primitive::Points : Primitive::Lines;
+        data.indices = modelMesh.lines.empty() ? modelMesh.points : modelMesh.lines;
+    }
     return data;
 }
 
@@ -515,8 +634,15 @@ ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool(
         return {};
     }
     const SceneData& read = *source.scene;
+    std::size_t triangles = 0, lines = 0, points = 0;
+    for (const SceneMesh& mesh : read.meshes) {
+        triangles += mesh.triangles.size() / 3;
+        lines += mesh.lines.size() / 2;
+        points += mesh.points.size();
+    }
     std::cout << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
-              << read.meshes.size() << " meshes, " << read.materials.size() << " materials, " << read.lights.size()
+              << read.meshes.size() << " meshes (" << triangles << " triangles, " << lines << " lines, " << points
+              << " points), " << read.materials.size() << " materials, " << read.lights.size()
               << " lights, " << read.images.size() << " embedded pictures." << std::endl;
     ImportedScene built = buildUserScene(source, model);
     std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
@@ -541,7 +667,8 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
     const ImportContext::MaterialCounts& counts = state.materialCounts;
     std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
-              << " with the standard program, " << counts.diffuse << " with the diffuse program; " << counts.ownColour
+              << " with the standard program, " << counts.diffuse << " with the diffuse program, "
+              << counts.physicallyBased << " physically based; " << counts.ownColour
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
     source.scene.reset();
 
@@ -556,6 +683,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
 
     Scene& scene = *state.scene;
     scene.fillLight = 1.0f;
+    scene.environment = state.resources->environment(neutralEnvironment(32));
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
     scene.startView = frameBox(bounds, camera.fov, camera.aspectRatio);
@@ -569,6 +697,7 @@ ImportedScene SceneImport::finish()
     state.meshLODs.clear();
     state.lodList.clear();
     state.materialsByIndex.clear();
+    state.unlitMaterials.clear();
     state.lightsByName.clear();
     state.rejectedMeshes.clear();
     state.pictures.clear();

@@ -13,7 +13,7 @@ namespace {
 
 std::shared_ptr<Texture> standInTexture(GraphicsResources& resources, TextureKind kind)
 {
-    if (kind == TextureKind::Diffuse) {
+    if (kind == TextureKind::Diffuse || kind == TextureKind::BaseColour) {
         // A loud checker, so the missing picture is noticed rather than guessed at.
         std::array<std::uint8_t, 8 * 8 * 4> pixels{};
         for (int y = 0; y < 8; ++y) {
@@ -30,7 +30,13 @@ std::shared_ptr<Texture> standInTexture(GraphicsResources& resources, TextureKin
     }
     const std::array<std::uint8_t, 4> flatNormal{128, 128, 255, 255};
     const std::array<std::uint8_t, 4> black{0, 0, 0, 255};
-    return resources.texture(kind, 1, 1, kind == TextureKind::Normal ? flatNormal.data() : black.data());
+    const std::array<std::uint8_t, 4> white{255, 255, 255, 255};
+    // Data maps read as "no change": full metal-rough factors, no occlusion.
+    const bool neutralWhite = kind == TextureKind::MetallicRoughness || kind == TextureKind::Occlusion;
+    return resources.texture(kind, 1, 1,
+                             kind == TextureKind::Normal ? flatNormal.data()
+                             : neutralWhite              ? white.data()
+                                                         : black.data());
 }
 
 // A picture the model file carries: a whole image file in memory (height 0)

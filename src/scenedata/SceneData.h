@@ -78,6 +78,11 @@ struct SceneTexture {
     // The embedded image it names, or -1 for a file.
     std::int32_t image = -1;
     std::uint32_t texCoordSet = 0;
+    // The texture transform, applied to the coordinates in this order:
+    // scale, then rotation (radians, counter-clockwise), then offset.
+    std::array<float, 2> offset{0.0f, 0.0f};
+    std::array<float, 2> scale{1.0f, 1.0f};
+    float rotation = 0.0f;
 };
 
 enum class AlphaMode : std::uint8_t { Opaque, Mask, Blend };
@@ -99,6 +104,11 @@ struct SceneMaterial {
     float alphaCutoff = 0.5f;
     bool doubleSided = false;
     bool hasBaseColour = false;  // false: the file gave only classic colours
+    // True when the file describes the surface with physically based keys
+    // (metal-rough, or specular-glossiness already converted to it).
+    bool physicallyBased = false;
+    float occlusionStrength = 1.0f;
+    float normalScale = 1.0f;
     // In the file's order within each slot.
     std::vector<SceneTexture> textures;
 };

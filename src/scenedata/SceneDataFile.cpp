@@ -69,10 +69,11 @@ void fields(Io& io, R& r)
         each(io, r.name, r.material, r.positions, r.normals, r.tangents, r.texCoords, r.colours, r.triangles, r.lines,
              r.points, r.bones, r.boneIndices, r.boneWeights, r.morphTargets, r.problem);
     else if constexpr (std::is_same_v<Plain, SceneTexture>)
-        each(io, r.slot, r.path, r.image, r.texCoordSet);
+        each(io, r.slot, r.path, r.image, r.texCoordSet, r.offset, r.scale, r.rotation);
     else if constexpr (std::is_same_v<Plain, SceneMaterial>)
         each(io, r.name, r.diffuse, r.specular, r.shininess, r.opacity, r.baseColour, r.metallic, r.roughness,
-             r.emissive, r.emissiveStrength, r.alphaMode, r.alphaCutoff, r.doubleSided, r.hasBaseColour, r.textures);
+             r.emissive, r.emissiveStrength, r.alphaMode, r.alphaCutoff, r.doubleSided, r.hasBaseColour,
+             r.physicallyBased, r.occlusionStrength, r.normalScale, r.textures);
     else if constexpr (std::is_same_v<Plain, SceneImage>)
         each(io, r.name, r.formatHint, r.width, r.height, r.bytes);
     else if constexpr (std::is_same_v<Plain, SceneNode>)

@@ -137,7 +137,7 @@ TEST_F(ShaderTest, WindowsLineEndsArePassedByteForByte)
     EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
 }
 
-TEST_F(ShaderTest, UniformUploadsReportMissingNamesEveryCall)
+TEST_F(ShaderTest, UniformUploadsReportMissingNamesOncePerProgram)
 {
     const std::string base = write("uniforms", ".vert", vertexSource);
     write("uniforms", ".frag", fragmentSource);
@@ -147,8 +147,8 @@ TEST_F(ShaderTest, UniformUploadsReportMissingNamesEveryCall)
     const glm::mat4 matrix = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f));
     const glm::vec3 offset(4.0f, 5.0f, 6.0f);
     CaptureStderr();
-    qm::setUniformMat4(shader->program, matrix, "projection");
-    qm::setUniformVec3(shader->program, offset, "offset");
+    qm::setUniformMat4(*shader, matrix, "projection");
+    qm::setUniformVec3(*shader, offset, "offset");
     EXPECT_EQ(GetCapturedStderr(), "");
 
     GLfloat uploaded[16] = {};
@@ -158,15 +158,28 @@ TEST_F(ShaderTest, UniformUploadsReportMissingNamesEveryCall)
     EXPECT_EQ(uploaded[2], 6.0f);
 
     CaptureStderr();
-    qm::setUniformMat4(shader->program, matrix, "gViewMatrix");
-    qm::setUniformMat4(shader->program, matrix, "gViewMatrix");
-    qm::setUniformVec3(shader->program, offset, "pointLight.colour");
+    // Every frame asks again: the report comes once per program, not per frame.
+    for (int frame = 0; frame < 3; ++frame) {
+        qm::setUniformMat4(*shader, matrix, "gViewMatrix");
+        qm::setUniformVec3(*shader, offset, "pointLight.colour");
+    }
+    const auto other = qm::loadShader(base);
+    qm::setUniformMat4(*other, matrix, "gViewMatrix");
     EXPECT_EQ(GetCapturedStderr(),
               "Couldn't locate gViewMatrix in shader.\n"
-              "Couldn't locate gViewMatrix in shader.\n"
-              "Couldn't locate pointLight.colour in shader.\n");
+              "Couldn't locate pointLight.colour in shader.\n"
+              "Couldn't locate gViewMatrix in shader.\n");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "location -1 is ignored by GL";
     glUseProgram(0);
+}
+
+TEST_F(ShaderTest, IncludeLinesAreReplacedByTheFileBeside)
+{
+    write("shared", ".glsl", "float shared() { return 1.0; }\n");
+    const std::string base = write("including", ".frag",
+                                   "#version 330 core\n#include \"shared.glsl\"\n// #include \"shared.glsl\"\nvoid main() {}\n");
+    EXPECT_EQ(qm::readShaderFile(base + ".frag"),
+              "#version 330 core\nfloat shared() { return 1.0; }\n\n// #include \"shared.glsl\"\nvoid main() {}\n");
 }
 
 }  // namespace

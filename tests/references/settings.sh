@@ -18,6 +18,11 @@ colour_tolerance=4%
 changed_share=0.003
 
 views="start street moor glimmet near-focus"
+# Small files of each kind of surface (tests/data/materials), framed as
+# the viewer frames a model of one's own.
+models=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/materials")
+model_views="spheres emissive masked blended double-sided vertex-colours points lines"
+views="$views $model_views"
 
 # The camera (x,y,z,yaw,pitch), exposure and focus of each view.
 view_options() {
@@ -33,6 +38,8 @@ view_options() {
     glimmet) echo "--camera 4,9,-10,-90,-6 --exposure 3 --focus 20" ;;
     # Inside the stone circle, focused on the stone in front: the rest blurs.
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
+    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines)
+        echo "$models/$1.gltf" ;;
     *) return 1 ;;
     esac
 }
@@ -42,4 +49,13 @@ faults="\
 bloom-off|glimmet|postprocessing/thresholdSeparate.frag|s/brightOut = colour \* .*/brightOut = vec3(0.0);/
 attachments-swapped|street|directionalQuad.frag|s/texture(gAlbedo/texture(gSwapped/;s/texture(gNormals/texture(gAlbedo/;s/gSwapped/gNormals/
 normal-map-ignored|street|material_standard.frag|s/vec3 n = perturbNormal(.*/vec3 n = N;/
-focus-ignored|near-focus|postprocessing/dof.frag|s/uniform float focusDepth;/const float focusDepth = 20.0;/;s/uniform float maxDepth;/const float maxDepth = 75.0;/"
+focus-ignored|near-focus|postprocessing/dof.frag|s/uniform float focusDepth;/const float focusDepth = 20.0;/;s/uniform float maxDepth;/const float maxDepth = 75.0;/
+metallic-ignored|spheres|material.glsl|s/m.metallic = clamp(.*/m.metallic = 0.0;/
+emission-off|emissive|pbr.frag|s/gEmissionOut = m.emission;/gEmissionOut = vec3(0.0);/
+mask-ignored|masked|pbr.frag|s/if (m.baseColour.a < alphaCutoff)/if (false)/
+forward-pass-skipped|blended|forward.frag|s/colourOut = vec4(light, m.baseColour.a);/colourOut = vec4(0.0);/
+back-not-turned|double-sided|material.glsl|s/N = -N;/N = N;/
+vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
+point-colours-dropped|points|unlit.frag|s/\* vertexColour.rgb/* vec3(1.0)/
+lines-unlit-lost|lines|directionalQuad.frag|s/lightOut = albedo;/lightOut = vec3(0.0);/
+"

@@ -11,7 +11,8 @@ namespace {
 qm::MeshData sheet(int n)
 {
     qm::MeshData mesh;
-    auto& [vertices, indices] = mesh;
+    auto& vertices = mesh.vertices;
+    auto& indices = mesh.indices;
     for (int y = 0; y <= n; ++y) {
         for (int x = 0; x <= n; ++x) {
             qm::Vertex v;

@@ -1,0 +1,61 @@
+// Shared by the programs that light physically based surfaces: the
+// metal-rough model of glTF 2.0 (its appendix B), with the GGX distribution,
+// Smith's height-correlated visibility and Schlick's Fresnel term.
+const float PI = 3.14159265;
+
+// The G-buffer normal's length says how the surface is lit: 1 to 2 classic
+// (the excess is the specular intensity), 4 physically based, 8 unlit.
+const int CLASSIC = 0;
+const int PHYSICALLY_BASED = 1;
+const int UNLIT = 2;
+
+int shadingModel(vec3 encodedNormal)
+{
+    float len = length(encodedNormal);
+    return len > 6.0 ? UNLIT : len > 3.0 ? PHYSICALLY_BASED : CLASSIC;
+}
+
+struct Surface {
+    vec3 baseColour;
+    float metallic;
+    float roughness;
+    float occlusion;
+};
+
+// From the albedo target and the surface target (metallic, roughness, occlusion).
+Surface readSurface(vec3 albedo, vec4 surfaceTexel)
+{
+    // A perfectly smooth surface would make the distribution a spike no pixel samples.
+    return Surface(albedo, surfaceTexel.r, max(surfaceTexel.g, 0.03), surfaceTexel.b);
+}
+
+// The light a surface sends towards v for light of radiance 1 arriving from l,
+// times the cosine of its arrival.
+vec3 brdfTimesCosine(Surface s, vec3 n, vec3 v, vec3 l)
+{
+    float NdotL = dot(n, l);
+    if (NdotL <= 0.0)
+        return vec3(0.0);
+    float NdotV = max(dot(n, v), 1e-4);
+    vec3 h = normalize(l + v);
+    float NdotH = max(dot(n, h), 0.0);
+    float VdotH = max(dot(v, h), 0.0);
+    float alpha = s.roughness * s.roughness;
+    float a2 = alpha * alpha;
+    vec3 f0 = mix(vec3(0.04), s.baseColour, s.metallic);
+    vec3 diffuseColour = mix(s.baseColour, vec3(0.0), s.metallic);
+    vec3 fresnel = f0 + (1.0 - f0) * pow(1.0 - VdotH, 5.0);
+    float d = NdotH * NdotH * (a2 - 1.0) + 1.0;
+    float distribution = a2 / (PI * d * d);
+    float towardsLight = NdotL * sqrt(NdotV * NdotV * (1.0 - a2) + a2);
+    float towardsViewer = NdotV * sqrt(NdotL * NdotL * (1.0 - a2) + a2);
+    float visibility = 0.5 / max(towardsLight + towardsViewer, 1e-6);
+    return ((1.0 - fresnel) * diffuseColour / PI + fresnel * distribution * visibility) * NdotL;
+}
+
+// The classic lights' colours are the light a white matt surface facing
+// them returns; the same light as radiance is pi times as strong.
+vec3 punctualLight(Surface s, vec3 n, vec3 v, vec3 l, vec3 colour)
+{
+    return PI * colour * brdfTimesCosine(s, n, v, l);
+}

@@ -1,0 +1,36 @@
+#include "PassState.h"
+
+namespace qm {
+
+namespace {
+
+void setEnabled(GLenum capability, bool enabled)
+{
+    if (enabled)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+}  // namespace
+
+void applyPassState(const PassState& state)
+{
+    setEnabled(GL_DEPTH_TEST, state.depthTest);
+    glDepthMask(state.depthWrite ? GL_TRUE : GL_FALSE);
+    glDepthFunc(state.depthFunction);
+    setEnabled(GL_STENCIL_TEST, state.stencilTest);
+    setEnabled(GL_BLEND, state.blend != PassState::Blend::None);
+    if (state.blend == PassState::Blend::Add) {
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else if (state.blend == PassState::Blend::Over) {
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    setEnabled(GL_CULL_FACE, state.cull != GL_NONE);
+    if (state.cull != GL_NONE)
+        glCullFace(state.cull);
+}
+
+}  // namespace qm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <GL/glew.h>
+
+namespace qm {
+
+// The fixed-function state a pass draws with, stated whole: each pass
+// applies its own before drawing instead of switching single settings on
+// and off and relying on what the pass before it left.
+struct PassState {
+    bool depthTest = false;
+    bool depthWrite = false;
+    GLenum depthFunction = GL_LESS;
+    bool stencilTest = false;
+    // Additive (one, one) or over (source alpha, one minus source alpha).
+    enum class Blend { None, Add, Over } blend = Blend::None;
+    // The faces left out; GL_NONE draws both sides.
+    GLenum cull = GL_BACK;
+
+    // Opaque surfaces into the G-buffer.
+    static constexpr PassState geometry() { return {true, true, GL_LESS, false, Blend::None, GL_BACK}; }
+    static constexpr PassState geometryBothSides() { return {true, true, GL_LESS, false, Blend::None, GL_NONE}; }
+    // The stencil mask of one light's sphere against the scene depth.
+    static constexpr PassState lightStencil() { return {true, false, GL_LESS, true, Blend::None, GL_NONE}; }
+    // A light's sphere added where its mask is set; back faces, so that the
+    // light still shades with the camera inside it.
+    static constexpr PassState lightVolume(bool stencilled)
+    {
+        return {false, false, GL_LESS, stencilled, Blend::Add, GL_FRONT};
+    }
+    // A full-screen quad added to the lit image.
+    static constexpr PassState fullScreenAdd() { return {false, false, GL_LESS, false, Blend::Add, GL_BACK}; }
+    // A full-screen quad replacing its target (post-processing).
+    static constexpr PassState fullScreen() { return {false, false, GL_LESS, false, Blend::None, GL_BACK}; }
+    // Blended surfaces over the lit image: tested against the scene, not written.
+    static constexpr PassState blended(bool bothSides)
+    {
+        return {true, false, GL_LESS, false, Blend::Over, bothSides ? GLenum(GL_NONE) : GLenum(GL_BACK)};
+    }
+    // The sky cube from inside, behind everything drawn.
+    static constexpr PassState sky() { return {true, true, GL_LEQUAL, false, Blend::None, GL_FRONT}; }
+};
+
+// Sets all of it.
+void applyPassState(const PassState& state);
+
+}  // namespace qm
