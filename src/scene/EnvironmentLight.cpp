@@ -26,7 +26,7 @@ EnvironmentImage neutralEnvironment(int size)
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 const float up = glm::normalize(cubeTexelDirection(face, x, y, size)).y;
-                const float level = up >= 0.0f ? glm::mix(0.12f, 0.24f, std::sqrt(up)) : glm::mix(0.12f, 0.05f, std::sqrt(-up));
+                const float level = up >= 0.0f ? glm::mix(0.06f, 0.12f, std::sqrt(up)) : glm::mix(0.06f, 0.02f, std::sqrt(-up));
                 texels[std::size_t(y) * std::size_t(size) + std::size_t(x)] = glm::vec3(level);
             }
         }

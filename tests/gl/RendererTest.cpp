@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GLRenderer.h"
+#include "PassState.h"
 #include "GpuMesh.h"
 #include "Mesh.h"
 #include "Models.h"
@@ -43,8 +44,9 @@ TEST(Framebuffers, AreCompleteWithHalfFloatTargetsThatKeepHdrValues)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
         return format;
     };
-    for (GLuint texture : framebuffers.colorTextures)
-        EXPECT_EQ(internalFormat(texture), GL_RGB16F);
+    for (std::size_t target = 0; target < framebuffers.colorTextures.size(); ++target)
+        EXPECT_EQ(internalFormat(framebuffers.colorTextures[target]),
+                  target == FramebufferHandler::Surface ? GL_RGBA8 : GL_RGB16F);
     EXPECT_EQ(internalFormat(framebuffers.depthStencilTexture), GL_DEPTH32F_STENCIL8);
     EXPECT_EQ(internalFormat(framebuffers.depthCopyTexture), GL_DEPTH32F_STENCIL8);
 
@@ -138,16 +140,39 @@ TEST_F(Rendering, FrameStateReturnsToItsStartEveryFrame)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "every uniform the renderer sets is used";
 }
 
-TEST_F(Rendering, SkyPassRestoresTheDepthFunction)
+// A pass's state is whole whatever the pass before it left: every preset,
+// applied over two opposite states, reads back the same.
+TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
 {
-    for (const GLenum function : {GLenum(GL_LESS), GLenum(GL_GREATER)}) {
-        glDepthFunc(function);
-        renderer->skyPass();
-        EXPECT_EQ(GLenum(integer(GL_DEPTH_FUNC)), function);
-        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);
-        EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);
+    using qm::PassState;
+    const PassState presets[] = {PassState::geometry(),     PassState::geometryBothSides(),
+                                 PassState::lightStencil(), PassState::lightVolume(true),
+                                 PassState::lightVolume(false), PassState::fullScreenAdd(),
+                                 PassState::fullScreen(),   PassState::blended(true),
+                                 PassState::blended(false), PassState::sky()};
+    const PassState before[] = {{true, true, GL_GREATER, true, PassState::Blend::Over, GL_FRONT},
+                                {false, false, GL_ALWAYS, false, PassState::Blend::None, GL_NONE}};
+    for (const PassState& preset : presets) {
+        for (const PassState& start : before) {
+            qm::applyPassState(start);
+            qm::applyPassState(preset);
+            EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST) != 0, preset.depthTest);
+            GLboolean depthWrite = GL_FALSE;
+            glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
+            EXPECT_EQ(depthWrite != 0, preset.depthWrite);
+            EXPECT_EQ(GLenum(integer(GL_DEPTH_FUNC)), preset.depthFunction);
+            EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST) != 0, preset.stencilTest);
+            EXPECT_EQ(glIsEnabled(GL_BLEND) != 0, preset.blend != PassState::Blend::None);
+            if (preset.blend == PassState::Blend::Over)
+                EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+            if (preset.blend == PassState::Blend::Add)
+                EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_ONE);
+            EXPECT_EQ(glIsEnabled(GL_CULL_FACE) != 0, preset.cull != GL_NONE);
+            if (preset.cull != GL_NONE)
+                EXPECT_EQ(GLenum(integer(GL_CULL_FACE_MODE)), preset.cull);
+        }
     }
-    glDepthFunc(GL_LESS);
+    qm::applyPassState(PassState::fullScreen());
 }
 
 TEST(Focus, NearlyEqualDepthsPullTheFocusOneUnitIn)

@@ -145,7 +145,8 @@ TEST(SceneDataFile, ForeignVersionsAndHugeCountsAreRefused)
     std::string newer = bytes;
     newer[8] = char(qm::sceneDataVersion + 1);
     EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(newer), problem));
-    EXPECT_EQ(problem, "scene data of version 2, not 1");
+    EXPECT_EQ(problem, "scene data of version " + std::to_string(qm::sceneDataVersion + 1) + ", not " +
+                           std::to_string(qm::sceneDataVersion));
 
     // A mesh count of 2^60 with a matching checksum: refused before any allocation.
     std::string huge = bytes.substr(0, qm::sceneDataHeaderSize) + std::string("\0\0\0\0\0\0\0\x10", 8);
