@@ -54,7 +54,7 @@ void measure(const char* name, qm::Scene& scene, float radius)
         queryTimes.push_back(std::chrono::duration<double, std::micro>(queryEnd - queryStart).count());
 
         const auto buildStart = Clock::now();
-        scene.buildDrawLists();
+        scene.buildDrawList();
         const auto buildEnd = Clock::now();
         buildTimes.push_back(std::chrono::duration<double, std::micro>(buildEnd - buildStart).count());
 

@@ -1,6 +1,8 @@
 // GPU time of a frame and of each pass at 1600 x 900, for the generated
-// scene along a camera path and for an empty scene (the fixed cost of the
-// post-processing chain). Prints:
+// scene along a camera path, for an empty scene (the fixed cost of the
+// post-processing chain) and, given one, for a model file of one's own
+// from its start view (physically based files show their own passes).
+// Usage: qm_render_bench [frames] [model file]. Prints:
 //   frame <scene> median_ms <x>
 //   pass <scene> <pass name> median_ms <x>
 // Run from the runtime directory (the generated scene is read from QM/).
@@ -72,13 +74,18 @@ private:
     std::vector<double> frames;
 };
 
-void measure(const char* name, qm::GLRenderer& renderer, const std::shared_ptr<qm::Scene>& shown, int frames)
+void measure(const char* name, qm::GLRenderer& renderer, const std::shared_ptr<qm::Scene>& shown, int frames,
+             bool orbit = true)
 {
     qm::Scene& scene = *shown;
     TimestampProfiler profiler;
     renderer.profiler = &profiler;
     renderer.setScene(shown);
-    for (int frame = 0; frame < frames; ++frame) {
+    for (int frame = 0; frame < frames && !orbit; ++frame) {
+        renderer.render();
+        profiler.collect();
+    }
+    for (int frame = 0; frame < frames && orbit; ++frame) {
         // Once around the stone circle, looking outwards over the moor.
         const float t = 2.0f * float(M_PI) * float(frame) / float(frames);
         scene.camera->position = glm::vec3(std::cos(t) * 40.0f, 18.0f, -30.0f + std::sin(t) * 40.0f);
@@ -111,5 +118,21 @@ int main(int argc, char** argv)
     empty->setSkybox(std::move(scene->skybox));  // the sky moves over; the scene is not drawn again
     empty->buildOctree();
     measure("empty", renderer, empty, frames);
+
+    if (argc > 2) {
+        std::cout.setstate(std::ios::failbit);
+        qm::GLResources resources;
+        qm::UserModel model;
+        model.path = argv[2];
+        model.aspectRatio = float(application->width) / float(application->height);
+        qm::ImportedScene built =
+            qm::SceneImport(resources, qm::readerSettings(QM_READER_PROGRAM), std::nullopt).openModel(model);
+        std::cout.clear();
+        if (!built)
+            return 1;
+        built.scene->camera->aspectRatio = model.aspectRatio;
+        built.scene->camera->updateProjection();
+        measure("model", renderer, built.scene, frames, false);
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "PassState.h"
 
+#include "DrawList.h"
 #include "Scene.h"
 #include "Skybox.h"
 
@@ -48,24 +49,23 @@ void GLRenderer::clearTarget(GLenum attachment) const
 
 void GLRenderer::render()
 {
-    Camera& camera = *scene->camera;
-    camera.frameUpdate();
     using Targets = FramebufferHandler;
     const FramebufferHandler& targets = *framebuffers;
 
     mark("draw lists");
     clearTarget(Targets::attachment(Targets::Lit));
-    scene->buildDrawLists();
+    const DrawList& frame = scene->buildDrawList();
+    const FrameCamera& camera = frame.camera;
     mark("geometry");
-    geometryPass();
+    geometryPass(frame);
     mark("billboards");
-    billboardPass();
+    billboardPass(frame);
     mark("depth copy");
     framebuffers->copyDepth();
     mark("lighting");
-    lightingPass(scene->visibleLights);
+    lightingPass(frame);
     mark("blended");
-    forwardPass();
+    forwardPass(frame);
 
     // Bloom: the bright parts into the first bloom target, then six blurs between the two.
     mark("bloom");
@@ -102,7 +102,7 @@ void GLRenderer::render()
     glDrawBuffer(GL_NONE);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
     glDrawBuffer(Targets::attachment(Targets::toneMapped));
-    skyPass();
+    skyPass(frame);
 
     // Depth of field: two blur rounds of the final image, then the composite.
     mark("depth of field");
@@ -130,11 +130,11 @@ void GLRenderer::render()
     mark("end");
 }
 
-void GLRenderer::skyPass()
+void GLRenderer::skyPass(const DrawList& frame)
 {
-    if (!scene->skybox)
+    if (!frame.sky)
         return;
-    const Skybox& skybox = *scene->skybox;
+    const Skybox& skybox = *frame.sky;
     Shader& shader = *skybox.shader;
     glUseProgram(shader.program);
     applyPassState(PassState::sky());
@@ -142,8 +142,8 @@ void GLRenderer::skyPass()
     glBindTexture(GL_TEXTURE_CUBE_MAP, skybox.cubeMap);
     glUniform1i(shader.uniform("cubeMapTex"), 0);
     // Turning moves the sky, walking does not: the view without its translation.
-    const glm::mat4 rotationOnly(glm::mat3(scene->camera->getViewMatrix()));
-    setUniformMat4(shader, scene->camera->projection * rotationOnly, "viewProj");
+    const glm::mat4 rotationOnly(glm::mat3(frame.camera.view));
+    setUniformMat4(shader, frame.camera.projection * rotationOnly, "viewProj");
     glBindVertexArray(skybox.vertexArray);
     glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);

@@ -12,13 +12,15 @@
 
 namespace qm {
 
-class Mesh;
 class PointLight;
+struct DrawList;
 struct Material;
+struct MeshDraw;
 struct ShaderGroup;
 
 // The deferred renderer: a fixed sequence of passes over the G-buffer's
-// four attachments, ending with a copy to the window.
+// attachments, ending with a copy to the window. Each frame it asks the
+// scene for its draw list and draws that value; the passes read nothing else.
 class GLRenderer : public Renderer {
 public:
     // The first light positions of a frame, nearest first per light, drawn
@@ -32,16 +34,16 @@ public:
     void render() override;
 
     // The passes, in frame order.
-    void geometryPass();
-    void drawShaderGroup(const ShaderGroup& group);
-    void billboardPass();
-    void lightingPass(const std::vector<PointLight*>& lights);
+    void geometryPass(const DrawList& frame);
+    void drawShaderGroup(const DrawList& frame, const ShaderGroup& group);
+    void billboardPass(const DrawList& frame);
+    void lightingPass(const DrawList& frame);
     void stencilPass(const PointLight& light, const glm::vec3& position);
     void litPass(const PointLight& light, const glm::vec3& position);
-    void directionalLightPass();
+    void directionalLightPass(const DrawList& frame);
     // Blended surfaces over the lit image, farthest first.
-    void forwardPass();
-    void skyPass();
+    void forwardPass(const DrawList& frame);
+    void skyPass(const DrawList& frame);
 
     // The most point lights that light one blended object: the nearest that reach it.
     static constexpr int MAX_FORWARD_LIGHTS = 4;
@@ -72,12 +74,12 @@ private:
     void bindGBufferTextures() const;
     // A physically based or unlit material's factors and pictures.
     void bindSurface(Shader& shader, const Material& material) const;
-    // The scene's environment on unit 5, with its uniforms.
-    void bindEnvironment(Shader& shader) const;
+    // The frame's environment on unit 5, with its uniforms.
+    void bindEnvironment(Shader& shader, const DrawList& frame) const;
     // A blended object's nearest point lights that reach it.
-    void setForwardLights(Shader& shader, const glm::vec3& centre, float radius) const;
+    void setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const;
     void setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const;
-    void setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light) const;
+    void setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light, const DrawList& frame) const;
     void clearTarget(GLenum attachment) const;
 };
 

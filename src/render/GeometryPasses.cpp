@@ -6,7 +6,7 @@
 #include "GpuMesh.h"
 #include "Mesh.h"
 #include "PassState.h"
-#include "Scene.h"
+#include "DrawList.h"
 #include "Texture.h"
 
 namespace qm {
@@ -14,22 +14,24 @@ namespace qm {
 namespace {
 
 // Per-frame instance data goes in fresh buffers (orphaning), not in place.
-void uploadInstances(const Mesh& mesh)
+void uploadInstances(const MeshDraw& draw)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.gpu->instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceTransforms.size() * sizeof(glm::mat4)),
-                 mesh.instanceTransforms.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.gpu->instanceNormalBuffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.instanceNormalMatrices.size() * sizeof(glm::mat3)),
-                 mesh.instanceNormalMatrices.data(), GL_DYNAMIC_DRAW);
+    const GpuMesh& gpu = *draw.mesh->gpu;
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(draw.transforms.size() * sizeof(glm::mat4)), draw.transforms.data(),
+                 GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(draw.normalMatrices.size() * sizeof(glm::mat3)),
+                 draw.normalMatrices.data(), GL_DYNAMIC_DRAW);
 }
 
-void drawInstanced(const Mesh& mesh)
+void drawInstanced(const MeshDraw& draw)
 {
-    glBindVertexArray(mesh.gpu->vertexArray);
-    uploadInstances(mesh);
-    glDrawElementsInstanced(mesh.gpu->mode, GLsizei(mesh.gpu->indexCount), GL_UNSIGNED_INT, nullptr,
-                            GLsizei(mesh.instanceTransforms.size()));
+    const GpuMesh& gpu = *draw.mesh->gpu;
+    glBindVertexArray(gpu.vertexArray);
+    uploadInstances(draw);
+    glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr,
+                            GLsizei(draw.transforms.size()));
     glBindVertexArray(0);
 }
 
@@ -87,7 +89,7 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
     glActiveTexture(GL_TEXTURE0);
 }
 
-void GLRenderer::geometryPass()
+void GLRenderer::geometryPass(const DrawList& frame)
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers->gBufferFbo);
     const GLenum attachments[3] = {FramebufferHandler::attachment(FramebufferHandler::Albedo),
@@ -97,15 +99,15 @@ void GLRenderer::geometryPass()
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers->gBufferFbo);
     applyPassState(PassState::geometry());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (const ShaderGroup& group : scene->deferredGroups)
-        drawShaderGroup(group);
+    for (const ShaderGroup& group : frame.opaque)
+        drawShaderGroup(frame, group);
 }
 
-void GLRenderer::drawShaderGroup(const ShaderGroup& group)
+void GLRenderer::drawShaderGroup(const DrawList& frame, const ShaderGroup& group)
 {
     Shader& shader = *group.shader;
     glUseProgram(shader.program);
-    setUniformMat4(shader, scene->camera->projection, "projection");
+    setUniformMat4(shader, frame.camera.projection, "projection");
     // Only physically based and unlit surfaces write the surface and
     // emission targets; the classic programs leave them alone.
     const bool classic = group.materials.front().material->shading == Shading::Classic;
@@ -125,18 +127,19 @@ void GLRenderer::drawShaderGroup(const ShaderGroup& group)
         else
             bindSurface(shader, material);
         applyPassState(material.doubleSided ? PassState::geometryBothSides() : PassState::geometry());
-        for (const Mesh* mesh : materialGroup.meshes)
-            drawInstanced(*mesh);
+        for (const std::uint32_t mesh : materialGroup.meshes)
+            drawInstanced(frame.meshes[mesh]);
     }
     applyPassState(PassState::geometry());
 }
 
-void GLRenderer::billboardPass()
+void GLRenderer::billboardPass(const DrawList& frame)
 {
     applyPassState(PassState::geometryBothSides());
-    const Camera& camera = *scene->camera;
-    const glm::mat4 view = camera.getViewMatrix();
-    for (const Mesh* mesh : scene->billboards) {
+    const FrameCamera& camera = frame.camera;
+    const glm::mat4& view = camera.view;
+    for (const MeshDraw& draw : frame.billboards) {
+        const Mesh* mesh = draw.mesh;
         const Material& material = *mesh->getMaterial();
         Shader& shader = *material.shader;
         glUseProgram(shader.program);
@@ -145,7 +148,7 @@ void GLRenderer::billboardPass()
         bindMaterial(shader, material);
         setUniformVec3(shader, camera.position, "cameraPos");
         setUniformVec3(shader, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
-        drawInstanced(*mesh);
+        drawInstanced(draw);
     }
 }
 

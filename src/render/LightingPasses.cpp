@@ -9,7 +9,7 @@
 #include "Mesh.h"
 #include "PassState.h"
 #include "PointLight.h"
-#include "Scene.h"
+#include "DrawList.h"
 
 namespace qm {
 
@@ -49,30 +49,32 @@ void GLRenderer::setPointLightUniforms(Shader& shader, bool withRadius, const Po
 }
 
 // Everything a light program needs once per light; leaves no program current.
-void GLRenderer::setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light) const
+void GLRenderer::setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light,
+                                      const DrawList& frame) const
 {
     glUseProgram(shader.program);
-    setUniformMat4(shader, scene->camera->projection, "projection");
-    setUniformMat4(shader, scene->camera->getViewMatrix(), "view");
+    setUniformMat4(shader, frame.camera.projection, "projection");
+    setUniformMat4(shader, frame.camera.view, "view");
     setPointLightUniforms(shader, withRadius, light);
     glUniform2f(shader.uniform("gScreenSize"), float(width), float(height));
     setGBufferSamplers(shader);
 }
 
-void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
+void GLRenderer::lightingPass(const DrawList& frame)
 {
     Shader& stencil = *stencilShader;
     glUseProgram(stencil.program);
-    setUniformMat4(stencil, scene->camera->projection, "projection");
-    setUniformMat4(stencil, scene->camera->getViewMatrix(), "view");
+    setUniformMat4(stencil, frame.camera.projection, "projection");
+    setUniformMat4(stencil, frame.camera.view, "view");
 
     int stenciled = 0;
-    for (const PointLight* light : lights) {
+    for (const LightDraw& draw : frame.lights) {
+        const PointLight* light = draw.light;
         Shader& own = *light->volumeMesh->getMaterial()->shader;
-        setLightPassUniforms(own, true, *light);
-        setLightPassUniforms(*lightSphereStenciledShader, false, *light);
+        setLightPassUniforms(own, true, *light, frame);
+        setLightPassUniforms(*lightSphereStenciledShader, false, *light, frame);
 
-        const std::vector<glm::vec3>& positions = light->visiblePositions;
+        const std::vector<glm::vec3>& positions = draw.positions;
         std::size_t i = 0;
         for (; i < positions.size() && stenciled < MAX_STENCILED_LIGHTS; ++i, ++stenciled) {
             stencilPass(*light, positions[i]);
@@ -97,7 +99,7 @@ void GLRenderer::lightingPass(const std::vector<PointLight*>& lights)
 
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
-    directionalLightPass();
+    directionalLightPass(frame);
 }
 
 void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
@@ -129,13 +131,13 @@ void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
-void GLRenderer::directionalLightPass()
+void GLRenderer::directionalLightPass(const DrawList& frame)
 {
     applyPassState(PassState::fullScreenAdd());
     Shader& shader = *directionalQuadShader;
     glUseProgram(shader.program);
-    glUniform1f(shader.uniform("fillLight"), scene->fillLight);
-    bindEnvironment(shader);
+    glUniform1f(shader.uniform("fillLight"), frame.fillLight);
+    bindEnvironment(shader, frame);
     glBindVertexArray(screenQuad.vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
@@ -145,13 +147,13 @@ void GLRenderer::directionalLightPass()
 
 namespace qm {
 
-void GLRenderer::bindEnvironment(Shader& shader) const
+void GLRenderer::bindEnvironment(Shader& shader, const DrawList& frame) const
 {
-    const glm::mat3 viewToWorld = glm::transpose(glm::mat3(scene->camera->getViewMatrix()));
+    const glm::mat3 viewToWorld = glm::transpose(glm::mat3(frame.camera.view));
     glUniformMatrix3fv(shader.uniform("viewToWorld"), 1, GL_FALSE, glm::value_ptr(viewToWorld));
     glUniform1i(shader.uniform("environmentMap"), 5);
     glActiveTexture(GL_TEXTURE5);
-    if (const Environment* environment = scene->environment.get()) {
+    if (const Environment* environment = frame.environment) {
         glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cube);
         glUniform1f(shader.uniform("environmentMips"), environment->mipLevels);
         glUniform3fv(shader.uniform("environmentSH[0]"), 9, glm::value_ptr(environment->harmonics[0]));
@@ -161,7 +163,7 @@ void GLRenderer::bindEnvironment(Shader& shader) const
     glActiveTexture(GL_TEXTURE0);
 }
 
-void GLRenderer::setForwardLights(Shader& shader, const glm::vec3& centre, float radius) const
+void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const
 {
     struct Candidate {
         float distance;
@@ -169,17 +171,17 @@ void GLRenderer::setForwardLights(Shader& shader, const glm::vec3& centre, float
         glm::vec3 position;
     };
     std::vector<Candidate> reaching;
-    for (const PointLight* light : scene->visibleLights)
-        for (const glm::vec3& position : light->visiblePositions)
-            if (const float d = glm::distance(position, centre); d < light->radius + radius)
-                reaching.push_back({d, light, position});
+    for (const LightDraw& draw : frame.lights)
+        for (const glm::vec3& position : draw.positions)
+            if (const float d = glm::distance(position, centre); d < draw.light->radius + radius)
+                reaching.push_back({d, draw.light, position});
     const std::size_t count = std::min<std::size_t>(reaching.size(), MAX_FORWARD_LIGHTS);
     std::partial_sort(reaching.begin(), reaching.begin() + std::ptrdiff_t(count), reaching.end(),
                       [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
     glm::vec3 positions[MAX_FORWARD_LIGHTS]{};
     glm::vec3 colours[MAX_FORWARD_LIGHTS]{};
     glm::vec4 falloffs[MAX_FORWARD_LIGHTS]{};
-    const glm::mat4 view = scene->camera->getViewMatrix();
+    const glm::mat4& view = frame.camera.view;
     for (std::size_t i = 0; i < count; ++i) {
         const PointLight& light = *reaching[i].light;
         positions[i] = glm::vec3(view * glm::vec4(reaching[i].position, 1.0f));
@@ -192,22 +194,22 @@ void GLRenderer::setForwardLights(Shader& shader, const glm::vec3& centre, float
     glUniform4fv(shader.uniform("pointLightFalloff[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(falloffs[0]));
 }
 
-void GLRenderer::forwardPass()
+void GLRenderer::forwardPass(const DrawList& frame)
 {
-    if (scene->blended.empty())
+    if (frame.blended.empty())
         return;
     bindGBuffer();
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     Shader& shader = *forwardShader;
     glUseProgram(shader.program);
-    setUniformMat4(shader, scene->camera->projection, "projection");
-    glUniform1f(shader.uniform("fillLight"), scene->fillLight);
+    setUniformMat4(shader, frame.camera.projection, "projection");
+    glUniform1f(shader.uniform("fillLight"), frame.fillLight);
     glUniform1f(shader.uniform("pointSize"), pointSize);
-    bindEnvironment(shader);
-    for (const BlendedDraw& draw : scene->blended) {
+    bindEnvironment(shader, frame);
+    for (const BlendedDraw& draw : frame.blended) {
         const Material& material = *draw.mesh->getMaterial();
         bindSurface(shader, material);
-        setForwardLights(shader, draw.centre, draw.radius);
+        setForwardLights(shader, frame, draw.centre, draw.radius);
         applyPassState(PassState::blended(material.doubleSided));
         const GpuMesh& gpu = *draw.mesh->gpu;
         glBindVertexArray(gpu.vertexArray);

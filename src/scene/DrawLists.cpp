@@ -1,5 +1,5 @@
-// The scene's per-frame draw-list build: culling, level choice and the
-// instance data the render passes consume.
+// The scene's per-frame draw list: culling, level choice and the instance
+// data the render passes consume.
 #include <algorithm>
 
 #include "AnimationHandler.h"
@@ -25,13 +25,39 @@ void Scene::updateAnimatedRows()
     }
 }
 
-void Scene::buildDrawLists()
+MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
 {
+    // A mesh gets its slot when first seen (levels and billboards arrive
+    // after the octree is built); a slot is trusted only while it names the mesh.
+    if (mesh->drawSlot >= slotMeshes.size() || slotMeshes[mesh->drawSlot] != mesh) {
+        mesh->drawSlot = std::uint32_t(slotMeshes.size());
+        slotMeshes.push_back(mesh);
+        meshBatch.push_back(-1);
+    }
+    std::int32_t& batch = meshBatch[mesh->drawSlot];
+    if (batch < 0) {
+        batch = std::int32_t(draws.size());
+        draws.push_back({mesh, {}, {}});
+    }
+    return draws[std::size_t(batch)];
+}
+
+const DrawList& Scene::buildDrawList()
+{
+    camera->frameUpdate();
     if (animationHandler)
         updateAnimatedRows();
     octree.query(camera->frustumPlanes(), visibleRows);
-    resetDrawLists();
-    frameView = camera->getViewMatrix();
+    frame.meshes.clear();
+    frame.opaque.clear();
+    frame.billboards.clear();
+    frame.blended.clear();
+    frame.lights.clear();
+    frame.camera = {camera->getViewMatrix(), camera->projection, camera->position, camera->exposure,
+                    camera->focusDepth,      camera->maxDepth,   camera->distanceScale};
+    frame.sky = skybox.get();
+    frame.environment = environment.get();
+    frame.fillLight = fillLight;
     // The rows in view lie scattered over the table: each is asked for a few
     // objects ahead of its turn.
     constexpr std::size_t ahead = 8;
@@ -41,7 +67,7 @@ void Scene::buildDrawLists()
             __builtin_prefetch(next);
             __builtin_prefetch(reinterpret_cast<const char*>(next) + 64);
         }
-        addToDrawLists(visibleRows[k]);
+        addToDrawList(visibleRows[k]);
     }
     // Animated objects have left their filed boxes behind, so they are added
     // without culling; those already found are not filed twice (that would
@@ -50,88 +76,75 @@ void Scene::buildDrawLists()
         for (const auto& object : animationHandler->objects) {
             if (object->row != SceneObject::unfiled &&
                 !std::binary_search(visibleRows.begin(), visibleRows.end(), object->row))
-                addToDrawLists(object->row);
+                addToDrawList(object->row);
         }
     }
-    for (Mesh* mesh : nearMeshes) {
-        const std::shared_ptr<Material>& material = mesh->getMaterial();
-        auto program = std::find_if(deferredGroups.begin(), deferredGroups.end(),
+    for (std::uint32_t m = 0; m < frame.meshes.size(); ++m) {
+        const std::shared_ptr<Material>& material = frame.meshes[m].mesh->getMaterial();
+        auto program = std::find_if(frame.opaque.begin(), frame.opaque.end(),
                                     [&](const ShaderGroup& group) { return group.shader == material->shader; });
-        if (program == deferredGroups.end())
-            program = deferredGroups.insert(deferredGroups.end(), {material->shader, {}});
+        if (program == frame.opaque.end())
+            program = frame.opaque.insert(frame.opaque.end(), {material->shader, {}});
         auto own = std::find_if(program->materials.begin(), program->materials.end(),
                                 [&](const MaterialGroup& group) { return group.material == material; });
         if (own == program->materials.end())
             own = program->materials.insert(program->materials.end(), {material, {}});
-        own->meshes.push_back(mesh);
+        own->meshes.push_back(m);
     }
-    std::stable_sort(blended.begin(), blended.end(),
+    for (const MeshDraw& draw : frame.meshes)
+        meshBatch[draw.mesh->drawSlot] = -1;
+    for (const MeshDraw& draw : frame.billboards)
+        meshBatch[draw.mesh->drawSlot] = -1;
+    for (const LightDraw& draw : frame.lights)
+        lightBatch[draw.light->order] = -1;
+    std::stable_sort(frame.blended.begin(), frame.blended.end(),
                      [](const BlendedDraw& a, const BlendedDraw& b) { return a.depth > b.depth; });
-    std::sort(visibleLights.begin(), visibleLights.end(),
-              [](const PointLight* a, const PointLight* b) { return a->order < b->order; });
+    std::sort(frame.lights.begin(), frame.lights.end(),
+              [](const LightDraw& a, const LightDraw& b) { return a.light->order < b.light->order; });
     const glm::vec3 eye = camera->position;
-    for (PointLight* light : visibleLights) {
-        std::sort(light->visiblePositions.begin(), light->visiblePositions.end(),
+    for (LightDraw& light : frame.lights) {
+        std::sort(light.positions.begin(), light.positions.end(),
                   [&](const glm::vec3& a, const glm::vec3& b) { return glm::distance(a, eye) < glm::distance(b, eye); });
     }
+    return frame;
 }
 
-void Scene::addToDrawLists(std::uint32_t index)
+void Scene::addToDrawList(std::uint32_t index)
 {
     const ObjectRow& row = rows[index];
     const MeshLOD* chain = row.chain;
     int level =
         levelForDistance(levelDistance(row.center, row.halfExtents, camera->position) / camera->distanceScale);
-    // A mesh's instance list is empty until its first object of the frame.
     if (level < 3) {
-        Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr;
+        const Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr;
         if (mesh && mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
-            const glm::mat4 modelView = frameView * row.model;
-            const glm::vec3 centre = row.center;
-            blended.push_back({mesh, modelView, glm::transpose(glm::inverse(glm::mat3(modelView))), centre,
-                               glm::length(row.halfExtents), -(frameView * glm::vec4(centre, 1.0f)).z});
+            const glm::mat4 modelView = frame.camera.view * row.model;
+            frame.blended.push_back({mesh, modelView, glm::transpose(glm::inverse(glm::mat3(modelView))), row.center,
+                                     glm::length(row.halfExtents),
+                                     -(frame.camera.view * glm::vec4(row.center, 1.0f)).z});
         } else if (mesh) {
-            if (mesh->instanceTransforms.empty())
-                nearMeshes.push_back(mesh);
-            const glm::mat4 modelView = frameView * row.model;
-            mesh->instanceTransforms.push_back(modelView);
-            mesh->instanceNormalMatrices.push_back(glm::transpose(glm::inverse(glm::mat3(modelView))));
+            MeshDraw& draw = batchOf(mesh, frame.meshes);
+            const glm::mat4 modelView = frame.camera.view * row.model;
+            draw.transforms.push_back(modelView);
+            draw.normalMatrices.push_back(glm::transpose(glm::inverse(glm::mat3(modelView))));
         } else {
             level = 3;
         }
     }
     if (level == 3) {
-        if (Mesh* billboard = chain ? chain->levels[3].get() : nullptr) {
-            if (billboard->instanceTransforms.empty())
-                billboards.push_back(billboard);
-            billboard->instanceTransforms.push_back(row.model);
-            billboard->instanceNormalMatrices.push_back(glm::mat3(row.model));
+        if (const Mesh* billboard = chain ? chain->levels[3].get() : nullptr)
+            batchOf(billboard, frame.billboards).transforms.push_back(row.model);
+    }
+    if (const PointLight* light = row.light) {
+        if (light->order >= lightBatch.size())
+            lightBatch.resize(light->order + 1, -1);
+        std::int32_t& batch = lightBatch[light->order];
+        if (batch < 0) {
+            batch = std::int32_t(frame.lights.size());
+            frame.lights.push_back({light, {}});
         }
+        frame.lights[std::size_t(batch)].positions.push_back(row.position);
     }
-    if (PointLight* light = row.light) {
-        if (light->visiblePositions.empty())
-            visibleLights.push_back(light);
-        light->visiblePositions.push_back(row.position);
-    }
-}
-
-void Scene::resetDrawLists()
-{
-    for (Mesh* mesh : nearMeshes) {
-        mesh->instanceTransforms.clear();
-        mesh->instanceNormalMatrices.clear();
-    }
-    nearMeshes.clear();
-    for (PointLight* light : visibleLights)
-        light->visiblePositions.clear();
-    visibleLights.clear();
-    for (Mesh* mesh : billboards) {
-        mesh->instanceTransforms.clear();
-        mesh->instanceNormalMatrices.clear();
-    }
-    billboards.clear();
-    deferredGroups.clear();
-    blended.clear();
 }
 
 }  // namespace qm

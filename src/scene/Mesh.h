@@ -30,9 +30,9 @@ public:
     glm::vec2 billboardSize{0.0f};
     // The renderer's buffers; empty until uploaded.
     std::shared_ptr<GpuMesh> gpu;
-    // This frame's model-view (or, for billboards, world) and normal matrices, one pair per visible copy.
-    std::vector<glm::mat4> instanceTransforms;
-    std::vector<glm::mat3> instanceNormalMatrices;
+    // Its place in the drawing scene's table of meshes, where a frame's
+    // draw list gathers its copies; the scene gives it on first sight.
+    mutable std::uint32_t drawSlot = ~0u;
 
 private:
     std::vector<std::uint32_t> indices;

@@ -38,7 +38,6 @@ public:
     float constant = 0.0f;
     float linear = 0.0f;
     float quadratic = 0.0f;
-    std::vector<glm::vec3> visiblePositions;
     float radius = 0.0f;
     std::shared_ptr<Mesh> volumeMesh;
     // The volume's GPU copy, drawn once per visible placement.

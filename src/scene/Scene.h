@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Camera.h"
+#include "DrawList.h"
 #include "ModelFraming.h"
 #include "Octree.h"
 #include "SceneObject.h"
@@ -20,31 +21,6 @@ struct Material;
 struct Shader;
 struct Skybox;
 struct Environment;
-
-// This frame's meshes at levels 0 to 2, by program, then by material, each
-// in the order the objects first asked for it.
-struct MaterialGroup {
-    std::shared_ptr<Material> material;
-    std::vector<Mesh*> meshes;
-};
-struct ShaderGroup {
-    std::shared_ptr<Shader> shader;
-    std::vector<MaterialGroup> materials;
-};
-using DeferredGroups = std::vector<ShaderGroup>;
-
-// One visible copy of a mesh whose material blends: drawn on its own, after
-// the lighting, in the order of its distance.
-struct BlendedDraw {
-    const Mesh* mesh = nullptr;
-    glm::mat4 modelView{1.0f};
-    glm::mat3 normalMatrix{1.0f};
-    // The object's centre and the radius of its box, in world space.
-    glm::vec3 centre{0.0f};
-    float radius = 0.0f;
-    // How far in front of the camera its centre lies.
-    float depth = 0.0f;
-};
 
 // What the draw lists read of one object, in two cache lines; the scene
 // keeps them in the order of its objects, so that a frame walks one array
@@ -72,24 +48,17 @@ public:
     // once, after their boxes are final.
     void buildOctree();
 
-    // Rebuilds this frame's draw lists: the objects in view plus every
-    // animated one, each at the level of detail its distance asks for. The
-    // lists follow the objects' order, the lights their order of creation.
-    void buildDrawLists();
-    // Empties last frame's lists, keeping their storage.
-    void resetDrawLists();
+    // This frame's draw list, from the camera (moved by its commands
+    // first): the objects in view plus every animated one, each at the level
+    // of detail its distance asks for. The meshes follow the objects'
+    // order, the lights their order of creation. Valid until the next call.
+    const DrawList& buildDrawList();
 
     // Every object that carries a mesh or a light, in import (depth-first) order.
     std::vector<std::shared_ptr<SceneObject>> objects;
     std::vector<ObjectRow> rows;
     Octree octree;
     std::shared_ptr<Camera> camera;
-    DeferredGroups deferredGroups;
-    std::vector<PointLight*> visibleLights;
-    std::vector<Mesh*> billboards;
-    std::vector<Mesh*> nearMeshes;
-    // This frame's blended copies, farthest first.
-    std::vector<BlendedDraw> blended;
     // The renderer's sky; a scene without one is drawn without a sky.
     std::shared_ptr<Skybox> skybox;
     // What physically based surfaces reflect; a scene without one has none of them.
@@ -102,14 +71,20 @@ public:
 
 private:
     // Files one object: its mesh's instance matrices and its light's position.
-    void addToDrawLists(std::uint32_t row);
+    void addToDrawList(std::uint32_t row);
     // The animated objects' rows, brought up to date with where they are now.
     void updateAnimatedRows();
+    // The batch of a mesh in `draws` for this frame, made on its first copy.
+    MeshDraw& batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws);
 
-    // The camera's view matrix for this frame's build.
-    glm::mat4 frameView{1.0f};
+    DrawList frame;
     // This frame's objects in view, by row.
     std::vector<std::uint32_t> visibleRows;
+    // Each mesh's batch this frame (or -1), by the mesh's draw slot, and
+    // each light's, by its order; reset after every build.
+    std::vector<const Mesh*> slotMeshes;
+    std::vector<std::int32_t> meshBatch;
+    std::vector<std::int32_t> lightBatch;
 };
 
 }  // namespace qm

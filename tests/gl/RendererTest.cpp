@@ -214,12 +214,11 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
     for (std::size_t i = 0; i < sphere.positions.size(); ++i)
         vertices.push_back({sphere.positions[i], sphere.normals[i], sphere.uvs[i]});
     const qm::Mesh sphereMesh(vertices, sphere.indices, sphereMaterial);
-    const auto makeLight = [&](std::size_t positions) {
+    const auto makeLight = [&]() {
         auto light = std::make_shared<PointLight>(PointLight::withParametersFor("Point.1"));
         light->radius = light->volumeRadius();
         light->setVolumeMesh(sphereMesh);
         light->volume = std::make_shared<qm::GpuMesh>(qm::uploadLightVolume(*light->volumeMesh));
-        light->visiblePositions.assign(positions, glm::vec3(0, 0, -10));
         return light;
     };
 
@@ -243,14 +242,16 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
         std::vector<std::shared_ptr<PointLight>> owned;
         std::vector<PointLight*> lights;
         std::map<GLint, PointLight*> byVertexArray;
+        qm::DrawList frame;
         for (std::size_t count : c.positionsPerLight) {
-            owned.push_back(makeLight(count));
+            owned.push_back(makeLight());
             lights.push_back(owned.back().get());
             byVertexArray[GLint(owned.back()->volume->vertexArray)] = lights.back();
+            frame.lights.push_back({lights.back(), std::vector<glm::vec3>(count, glm::vec3(0, 0, -10))});
         }
         DrawLog log;
         drawLog = &log;
-        renderer->lightingPass(lights);
+        renderer->lightingPass(frame);
         EXPECT_EQ(log.stencilPasses, c.stenciled) << c.name;
         std::multiset<GLsizei> counts;
         for (const auto& [vertexArray, instances] : log.instanced) {

@@ -52,6 +52,14 @@ struct DrawListScene {
     }
 };
 
+// The batch of a mesh in a list of batches, or nothing.
+const qm::MeshDraw* batchOf(const std::vector<qm::MeshDraw>& draws, const std::shared_ptr<Mesh>& mesh)
+{
+    const auto found = std::find_if(draws.begin(), draws.end(),
+                                    [&](const qm::MeshDraw& draw) { return draw.mesh == mesh.get(); });
+    return found == draws.end() ? nullptr : &*found;
+}
+
 TEST(DrawLists, FilesEachObjectAtItsLevelWithItsMatrices)
 {
     DrawListScene s;
@@ -60,28 +68,33 @@ TEST(DrawLists, FilesEachObjectAtItsLevelWithItsMatrices)
     const auto far = s.add({0, 0, -150}, 1.0f, s.chain);
     const auto farthest = s.add({0, 0, -250}, 1.0f, s.chain);
     s.scene.buildOctree();
-    s.scene.buildDrawLists();
+    const qm::DrawList& frame = s.scene.buildDrawList();
 
     const glm::mat4 view = s.scene.camera->getViewMatrix();
-    for (int level = 0; level < 3; ++level) {
-        ASSERT_EQ(s.levels[std::size_t(level)]->instanceTransforms.size(), 1u) << level;
-        EXPECT_EQ(std::count(s.scene.nearMeshes.begin(), s.scene.nearMeshes.end(), s.levels[std::size_t(level)].get()), 1);
+    EXPECT_EQ(frame.camera.view, view);
+    ASSERT_EQ(frame.meshes.size(), 3u);
+    for (std::size_t level = 0; level < 3; ++level) {
+        ASSERT_NE(batchOf(frame.meshes, s.levels[level]), nullptr) << level;
+        EXPECT_EQ(batchOf(frame.meshes, s.levels[level])->transforms.size(), 1u) << level;
     }
-    EXPECT_EQ(s.levels[0]->instanceTransforms[0], view * near->model);
-    EXPECT_EQ(s.levels[1]->instanceTransforms[0], view * middle->model);
-    EXPECT_EQ(s.levels[2]->instanceTransforms[0], view * far->model);
-    EXPECT_EQ(s.levels[0]->instanceNormalMatrices[0], glm::mat3(glm::transpose(glm::inverse(view * near->model))));
+    EXPECT_EQ(batchOf(frame.meshes, s.levels[0])->transforms[0], view * near->model);
+    EXPECT_EQ(batchOf(frame.meshes, s.levels[1])->transforms[0], view * middle->model);
+    EXPECT_EQ(batchOf(frame.meshes, s.levels[2])->transforms[0], view * far->model);
+    EXPECT_EQ(batchOf(frame.meshes, s.levels[0])->normalMatrices[0],
+              glm::mat3(glm::transpose(glm::inverse(view * near->model))));
     // Billboards get world matrices.
-    EXPECT_EQ(s.scene.billboards, std::vector<Mesh*>{s.levels[3].get()});
-    EXPECT_EQ(s.levels[3]->instanceTransforms, std::vector<glm::mat4>{farthest->model});
-    EXPECT_EQ(s.levels[3]->instanceNormalMatrices, std::vector<glm::mat3>{glm::mat3(farthest->model)});
+    ASSERT_EQ(frame.billboards.size(), 1u);
+    EXPECT_EQ(frame.billboards[0].mesh, s.levels[3].get());
+    EXPECT_EQ(frame.billboards[0].transforms, std::vector<glm::mat4>{farthest->model});
 
-    ASSERT_EQ(s.scene.deferredGroups.size(), 1u);
-    EXPECT_EQ(s.scene.deferredGroups[0].shader, s.material->shader);
-    ASSERT_EQ(s.scene.deferredGroups[0].materials.size(), 1u);
-    EXPECT_EQ(s.scene.deferredGroups[0].materials[0].material, s.material);
-    EXPECT_EQ(s.scene.deferredGroups[0].materials[0].meshes,
-              (std::vector<Mesh*>{s.levels[0].get(), s.levels[1].get(), s.levels[2].get()}))
+    ASSERT_EQ(frame.opaque.size(), 1u);
+    EXPECT_EQ(frame.opaque[0].shader, s.material->shader);
+    ASSERT_EQ(frame.opaque[0].materials.size(), 1u);
+    EXPECT_EQ(frame.opaque[0].materials[0].material, s.material);
+    std::vector<const Mesh*> order;
+    for (const std::uint32_t m : frame.opaque[0].materials[0].meshes)
+        order.push_back(frame.meshes[m].mesh);
+    EXPECT_EQ(order, (std::vector<const Mesh*>{s.levels[0].get(), s.levels[1].get(), s.levels[2].get()}))
         << "in the order of the objects";
 }
 
@@ -98,14 +111,14 @@ TEST(DrawLists, EmptyLevelsFallThroughToTheBillboardAndLightsAreAlwaysCollected)
     const auto lamp = s.add({0, 0, -20});  // a light placement without a mesh
     lamp->light = unseen->light;
     s.scene.buildOctree();
-    s.scene.buildDrawLists();
+    const qm::DrawList& frame = s.scene.buildDrawList();
 
-    EXPECT_EQ(s.levels[3]->instanceTransforms.size(), 1u);
-    EXPECT_TRUE(s.levels[0]->instanceTransforms.empty());
-    EXPECT_TRUE(s.levels[2]->instanceTransforms.empty());
-    EXPECT_TRUE(s.scene.nearMeshes.empty());
-    ASSERT_EQ(s.scene.visibleLights.size(), 1u);
-    EXPECT_EQ(unseen->light->visiblePositions, (std::vector<glm::vec3>{{0, 0, -20}, {0, 0, -250}})) << "nearest first";
+    ASSERT_EQ(frame.billboards.size(), 1u);
+    EXPECT_EQ(frame.billboards[0].transforms.size(), 1u);
+    EXPECT_TRUE(frame.meshes.empty());
+    EXPECT_TRUE(frame.opaque.empty());
+    ASSERT_EQ(frame.lights.size(), 1u);
+    EXPECT_EQ(frame.lights[0].positions, (std::vector<glm::vec3>{{0, 0, -20}, {0, 0, -250}})) << "nearest first";
 }
 
 TEST(DrawLists, LightsComeInCreationOrderWithTheirPositionsNearestFirst)
@@ -119,9 +132,11 @@ TEST(DrawLists, LightsComeInCreationOrderWithTheirPositionsNearestFirst)
         s.add({0, 0, z})->light = light;
     s.add({0, 0, -8})->light = earlier;
     s.scene.buildOctree();
-    s.scene.buildDrawLists();
-    EXPECT_EQ(light->visiblePositions, (std::vector<glm::vec3>{{0, 0, -1}, {0, 0, -3}, {0, 0, -5}}));
-    EXPECT_EQ(s.scene.visibleLights, (std::vector<qm::PointLight*>{earlier.get(), light.get()}));
+    const qm::DrawList& frame = s.scene.buildDrawList();
+    ASSERT_EQ(frame.lights.size(), 2u);
+    EXPECT_EQ(frame.lights[0].light, earlier.get());
+    EXPECT_EQ(frame.lights[1].light, light.get());
+    EXPECT_EQ(frame.lights[1].positions, (std::vector<glm::vec3>{{0, 0, -1}, {0, 0, -3}, {0, 0, -5}}));
 }
 
 TEST(DrawLists, AnimatedObjectsAreFiledOnceWhereverTheyAre)
@@ -134,28 +149,49 @@ TEST(DrawLists, AnimatedObjectsAreFiledOnceWhereverTheyAre)
     animation->objects = {inView, behind};
     s.scene.setAnimationHandler(animation);
     s.scene.buildOctree();
-    s.scene.buildDrawLists();
-    EXPECT_EQ(s.levels[0]->instanceTransforms.size(), 2u) << "the one in view once, the one behind despite culling";
-    EXPECT_EQ(inView->light->visiblePositions.size(), 1u);
+    const qm::DrawList& frame = s.scene.buildDrawList();
+    ASSERT_NE(batchOf(frame.meshes, s.levels[0]), nullptr);
+    EXPECT_EQ(batchOf(frame.meshes, s.levels[0])->transforms.size(), 2u)
+        << "the one in view once, the one behind despite culling";
+    ASSERT_EQ(frame.lights.size(), 1u);
+    EXPECT_EQ(frame.lights[0].positions.size(), 1u);
 }
 
-TEST(DrawLists, ListsAreEmptiedBetweenFramesKeepingTheirStorage)
+// Blended copies leave the opaque groups and come farthest first, each on its own.
+TEST(DrawLists, BlendedCopiesComeFarthestFirst)
+{
+    DrawListScene s;
+    auto glass = std::make_shared<qm::Material>();
+    glass->shader = s.material->shader;
+    glass->coverage = qm::Coverage::Blend;
+    auto panes = std::make_shared<MeshLOD>(meshWith(glass), meshWith(glass), meshWith(glass));
+    for (const float z : {-10.0f, -40.0f, -20.0f})
+        s.add({0, 0, z}, 0.5f, panes);
+    s.add({0, 0, -15}, 0.5f, s.chain);
+    s.scene.buildOctree();
+    const qm::DrawList& frame = s.scene.buildDrawList();
+    ASSERT_EQ(frame.blended.size(), 3u);
+    EXPECT_FLOAT_EQ(frame.blended[0].depth, 40.0f);
+    EXPECT_FLOAT_EQ(frame.blended[1].depth, 20.0f);
+    EXPECT_FLOAT_EQ(frame.blended[2].depth, 10.0f);
+    ASSERT_EQ(frame.opaque.size(), 1u);
+    EXPECT_EQ(frame.opaque[0].materials.size(), 1u) << "only the opaque material";
+}
+
+TEST(DrawLists, EachFrameHoldsOnlyWhatItSees)
 {
     DrawListScene s;
     for (int i = 0; i < 20; ++i)
         s.add({float(i) - 10.0f, 0, -30}, 0.5f, s.chain)->light = nullptr;
     s.scene.buildOctree();
-    s.scene.buildDrawLists();
-    ASSERT_EQ(s.levels[0]->instanceTransforms.size(), 20u);
-    const std::size_t capacity = s.levels[0]->instanceTransforms.capacity();
+    ASSERT_EQ(s.scene.buildDrawList().meshes.size(), 1u);
+    EXPECT_EQ(s.scene.buildDrawList().meshes[0].transforms.size(), 20u) << "a second frame starts anew";
 
     s.scene.camera->look(0.0f, 1800.0f);  // turned around: nothing in view
-    s.scene.buildDrawLists();
-    EXPECT_TRUE(s.levels[0]->instanceTransforms.empty());
-    EXPECT_TRUE(s.levels[0]->instanceNormalMatrices.empty());
-    EXPECT_EQ(s.levels[0]->instanceTransforms.capacity(), capacity);
-    EXPECT_TRUE(s.scene.deferredGroups.empty());
-    EXPECT_TRUE(s.scene.nearMeshes.empty());
+    const qm::DrawList& frame = s.scene.buildDrawList();
+    EXPECT_TRUE(frame.meshes.empty());
+    EXPECT_TRUE(frame.opaque.empty());
+    EXPECT_TRUE(frame.lights.empty());
 }
 
 }  // namespace
