@@ -198,7 +198,9 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
     float glossiness = 0.0f;
     const bool specularGlossiness = aiGetMaterialFloat(&from, AI_MATKEY_GLOSSINESS_FACTOR, &glossiness) == AI_SUCCESS;
     to.physicallyBased = shadingModel == aiShadingMode_PBR_BRDF || metalRough || specularGlossiness;
-    if (specularGlossiness && !metalRough)
+    // The glTF reader fills in metal-rough defaults even for a file that
+    // gives only specular-glossiness, whose values then are the file's.
+    if (specularGlossiness)
         convertSpecularGlossiness(to, glossiness);
 
     static constexpr std::pair<aiTextureType, TextureSlot> slots[] = {

@@ -19,6 +19,7 @@
 #include "SceneSource.h"
 #include "ShaderTable.h"
 #include "TextureLoading.h"
+#include "TextureTransform.h"
 #include "VertexJoin.h"
 
 namespace qm {
@@ -130,21 +131,6 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
     SceneMaterial one;
     one.textures.push_back(*first);
     return loadMaterialTextures(modelScene, one, slot, kind, r.textureDirectory, *r.resources, r.pictures).front();
-}
-
-// glTF's texture transform (scale, then rotation, then offset) on
-// coordinates whose v the reader turned upside down: turned back, moved,
-// and turned again.
-glm::mat3 textureTransform(const SceneTexture& texture)
-{
-    const float c = std::cos(texture.rotation);
-    const float s = std::sin(texture.rotation);
-    // Columns: glm is column-major.
-    const glm::mat3 offset(1, 0, 0, 0, 1, 0, texture.offset[0], texture.offset[1], 1);
-    const glm::mat3 rotation(c, -s, 0, s, c, 0, 0, 0, 1);
-    const glm::mat3 scale(texture.scale[0], 0, 0, 0, texture.scale[1], 0, 0, 0, 1);
-    const glm::mat3 flip(1, 0, 0, 0, -1, 0, 0, 1, 1);
-    return flip * offset * rotation * scale * flip;
 }
 
 // A material for the physically based program (or, for points and lines,

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "ModelReader.h"
 #include "SceneConversion.h"
@@ -132,6 +134,105 @@ TEST(SceneConversion, JoinsOnlyVerticesThatAgreeInEverything)
     EXPECT_EQ(data.meshes[1].vertexCount(), 0u);
     ASSERT_EQ(data.nodes.size(), 1u);
     EXPECT_EQ(data.nodes[0].meshes, (std::vector<std::uint32_t>{0, 1}));
+}
+
+}  // namespace
+
+namespace {
+
+qm::SceneData readConverted(const std::string& path)
+{
+    Assimp::Importer reader;
+    std::string error;
+    const aiScene* scene = qm::readModelFile(reader, path, error);
+    EXPECT_TRUE(scene) << path << ": " << error;
+    return scene ? qm::toSceneData(*scene) : qm::SceneData{};
+}
+
+// The material test files carry each kind of surface and primitive; the
+// conversion keeps what the file says of them.
+TEST(SceneConversion, SurfacesAndPrimitivesAsTheFileDescribesThem)
+{
+    const std::string folder = QM_TESTDATA_DIRECTORY "/materials/";
+    const qm::SceneData spheres = readConverted(folder + "spheres.gltf");
+    // The reader adds its default material after the file's own.
+    ASSERT_GE(spheres.materials.size(), 25u);
+    for (std::size_t m = 0; m < 25; ++m)
+        EXPECT_TRUE(spheres.materials[m].physicallyBased) << m;
+    EXPECT_FLOAT_EQ(spheres.materials[0].metallic, 0.0f);
+    EXPECT_FLOAT_EQ(spheres.materials[24].metallic, 1.0f);
+    EXPECT_FLOAT_EQ(spheres.materials[24].roughness, 1.0f);
+
+    const qm::SceneData emissive = readConverted(folder + "emissive.gltf");
+    EXPECT_EQ(emissive.materials[0].emissive, (std::array<float, 3>{1.0f, 0.45f, 0.1f}));
+
+    const qm::SceneData masked = readConverted(folder + "masked.gltf");
+    const qm::SceneMaterial& leaf = masked.materials[1];
+    EXPECT_EQ(leaf.alphaMode, qm::AlphaMode::Mask);
+    EXPECT_FLOAT_EQ(leaf.alphaCutoff, 0.5f);
+    EXPECT_TRUE(leaf.doubleSided);
+    EXPECT_TRUE(std::any_of(leaf.textures.begin(), leaf.textures.end(),
+                            [](const qm::SceneTexture& t) { return t.slot == qm::TextureSlot::BaseColour; }));
+
+    const qm::SceneData blended = readConverted(folder + "blended.gltf");
+    EXPECT_EQ(blended.materials[1].alphaMode, qm::AlphaMode::Blend);
+    EXPECT_FLOAT_EQ(blended.materials[1].baseColour[3], 0.5f);
+
+    const qm::SceneData coloured = readConverted(folder + "vertex-colours.gltf");
+    ASSERT_EQ(coloured.meshes[0].colours.size(), 4 * coloured.meshes[0].vertexCount());
+
+    const qm::SceneData points = readConverted(folder + "points.gltf");
+    EXPECT_EQ(points.meshes[0].points.size(), 24u * 24u);
+    EXPECT_TRUE(points.meshes[0].triangles.empty());
+    const qm::SceneData lines = readConverted(folder + "lines.gltf");
+    EXPECT_EQ(lines.meshes[0].lines.size(), 2u * 22u);
+
+    // Specular-glossiness becomes metal-rough: white specular is metal,
+    // glossiness 0.8 a roughness of 0.2, the diffuse colour the base colour.
+    const qm::SceneData glossy = readConverted(folder + "specular-glossiness.gltf");
+    const qm::SceneMaterial& converted = glossy.materials[0];
+    EXPECT_TRUE(converted.physicallyBased);
+    EXPECT_NEAR(converted.metallic, 1.0f, 1e-6f);
+    EXPECT_NEAR(converted.roughness, 0.2f, 1e-6f);
+    EXPECT_NEAR(converted.baseColour[2], 0.8f, 1e-6f);
+
+    // A classic file stays classic.
+    EXPECT_FALSE(readConverted(QM_TESTDATA_DIRECTORY "/formats/box.obj").materials[0].physicallyBased);
+}
+
+// Point clouds (vertices and no faces at all) and OBJ lines, which the
+// reader refused or crashed on, are read as points and lines.
+TEST(SceneConversion, PointCloudsAndLinesAreRead)
+{
+    const fs::path folder = fs::temp_directory_path() / "qm-point-clouds";
+    fs::create_directories(folder);
+    const struct {
+        const char* name;
+        const char* text;
+        std::size_t points;
+        std::size_t lines;
+    } cases[] = {
+        {"cloud.ply",
+         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+         "end_header\n0 0 0\n1 0 0\n0 1 0\n",
+         3, 0},
+        {"cloud.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\n", 4, 0},
+        {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2\nl 2 3\n", 0, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(folder / c.name) << c.text;
+        const qm::SceneData data = readConverted((folder / c.name).string());
+        EXPECT_EQ(qm::sceneDataProblem(data), "");
+        std::size_t points = 0, lines = 0;
+        for (const qm::SceneMesh& mesh : data.meshes) {
+            points += mesh.points.size();
+            lines += mesh.lines.size();
+        }
+        EXPECT_EQ(points, c.points);
+        EXPECT_EQ(lines, c.lines);
+    }
+    fs::remove_all(folder);
 }
 
 }  // namespace

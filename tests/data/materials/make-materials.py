@@ -2,8 +2,8 @@
 """Writes the small glTF files that show each kind of surface the viewer
 draws: a grid of spheres over metallic and roughness, an emissive panel, an
 alpha-masked leaf card and a half-transparent pane in front of a wall, a
-double-sided plane seen from behind, vertex colours, a point cloud and a
-line grid. Buffers and pictures are embedded, so each file stands alone.
+double-sided plane seen from behind, vertex colours, a point cloud, a
+line grid, and a specular-glossiness material. Buffers and pictures are embedded, so each file stands alone.
 Usage: make-materials.py OUTPUT_FOLDER"""
 import base64
 import json
@@ -197,8 +197,18 @@ def lines(g):
     g.node(g.primitive(positions, indices, mode=1), g.material(**pbr((0.2, 0.9, 0.3, 1))))
 
 
+def specular_glossiness(g):
+    """The older extension alone, as online model stores still hand it out."""
+    p, n, uv, i = sphere(0.5)
+    g.doc["extensionsUsed"] = ["KHR_materials_pbrSpecularGlossiness"]
+    material = g.material(extensions={"KHR_materials_pbrSpecularGlossiness": {
+        "diffuseFactor": [0.2, 0.4, 0.8, 1.0], "specularFactor": [1.0, 1.0, 1.0], "glossinessFactor": 0.8}})
+    g.node(g.primitive(p, i, n, uv), material)
+
+
 FILES = {"spheres": spheres, "emissive": emissive, "masked": masked, "blended": blended,
-         "double-sided": double_sided, "vertex-colours": vertex_colours, "points": points, "lines": lines}
+         "double-sided": double_sided, "vertex-colours": vertex_colours, "points": points, "lines": lines,
+         "specular-glossiness": specular_glossiness}
 
 if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "."
