@@ -45,6 +45,7 @@ const std::map<std::string, ValueReader>& valueOptions()
 {
     static const std::map<std::string, ValueReader> options{
         {"--table", [](const std::string& v, ViewerOptions& o) { o.table = v; return !v.empty(); }},
+        {"--environment", [](const std::string& v, ViewerOptions& o) { o.environment = v; return !v.empty(); }},
         {"--up",
          [](const std::string& v, ViewerOptions& o) {
              if (v != "y" && v != "z")
@@ -150,10 +151,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             return failure("the option " + name + " needs a value");
         if (!option->second(value, options))
             return failure("the option " + name + " does not take the value \"" + value + "\"");
-        modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod";
+        modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod" ||
+                    name == "--environment";
     }
     if (modelOnly && options.model.empty())
-        return failure("--table, --up, --scale and --lod need a model file");
+        return failure("--table, --up, --scale, --lod and --environment need a model file");
     return result;
 }
 
@@ -170,6 +172,9 @@ std::string usage()
            "  --scale S                  metres per MODEL unit, instead of what the file records\n"
            "  --lod borders|builtin      how MODEL's simplified levels are built: keeping open\n"
            "                             borders and seams (default), or the built-in simplifier\n"
+           "  --environment FILE         the light MODEL's physically based surfaces reflect: an\n"
+           "                             equirectangular picture (.hdr, PNG, JPEG) or a folder\n"
+           "                             of six faces posx..negz (default: a neutral grey sky)\n"
            "  --screenshot FILE.png      render without a window or display, write the last\n"
            "                             frame as PNG and exit\n"
            "  --frames N                 frames rendered for --screenshot (default 10)\n"

@@ -14,6 +14,7 @@ namespace qm {
 struct ViewerOptions {
     std::string model;
     std::string table;
+    std::string environment;
     std::optional<char> upAxis;  // 'y' or 'z'
     std::optional<float> scale;  // metres per model unit
     LodMethod lod = LodMethod::KeepBorders;

@@ -48,6 +48,7 @@ UserModel userModel(const ViewerOptions& options, const std::string& path, float
     UserModel model;
     model.path = path;
     model.table = options.table;
+    model.environment = options.environment;
     model.upAxis = options.upAxis;
     model.scale = options.scale;
     model.lod = options.lod;
@@ -87,6 +88,8 @@ int run(int argc, char** argv)
         options.model = absolute(options.model);
     if (!options.table.empty())
         options.table = absolute(options.table);
+    if (!options.environment.empty())
+        options.environment = absolute(options.environment);
     if (!options.screenshot.empty())
         options.screenshot = absolute(options.screenshot);
 

@@ -1,5 +1,6 @@
 #include "Environment.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm {
@@ -9,7 +10,9 @@ std::shared_ptr<Environment> makeEnvironment(const EnvironmentImage& image)
     auto environment = std::make_shared<Environment>();
     environment->cube = makeTexture();
     environment->harmonics = radianceHarmonics(image);
-    environment->mipLevels = std::floor(std::log2(float(image.size)));
+    // The roughest surfaces read a face of 8 texels or more: the smaller
+    // levels of a box-filtered chain show their faces as blocks.
+    environment->mipLevels = std::max(0.0f, std::floor(std::log2(float(image.size))) - 3.0f);
     glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cube);
     for (std::size_t face = 0; face < 6; ++face)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + GLenum(face), 0, GL_RGB16F, image.size, image.size, 0, GL_RGB,

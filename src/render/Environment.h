@@ -9,8 +9,8 @@
 namespace qm {
 
 // An environment on the GPU: its cube with a full mip chain (rougher
-// surfaces read blurrier levels), the chain's last level and the irradiance
-// harmonics. Owns the texture: moved, not copied.
+// surfaces read blurrier levels), the level the roughest read and the
+// irradiance harmonics. Owns the texture: moved, not copied.
 struct Environment {
     GLTexture cube;
     float mipLevels = 0.0f;

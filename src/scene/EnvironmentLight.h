@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "Math.h"
@@ -22,6 +24,13 @@ glm::vec3 cubeTexelDirection(int face, int x, int y, int size);
 // overhead, a horizon of half that, and a darker grey ground, without colour
 // or features, so that metals show their shape rather than a place.
 EnvironmentImage neutralEnvironment(int size);
+
+// An environment from a file: an equirectangular panorama (a Radiance .hdr,
+// or any picture the viewer reads, taken as sRGB; 2:1, up at the top), or a
+// folder holding a cube's six square faces named posx, negx, posy, negy,
+// posz and negz (.hdr, .png or .jpg). Resampled to `size` texels a face.
+// Nothing, with the reason in `problem`, when it cannot be read.
+std::optional<EnvironmentImage> loadEnvironment(const std::string& path, int size, std::string& problem);
 
 // The irradiance of the environment as nine spherical-harmonic coefficients
 // of its radiance (bands 0 to 2, in the order L00, L1-1, L10, L11, L2-2,

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
-// PNG, JPEG, BMP and TGA only (the formats models name and we fuzz), and no
+// PNG, JPEG, BMP and TGA (the formats models name and we fuzz) and Radiance
+// HDR (environments), and no
 // picture larger than the GL limits of any machine we run on: a file
 // claiming enormous dimensions is refused before anything is allocated.
 #define STB_IMAGE_IMPLEMENTATION
@@ -16,6 +19,7 @@
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA
+#define STBI_ONLY_HDR
 #define STBI_MAX_DIMENSIONS 16384
 #include <stb/stb_image.h>
 
@@ -65,7 +69,10 @@ bool huffmanTablesFit(std::span<const std::uint8_t> bytes)
 
 }  // namespace
 
-ImageFile loadImage(const std::string& path)
+namespace {
+
+// The file's bytes; nothing (with the reason set) when it cannot be opened.
+std::optional<std::vector<std::uint8_t>> fileBytes(const std::string& path)
 {
     // A folder opens as a stream, and reading it then throws.
     std::error_code error;
@@ -74,10 +81,56 @@ ImageFile loadImage(const std::string& path)
         file.open(path, std::ios::binary);
     if (!file.is_open()) {
         lastResult = "Unable to open file";
-        return {};
+        return std::nullopt;
     }
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return decodeImage(bytes);
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+float srgbToLinear(std::uint8_t value)
+{
+    const float c = float(value) / 255.0f;
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+}  // namespace
+
+ImageFile loadImage(const std::string& path)
+{
+    const auto bytes = fileBytes(path);
+    return bytes ? decodeImage(*bytes) : ImageFile{};
+}
+
+RadianceImage loadRadiance(const std::string& path)
+{
+    const auto bytes = fileBytes(path);
+    if (!bytes)
+        return {};
+    RadianceImage image;
+    const int size = int(std::min<std::size_t>(bytes->size(), INT_MAX));
+    if (stbi_is_hdr_from_memory(bytes->data(), size)) {
+        int channels = 0;
+        float* texels = stbi_loadf_from_memory(bytes->data(), size, &image.width, &image.height, &channels, 3);
+        if (!texels) {
+            const char* reason = stbi_failure_reason();
+            lastResult = reason && *reason ? reason : "undecodable image";
+            return {};
+        }
+        image.rgb.assign(texels, texels + std::size_t(image.width) * std::size_t(image.height) * 3);
+        stbi_image_free(texels);
+        lastResult = "Image loaded";
+        return image;
+    }
+    const ImageFile picture = decodeImage(*bytes);
+    if (!picture)
+        return {};
+    image.width = picture.width;
+    image.height = picture.height;
+    const std::size_t count = std::size_t(image.width) * std::size_t(image.height);
+    image.rgb.reserve(3 * count);
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t c = 0; c < 3; ++c)
+            image.rgb.push_back(srgbToLinear(picture.pixels.get()[4 * i + c]));
+    return image;
 }
 
 ImageFile decodeImage(std::span<const std::uint8_t> bytes)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -26,6 +27,19 @@ ImageFile decodeImage(std::span<const std::uint8_t> bytes);
 // Raw texels in blue, green, red, alpha order, width x height of them (as
 // some model files embed them), under the decoder's size limit.
 ImageFile decodeTexels(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height);
+
+// A picture's light as linear RGB floats, top row first.
+struct RadianceImage {
+    int width = 0;
+    int height = 0;
+    std::vector<float> rgb;
+
+    explicit operator bool() const { return !rgb.empty(); }
+};
+
+// A Radiance .hdr file as it is, or any other picture the viewer reads,
+// decoded from sRGB; empty on failure, with the reason in lastImageResult().
+RadianceImage loadRadiance(const std::string& path);
 
 // "Image loaded" after a success, "Unable to open file" when the file cannot
 // be opened, the decoder's reason otherwise ("undecodable image" when it

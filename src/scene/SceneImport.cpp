@@ -388,6 +388,21 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
     }
 }
 
+// The light a user's physically based surfaces reflect: the file named, or
+// the neutral one (also when the file cannot be read, with one line why).
+EnvironmentImage environmentFor(const UserModel& model)
+{
+    if (!model.environment.empty()) {
+        std::string problem;
+        // Enough texels a face for sharp reflections on smooth metal.
+        if (std::optional<EnvironmentImage> loaded = loadEnvironment(model.environment, 128, problem))
+            return std::move(*loaded);
+        std::cerr << "Could not read the environment \"" << model.environment << "\": " << problem
+                  << "; using the neutral one." << std::endl;
+    }
+    return neutralEnvironment(32);
+}
+
 }  // namespace
 
 std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem)
@@ -669,7 +684,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
 
     Scene& scene = *state.scene;
     scene.fillLight = 1.0f;
-    scene.environment = state.resources->environment(neutralEnvironment(32));
+    scene.environment = state.resources->environment(environmentFor(model));
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
     scene.startView = frameBox(bounds, camera.fov, camera.aspectRatio);

@@ -15,6 +15,8 @@ struct UserModel {
     std::string path;
     // The material-to-program table; none when empty.
     std::string table;
+    // The environment file (see loadEnvironment); the neutral one when empty.
+    std::string environment;
     std::optional<char> upAxis;
     std::optional<float> scale;
     LodMethod lod = LodMethod::KeepBorders;

@@ -98,7 +98,7 @@ mistakes_case() {
 --bogus|unknown option --bogus
 model.obj --frames|the option --frames needs a value
 --resolution 640by360 m.obj|the option --resolution does not take the value "640by360"
---scale 2|--table, --up, --scale and --lod need a model file
+--scale 2|--table, --up, --scale, --lod and --environment need a model file
 CASES
 }
 

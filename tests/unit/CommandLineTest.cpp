@@ -33,6 +33,8 @@ TEST(CommandLine, ReadsOptionsAndRefusesWhatItCannotUse)
         {{"a.obj", "b.obj"}, CommandLine::Error, "only one model file"},
         {{"--up", "z"}, CommandLine::Error, "need a model file"},
         {{"--table", "t.txt"}, CommandLine::Error, "need a model file"},
+        {{"--environment", "sky.hdr"}, CommandLine::Error, "need a model file"},
+        {{"m.obj", "--environment", ""}, CommandLine::Error, "--environment does not take"},
     };
     for (const auto& c : cases) {
         const CommandLine result = qm::parseCommandLine(c.arguments);

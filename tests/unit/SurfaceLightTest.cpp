@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "EnvironmentLight.h"
 #include "TextureTransform.h"
@@ -52,6 +54,50 @@ TEST(EnvironmentLight, HarmonicsIntegrateTheSphere)
     const auto neutral = qm::radianceHarmonics(qm::neutralEnvironment(16));
     EXPECT_GT(neutral[1].x, 0.0f) << "the neutral light comes from above";
     EXPECT_EQ(neutral[0].x, neutral[0].z) << "and has no colour";
+}
+
+// A Radiance file of 4 x 2 texels, uncompressed: white above, black below.
+std::string skyAboveHdr()
+{
+    std::string file = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 4\n";
+    for (int x = 0; x < 4; ++x)
+        file += std::string("\x80\x80\x80\x81", 4);  // 1.0 in each channel
+    file += std::string(16, '\0');
+    return file;
+}
+
+TEST(EnvironmentLight, FilesBecomeCubesOrSayWhyNot)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qm-environments";
+    std::filesystem::create_directories(folder / "faces");
+    std::filesystem::create_directories(folder / "no-faces");
+    std::ofstream(folder / "sky.hdr", std::ios::binary) << skyAboveHdr();
+    std::ofstream(folder / "faces" / "posx.hdr", std::ios::binary) << skyAboveHdr();
+    std::ofstream(folder / "broken.hdr", std::ios::binary) << "#?RADIANCE\n";
+
+    std::string problem;
+    const auto sky = qm::loadEnvironment((folder / "sky.hdr").string(), 8, problem);
+    ASSERT_TRUE(sky) << problem;
+    EXPECT_GT(sky->faces[2][27].x, 0.9f) << "+y looks up into the light";
+    EXPECT_EQ(sky->faces[3][27].x, 0.0f) << "-y looks down into the dark";
+    EXPECT_GT(qm::radianceHarmonics(*sky)[1].x, 0.5f);
+
+    const struct {
+        const char* name;
+        const char* problem;
+    } failures[] = {{"missing.hdr", "Unable to open file"},
+                    {"broken.hdr", ""},
+                    {"faces", "the face posx is not square"},
+                    {"no-faces", "no face posx (.hdr, .png or .jpg) in the folder"}};
+    for (const auto& f : failures) {
+        problem.clear();
+        EXPECT_FALSE(qm::loadEnvironment((folder / f.name).string(), 8, problem)) << f.name;
+        if (*f.problem)
+            EXPECT_EQ(problem, f.problem) << f.name;
+        else
+            EXPECT_FALSE(problem.empty()) << f.name;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(TextureTransform, ActsOnTheFilesCoordinatesNotTheFlippedOnes)
