@@ -1,5 +1,6 @@
 #include "ModelOrientation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -64,7 +65,11 @@ BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
         const SceneNode& node = scene.nodes[i];
         world[i] = (node.parent < 0 ? root : world[std::size_t(node.parent)]) * glm::make_mat4(node.transform.data());
         for (std::uint32_t m : node.meshes) {
+            // A mesh with a position that is not a number is left out of the
+            // scene, and out of its bounds.
             const std::vector<float>& positions = scene.meshes[m].positions;
+            if (!std::all_of(positions.begin(), positions.end(), [](float x) { return std::isfinite(x); }))
+                continue;
             for (std::size_t v = 0; v + 2 < positions.size(); v += 3) {
                 const glm::vec3 p(world[i] * glm::vec4(positions[v], positions[v + 1], positions[v + 2], 1.0f));
                 if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
@@ -76,7 +81,9 @@ BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
     }
     if (lo.x > hi.x)
         return {};
-    return BoundingBox::fromMinMax(lo, hi);
+    const BoundingBox box = BoundingBox::fromMinMax(lo, hi);
+    // Spread over most of the float range, the box's size overflows; it then frames nothing.
+    return std::isfinite(glm::length(box.halfExtents)) && std::isfinite(glm::length(box.center)) ? box : BoundingBox{};
 }
 
 ModelOrientation modelOrientation(const SceneData& scene, std::optional<char> upAxis, std::optional<float> scale)

@@ -2,6 +2,8 @@
 // box, and the start view that frames it.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "ModelFraming.h"
 #include "ModelOrientation.h"
 
@@ -78,6 +80,18 @@ TEST(ModelOrientation, BoundsCoverEveryPlacedMeshOnce)
     expectNear(box.max, {22, 4, 6});
     const qm::BoundingBox none = qm::modelBounds(qm::SceneData(), glm::mat4(1.0f));
     expectNear(none.halfExtents, {0, 0, 0});
+
+    // A cut file's garbage: a mesh with a position that is not a number is
+    // left out (as the import leaves it out), and a box spread over most of
+    // the float range, whose size overflows, frames nothing.
+    qm::SceneData damaged = scene;
+    damaged.meshes.push_back(damaged.meshes[0]);
+    damaged.meshes[1].positions[4] = std::numeric_limits<float>::quiet_NaN();
+    damaged.meshes[1].positions[0] = 1e30f;
+    damaged.nodes[1].meshes = {1};
+    expectNear(qm::modelBounds(damaged, glm::mat4(1.0f)).max, {1, 2, 3});
+    damaged.meshes[0].positions = {-3e38f, 0, 0, 3e38f, 0, 0};
+    expectNear(qm::modelBounds(damaged, glm::mat4(1.0f)).halfExtents, {0, 0, 0});
 }
 
 // Every corner of the box is in view, and the box reaches close to the
