@@ -166,6 +166,32 @@ void convertSpecularGlossiness(SceneMaterial& to, float glossiness)
     to.metallic = std::clamp((specular - 0.04f) / 0.96f, 0.0f, 1.0f);
 }
 
+// 3ds Max's physical material, which the FBX reader hands over only as its
+// own raw keys: base colour, metalness and roughness, or glossiness and a
+// specular colour. Its emission is not taken (the reader's emissive colour
+// for it is off by a factor). False for any other material.
+bool takeMaxPhysical(const aiMaterial& from, SceneMaterial& to)
+{
+    bool found = false;
+    const std::array<float, 4> base = colour(from, "$raw.3dsMax|main|basecolor", {1, 1, 1, 1}, &found);
+    if (!found)
+        return false;
+    to.physicallyBased = true;
+    to.hasBaseColour = true;
+    to.baseColour = base;
+    to.diffuse = base;
+    to.emissive = {0, 0, 0};
+    float glossiness = 0.0f;
+    if (aiGetMaterialFloat(&from, "$raw.3dsMax|main|glossiness", 0, 0, &glossiness) == AI_SUCCESS) {
+        to.specular = rgb(colour(from, "$raw.3dsMax|main|Specular", {0.04f, 0.04f, 0.04f, 1}));
+        convertSpecularGlossiness(to, glossiness);
+    } else {
+        to.metallic = std::clamp(number(from, "$raw.3dsMax|main|metalness", 0.0f), 0.0f, 1.0f);
+        to.roughness = std::clamp(number(from, "$raw.3dsMax|main|roughness", 0.5f), 0.0f, 1.0f);
+    }
+    return true;
+}
+
 SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
 {
     SceneMaterial to;
@@ -202,6 +228,7 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
     // gives only specular-glossiness, whose values then are the file's.
     if (specularGlossiness)
         convertSpecularGlossiness(to, glossiness);
+    const bool maxPhysical = takeMaxPhysical(from, to);
 
     static constexpr std::pair<aiTextureType, TextureSlot> slots[] = {
         {aiTextureType_DIFFUSE, TextureSlot::Diffuse},
@@ -212,11 +239,17 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
         // Where the glTF reader files the metal-rough picture as well.
         {aiTextureType_UNKNOWN, TextureSlot::MetallicRoughness},
         {aiTextureType_EMISSIVE, TextureSlot::Emissive},
+        // Where the FBX reader files 3ds Max's physical material's pictures.
+        {aiTextureType_NORMAL_CAMERA, TextureSlot::Normal},
+        {aiTextureType_EMISSION_COLOR, TextureSlot::Emissive},
         {aiTextureType_AMBIENT_OCCLUSION, TextureSlot::Occlusion},
         {aiTextureType_LIGHTMAP, TextureSlot::Occlusion},
         {aiTextureType_OPACITY, TextureSlot::Opacity},
     };
     for (const auto& [type, slot] : slots) {
+        // 3ds Max keeps metalness and roughness in two grey pictures, not in one packed the glTF way.
+        if (maxPhysical && (type == aiTextureType_METALNESS || type == aiTextureType_UNKNOWN))
+            continue;
         for (unsigned i = 0; i < aiGetMaterialTextureCount(&from, type); ++i) {
             SceneTexture texture;
             texture.slot = slot;

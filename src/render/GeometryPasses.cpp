@@ -1,12 +1,13 @@
 // The passes that write the G-buffer: opaque meshes grouped by program and
 // material, then the billboards.
 #include <string>
+#include <utility>
 
+#include "DrawList.h"
 #include "GLRenderer.h"
 #include "GpuMesh.h"
 #include "Mesh.h"
 #include "PassState.h"
-#include "DrawList.h"
 #include "Texture.h"
 
 namespace qm {
@@ -72,19 +73,18 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
     glUniform1i(shader.uniform("doubleSided"), material.doubleSided ? 1 : 0);
     glUniform1i(shader.uniform("hasNormalMap"), s.normalMap ? 1 : 0);
     glUniformMatrix3fv(shader.uniform("uvTransform"), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
-    const struct {
-        const char* sampler;
-        const Texture* texture;
-        GLuint fallback;
-    } maps[5] = {{"baseColourMap", s.baseColourMap.get(), whiteTexture},
-                 {"metallicRoughnessMap", s.metallicRoughnessMap.get(), whiteTexture},
-                 {"normalMap", s.normalMap.get(), whiteTexture},
-                 {"occlusionMap", s.occlusionMap.get(), whiteTexture},
-                 {"emissiveMap", s.emissiveMap.get(), whiteTexture}};
+    // A missing picture reads as white, which the factors alone then decide
+    // (the normal map is not read without one).
+    const std::pair<const char*, const Texture*> maps[5] = {{"baseColourMap", s.baseColourMap.get()},
+                                                            {"metallicRoughnessMap", s.metallicRoughnessMap.get()},
+                                                            {"normalMap", s.normalMap.get()},
+                                                            {"occlusionMap", s.occlusionMap.get()},
+                                                            {"emissiveMap", s.emissiveMap.get()}};
     for (GLenum unit = 0; unit < 5; ++unit) {
+        const auto& [sampler, texture] = maps[unit];
         glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D, maps[unit].texture ? GLuint(maps[unit].texture->id) : maps[unit].fallback);
-        glUniform1i(shader.uniform(maps[unit].sampler), GLint(unit));
+        glBindTexture(GL_TEXTURE_2D, texture ? GLuint(texture->id) : GLuint(whiteTexture));
+        glUniform1i(shader.uniform(sampler), GLint(unit));
     }
     glActiveTexture(GL_TEXTURE0);
 }

@@ -37,9 +37,34 @@ MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
     std::int32_t& batch = meshBatch[mesh->drawSlot];
     if (batch < 0) {
         batch = std::int32_t(draws.size());
-        draws.push_back({mesh, {}, {}});
+        if (spareMeshes.empty()) {
+            draws.push_back({mesh, {}, {}});
+        } else {
+            draws.push_back(std::move(spareMeshes.back()));
+            spareMeshes.pop_back();
+            draws.back().mesh = mesh;
+        }
     }
     return draws[std::size_t(batch)];
+}
+
+void Scene::recycleDrawList()
+{
+    for (std::vector<MeshDraw>* draws : {&frame.meshes, &frame.billboards}) {
+        for (MeshDraw& draw : *draws) {
+            draw.transforms.clear();
+            draw.normalMatrices.clear();
+            spareMeshes.push_back(std::move(draw));
+        }
+        draws->clear();
+    }
+    for (LightDraw& draw : frame.lights) {
+        draw.positions.clear();
+        spareLights.push_back(std::move(draw));
+    }
+    frame.lights.clear();
+    frame.opaque.clear();
+    frame.blended.clear();
 }
 
 const DrawList& Scene::buildDrawList()
@@ -48,11 +73,7 @@ const DrawList& Scene::buildDrawList()
     if (animationHandler)
         updateAnimatedRows();
     octree.query(camera->frustumPlanes(), visibleRows);
-    frame.meshes.clear();
-    frame.opaque.clear();
-    frame.billboards.clear();
-    frame.blended.clear();
-    frame.lights.clear();
+    recycleDrawList();
     frame.camera = {camera->getViewMatrix(), camera->projection, camera->position, camera->exposure,
                     camera->focusDepth,      camera->maxDepth,   camera->distanceScale};
     frame.sky = skybox.get();
@@ -141,7 +162,13 @@ void Scene::addToDrawList(std::uint32_t index)
         std::int32_t& batch = lightBatch[light->order];
         if (batch < 0) {
             batch = std::int32_t(frame.lights.size());
-            frame.lights.push_back({light, {}});
+            if (spareLights.empty()) {
+                frame.lights.push_back({light, {}});
+            } else {
+                frame.lights.push_back(std::move(spareLights.back()));
+                spareLights.pop_back();
+                frame.lights.back().light = light;
+            }
         }
         frame.lights[std::size_t(batch)].positions.push_back(row.position);
     }

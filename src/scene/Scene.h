@@ -76,8 +76,12 @@ private:
     void updateAnimatedRows();
     // The batch of a mesh in `draws` for this frame, made on its first copy.
     MeshDraw& batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws);
+    // Empties last frame's list; its batches' storage waits for reuse.
+    void recycleDrawList();
 
     DrawList frame;
+    std::vector<MeshDraw> spareMeshes;
+    std::vector<LightDraw> spareLights;
     // This frame's objects in view, by row.
     std::vector<std::uint32_t> visibleRows;
     // Each mesh's batch this frame (or -1), by the mesh's draw slot, and

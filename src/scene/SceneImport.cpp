@@ -37,7 +37,8 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
                                   const std::shared_ptr<SceneObject>& owner, std::shared_ptr<Material> material,
                                   const std::string& key = "");
 std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& modelScene,
-                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader);
+                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader,
+                                         bool diffuseOnly = false);
 
 constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - "
                                  "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
@@ -107,17 +108,14 @@ std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
     return shader;
 }
 
-// A program for a user model's material that the table does not name: the
-// standard one when the material has every map it reads, the diffuse one otherwise.
-std::shared_ptr<Shader> defaultProgram(ImportContext& r, const SceneMaterial& material)
+// Whether a material has every map the standard program reads.
+bool hasEveryMap(const SceneMaterial& material)
 {
     const auto has = [&](TextureSlot slot) {
         return std::any_of(material.textures.begin(), material.textures.end(),
                            [slot](const SceneTexture& t) { return t.slot == slot; });
     };
-    const bool allMaps = has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
-    ++(allMaps ? r.materialCounts.standard : r.materialCounts.diffuse);
-    return namedProgram(r, allMaps ? "material_standard" : "material_diffuse");
+    return has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
 }
 
 // The first picture of a slot, as `kind`; none when the material names none.
@@ -211,7 +209,14 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelSc
         return r.materialsByIndex[index] =
                    createSurfaceMaterial(r, modelScene, modelMaterial, Shading::PhysicallyBased);
     }
-    return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, defaultProgram(r, modelMaterial));
+    // A material the table does not name: the standard program when it has
+    // every map that reads, else the diffuse one, which reads no specular or
+    // normal map (the material then gets none to bind).
+    const bool standard = hasEveryMap(modelMaterial);
+    ++(standard ? r.materialCounts.standard : r.materialCounts.diffuse);
+    return r.materialsByIndex[index] =
+               createMaterial(r, modelScene, modelMaterial,
+                              namedProgram(r, standard ? "material_standard" : "material_diffuse"), !standard);
 }
 
 // A user model's node with all its meshes: the first on the node's own
@@ -283,13 +288,16 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
 }
 
 std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& modelScene,
-                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader)
+                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader,
+                                         bool diffuseOnly)
 {
     auto material = std::make_shared<Material>();
     material->ambient = glm::vec3(0.2f);
     for (const auto& [slot, kind] : {std::pair{TextureSlot::Diffuse, TextureKind::Diffuse},
                                      std::pair{TextureSlot::Specular, TextureKind::Specular},
                                      std::pair{TextureSlot::Normal, TextureKind::Normal}}) {
+        if (diffuseOnly && slot != TextureSlot::Diffuse)
+            continue;
         auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.textureDirectory, *r.resources,
                                              r.pictures);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());

@@ -163,13 +163,16 @@ TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
             EXPECT_EQ(GLenum(integer(GL_DEPTH_FUNC)), preset.depthFunction);
             EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST) != 0, preset.stencilTest);
             EXPECT_EQ(glIsEnabled(GL_BLEND) != 0, preset.blend != PassState::Blend::None);
-            if (preset.blend == PassState::Blend::Over)
+            if (preset.blend == PassState::Blend::Over) {
                 EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
-            if (preset.blend == PassState::Blend::Add)
+            }
+            if (preset.blend == PassState::Blend::Add) {
                 EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_ONE);
+            }
             EXPECT_EQ(glIsEnabled(GL_CULL_FACE) != 0, preset.cull != GL_NONE);
-            if (preset.cull != GL_NONE)
+            if (preset.cull != GL_NONE) {
                 EXPECT_EQ(GLenum(integer(GL_CULL_FACE_MODE)), preset.cull);
+            }
         }
     }
     qm::applyPassState(PassState::fullScreen());

@@ -178,14 +178,17 @@ TEST(DrawLists, BlendedCopiesComeFarthestFirst)
     EXPECT_EQ(frame.opaque[0].materials.size(), 1u) << "only the opaque material";
 }
 
-TEST(DrawLists, EachFrameHoldsOnlyWhatItSees)
+TEST(DrawLists, EachFrameHoldsOnlyWhatItSeesReusingStorage)
 {
     DrawListScene s;
     for (int i = 0; i < 20; ++i)
         s.add({float(i) - 10.0f, 0, -30}, 0.5f, s.chain)->light = nullptr;
     s.scene.buildOctree();
     ASSERT_EQ(s.scene.buildDrawList().meshes.size(), 1u);
-    EXPECT_EQ(s.scene.buildDrawList().meshes[0].transforms.size(), 20u) << "a second frame starts anew";
+    const glm::mat4* storage = s.scene.buildDrawList().meshes[0].transforms.data();
+    const qm::DrawList& again = s.scene.buildDrawList();
+    EXPECT_EQ(again.meshes[0].transforms.size(), 20u) << "a second frame starts anew";
+    EXPECT_EQ(again.meshes[0].transforms.data(), storage) << "in the storage of the first";
 
     s.scene.camera->look(0.0f, 1800.0f);  // turned around: nothing in view
     const qm::DrawList& frame = s.scene.buildDrawList();

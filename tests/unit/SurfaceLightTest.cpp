@@ -92,10 +92,11 @@ TEST(EnvironmentLight, FilesBecomeCubesOrSayWhyNot)
     for (const auto& f : failures) {
         problem.clear();
         EXPECT_FALSE(qm::loadEnvironment((folder / f.name).string(), 8, problem)) << f.name;
-        if (*f.problem)
+        if (*f.problem) {
             EXPECT_EQ(problem, f.problem) << f.name;
-        else
+        } else {
             EXPECT_FALSE(problem.empty()) << f.name;
+        }
     }
     std::filesystem::remove_all(folder);
 }
@@ -109,18 +110,24 @@ TEST(TextureTransform, ActsOnTheFilesCoordinatesNotTheFlippedOnes)
     };
     const struct {
         const char* name;
-        qm::SceneTexture texture;
+        std::array<float, 2> offset;
+        std::array<float, 2> scale;
+        float rotation;
         glm::vec2 in;
         glm::vec2 out;
     } cases[] = {
-        {"none", {}, {0.25f, 0.75f}, {0.25f, 0.75f}},
-        {"offset", {.offset = {0.5f, 0.25f}}, {0.1f, 0.1f}, {0.6f, 0.35f}},
-        {"scale", {.scale = {2.0f, 3.0f}}, {0.1f, 0.1f}, {0.2f, 0.3f}},
+        {"none", {0, 0}, {1, 1}, 0.0f, {0.25f, 0.75f}, {0.25f, 0.75f}},
+        {"offset", {0.5f, 0.25f}, {1, 1}, 0.0f, {0.1f, 0.1f}, {0.6f, 0.35f}},
+        {"scale", {0, 0}, {2.0f, 3.0f}, 0.0f, {0.1f, 0.1f}, {0.2f, 0.3f}},
         // glTF's rotation turns u towards -v: a quarter turn takes (1, 0) to (0, -1).
-        {"rotation", {.rotation = float(M_PI) / 2.0f}, {1.0f, 0.0f}, {0.0f, -1.0f}},
+        {"rotation", {0, 0}, {1, 1}, float(M_PI) / 2.0f, {1.0f, 0.0f}, {0.0f, -1.0f}},
     };
     for (const auto& c : cases) {
-        const glm::vec2 got = apply(c.texture, c.in);
+        qm::SceneTexture texture;
+        texture.offset = c.offset;
+        texture.scale = c.scale;
+        texture.rotation = c.rotation;
+        const glm::vec2 got = apply(texture, c.in);
         EXPECT_NEAR(got.x, c.out.x, 1e-6f) << c.name;
         EXPECT_NEAR(got.y, c.out.y, 1e-6f) << c.name;
     }
