@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         const qm::ImportedScene built = userFile ? import().buildUserScene(source, qm::UserModel{})
                                                  : import().buildScene(source);
-        built.scene->buildDrawLists();
+        built.scene->buildDrawList();
     }
     discarded.str({});
     return 0;
