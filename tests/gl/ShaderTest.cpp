@@ -182,4 +182,27 @@ TEST_F(ShaderTest, IncludeLinesAreReplacedByTheFileBeside)
               "#version 330 core\nfloat shared() { return 1.0; }\n\n// #include \"shared.glsl\"\nvoid main() {}\n");
 }
 
+// Every program of the runtime data, with the files it includes, compiles
+// and links without a word: the shipped scene's and those only a model of
+// one's own needs.
+TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
+{
+    int programs = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(QM_GLSL_DIRECTORY)) {
+        if (entry.path().extension() != ".vert")
+            continue;
+        const std::string base = (entry.path().parent_path() / entry.path().stem()).string();
+        const bool threeStages = fs::exists(base + ".geom");
+        SCOPED_TRACE(base);
+        CaptureStdout();
+        CaptureStderr();
+        const auto shader = threeStages ? qm::loadGeometryShader(base) : qm::loadShader(base);
+        EXPECT_EQ(GetCapturedStderr(), "");
+        EXPECT_EQ(GetCapturedStdout(), "");
+        EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
+        ++programs;
+    }
+    EXPECT_GE(programs, 15);
+}
+
 }  // namespace
