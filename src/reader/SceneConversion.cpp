@@ -239,9 +239,8 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
         // Where the glTF reader files the metal-rough picture as well.
         {aiTextureType_UNKNOWN, TextureSlot::MetallicRoughness},
         {aiTextureType_EMISSIVE, TextureSlot::Emissive},
-        // Where the FBX reader files 3ds Max's physical material's pictures.
+        // Where the FBX reader files 3ds Max's physical material's normal map.
         {aiTextureType_NORMAL_CAMERA, TextureSlot::Normal},
-        {aiTextureType_EMISSION_COLOR, TextureSlot::Emissive},
         {aiTextureType_AMBIENT_OCCLUSION, TextureSlot::Occlusion},
         {aiTextureType_LIGHTMAP, TextureSlot::Occlusion},
         {aiTextureType_OPACITY, TextureSlot::Opacity},
