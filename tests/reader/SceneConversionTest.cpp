@@ -236,3 +236,34 @@ TEST(SceneConversion, PointCloudsAndLinesAreRead)
 }
 
 }  // namespace
+
+namespace {
+
+// The animated test files keep their motion through the conversion: node
+// channels with their keys, a morph target with its weights, a skin's bones
+// and weights.
+TEST(SceneConversion, AnimatedFilesKeepTheirMotion)
+{
+    const std::string folder = QM_TESTDATA_DIRECTORY "/animation/";
+    const qm::SceneData box = readConverted(folder + "node-box.gltf");
+    ASSERT_EQ(box.animations.size(), 1u);
+    ASSERT_EQ(box.animations[0].nodeChannels.size(), 1u);
+    const qm::NodeChannel& channel = box.animations[0].nodeChannels[0];
+    EXPECT_EQ(channel.node, "Box");
+    EXPECT_EQ(channel.positionTimes.size(), 3u);
+    EXPECT_EQ(channel.rotationTimes.size(), 3u);
+    EXPECT_GT(box.animations[0].duration, 0.0);
+
+    const qm::SceneData cube = readConverted(folder + "morph-cube.gltf");
+    ASSERT_EQ(cube.meshes[0].morphTargets.size(), 1u);
+    ASSERT_EQ(cube.animations.size(), 1u);
+    EXPECT_EQ(cube.animations[0].morphChannels.size(), 1u);
+
+    const qm::SceneData bar = readConverted(folder + "skinned-bar.gltf");
+    ASSERT_EQ(bar.meshes[0].bones.size(), 2u);
+    EXPECT_EQ(bar.meshes[0].boneWeights.size(), 4 * bar.meshes[0].vertexCount());
+    ASSERT_EQ(bar.animations.size(), 1u);
+    EXPECT_EQ(bar.animations[0].nodeChannels.at(0).node, "Upper");
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""Writes the small animated glTF files of the test data: a box moved and
+turned by node channels, a cube whose top rises through a morph target, and
+a bar of two joints bending in the middle (a skin). Each holds one clip of
+two seconds; buffers are embedded, so each file stands alone.
+Usage: make-animations.py OUTPUT_FOLDER"""
+import math
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gltf import Gltf  # noqa: E402
+
+
+def box(half):
+    """A box of 24 vertices (flat faces) and 12 triangles, centred on the origin."""
+    positions, normals, indices = [], [], []
+    for axis in range(3):
+        for sign in (1.0, -1.0):
+            n = [0.0, 0.0, 0.0]
+            n[axis] = sign
+            u = [0.0, 0.0, 0.0]
+            u[(axis + 1) % 3] = 1.0
+            v = [0.0, 0.0, 0.0]
+            v[(axis + 2) % 3] = sign
+            base = len(positions) // 3
+            for a, b in ((-1, -1), (1, -1), (1, 1), (-1, 1)):
+                positions += [half * (n[k] + a * u[k] + b * v[k]) for k in range(3)]
+                normals += n
+            indices += [base, base + 1, base + 2, base, base + 2, base + 3]
+    return positions, normals, indices
+
+
+def add_node(g, **fields):
+    g.doc["nodes"].append(fields)
+    return len(g.doc["nodes"]) - 1
+
+
+def add_mesh(g, primitive, material, **extra):
+    prim = dict(primitive)
+    prim["material"] = material
+    g.doc["meshes"].append(dict(primitives=[prim], **extra))
+    return len(g.doc["meshes"]) - 1
+
+
+def add_animation(g, name, channels):
+    """channels: (node, path, times, values, kind); linear interpolation."""
+    animation = {"name": name, "channels": [], "samplers": []}
+    for node, path, times, values, kind in channels:
+        sampler = {"input": g.accessor(times, "SCALAR"), "output": g.accessor(values, kind),
+                   "interpolation": "LINEAR"}
+        # glTF asks the key times for their bounds.
+        g.doc["accessors"][sampler["input"]].update(min=[min(times)], max=[max(times)])
+        animation["samplers"].append(sampler)
+        animation["channels"].append({"sampler": len(animation["samplers"]) - 1,
+                                      "target": {"node": node, "path": path}})
+    g.doc.setdefault("animations", []).append(animation)
+
+
+def grey(g):
+    return g.material(pbrMetallicRoughness={"baseColorFactor": [0.8, 0.5, 0.3, 1], "metallicFactor": 0.0,
+                                            "roughnessFactor": 0.6})
+
+
+def turn_about_y(degrees):
+    half = math.radians(degrees) / 2
+    return [0.0, math.sin(half), 0.0, math.cos(half)]
+
+
+def node_box(g):
+    p, n, i = box(0.5)
+    mesh = add_mesh(g, g.primitive(p, i, n), grey(g))
+    node = add_node(g, name="Box", mesh=mesh)
+    g.doc["scenes"][0]["nodes"].append(node)
+    times = [0.0, 1.0, 2.0]
+    add_animation(g, "slide and turn", [
+        (node, "translation", times, [-1.0, 0, 0, 1.0, 0, 0, -1.0, 0, 0], "VEC3"),
+        (node, "rotation", times, turn_about_y(0) + turn_about_y(90) + turn_about_y(180), "VEC4"),
+    ])
+
+
+def morph_cube(g):
+    p, n, i = box(0.5)
+    # The target lifts the top face's corners by 0.8.
+    lift = [0.0] * len(p)
+    for v in range(len(p) // 3):
+        if p[3 * v + 1] > 0:
+            lift[3 * v + 1] = 0.8
+    primitive = g.primitive(p, i, n)
+    primitive["targets"] = [{"POSITION": g.accessor(lift, "VEC3")}]
+    mesh = add_mesh(g, primitive, grey(g), weights=[0.0])
+    node = add_node(g, name="Cube", mesh=mesh)
+    g.doc["scenes"][0]["nodes"].append(node)
+    add_animation(g, "rise", [(node, "weights", [0.0, 1.0, 2.0], [0.0, 1.0, 0.0], "SCALAR")])
+
+
+def skinned_bar(g):
+    """A square bar 2 high of 8 segments; the lower half follows the root
+    joint, the upper half the joint at height 1, the ring between them both."""
+    positions, normals, joints, weights, indices = [], [], [], [], []
+    rings = 9
+    corners = ((-0.2, -0.2), (0.2, -0.2), (0.2, 0.2), (-0.2, 0.2))
+    for r in range(rings):
+        y = 2.0 * r / (rings - 1)
+        upper = 0.0 if y < 1.0 else 1.0 if y > 1.0 else 0.5
+        for x, z in corners:
+            positions += [x, y, z]
+            length = math.hypot(x, z)
+            normals += [x / length, 0.0, z / length]
+            joints += [0, 1, 0, 0]
+            weights += [1.0 - upper, upper, 0.0, 0.0]
+    for r in range(rings - 1):
+        for c in range(4):
+            a, b = r * 4 + c, r * 4 + (c + 1) % 4
+            indices += [a, a + 4, b, b, a + 4, b + 4]
+    primitive = g.primitive(positions, indices, normals)
+    primitive["attributes"]["JOINTS_0"] = g.accessor(joints, "VEC4", 5123)
+    primitive["attributes"]["WEIGHTS_0"] = g.accessor(weights, "VEC4")
+    mesh = add_mesh(g, primitive, grey(g))
+    upper = add_node(g, name="Upper", translation=[0.0, 1.0, 0.0])
+    root = add_node(g, name="Root", children=[upper])
+    identity = [1.0, 0, 0, 0, 0, 1.0, 0, 0, 0, 0, 1.0, 0, 0, 0, 0, 1.0]
+    below_upper = identity[:13] + [-1.0] + identity[14:]  # column-major: translation by -1 in y
+    g.doc["skins"] = [{"joints": [root, upper], "skeleton": root,
+                       "inverseBindMatrices": g.accessor(identity + below_upper, "MAT4")}]
+    bar = add_node(g, name="Bar", mesh=mesh, skin=0)
+    g.doc["scenes"][0]["nodes"] += [bar, root]
+
+    def about_z(degrees):
+        half = math.radians(degrees) / 2
+        return [0.0, 0.0, math.sin(half), math.cos(half)]
+    add_animation(g, "bend", [(upper, "rotation", [0.0, 1.0, 2.0], about_z(0) + about_z(60) + about_z(0), "VEC4")])
+
+
+FILES = {"node-box": node_box, "morph-cube": morph_cube, "skinned-bar": skinned_bar}
+
+if __name__ == "__main__":
+    folder = sys.argv[1] if len(sys.argv) > 1 else "."
+    for name, build in FILES.items():
+        g = Gltf()
+        build(g)
+        g.write("%s/%s.gltf" % (folder, name))
