@@ -137,17 +137,17 @@ void Scene::addToDrawList(std::uint32_t index)
     int level =
         levelForDistance(levelDistance(row.center, row.halfExtents, camera->position) / camera->distanceScale);
     if (level < 3) {
-        const Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr;
-        if (mesh && mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
+        if (const Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr) {
             const glm::mat4 modelView = frame.camera.view * row.model;
-            frame.blended.push_back({mesh, modelView, glm::transpose(glm::inverse(glm::mat3(modelView))), row.center,
-                                     glm::length(row.halfExtents),
-                                     -(frame.camera.view * glm::vec4(row.center, 1.0f)).z});
-        } else if (mesh) {
-            MeshDraw& draw = batchOf(mesh, frame.meshes);
-            const glm::mat4 modelView = frame.camera.view * row.model;
-            draw.transforms.push_back(modelView);
-            draw.normalMatrices.push_back(glm::transpose(glm::inverse(glm::mat3(modelView))));
+            const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(modelView)));
+            if (mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
+                frame.blended.push_back({mesh, modelView, normalMatrix, row.center, glm::length(row.halfExtents),
+                                         -(frame.camera.view * glm::vec4(row.center, 1.0f)).z});
+            } else {
+                MeshDraw& draw = batchOf(mesh, frame.meshes);
+                draw.transforms.push_back(modelView);
+                draw.normalMatrices.push_back(normalMatrix);
+            }
         } else {
             level = 3;
         }

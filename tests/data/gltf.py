@@ -4,6 +4,7 @@ import base64
 import json
 import math
 import struct
+import sys
 import zlib
 
 
@@ -107,3 +108,13 @@ def quad(width, height, z=0.0, facing=1.0):
     uvs = [0, 1, 1, 1, 1, 0, 0, 0]
     indices = [0, 1, 2, 0, 2, 3] if facing > 0 else [0, 2, 1, 0, 3, 2]
     return positions, normals, uvs, indices
+
+
+def write_files(files):
+    """Writes each name's file, built by its function on a fresh Gltf, into
+    the folder the command line names (the current one by default)."""
+    folder = sys.argv[1] if len(sys.argv) > 1 else "."
+    for name, build in files.items():
+        g = Gltf()
+        build(g)
+        g.write("%s/%s.gltf" % (folder, name))

@@ -9,7 +9,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from gltf import Gltf  # noqa: E402
+from gltf import write_files  # noqa: E402
 
 
 def box(half):
@@ -62,9 +62,12 @@ def grey(g):
                                             "roughnessFactor": 0.6})
 
 
-def turn_about_y(degrees):
+def turn(axis, degrees):
+    """The quaternion (x, y, z, w) of a turn about a coordinate axis (0, 1 or 2)."""
     half = math.radians(degrees) / 2
-    return [0.0, math.sin(half), 0.0, math.cos(half)]
+    q = [0.0, 0.0, 0.0, math.cos(half)]
+    q[axis] = math.sin(half)
+    return q
 
 
 def node_box(g):
@@ -75,7 +78,7 @@ def node_box(g):
     times = [0.0, 1.0, 2.0]
     add_animation(g, "slide and turn", [
         (node, "translation", times, [-1.0, 0, 0, 1.0, 0, 0, -1.0, 0, 0], "VEC3"),
-        (node, "rotation", times, turn_about_y(0) + turn_about_y(90) + turn_about_y(180), "VEC4"),
+        (node, "rotation", times, turn(1, 0) + turn(1, 90) + turn(1, 180), "VEC4"),
     ])
 
 
@@ -125,18 +128,10 @@ def skinned_bar(g):
                        "inverseBindMatrices": g.accessor(identity + below_upper, "MAT4")}]
     bar = add_node(g, name="Bar", mesh=mesh, skin=0)
     g.doc["scenes"][0]["nodes"] += [bar, root]
-
-    def about_z(degrees):
-        half = math.radians(degrees) / 2
-        return [0.0, 0.0, math.sin(half), math.cos(half)]
-    add_animation(g, "bend", [(upper, "rotation", [0.0, 1.0, 2.0], about_z(0) + about_z(60) + about_z(0), "VEC4")])
+    add_animation(g, "bend", [(upper, "rotation", [0.0, 1.0, 2.0], turn(2, 0) + turn(2, 60) + turn(2, 0), "VEC4")])
 
 
 FILES = {"node-box": node_box, "morph-cube": morph_cube, "skinned-bar": skinned_bar}
 
 if __name__ == "__main__":
-    folder = sys.argv[1] if len(sys.argv) > 1 else "."
-    for name, build in FILES.items():
-        g = Gltf()
-        build(g)
-        g.write("%s/%s.gltf" % (folder, name))
+    write_files(FILES)

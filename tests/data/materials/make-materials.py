@@ -11,7 +11,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from gltf import Gltf, png, quad, sphere  # noqa: E402
+from gltf import png, quad, sphere, write_files  # noqa: E402
 
 
 def pbr(base, metallic=0.0, roughness=0.5, **extra):
@@ -110,8 +110,4 @@ FILES = {"spheres": spheres, "emissive": emissive, "masked": masked, "blended": 
          "specular-glossiness": specular_glossiness}
 
 if __name__ == "__main__":
-    folder = sys.argv[1] if len(sys.argv) > 1 else "."
-    for name, build in FILES.items():
-        g = Gltf()
-        build(g)
-        g.write("%s/%s.gltf" % (folder, name))
+    write_files(FILES)
