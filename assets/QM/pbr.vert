@@ -7,6 +7,7 @@ layout(location = 2) in vec2 v_texCoord;
 layout(location = 3) in mat4 v_modelView;         // locations 3..6
 layout(location = 7) in mat3 v_modelViewInvTrans; // locations 7..9
 layout(location = 10) in vec4 v_colour;
+#include "deformation.glsl"
 
 uniform mat4 projection;
 uniform mat3 uvTransform;
@@ -20,9 +21,12 @@ out vec4 vertexColour;
 
 void main()
 {
-    vec4 p = v_modelView * vec4(v_position, 1.0);
+    vec3 position = v_position;
+    vec3 normal = v_normal;
+    deform(position, normal);
+    vec4 p = v_modelView * vec4(position, 1.0);
     viewPosition = p.xyz;
-    viewNormal = v_modelViewInvTrans * v_normal;
+    viewNormal = v_modelViewInvTrans * normal;
     texCoord = (uvTransform * vec3(v_texCoord, 1.0)).xy;
     vertexColour = v_colour;
     gl_Position = projection * p;

@@ -87,6 +87,12 @@ const std::map<std::string, ValueReader>& valueOptions()
              float e = 0.0f;
              return parseNumber(v, e) && (o.exposure = e, true);
          }},
+        {"--animation", [](const std::string& v, ViewerOptions& o) { o.animation = v; return !v.empty(); }},
+        {"--time",
+         [](const std::string& v, ViewerOptions& o) {
+             float t = 0.0f;
+             return parseNumber(v, t) && std::isfinite(t) && t >= 0.0f && (o.time = t, true);
+         }},
         {"--focus",
          [](const std::string& v, ViewerOptions& o) {
              float f = 0.0f;
@@ -152,10 +158,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         if (!option->second(value, options))
             return failure("the option " + name + " does not take the value \"" + value + "\"");
         modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod" ||
-                    name == "--environment";
+                    name == "--environment" || name == "--animation" || name == "--time";
     }
     if (modelOnly && options.model.empty())
-        return failure("--table, --up, --scale, --lod and --environment need a model file");
+        return failure("--table, --up, --scale, --lod, --environment, --animation and --time need a model file");
     return result;
 }
 
@@ -175,6 +181,10 @@ std::string usage()
            "  --environment FILE         the light MODEL's physically based surfaces reflect: an\n"
            "                             equirectangular picture (.hdr, PNG, JPEG) or a folder\n"
            "                             of six faces posx..negz (default: a neutral grey sky)\n"
+           "  --animation N|NAME|none    MODEL's clip to play: its number from 1, its name, or\n"
+           "                             none for the rest pose (default: the first)\n"
+           "  --time T                   start T seconds into the clip; with --screenshot the\n"
+           "                             pose is the one at T (default: the frames' fixed step)\n"
            "  --screenshot FILE.png      render without a window or display, write the last\n"
            "                             frame as PNG and exit\n"
            "  --frames N                 frames rendered for --screenshot (default 10)\n"

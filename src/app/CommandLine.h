@@ -27,6 +27,10 @@ struct ViewerOptions {
     std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch
     std::optional<float> exposure;
     std::optional<float> focus;
+    // The model's clip: "none", a number from 1 or a name; the first when unset.
+    std::optional<std::string> animation;
+    // Seconds into the clip; with --screenshot the pose stays there.
+    std::optional<float> time;
 };
 
 struct CommandLine {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FrameRateTitle.h"
+#include "ModelMotion.h"
 #include "Scene.h"
 
 namespace qm {
@@ -87,12 +88,17 @@ void SDLGLApplication::run()
         animation->init();
     Mix_PlayMusic(music, 0);
 
+    Uint32 last = SDL_GetTicks();
     while (running) {
         const Uint32 start = SDL_GetTicks();
         input->processHeldKeys();
         input->processEvents();
         if (animation)
             animation->update();
+        // A model's clip plays in real time, however fast the frames come.
+        if (renderer && renderer->getScene() && renderer->getScene()->motion)
+            renderer->getScene()->motion->advance(float(start - last) / 1000.0f);
+        last = start;
         if (renderer)
             renderer->render();
         SDL_GL_SwapWindow(window);
@@ -101,13 +107,16 @@ void SDLGLApplication::run()
     }
 }
 
-void SDLGLApplication::renderFrames(int frames)
+void SDLGLApplication::renderFrames(int frames, bool holdPose)
 {
     if (animation)
         animation->init(0);
+    ModelMotion* motion = renderer && renderer->getScene() ? renderer->getScene()->motion.get() : nullptr;
     for (int frame = 0; frame < frames; ++frame) {
         if (frame > 0)
             SDL_GL_SwapWindow(window);
+        if (motion && frame > 0 && !holdPose)
+            motion->advance(fixedStep);
         if (animation)
             animation->update();
         if (renderer)
@@ -157,6 +166,24 @@ void SDLGLApplication::bindCommands()
     } else {
         input->commands.erase(12);
     }
+    if (renderer && renderer->getScene() && renderer->getScene()->motion) {
+        const std::shared_ptr<ModelMotion> motion = renderer->getScene()->motion;
+        input->bindCommand(13, [motion] {
+            motion->paused = !motion->paused;
+            std::cout << (motion->paused ? "Paused at " : "Playing from ") << motion->time() << " s." << std::endl;
+        });
+        input->bindCommand(14, [motion] {
+            motion->step(-1);
+            std::cout << motion->clipLine() << std::endl;
+        });
+        input->bindCommand(15, [motion] {
+            motion->step(1);
+            std::cout << motion->clipLine() << std::endl;
+        });
+    } else {
+        for (const int id : {13, 14, 15})
+            input->commands.erase(id);
+    }
     if (openDroppedFile)
         input->fileDropped = [this](const std::string& file) { replaceScene(file); };
 }
@@ -170,6 +197,8 @@ void SDLGLApplication::replaceScene(const std::string& file)
         return;
     }
     animation.reset();
+    if (scene->motion)
+        std::cout << scene->motion->clipLine() << std::endl;
     renderer->setScene(std::move(scene));
     bindCommands();
 }

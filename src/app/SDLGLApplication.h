@@ -33,8 +33,11 @@ public:
     void run() override;
     // Renders `frames` frames on a fixed step, without input, leaving the
     // last one unswapped in the back buffer for a screenshot. The animation
-    // starts from a fixed seed, so the same call gives the same picture.
-    void renderFrames(int frames);
+    // starts from a fixed seed, so the same call gives the same picture. A
+    // model's clip moves on by fixedStep a frame from where it stands,
+    // unless `holdPose` keeps every frame at that time.
+    void renderFrames(int frames, bool holdPose = false);
+    static constexpr float fixedStep = 1.0f / 60.0f;
     void quit() override;
     void showWindow() override;
 

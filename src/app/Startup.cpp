@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "GLRenderer.h"
 #include "GLResources.h"
+#include "ModelMotion.h"
 #include "RuntimeData.h"
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
@@ -54,6 +55,17 @@ UserModel userModel(const ViewerOptions& options, const std::string& path, float
     model.lod = options.lod;
     model.aspectRatio = aspectRatio;
     return model;
+}
+
+// Starts the clip the options name (the first unless they name one), at
+// their time, and says which.
+void startMotion(ModelMotion& motion, const ViewerOptions& options)
+{
+    if (options.animation && !motion.choose(*options.animation))
+        std::cerr << "The file has no animation \"" << *options.animation << "\"; playing the first." << std::endl;
+    if (options.time)
+        motion.setTime(*options.time);
+    std::cout << motion.clipLine() << std::endl;
 }
 
 // Asked while a dropped file is read, with the window's events drained:
@@ -116,6 +128,8 @@ int run(int argc, char** argv)
     scene->camera->aspectRatio = aspectRatio;
     scene->camera->updateProjection();
     applyCameraOptions(*scene->camera, options);
+    if (scene->motion)
+        startMotion(*scene->motion, options);
     if (!headless)
         application->showWindow();
     std::shared_ptr<GLRenderer> renderer =
@@ -127,7 +141,7 @@ int run(int argc, char** argv)
     scene->setAnimationHandler(animation);
     int status = 0;
     if (headless) {
-        application->renderFrames(options.frames);
+        application->renderFrames(options.frames, options.time.has_value());
         status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
     } else {
         SDLGLApplication* window = application.get();

@@ -82,6 +82,14 @@ void InputManager::processEvents()
                 execute(11);
             else if (event.key.keysym.sym == SDLK_HOME || event.key.keysym.sym == SDLK_h)
                 execute(12);
+            // By place as well as by character: on many layouts the brackets need a modifier.
+            else if (event.key.keysym.sym == SDLK_SPACE)
+                execute(13);
+            else if (event.key.keysym.sym == SDLK_LEFTBRACKET || event.key.keysym.scancode == SDL_SCANCODE_LEFTBRACKET)
+                execute(14);
+            else if (event.key.keysym.sym == SDLK_RIGHTBRACKET ||
+                     event.key.keysym.scancode == SDL_SCANCODE_RIGHTBRACKET)
+                execute(15);
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);

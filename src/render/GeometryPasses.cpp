@@ -1,5 +1,7 @@
 // The passes that write the G-buffer: opaque meshes grouped by program and
 // material, then the billboards.
+#include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -14,25 +16,50 @@ namespace qm {
 
 namespace {
 
-// Per-frame instance data goes in fresh buffers (orphaning), not in place.
-void uploadInstances(const MeshDraw& draw)
+// Per-frame instance data goes in fresh buffers (orphaning), not in place:
+// `count` copies from `first` on.
+void uploadInstances(const MeshDraw& draw, std::size_t first, std::size_t count)
 {
     const GpuMesh& gpu = *draw.mesh->gpu;
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(draw.transforms.size() * sizeof(glm::mat4)), draw.transforms.data(),
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(count * sizeof(glm::mat4)), draw.transforms.data() + first,
                  GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(draw.normalMatrices.size() * sizeof(glm::mat3)),
-                 draw.normalMatrices.data(), GL_DYNAMIC_DRAW);
+    if (!draw.normalMatrices.empty()) {
+        glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(count * sizeof(glm::mat3)), draw.normalMatrices.data() + first,
+                     GL_DYNAMIC_DRAW);
+    }
 }
 
 void drawInstanced(const MeshDraw& draw)
 {
     const GpuMesh& gpu = *draw.mesh->gpu;
     glBindVertexArray(gpu.vertexArray);
-    uploadInstances(draw);
+    uploadInstances(draw, 0, draw.transforms.size());
     glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr,
                             GLsizei(draw.transforms.size()));
+    glBindVertexArray(0);
+}
+
+// A mesh's copies with their deformation. A buffer texture holds only so
+// many texels, so skinned copies go in as many draws as their palettes need.
+void drawDeformable(Shader& shader, const MeshDraw& draw)
+{
+    const GpuMesh& gpu = *draw.mesh->gpu;
+    const std::size_t copies = draw.transforms.size();
+    const std::size_t palette = gpu.boneCount + 1;
+    const bool skinned = gpu.boneCount > 0 && draw.bones.size() == copies * palette;
+    const std::size_t perDraw = skinned ? std::max<std::size_t>(1, std::size_t(maxBufferTexels()) / (4 * palette)) : copies;
+    glBindVertexArray(gpu.vertexArray);
+    for (std::size_t first = 0; first < copies; first += perDraw) {
+        const std::size_t count = std::min(perDraw, copies - first);
+        uploadInstances(draw, first, count);
+        bindDeformation(shader, gpu,
+                        skinned ? std::span(draw.bones).subspan(first * palette, count * palette)
+                                : std::span<const glm::mat4>(),
+                        draw.morph);
+        glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(count));
+    }
     glBindVertexArray(0);
 }
 
@@ -128,7 +155,7 @@ void GLRenderer::drawShaderGroup(const DrawList& frame, const ShaderGroup& group
             bindSurface(shader, material);
         applyPassState(material.doubleSided ? PassState::geometryBothSides() : PassState::geometry());
         for (const std::uint32_t mesh : materialGroup.meshes)
-            drawInstanced(frame.meshes[mesh]);
+            drawDeformable(shader, frame.meshes[mesh]);
     }
     applyPassState(PassState::geometry());
 }

@@ -3,7 +3,11 @@
 #include <cstddef>
 #include <vector>
 
+#include <iostream>
+
 #include "Mesh.h"
+#include "MeshDeformation.h"
+#include "Shader.h"
 #include "VertexAttributes.h"
 
 namespace qm {
@@ -25,6 +29,50 @@ GpuMesh startUpload(const std::vector<std::uint32_t>& indices)
                  indices.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
     return gpu;
+}
+
+// A buffer and a buffer texture of RGBA or RGB floats that reads it.
+void makeBufferTexture(GLBuffer& buffer, GLTexture& texture, GLenum format)
+{
+    buffer = makeBuffer();
+    texture = makeTexture();
+    glBindBuffer(GL_TEXTURE_BUFFER, buffer);
+    glBindTexture(GL_TEXTURE_BUFFER, texture);
+    glTexBuffer(GL_TEXTURE_BUFFER, format, buffer);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glBindBuffer(GL_TEXTURE_BUFFER, 0);
+}
+
+// The skin's attributes and the morph targets of a deforming mesh; its
+// vertex array is bound.
+void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
+{
+    gpu.vertexCount = deformation.vertexCount;
+    if (deformation.skinned()) {
+        gpu.boneCount = deformation.boneCount;
+        gpu.skinBuffer = makeBuffer();
+        glBindBuffer(GL_ARRAY_BUFFER, gpu.skinBuffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(deformation.skin.size() * sizeof(SkinVertex)),
+                     deformation.skin.data(), GL_STATIC_DRAW);
+        feedIntegerAttribute(attribute::bones, 4, sizeof(SkinVertex), offsetof(SkinVertex, bones),
+                             GL_UNSIGNED_SHORT);
+        feedAttribute(attribute::boneWeights, 4, sizeof(SkinVertex), offsetof(SkinVertex, weights), 0,
+                      GL_UNSIGNED_SHORT);
+        makeBufferTexture(gpu.paletteBuffer, gpu.paletteTexture, GL_RGBA32F);
+    }
+    if (deformation.morphTargets == 0)
+        return;
+    if (deformation.morphDeltas.size() > std::size_t(maxBufferTexels())) {
+        std::cerr << "Drawing a mesh without its " << deformation.morphTargets
+                  << " morph targets: they are more than this GPU's buffer textures hold." << std::endl;
+        return;
+    }
+    gpu.morphTargets = deformation.morphTargets;
+    makeBufferTexture(gpu.morphBuffer, gpu.morphTexture, GL_RGB32F);
+    glBindBuffer(GL_TEXTURE_BUFFER, gpu.morphBuffer);
+    glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(deformation.morphDeltas.size() * sizeof(glm::vec3)),
+                 deformation.morphDeltas.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
 void finishUpload()
@@ -54,8 +102,45 @@ GpuMesh uploadMesh(const Mesh& mesh)
     feedInstanceMatrix(attribute::modelView, 4, 4);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
     feedInstanceMatrix(attribute::normalMatrix, 3, 3);
+    if (mesh.deformation)
+        uploadDeformation(gpu, *mesh.deformation);
     finishUpload();
     return gpu;
+}
+
+void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> palettes,
+                     const MorphWeights& morph)
+{
+    const bool skinned = gpu.boneCount > 0 && !palettes.empty();
+    glUniform1i(shader.uniform("skinned"), skinned ? 1 : 0);
+    if (skinned) {
+        glUniform1i(shader.uniform("paletteSize"), GLint(gpu.boneCount + 1));
+        glBindBuffer(GL_TEXTURE_BUFFER, gpu.paletteBuffer);
+        glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(palettes.size_bytes()), palettes.data(), GL_STREAM_DRAW);
+        glBindBuffer(GL_TEXTURE_BUFFER, 0);
+        glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::bonePalettes));
+        glBindTexture(GL_TEXTURE_BUFFER, gpu.paletteTexture);
+    }
+    const GLint targets = gpu.morphTargets > 0 ? morph.count : 0;
+    glUniform1i(shader.uniform("morphCount"), targets);
+    if (targets > 0) {
+        glUniform1iv(shader.uniform("morphTargets"), targets, morph.targets.data());
+        glUniform1fv(shader.uniform("morphWeights"), targets, morph.weights.data());
+        glUniform1i(shader.uniform("morphVertexCount"), GLint(gpu.vertexCount));
+        glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::morphDeltas));
+        glBindTexture(GL_TEXTURE_BUFFER, gpu.morphTexture);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+GLint maxBufferTexels()
+{
+    static const GLint texels = [] {
+        GLint value = 65536;  // the least GL 3.2 allows
+        glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &value);
+        return value;
+    }();
+    return texels;
 }
 
 GpuMesh uploadLightVolume(const Mesh& volume)

@@ -2,11 +2,15 @@
 
 #include <GL/glew.h>
 
+#include <span>
+
+#include "DrawList.h"
 #include "GLObject.h"
 
 namespace qm {
 
 class Mesh;
+struct Shader;
 
 // A mesh or light volume on the GPU: a vertex array with static vertex and
 // index buffers, and the per-instance buffers the renderer refills every
@@ -21,11 +25,32 @@ struct GpuMesh {
     GLuint indexCount = 0;
     // How the indices are read: triangles, lines or points.
     GLenum mode = GL_TRIANGLES;
+    // Deforming meshes only (see MeshDeformation.h): each vertex's bones and
+    // weights; the bone palettes of this frame's copies, refilled per draw;
+    // the morph targets' changes. The last two are read as buffer textures.
+    GLuint boneCount = 0;
+    GLuint morphTargets = 0;
+    GLuint vertexCount = 0;
+    GLBuffer skinBuffer;
+    GLBuffer paletteBuffer;
+    GLTexture paletteTexture;
+    GLBuffer morphBuffer;
+    GLTexture morphTexture;
 };
 
 // Uploads a mesh's vertices and indices and wires the per-vertex and
 // per-instance attributes at their fixed locations.
 GpuMesh uploadMesh(const Mesh& mesh);
+
+// Sets up the vertex stage's deformation for a draw of `gpu` with a
+// program that includes "deformation.glsl": skinning with `palettes` (each
+// copy's, one after the other) unless that is empty, and the morph weights
+// where the mesh has targets; off otherwise.
+void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> palettes,
+                     const MorphWeights& morph);
+
+// The most texels a buffer texture may hold here, asked of GL once.
+GLint maxBufferTexels();
 
 // Uploads a light volume's positions and indices; the instance positions
 // (one per placement of the light) come per frame.

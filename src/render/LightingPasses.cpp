@@ -2,6 +2,7 @@
 // the rest) and the full-screen directional light, all added into the lit
 // HDR image in attachment 3.
 #include <algorithm>
+#include <span>
 
 #include "Environment.h"
 #include "GLRenderer.h"
@@ -217,6 +218,11 @@ void GLRenderer::forwardPass(const DrawList& frame)
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
+        const bool skinned = draw.firstBone != BlendedDraw::noBones;
+        bindDeformation(shader, gpu,
+                        skinned ? std::span(frame.blendedBones).subspan(draw.firstBone, gpu.boneCount + 1)
+                                : std::span<const glm::mat4>(),
+                        draw.morph);
         glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
     }
     glBindVertexArray(0);

@@ -3,6 +3,9 @@
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
+#include <utility>
+
+#include "VertexAttributes.h"
 
 namespace qm {
 
@@ -46,6 +49,14 @@ std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
     glLinkProgram(shader->program);
     for (GLuint stage : stages)
         glDeleteShader(stage);
+    // The buffer textures' fixed units: left at 0, they would clash with a
+    // material's picture there, which GL refuses to draw with.
+    glUseProgram(shader->program);
+    for (const auto& [sampler, unit] : {std::pair{"bonePalettes", textureUnit::bonePalettes},
+                                        std::pair{"morphDeltas", textureUnit::morphDeltas}})
+        if (const GLint location = glGetUniformLocation(shader->program, sampler); location != -1)
+            glUniform1i(location, unit);
+    glUseProgram(0);
     return shader;
 }
 

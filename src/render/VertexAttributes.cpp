@@ -11,6 +11,12 @@ void feedAttribute(GLuint location, GLint components, GLsizei stride, std::size_
         glVertexAttribDivisor(location, divisor);
 }
 
+void feedIntegerAttribute(GLuint location, GLint components, GLsizei stride, std::size_t offset, GLenum type)
+{
+    glEnableVertexAttribArray(location);
+    glVertexAttribIPointer(location, components, type, stride, reinterpret_cast<const void*>(offset));
+}
+
 void feedInstanceMatrix(GLuint location, int columns, int rows)
 {
     const auto stride = static_cast<GLsizei>(std::size_t(columns) * rows * sizeof(float));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -15,12 +16,26 @@ struct Material;
 struct Shader;
 struct Skybox;
 
+// The morph targets a mesh is drawn with: the heaviest few of its targets
+// with their weights this frame.
+inline constexpr std::size_t maxActiveMorphTargets = 8;
+struct MorphWeights {
+    std::int32_t count = 0;
+    std::array<std::int32_t, maxActiveMorphTargets> targets{};
+    std::array<float, maxActiveMorphTargets> weights{};
+};
+
 // One mesh's visible copies this frame: their model-view and normal
 // matrices (for billboards, their world matrices and no normal matrices).
+// A skinned mesh's copies bring their bone palettes, one after the other,
+// each the mesh's bone count plus one (its own frame) long; a morphing
+// mesh's copies share the weights of the first.
 struct MeshDraw {
     const Mesh* mesh = nullptr;
     std::vector<glm::mat4> transforms;
     std::vector<glm::mat3> normalMatrices;
+    std::vector<glm::mat4> bones;
+    MorphWeights morph;
 };
 
 // The opaque and masked meshes by program, then by material, each in the
@@ -46,6 +61,11 @@ struct BlendedDraw {
     float radius = 0.0f;
     // How far in front of the camera its centre lies.
     float depth = 0.0f;
+    // Where its bone palette starts in DrawList::blendedBones; noBones for
+    // a mesh drawn unskinned.
+    static constexpr std::uint32_t noBones = ~0u;
+    std::uint32_t firstBone = noBones;
+    MorphWeights morph;
 };
 
 // One light's visible placements, nearest to the camera first.
@@ -75,6 +95,7 @@ struct DrawList {
     std::vector<MeshDraw> billboards;
     // Farthest first.
     std::vector<BlendedDraw> blended;
+    std::vector<glm::mat4> blendedBones;
     // In the lights' order of creation.
     std::vector<LightDraw> lights;
     const Skybox* sky = nullptr;

@@ -5,7 +5,9 @@
 #include "AnimationHandler.h"
 #include "LevelOfDetail.h"
 #include "Mesh.h"
+#include "MeshDeformation.h"
 #include "MeshLOD.h"
+#include "ModelMotion.h"
 #include "PointLight.h"
 #include "Scene.h"
 
@@ -25,6 +27,19 @@ void Scene::updateAnimatedRows()
     }
 }
 
+void Scene::updateMovingRows()
+{
+    motion->pose();
+    // Their filed boxes cover the whole clip: only the matrices change.
+    for (const ModelMotion::Placement& placement : motion->placements()) {
+        if (placement.object->row == SceneObject::unfiled)
+            continue;
+        ObjectRow& row = rows[placement.object->row];
+        row.model = placement.object->model;
+        row.position = placement.object->position;
+    }
+}
+
 MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
 {
     // A mesh gets its slot when first seen (levels and billboards arrive
@@ -38,12 +53,13 @@ MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
     if (batch < 0) {
         batch = std::int32_t(draws.size());
         if (spareMeshes.empty()) {
-            draws.push_back({mesh, {}, {}});
+            draws.push_back({mesh, {}, {}, {}, {}});
         } else {
             draws.push_back(std::move(spareMeshes.back()));
             spareMeshes.pop_back();
             draws.back().mesh = mesh;
         }
+        draws.back().morph = {};
     }
     return draws[std::size_t(batch)];
 }
@@ -54,6 +70,7 @@ void Scene::recycleDrawList()
         for (MeshDraw& draw : *draws) {
             draw.transforms.clear();
             draw.normalMatrices.clear();
+            draw.bones.clear();
             spareMeshes.push_back(std::move(draw));
         }
         draws->clear();
@@ -65,6 +82,7 @@ void Scene::recycleDrawList()
     frame.lights.clear();
     frame.opaque.clear();
     frame.blended.clear();
+    frame.blendedBones.clear();
 }
 
 const DrawList& Scene::buildDrawList()
@@ -72,6 +90,8 @@ const DrawList& Scene::buildDrawList()
     camera->frameUpdate();
     if (animationHandler)
         updateAnimatedRows();
+    if (motion)
+        updateMovingRows();
     octree.query(camera->frustumPlanes(), visibleRows);
     recycleDrawList();
     frame.camera = {camera->getViewMatrix(), camera->projection, camera->position, camera->exposure,
@@ -140,13 +160,27 @@ void Scene::addToDrawList(std::uint32_t index)
         if (const Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr) {
             const glm::mat4 modelView = frame.camera.view * row.model;
             const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(modelView)));
+            const ModelMotion::Deformer* deformer =
+                row.deformer >= 0 ? &motion->deformers()[std::size_t(row.deformer)] : nullptr;
+            const bool skinned = deformer && mesh->deformation && mesh->deformation->skinned();
             if (mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
                 frame.blended.push_back({mesh, modelView, normalMatrix, row.center, glm::length(row.halfExtents),
-                                         -(frame.camera.view * glm::vec4(row.center, 1.0f)).z});
+                                         -(frame.camera.view * glm::vec4(row.center, 1.0f)).z,
+                                         skinned ? std::uint32_t(frame.blendedBones.size()) : BlendedDraw::noBones,
+                                         {}});
+                if (skinned)
+                    frame.blendedBones.insert(frame.blendedBones.end(), deformer->palette.begin(),
+                                              deformer->palette.end());
+                if (deformer)
+                    frame.blended.back().morph = deformer->morph;
             } else {
                 MeshDraw& draw = batchOf(mesh, frame.meshes);
+                if (deformer && draw.transforms.empty())
+                    draw.morph = deformer->morph;
                 draw.transforms.push_back(modelView);
                 draw.normalMatrices.push_back(normalMatrix);
+                if (skinned)
+                    draw.bones.insert(draw.bones.end(), deformer->palette.begin(), deformer->palette.end());
             }
         } else {
             level = 3;

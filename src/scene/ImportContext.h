@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ImportPolicy.h"
+#include "ModelMotion.h"
 #include "PictureStore.h"
 #include "ReaderProcess.h"
 #include "SceneCache.h"
@@ -68,6 +69,11 @@ struct ImportContext {
     // The same materials for points and lines, which are drawn unlit.
     std::unordered_map<unsigned, std::shared_ptr<Material>> unlitMaterials;
     std::unordered_map<std::string, std::shared_ptr<PointLight>> lightsByName;
+    // With the file's motion: its meshes keep what deforms them, and its
+    // placed objects are noted for the motion to move.
+    bool deformMeshes = false;
+    std::vector<NodePlacement> placements;
+    std::shared_ptr<ModelMotion> motion;
     // The pictures the scene's materials and billboards use.
     PictureStore pictures;
     // Meshes already reported as unusable, so each is reported once.

@@ -23,6 +23,8 @@ struct ImportPolicy {
     bool fileLights = false;
     // The glimmets and the lights move.
     bool animated = true;
+    // The file's own clips move its nodes, skins and morph targets.
+    bool fileMotion = false;
     LodMethod lod = LodMethod::Builtin;
     // The level-of-detail build's console: the shipped scene's marks, or a
     // line per mesh.
@@ -34,7 +36,7 @@ struct ImportPolicy {
     static ImportPolicy userFile(const UserModel& model)
     {
         ImportPolicy policy;
-        policy.defaultPrograms = policy.ownColour = policy.everyMesh = policy.fileLights = true;
+        policy.defaultPrograms = policy.ownColour = policy.everyMesh = policy.fileLights = policy.fileMotion = true;
         policy.animated = policy.progressMarks = false;
         policy.lod = model.lod;
         policy.build = model.lod == LodMethod::KeepBorders ? "user file, levels keeping borders"

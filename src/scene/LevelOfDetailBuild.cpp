@@ -66,6 +66,18 @@ void chainDone(const ImportContext& r, const MeshLOD& chain)
                   << std::flush;
 }
 
+// A level of a deforming mesh: the original's vertices, which its bones and
+// morph targets are numbered by, with fewer triangles; the original itself
+// where nothing could be removed.
+std::shared_ptr<Mesh> keptVertexLevel(std::vector<std::uint32_t> indices, const std::shared_ptr<Mesh>& original)
+{
+    if (indices.empty())
+        return original;
+    auto level = std::make_shared<Mesh>(original->getVertices(), std::move(indices), original->getMaterial());
+    level->deformation = original->deformation;
+    return level;
+}
+
 void buildBuiltinLevels(MeshLOD& chain)
 {
     const std::shared_ptr<Mesh> original = chain.getLevel(0);
@@ -89,6 +101,12 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
         if (chain.levels[0]->primitive() != Primitive::Triangles) {
             // Points and lines have no surface to simplify: every level is the original.
             chain.levels[1] = chain.levels[2] = chain.levels[0];
+        } else if (const std::shared_ptr<Mesh>& original = chain.levels[0]; original->deformation) {
+            // Only the index list changes, whichever simplifier was asked for.
+            chain.levels[1] = keptVertexLevel(
+                simplifyIndicesKeepingBorders(original->getVertices(), original->getIndices(), 0.6f), original);
+            chain.levels[2] = keptVertexLevel(
+                simplifyIndicesKeepingBorders(original->getVertices(), original->getIndices(), 0.24f), original);
         } else if (r.policy.lod == LodMethod::KeepBorders) {
             // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
             const std::shared_ptr<Mesh>& original = chain.levels[0];
@@ -142,14 +160,16 @@ void buildLevels(ImportContext& r)
 
 namespace {
 
-// A level as it is kept: 0 for the original itself, 1 and its records.
+// A level as it is kept: 0 for the original itself, 1 and its records, or
+// 2 and its indices into the original's vertices (a deforming mesh's).
 void writeLevel(ByteWriter& out, const std::shared_ptr<Mesh>& level, const std::shared_ptr<Mesh>& original)
 {
-    out.value(std::uint8_t(level == original ? 0 : 1));
-    if (level != original) {
+    const std::uint8_t kind = level == original ? 0 : original->deformation ? 2 : 1;
+    out.value(kind);
+    if (kind == 1)
         out.array(level->getVertices());
+    if (kind != 0)
         out.array(level->getIndices());
-    }
 }
 
 // A kept level; nothing when the bytes do not hold a sound one.
@@ -158,14 +178,19 @@ std::optional<std::shared_ptr<Mesh>> readLevel(ByteReader& in, const std::shared
     const auto own = in.value<std::uint8_t>();
     if (own == 0)
         return original;
-    std::vector<Vertex> vertices = in.array<Vertex>();
+    // The kind must be the one this build writes for the original.
+    if (own != (original->deformation ? 2 : 1))
+        return std::nullopt;
+    std::vector<Vertex> vertices = own == 1 ? in.array<Vertex>() : original->getVertices();
     std::vector<std::uint32_t> indices = in.array<std::uint32_t>();
-    if (!in.ok() || own != 1 || indices.size() % 3 != 0)
+    if (!in.ok() || indices.size() % 3 != 0)
         return std::nullopt;
     for (std::uint32_t i : indices)
         if (i >= vertices.size())
             return std::nullopt;
-    return std::make_shared<Mesh>(std::move(vertices), std::move(indices), original->getMaterial());
+    auto level = std::make_shared<Mesh>(std::move(vertices), std::move(indices), original->getMaterial());
+    level->deformation = original->deformation;
+    return level;
 }
 
 }  // namespace

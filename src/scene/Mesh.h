@@ -11,6 +11,7 @@
 namespace qm {
 
 struct GpuMesh;
+struct MeshDeformation;
 
 // One drawable index list: a CPU copy while the scene is imported and
 // simplified, then its GPU copy, drawn once per frame for all visible copies.
@@ -28,6 +29,9 @@ public:
     Primitive primitive() const { return kind; }
 
     glm::vec2 billboardSize{0.0f};
+    // What moves its vertices within its object (bones, morph targets); none
+    // for a rigid mesh. Levels of detail share their original's.
+    std::shared_ptr<const MeshDeformation> deformation;
     // The renderer's buffers; empty until uploaded.
     std::shared_ptr<GpuMesh> gpu;
     // Its place in the drawing scene's table of meshes, where a frame's

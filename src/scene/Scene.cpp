@@ -1,5 +1,7 @@
 #include "Scene.h"
 
+#include "ModelMotion.h"
+
 namespace qm {
 
 Scene::Scene() : camera(std::make_shared<Camera>())
@@ -21,6 +23,10 @@ void Scene::buildOctree()
                         object.getMeshLOD().get(), object.light.get()});
         boxes.push_back(object.boundingBox);
     }
+    if (motion)
+        for (const ModelMotion::Placement& placement : motion->placements())
+            if (placement.object->row != SceneObject::unfiled)
+                rows[placement.object->row].deformer = placement.deformer;
     octree.build(boxes);
 }
 

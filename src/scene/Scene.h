@@ -15,6 +15,7 @@ namespace qm {
 
 class AnimationHandler;
 class Mesh;
+class ModelMotion;
 class MeshLOD;
 class PointLight;
 struct Material;
@@ -32,6 +33,8 @@ struct alignas(64) ObjectRow {
     glm::vec3 position{0.0f};
     const MeshLOD* chain = nullptr;
     PointLight* light = nullptr;
+    // Its mesh's deformer in the scene's motion, or -1.
+    std::int32_t deformer = -1;
 };
 
 // The loaded scene: its objects, the camera that views it and the sky.
@@ -45,13 +48,14 @@ public:
     void setAnimationHandler(std::shared_ptr<AnimationHandler> handler) { animationHandler = std::move(handler); }
 
     // Numbers the objects, copies them into their rows and files the octree;
-    // once, after their boxes are final.
+    // once, after their boxes are final (a moving object's covering its clips).
     void buildOctree();
 
     // This frame's draw list, from the camera (moved by its commands
-    // first): the objects in view plus every animated one, each at the level
-    // of detail its distance asks for. The meshes follow the objects'
-    // order, the lights their order of creation. Valid until the next call.
+    // first) and the motion's pose at its clock: the objects in view plus
+    // every glimmet and moor light, each at the level of detail its
+    // distance asks for. The meshes follow the objects' order, the lights
+    // their order of creation. Valid until the next call.
     const DrawList& buildDrawList();
 
     // Every object that carries a mesh or a light, in import (depth-first) order.
@@ -64,6 +68,9 @@ public:
     // What physically based surfaces reflect; a scene without one has none of them.
     std::shared_ptr<Environment> environment;
     std::shared_ptr<AnimationHandler> animationHandler;
+    // A user's file's own clips, set before the octree is built; none for
+    // the moor and for files that do not move.
+    std::shared_ptr<ModelMotion> motion;
     // A soft light from the side the moon does not reach; the moor has none.
     float fillLight = 0.0f;
     // An opened model's framed view, which the Home key returns to.
@@ -74,6 +81,8 @@ private:
     void addToDrawList(std::uint32_t row);
     // The animated objects' rows, brought up to date with where they are now.
     void updateAnimatedRows();
+    // The rows of the objects the motion places, posed at its clock.
+    void updateMovingRows();
     // The batch of a mesh in `draws` for this frame, made on its first copy.
     MeshDraw& batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws);
     // Empties last frame's list; its batches' storage waits for reuse.

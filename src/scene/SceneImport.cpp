@@ -12,6 +12,7 @@
 #include "EnvironmentLight.h"
 #include "GraphicsResources.h"
 #include "LevelOfDetailBuild.h"
+#include "MeshDeformation.h"
 #include "MeshLOD.h"
 #include "ModelFraming.h"
 #include "ModelOrientation.h"
@@ -223,9 +224,10 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelSc
 // object, each further one on a child object in the same place. Meshes are
 // shared by index, since such files often leave names empty or repeat them.
 // True when the node's own object got a mesh.
-bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, const SceneNode& node,
+bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, std::uint32_t nodeIndex,
                     const std::shared_ptr<SceneObject>& object)
 {
+    const SceneNode& node = modelScene.nodes[nodeIndex];
     bool placedOwn = false;
     for (const std::uint32_t index : node.meshes) {
         std::shared_ptr<SceneObject> target = object;
@@ -250,6 +252,8 @@ bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, const SceneNo
             continue;
         target->computeBounds();
         r.scene->addObject(target);
+        if (r.deformMeshes)
+            r.placements.push_back({target, nodeIndex, std::int32_t(index)});
         if (target != object) {
             object->children.push_back(target);
             object->mergeBounds(*target);
@@ -270,7 +274,14 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
     if (r.rejectedMeshes.count(name))
         return nullptr;
     std::string problem;
-    std::optional<MeshData> data = readMeshData(modelMesh, problem);
+    std::shared_ptr<const MeshDeformation> deformation;
+    if (r.deformMeshes && modelMesh.problem.empty()) {
+        deformation = readDeformation(modelMesh, problem);
+        if (!problem.empty())
+            std::cerr << "Drawing the mesh \"" << name << "\" without its skin: " << problem << "." << std::endl;
+        problem.clear();
+    }
+    std::optional<MeshData> data = readMeshData(modelMesh, problem, deformation != nullptr);
     if (!data || data->indices.empty()) {
         if (!data)
             std::cerr << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
@@ -279,6 +290,7 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
     }
     auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material),
                                        data->primitive);
+    mesh->deformation = std::move(deformation);
     if (owner) {
         auto lod = std::make_shared<MeshLOD>(mesh, mesh, mesh);
         lod->computeBoundingBox();
@@ -368,7 +380,7 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
 
         bool placed = false;
         if (r.policy.everyMesh) {
-            placed = placeEveryMesh(r, modelScene, node, object);
+            placed = placeEveryMesh(r, modelScene, std::uint32_t(i), object);
         } else if (!placeFirstMesh(r, modelScene, node, object)) {
             leftOut[i] = true;
             continue;
@@ -381,6 +393,8 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
                 object->computeBounds();
                 if (r.policy.animated)
                     r.animation->objects.push_back(object);
+                if (r.deformMeshes)
+                    r.placements.push_back({object, std::uint32_t(i), -1});
                 r.scene->addObject(object);
             }
         }
@@ -413,7 +427,7 @@ EnvironmentImage environmentFor(const UserModel& model)
 
 }  // namespace
 
-std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem)
+std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem, bool keepVertices)
 {
     if (!modelMesh.problem.empty()) {
         problem = modelMesh.problem;
@@ -444,7 +458,8 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
     // A mesh of several kinds is drawn as its triangles: files mix them rarely.
     if (!modelMesh.triangles.empty()) {
         data.indices = modelMesh.triangles;
-        data.vertices = joinIdenticalVertices(data.vertices, data.indices);
+        if (!keepVertices)
+            data.vertices = joinIdenticalVertices(data.vertices, data.indices);
         if (normals.empty())
             computeFaceNormals(data);
     } else {
@@ -485,9 +500,11 @@ bool loadSharedAssets(ImportContext& r)
     return true;
 }
 
-// The objects of the model: sky, lights, the node tree below `root`, octree.
-void importObjects(ImportContext& r, const SceneData& modelScene, const std::shared_ptr<SceneObject>& root,
-                   float unboundedLightRadius)
+// The objects of the model: sky, lights, the node tree below `root`, its
+// motion, octree. Returns the box the model's meshes take over its clips
+// when it has any.
+std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& modelScene,
+                                         const std::shared_ptr<SceneObject>& root, float unboundedLightRadius)
 {
     r.scene = std::make_shared<Scene>();
     std::shared_ptr<Shader> skyProgram = r.resources->program("QM/cubemap");
@@ -497,8 +514,19 @@ void importObjects(ImportContext& r, const SceneData& modelScene, const std::sha
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.animation = std::make_shared<AnimationHandler>();
+    r.deformMeshes = r.policy.fileMotion && !modelScene.animations.empty();
+    r.placements.clear();
     processNodes(r, modelScene, root);
+    std::optional<BoundingBox> moving;
+    if (r.deformMeshes)
+        r.motion = buildModelMotion(modelScene, root ? root->model : glm::mat4(1.0f), r.placements);
+    r.placements.clear();
+    if (r.motion) {
+        moving = r.motion->fitBounds();
+        r.scene->motion = r.motion;
+    }
     r.scene->buildOctree();
+    return moving;
 }
 
 // The decoded pictures of a cache entry, or, when an entry is being
@@ -621,7 +649,10 @@ ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool(
                   << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
         return {};
     }
-    std::cout << controls << "Home or H - back to the start view\n" << std::endl;
+    std::cout << controls
+              << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
+                 "previous and next animation\n"
+              << std::endl;
     state.assetDirectory = "QM";
     state.textureDirectory = std::filesystem::path(model.path).parent_path().string();
     if (state.textureDirectory.empty())
@@ -673,13 +704,23 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     std::cout << "Materials, textures and meshes ..." << std::endl;
     auto step = Clock::now();
     usePictures(state, source);
-    importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
+    const std::optional<BoundingBox> moving =
+        importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
     const ImportContext::MaterialCounts& counts = state.materialCounts;
     std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
               << " with the standard program, " << counts.diffuse << " with the diffuse program, "
               << counts.physicallyBased << " physically based; " << counts.ownColour
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
     source.scene.reset();
+    if (const ModelMotion* motion = state.motion.get()) {
+        const auto& deformers = motion->deformers();
+        const auto skinned = std::count_if(deformers.begin(), deformers.end(),
+                                           [](const ModelMotion::Deformer& d) { return !d.palette.empty(); });
+        const auto morphing = std::count_if(deformers.begin(), deformers.end(),
+                                            [](const ModelMotion::Deformer& d) { return !d.weights.empty(); });
+        std::cout << motion->listing() << " Moving " << motion->placements().size() << " objects, " << skinned
+                  << " of them skinned and " << morphing << " morphing." << std::endl;
+    }
 
     std::cout << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
     step = Clock::now();
@@ -695,7 +736,11 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     scene.environment = state.resources->environment(environmentFor(model));
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
-    scene.startView = frameBox(bounds, camera.fov, camera.aspectRatio);
+    // A moving model is framed over its clips, so that none of it walks out of the start view.
+    const BoundingBox framed = moving ? BoundingBox::fromMinMax(glm::min(bounds.min, moving->min),
+                                                                glm::max(bounds.max, moving->max))
+                                      : bounds;
+    scene.startView = frameBox(framed, camera.fov, camera.aspectRatio);
     applyFraming(camera, *scene.startView);
     return finish();
 }
@@ -710,6 +755,7 @@ ImportedScene SceneImport::finish()
     state.lightsByName.clear();
     state.rejectedMeshes.clear();
     state.pictures.clear();
+    state.motion.reset();
     return built;
 }
 

@@ -71,9 +71,11 @@ std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& 
 
 // A model mesh's triangles as vertices and indices. Lines and points are
 // left out, identical vertices joined and unused ones dropped
-// (joinIdenticalVertices), and missing normals are computed from the faces.
+// (joinIdenticalVertices) unless `keepVertices` asks for the file's vertices
+// in the file's order (a deforming mesh's, which the reader has joined with
+// their bones and targets), and missing normals are computed from the faces.
 // Nothing, with the reason, for a mesh the reader could not take or a
 // position that is not finite.
-std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem);
+std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& problem, bool keepVertices = false);
 
 }  // namespace qm
