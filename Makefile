@@ -36,7 +36,8 @@ bench: deps
 	@scripts/install-deps bench
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF -DQUILLMOOR_BENCH=ON
 	cmake --build build -j$(JOBS)
-	cd build && ./bench/qm_drawlists_bench && ./bench/qm_render_bench 30 $(CURDIR)/tests/data/materials/spheres.gltf
+	cd build && ./bench/qm_drawlists_bench && ./bench/qm_motion_bench && ./bench/qm_render_bench 30 \
+	  $(CURDIR)/tests/data/materials/spheres.gltf $(CURDIR)/tests/data/animation/skinned-bar.gltf
 	cd build && ./bench/qm_lod_bench $(wildcard $(CURDIR)/tests/data/meshes/*.obj) bench/data/stanford-bunny.obj \
 	  bench/data/horse.ply bench/data/igea.ply $(wildcard $(CURDIR)/tests/data/fbx/*.fbx)
 	cd build && ./bench/qm_lod_bench --scene QM/QM.fbx

@@ -1,19 +1,22 @@
 // GPU time of a frame and of each pass at 1600 x 900, for the generated
 // scene along a camera path, for an empty scene (the fixed cost of the
-// post-processing chain) and, given one, for a model file of one's own
-// from its start view (physically based files show their own passes).
-// Usage: qm_render_bench [frames] [model file]. Prints:
+// post-processing chain) and for model files of one's own from their start
+// views (physically based files show their own passes; a moving file is
+// measured playing its first clip, then in its rest pose).
+// Usage: qm_render_bench [frames] [model file...]. Prints:
 //   frame <scene> median_ms <x>
 //   pass <scene> <pass name> median_ms <x>
 // Run from the runtime directory (the generated scene is read from QM/).
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "GLRenderer.h"
 #include "GeneratedScene.h"
+#include "ModelMotion.h"
 
 namespace {
 
@@ -82,6 +85,8 @@ void measure(const char* name, qm::GLRenderer& renderer, const std::shared_ptr<q
     renderer.profiler = &profiler;
     renderer.setScene(shown);
     for (int frame = 0; frame < frames && !orbit; ++frame) {
+        if (scene.motion)
+            scene.motion->advance(1.0f / 60.0f);
         renderer.render();
         profiler.collect();
     }
@@ -119,11 +124,11 @@ int main(int argc, char** argv)
     empty->buildOctree();
     measure("empty", renderer, empty, frames);
 
-    if (argc > 2) {
+    for (int file = 2; file < argc; ++file) {
         std::cout.setstate(std::ios::failbit);
         qm::GLResources resources;
         qm::UserModel model;
-        model.path = argv[2];
+        model.path = argv[file];
         model.aspectRatio = float(application->width) / float(application->height);
         qm::ImportedScene built =
             qm::SceneImport(resources, qm::readerSettings(QM_READER_PROGRAM), std::nullopt).openModel(model);
@@ -132,7 +137,12 @@ int main(int argc, char** argv)
             return 1;
         built.scene->camera->aspectRatio = model.aspectRatio;
         built.scene->camera->updateProjection();
-        measure("model", renderer, built.scene, frames, false);
+        const std::string name = std::filesystem::path(model.path).stem().string();
+        measure(name.c_str(), renderer, built.scene, frames, false);
+        if (built.scene->motion) {
+            built.scene->motion->select(std::nullopt);
+            measure((name + "-rest").c_str(), renderer, built.scene, frames, false);
+        }
     }
     return 0;
 }

@@ -51,12 +51,17 @@ std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
         glDeleteShader(stage);
     // The buffer textures' fixed units: left at 0, they would clash with a
     // material's picture there, which GL refuses to draw with.
-    glUseProgram(shader->program);
     for (const auto& [sampler, unit] : {std::pair{"bonePalettes", textureUnit::bonePalettes},
-                                        std::pair{"morphDeltas", textureUnit::morphDeltas}})
-        if (const GLint location = glGetUniformLocation(shader->program, sampler); location != -1)
-            glUniform1i(location, unit);
-    glUseProgram(0);
+                                        std::pair{"morphDeltas", textureUnit::morphDeltas}}) {
+        const GLint location = glGetUniformLocation(shader->program, sampler);
+        if (location == -1)
+            continue;
+        GLint current = 0;  // the caller's program stays in use
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        glUseProgram(shader->program);
+        glUniform1i(location, unit);
+        glUseProgram(GLuint(current));
+    }
     return shader;
 }
 

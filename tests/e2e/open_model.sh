@@ -6,7 +6,7 @@
 # data; it runs from a scratch folder, with a scene cache of its own. The
 # reader group: damaged files, the reader process's limits and the cache.
 # Usage: open_model.sh <quillmoor> <test data folder> <regressions folder> <scenegen> <group>
-# group: cli | formats | looks | binary | reader
+# group: cli | formats | looks | binary | reader | motion
 set -u
 viewer=$1
 data=$2
@@ -98,7 +98,7 @@ mistakes_case() {
 --bogus|unknown option --bogus
 model.obj --frames|the option --frames needs a value
 --resolution 640by360 m.obj|the option --resolution does not take the value "640by360"
---scale 2|--table, --up, --scale, --lod and --environment need a model file
+--scale 2|--table, --up, --scale, --lod, --environment, --animation and --time need a model file
 CASES
 }
 
@@ -208,6 +208,63 @@ table_case() {
     shoot table "$data/formats/box.obj" --table "$work/table.txt" || return
     grep -q '^Materials: 1 from the table, 0 with the standard program, 1 with the diffuse program' "$work/out" ||
         fail "summary: $(grep '^Materials' "$work/out")"
+}
+
+# Animated files: clips chosen by number, name or none; poses that stand
+# still where nothing moves; a character file in centimetres at its size.
+motion_cases() {
+    case_name=clips-by-number-and-name
+    check clips_case
+    case_name=still-files-ignore-the-time
+    check still_case
+    case_name=centimetre-character-at-its-size
+    check character_case
+}
+
+clips_case() {
+    local box=$data/animation/node-box.gltf
+    shoot second "$box" --animation 2 --time 1 || return
+    grep -qx 'Animations: 1 "slide and turn" (2 s), 2 "hop" (2 s). Moving 1 objects, 0 of them skinned and 0 morphing.' \
+        "$work/out" || fail "listing: $(grep '^Animations' "$work/out")"
+    grep -qx 'Playing animation 2 of 2: "hop" (2 s).' "$work/out" || fail "clip line: $(grep '^Playing' "$work/out")"
+    shoot hop "$box" --animation hop --time 1 || return
+    cmp -s "$work/second.png" "$work/hop.png" || fail "clip 2 and the clip named hop differ"
+    # A clip the file lacks: said, and the first plays.
+    shoot unknown "$box" --animation walk --time 1 || return
+    grep -qx 'The file has no animation "walk"; playing the first.' "$work/err" || fail "stderr: $(cat "$work/err")"
+    shoot first "$box" --time 1 || return
+    cmp -s "$work/unknown.png" "$work/first.png" || fail "an unknown clip does not play the first"
+    [ "$(changed "$work/first.png" "$work/hop.png")" -gt 1000 ] || fail "the two clips give the same picture"
+}
+
+still_case() {
+    local differ
+    # A file without clips, and an animated one in its rest pose, at two times.
+    shoot early "$data/materials/spheres.gltf" --time 0 && shoot late "$data/materials/spheres.gltf" --time 7.5 || return
+    cmp -s "$work/early.png" "$work/late.png" || fail "the spheres change with the time"
+    shoot rest-early "$data/animation/skinned-bar.gltf" --animation none --time 0.2 &&
+        shoot rest-late "$data/animation/skinned-bar.gltf" --animation none --time 1 || return
+    grep -qx 'Showing the rest pose.' "$work/out" || fail "clip line: $(grep -E '^(Playing|Showing)' "$work/out")"
+    cmp -s "$work/rest-early.png" "$work/rest-late.png" || fail "the rest pose changes with the time"
+    # Without --time the frames' fixed step moves the clip on.
+    shoot stepped "$data/animation/skinned-bar.gltf" --frames 60 || return
+    shoot start "$data/animation/skinned-bar.gltf" --time 0 || return
+    differ=$(changed "$work/start.png" "$work/stepped.png")
+    [ "${differ:-0}" -gt 100 ] || fail "60 frames on the fixed step change only $differ pixels"
+}
+
+character_case() {
+    local fbx gltf camera="--camera 0,1,4,-90,0 --time 1"
+    # The same bar and bend in centimetres with its skeleton scaled by 100
+    # inside the file, and in metres: from one fixed place, the same size.
+    # shellcheck disable=SC2086 # the options are words
+    shoot fbx-dim "$data/animation/skinned-bar.fbx" $camera --exposure 1 &&
+        shoot fbx "$data/animation/skinned-bar.fbx" $camera --exposure 3 &&
+        shoot gltf-dim "$data/animation/skinned-bar.gltf" $camera --exposure 1 &&
+        shoot gltf "$data/animation/skinned-bar.gltf" $camera --exposure 3 || return
+    fbx=$(extent "$work/fbx-dim.png" "$work/fbx.png")
+    gltf=$(extent "$work/gltf-dim.png" "$work/gltf.png")
+    [ "$fbx" = "$gltf" ] || fail "the FBX bar covers $fbx pixels, the glTF bar $gltf"
 }
 
 # Binary files whose data holds the byte "{" thousands of times (generated

@@ -6,8 +6,8 @@
 # picture, the reference and a difference image in the output folder and
 # names them.
 # Group "views": every view against its reference, with no uniform reported missing. Group "faults": runtime
-# data with one deliberate fault each (a program edited), which the matching
-# view must catch.
+# data with one deliberate fault each (a program edited, or an animated
+# model file), which the matching view must catch.
 # Usage: references.sh <viewer> <generated QM folder> <references folder> <output folder> <views|faults>
 set -u
 viewer=$(realpath "$1")
@@ -91,12 +91,28 @@ faulty_data() {
     echo "$dir"
 }
 
+# A copy of the animated model folder whose file $1 is edited by the sed
+# script $2; prints its folder.
+faulty_models() {
+    local dir="$work/fault-$case_name"
+    cp -r "$animations" "$dir"
+    sed "$2" "$animations/$1" >"$dir/$1"
+    cmp -s "$dir/$1" "$animations/$1" && { echo "the edit $2 changes nothing in $1" >&2; return 1; }
+    echo "$dir"
+}
+
 faults_cases() {
     local view file edit dir why
     while IFS='|' read -r case_name view file edit; do
         [ -n "$case_name" ] || continue
-        dir=$(faulty_data "$file" "$edit") || { fail "cannot make the fault"; continue; }
-        why=$(render "$view" "$dir" "$work/$case_name.png") || { fail "$why"; continue; }
+        if [[ $file == @* ]]; then
+            dir=$(faulty_models "${file#@}" "$edit") || { fail "cannot make the fault"; continue; }
+            why=$(animations=$dir render "$view" "$(dirname "$assets")" "$work/$case_name.png") ||
+                { fail "$why"; continue; }
+        else
+            dir=$(faulty_data "$file" "$edit") || { fail "cannot make the fault"; continue; }
+            why=$(render "$view" "$dir" "$work/$case_name.png") || { fail "$why"; continue; }
+        fi
         if why=$(matches "$view" "$work/$case_name.png"); then
             fail "view $view does not see it"
         else

@@ -246,7 +246,7 @@ TEST(SceneConversion, AnimatedFilesKeepTheirMotion)
 {
     const std::string folder = QM_TESTDATA_DIRECTORY "/animation/";
     const qm::SceneData box = readConverted(folder + "node-box.gltf");
-    ASSERT_EQ(box.animations.size(), 1u);
+    ASSERT_EQ(box.animations.size(), 2u);
     ASSERT_EQ(box.animations[0].nodeChannels.size(), 1u);
     const qm::NodeChannel& channel = box.animations[0].nodeChannels[0];
     EXPECT_EQ(channel.node, "Box");

@@ -23,6 +23,11 @@ views="start street moor glimmet near-focus"
 models=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/materials")
 model_views="spheres emissive masked blended double-sided vertex-colours points lines"
 views="$views $model_views"
+# Small animated files (tests/data/animation), each early in its first clip
+# and at its turning point, where the two pictures differ most.
+animations=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/animation")
+animation_views="node-box-early node-box-late morph-cube-early morph-cube-late skinned-bar-early skinned-bar-late"
+views="$views $animation_views"
 
 # The camera (x,y,z,yaw,pitch), exposure and focus of each view.
 view_options() {
@@ -40,11 +45,16 @@ view_options() {
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
     spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines)
         echo "$models/$1.gltf" ;;
+    node-box-early | morph-cube-early | skinned-bar-early) echo "$animations/${1%-early}.gltf --time 0.25" ;;
+    node-box-late | morph-cube-late | skinned-bar-late) echo "$animations/${1%-late}.gltf --time 1" ;;
     *) return 1 ;;
     esac
 }
 
 # Deliberate faults, one a line: name|view that must catch it|program file|sed edit.
+# A file named @FILE is the view's animated model file instead: a copy of
+# it, edited, is what the view shows (a viewer that ignored what the edit
+# takes away would draw the same).
 faults="\
 bloom-off|glimmet|postprocessing/thresholdSeparate.frag|s/brightOut = colour \* .*/brightOut = vec3(0.0);/
 attachments-swapped|street|directionalQuad.frag|s/texture(gAlbedo/texture(gSwapped/;s/texture(gNormals/texture(gAlbedo/;s/gSwapped/gNormals/
@@ -58,4 +68,7 @@ back-not-turned|double-sided|material.glsl|s/N = -N;/N = N;/
 vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
 point-colours-dropped|points|unlit.frag|s/\* vertexColour.rgb/* vec3(1.0)/
 lines-unlit-lost|lines|directionalQuad.frag|s/lightOut = albedo;/lightOut = vec3(0.0);/
+bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(position, 1.0)).xyz;/position = position;/
+morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += morphWeights\[k\] \*/position += 0.0 */
+node-channels-ignored|node-box-late|@node-box.gltf|s/\"node\": 0,/\"node\": 1,/
 "

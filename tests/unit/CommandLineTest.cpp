@@ -35,6 +35,11 @@ TEST(CommandLine, ReadsOptionsAndRefusesWhatItCannotUse)
         {{"--table", "t.txt"}, CommandLine::Error, "need a model file"},
         {{"--environment", "sky.hdr"}, CommandLine::Error, "need a model file"},
         {{"m.obj", "--environment", ""}, CommandLine::Error, "--environment does not take"},
+        {{"--animation", "walk"}, CommandLine::Error, "need a model file"},
+        {{"--time", "1"}, CommandLine::Error, "need a model file"},
+        {{"m.obj", "--time", "-1"}, CommandLine::Error, "--time does not take"},
+        {{"m.obj", "--time", "inf"}, CommandLine::Error, "--time does not take"},
+        {{"m.obj", "--animation="}, CommandLine::Error, "--animation does not take"},
     };
     for (const auto& c : cases) {
         const CommandLine result = qm::parseCommandLine(c.arguments);
@@ -49,7 +54,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     const CommandLine result = qm::parseCommandLine(
         {"--table", "t.txt", "--up=z", "--scale", "0.01", "--lod", "builtin", "--screenshot", "out.png", "--frames=3",
          "--resolution", "640x360", "--fullscreen", "--camera", "1,-2.5,3,90,-10", "--exposure", "1.5", "--focus",
-         "12", "--", "-model.obj"});
+         "12", "--animation", "run", "--time", "0.25", "--", "-model.obj"});
     ASSERT_EQ(result.action, CommandLine::Run) << result.error;
     const qm::ViewerOptions& o = result.options;
     EXPECT_EQ(o.model, "-model.obj");
@@ -65,6 +70,8 @@ TEST(CommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(o.camera, (std::array<float, 5>{1.0f, -2.5f, 3.0f, 90.0f, -10.0f}));
     EXPECT_EQ(o.exposure, 1.5f);
     EXPECT_EQ(o.focus, 12.0f);
+    EXPECT_EQ(o.animation, "run");
+    EXPECT_EQ(o.time, 0.25f);
 
     // The defaults: the moor's window, ten frames, levels that keep borders.
     const qm::ViewerOptions defaults = qm::parseCommandLine({"duck.fbx"}).options;
@@ -73,7 +80,8 @@ TEST(CommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(defaults.width, 1600);
     EXPECT_EQ(defaults.height, 900);
     EXPECT_EQ(defaults.lod, qm::LodMethod::KeepBorders);
-    EXPECT_FALSE(defaults.upAxis || defaults.scale || defaults.camera || defaults.exposure || defaults.focus);
+    EXPECT_FALSE(defaults.upAxis || defaults.scale || defaults.camera || defaults.exposure || defaults.focus ||
+                 defaults.animation || defaults.time);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the small animated glTF files of the test data: a box moved and
-turned by node channels, a cube whose top rises through a morph target, and
-a bar of two joints bending in the middle (a skin). Each holds one clip of
-two seconds; buffers are embedded, so each file stands alone.
+turned by node channels (and a second clip that lifts it), a cube whose top
+rises through a morph target, and a bar of two joints bending in the middle
+(a skin). Clips last two seconds; buffers are embedded, so each file stands
+alone.
 Usage: make-animations.py OUTPUT_FOLDER"""
 import math
 import os
@@ -74,12 +75,16 @@ def node_box(g):
     p, n, i = box(0.5)
     mesh = add_mesh(g, g.primitive(p, i, n), grey(g))
     node = add_node(g, name="Box", mesh=mesh)
-    g.doc["scenes"][0]["nodes"].append(node)
+    # An empty node beside the box, which no clip moves; the reference
+    # pictures' planted fault turns the box's channels to it.
+    marker = add_node(g, name="Marker", translation=[0.0, -1.0, 0.0])
+    g.doc["scenes"][0]["nodes"] += [node, marker]
     times = [0.0, 1.0, 2.0]
     add_animation(g, "slide and turn", [
         (node, "translation", times, [-1.0, 0, 0, 1.0, 0, 0, -1.0, 0, 0], "VEC3"),
         (node, "rotation", times, turn(1, 0) + turn(1, 90) + turn(1, 180), "VEC4"),
     ])
+    add_animation(g, "hop", [(node, "translation", times, [0, 0, 0, 0, 1.0, 0, 0, 0, 0], "VEC3")])
 
 
 def morph_cube(g):

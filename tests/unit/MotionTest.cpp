@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "AnimationClip.h"
+#include "Mesh.h"
+#include "MeshDeformation.h"
+#include "MeshLOD.h"
+#include "ModelMotion.h"
+#include "SceneData.h"
+#include "SceneObject.h"
+
+namespace {
+
+using qm::KeyTrack;
+
+qm::Matrix4 matrixOf(const glm::mat4& m)
+{
+    qm::Matrix4 out;
+    std::copy_n(glm::value_ptr(m), 16, out.begin());
+    return out;
+}
+
+bool near(const glm::vec3& a, const glm::vec3& b, float tolerance = 1e-4f)
+{
+    return glm::length(a - b) <= tolerance;
+}
+
+TEST(AnimationClip, SamplesBetweenKeysAndHoldsTheEnds)
+{
+    const KeyTrack track{{1.0f, 2.0f, 4.0f}, {0, 0, 0, 10, 0, 0, 10, 20, 0}};
+    const struct {
+        float time;
+        glm::vec3 value;
+    } cases[] = {{-5.0f, {0, 0, 0}}, {1.0f, {0, 0, 0}}, {1.5f, {5, 0, 0}}, {2.0f, {10, 0, 0}},
+                 {3.0f, {10, 10, 0}}, {4.0f, {10, 20, 0}}, {99.0f, {10, 20, 0}}, {NAN, {0, 0, 0}}};
+    for (const auto& c : cases)
+        EXPECT_TRUE(near(qm::sampleVector(track, c.time), c.value)) << c.time;
+    const KeyTrack single{{3.0f}, {1, 2, 3}};
+    EXPECT_TRUE(near(qm::sampleVector(single, 0.0f), {1, 2, 3}));
+    EXPECT_TRUE(near(qm::sampleVector(single, 9.0f), {1, 2, 3}));
+    // Two keys at one time: the later one from then on, no division by zero.
+    const KeyTrack step{{0.0f, 1.0f, 1.0f}, {0, 0, 0, 0, 0, 0, 5, 5, 5}};
+    EXPECT_TRUE(near(qm::sampleVector(step, 1.5f), {5, 5, 5}));
+}
+
+TEST(AnimationClip, TurnsTheShortWayRound)
+{
+    // 0 and 90 degrees about z, the second given as its negative quaternion.
+    const float h = std::sqrt(0.5f);
+    const KeyTrack track{{0.0f, 1.0f}, {0, 0, 0, 1, 0, 0, -h, -h}};
+    const glm::quat q = qm::sampleRotation(track, 0.5f);
+    const glm::vec3 turned = q * glm::vec3(1, 0, 0);
+    EXPECT_TRUE(near(turned, {std::cos(0.25f * glm::pi<float>()), std::sin(0.25f * glm::pi<float>()), 0}))
+        << turned.x << " " << turned.y;
+    EXPECT_NEAR(glm::length(q), 1.0f, 1e-5f);
+
+    const KeyTrack weights{{0.0f, 2.0f}, {0, 1, 1, 0}};
+    float out[2];
+    qm::sampleWeights(weights, 0.5f, out);
+    EXPECT_FLOAT_EQ(out[0], 0.25f);
+    EXPECT_FLOAT_EQ(out[1], 0.75f);
+}
+
+TEST(MeshDeformation, KeepsTheHeaviestBonesAndFillsTheirSum)
+{
+    qm::SceneMesh mesh;
+    mesh.positions = {0, 0, 0, 1, 0, 0, 2, 0, 0};
+    mesh.bones.resize(3);
+    // Unsorted weights that add up to 2; a bone number past the list; no weight at all.
+    mesh.boneIndices = {0, 1, 2, 0, 7, 1, 0, 0, 0, 0, 0, 0};
+    mesh.boneWeights = {0.2f, 1.2f, 0.6f, 0.0f, 0.9f, 0.3f, NAN, 0.0f, 0, 0, 0, 0};
+    std::string problem;
+    const auto deformation = qm::readDeformation(mesh, problem);
+    ASSERT_TRUE(deformation && deformation->skinned());
+    EXPECT_TRUE(problem.empty());
+    const qm::SkinVertex& first = deformation->skin[0];
+    EXPECT_EQ(first.bones[0], 1);
+    EXPECT_EQ(first.bones[1], 2);
+    EXPECT_EQ(first.bones[2], 0);
+    EXPECT_EQ(first.weights[0] + first.weights[1] + first.weights[2] + first.weights[3], 65535);
+    EXPECT_NEAR(first.weights[0] / 65535.0, 0.6, 1e-4);
+    const qm::SkinVertex& second = deformation->skin[1];  // only bone 1 counts
+    EXPECT_EQ(second.bones[0], 1);
+    EXPECT_EQ(second.weights[0], 65535);
+    const qm::SkinVertex& third = deformation->skin[2];  // stays with the mesh
+    EXPECT_EQ(third.bones[0], 3);
+    EXPECT_EQ(third.weights[0], 65535);
+
+    mesh.bones.resize(qm::maxBonesPerMesh + 1);
+    mesh.morphTargets.push_back({"up", {0, 1, 0, 1, 1, 0, 2, 1, 0}, {}});
+    const auto tooMany = qm::readDeformation(mesh, problem);
+    EXPECT_NE(problem.find("1025 bones"), std::string::npos) << problem;
+    ASSERT_TRUE(tooMany);
+    EXPECT_FALSE(tooMany->skinned());
+    ASSERT_EQ(tooMany->morphTargets, 1u);
+    EXPECT_EQ(tooMany->morphDeltas[2], glm::vec3(0, 1, 0));  // vertex 1's position change
+}
+
+// A bar along y from 0 to 2 skinned to two bones (the upper one at y = 1),
+// a clip that bends the upper bone by 90 degrees about z over 1 s and
+// slides the bar's node 4 units along x, and a second clip that only
+// morphs; the file stands twice its size in the world.
+struct BendingBar {
+    qm::SceneData scene;
+    std::shared_ptr<qm::SceneObject> object = std::make_shared<qm::SceneObject>();
+    std::shared_ptr<qm::ModelMotion> motion;
+    glm::mat4 root = glm::scale(glm::mat4(1.0f), glm::vec3(2.0f));
+
+    BendingBar()
+    {
+        scene.nodes = {{"root", -1, qm::identityMatrix, {}},
+                       {"Bar", 0, qm::identityMatrix, {0}},
+                       {"Lower", 0, qm::identityMatrix, {}},
+                       {"Upper", 2, matrixOf(glm::translate(glm::mat4(1.0f), {0, 1, 0})), {}}};
+        qm::SceneMesh mesh;
+        mesh.name = "bar";
+        for (int k = 0; k <= 4; ++k) {
+            mesh.positions.insert(mesh.positions.end(), {0.0f, 0.5f * float(k), 0.0f});
+            mesh.boneIndices.insert(mesh.boneIndices.end(), {k < 2 ? 0u : 1u, 0, 0, 0});
+            mesh.boneWeights.insert(mesh.boneWeights.end(), {1.0f, 0, 0, 0});
+        }
+        mesh.normals.assign(mesh.positions.size(), 0.0f);
+        mesh.triangles = {0, 1, 2, 2, 3, 4};
+        mesh.bones = {{"Lower", qm::identityMatrix}, {"Upper", matrixOf(glm::translate(glm::mat4(1.0f), {0, -1, 0}))}};
+        for (int t = 0; t < 10; ++t)  // target t lifts vertex 0 by t + 1
+            mesh.morphTargets.push_back({"t" + std::to_string(t), mesh.positions, {}});
+        for (int t = 0; t < 10; ++t)
+            mesh.morphTargets[std::size_t(t)].positions[1] += float(t + 1);
+        scene.meshes.push_back(mesh);
+
+        qm::SceneAnimation bend;
+        bend.name = "bend";
+        bend.ticksPerSecond = 10.0;
+        bend.duration = 10.0;
+        const float h = std::sqrt(0.5f);
+        bend.nodeChannels.push_back({"Upper", {}, {}, {0.0, 10.0}, {0, 0, 0, 1, 0, 0, h, h}, {}, {}});
+        bend.nodeChannels.push_back({"Bar", {0.0, 10.0}, {0, 0, 0, 4, 0, 0}, {}, {}, {}, {}});
+        bend.nodeChannels.push_back({"Nowhere", {0.0}, {1, 1, 1}, {}, {}, {}, {}});
+        scene.animations.push_back(bend);
+        qm::SceneAnimation morph;
+        morph.name = "morph";
+        morph.ticksPerSecond = 0.0;  // unknown: 25 ticks a second
+        morph.duration = 25.0;
+        qm::MorphChannel channel{"Bar", {0.0}, {0, 10}, {}, {}};
+        for (std::uint32_t t = 0; t < 10; ++t) {
+            channel.targets.push_back(t);
+            channel.weights.push_back(0.1f * float(t));  // 0 to 0.9: the two lightest fall out
+        }
+        morph.morphChannels.push_back(channel);
+        scene.animations.push_back(morph);
+        scene.animations.push_back({"empty", 5.0, 1.0, {}, {}});
+
+        std::string problem;
+        std::vector<qm::Vertex> vertices(mesh.vertexCount());
+        for (std::size_t v = 0; v < vertices.size(); ++v)
+            vertices[v].position = glm::make_vec3(&mesh.positions[3 * v]);
+        auto level = std::make_shared<qm::Mesh>(vertices, mesh.triangles, nullptr);
+        level->deformation = qm::readDeformation(mesh, problem);
+        auto chain = std::make_shared<qm::MeshLOD>(level, level, level);
+        chain->computeBoundingBox();
+        object->setMeshLOD(chain);
+        object->model = root;
+        object->computeBounds();
+        const qm::NodePlacement placements[] = {{object, 1, 0}};
+        motion = qm::buildModelMotion(scene, root, placements);
+    }
+
+    // Vertex v where the GPU would draw it now, in the world.
+    glm::vec3 skinned(std::size_t v) const
+    {
+        const qm::ModelMotion::Deformer& deformer = motion->deformers().at(0);
+        const qm::SkinVertex& skin = object->getMeshLOD()->levels[0]->deformation->skin[v];
+        const glm::vec3 p = glm::make_vec3(&scene.meshes[0].positions[3 * v]);
+        return glm::vec3(object->model * deformer.palette[skin.bones[0]] * glm::vec4(p, 1.0f));
+    }
+};
+
+TEST(ModelMotion, PosesNodesAndSkinsOverTheClip)
+{
+    BendingBar bar;
+    ASSERT_TRUE(bar.motion);
+    // The empty clip is left out; the channel naming no node too.
+    ASSERT_EQ(bar.motion->clips().size(), 2u);
+    EXPECT_EQ(bar.motion->clips()[0].nodes.size(), 2u);
+    EXPECT_FLOAT_EQ(bar.motion->clips()[0].duration, 1.0f);
+    EXPECT_FLOAT_EQ(bar.motion->clips()[1].duration, 1.0f);
+    ASSERT_EQ(bar.motion->clip(), std::optional<std::size_t>(0));
+
+    bar.motion->setTime(0.5f);
+    bar.motion->pose();
+    // The node has slid 2 units, doubled by the file's placement.
+    EXPECT_TRUE(near(bar.object->position, {4, 0, 0}));
+    // The top vertex turns 45 degrees about the upper bone's joint; skinned
+    // vertices follow their bones, not the node that places the mesh.
+    const float h = std::sqrt(0.5f);
+    EXPECT_TRUE(near(bar.skinned(4), 2.0f * glm::vec3(-h, 1.0f + h, 0.0f)));
+    EXPECT_TRUE(near(bar.skinned(1), 2.0f * glm::vec3(0.0f, 0.5f, 0.0f)));
+
+    // The rest pose: the bind pose, in place.
+    bar.motion->select(std::nullopt);
+    bar.motion->pose();
+    EXPECT_TRUE(near(bar.skinned(4), {0, 4, 0}));
+    EXPECT_TRUE(near(bar.object->position, {0, 0, 0}));
+}
+
+TEST(ModelMotion, BoundsHoldTheWholeClip)
+{
+    BendingBar bar;
+    const qm::BoundingBox all = bar.motion->fitBounds();
+    const qm::BoundingBox& box = bar.object->boundingBox;
+    EXPECT_TRUE(near(all.min, box.min) && near(all.max, box.max));
+    for (int step = 0; step <= 100; ++step) {
+        bar.motion->setTime(0.01f * float(step) * 0.999f);
+        bar.motion->pose();
+        for (std::size_t v = 0; v < 5; ++v) {
+            const glm::vec3 p = bar.skinned(v);
+            EXPECT_TRUE(glm::all(glm::greaterThanEqual(p, box.min - 1e-4f)) &&
+                        glm::all(glm::lessThanEqual(p, box.max + 1e-4f)))
+                << "vertex " << v << " at step " << step;
+        }
+    }
+    // The lifted vertex of the morph targets (up to 10 units, doubled) is inside too.
+    EXPECT_GE(box.max.y, 20.0f);
+}
+
+TEST(ModelMotion, KeepsTheHeaviestMorphWeights)
+{
+    BendingBar bar;
+    ASSERT_TRUE(bar.motion->choose("morph"));
+    bar.motion->pose();
+    const qm::MorphWeights& morph = bar.motion->deformers().at(0).morph;
+    ASSERT_EQ(morph.count, 8);
+    for (int slot = 0; slot < 8; ++slot)
+        EXPECT_GE(morph.targets[std::size_t(slot)], 2) << "a light target kept in slot " << slot;
+}
+
+TEST(ModelMotion, PlaysAsTheUserAsks)
+{
+    BendingBar bar;
+    qm::ModelMotion& motion = *bar.motion;
+    const struct {
+        const char* choice;
+        bool found;
+        std::optional<std::size_t> clip;
+    } choices[] = {{"2", true, 1},      {"bend", true, 0},     {"none", true, std::nullopt},
+                   {"3", false, {}},    {"0", false, {}},      {"walk", false, {}},
+                   {"", false, {}},     {"99999999999", false, {}}};
+    for (const auto& c : choices) {
+        motion.select(std::size_t(0));
+        EXPECT_EQ(motion.choose(c.choice), c.found) << c.choice;
+        if (c.found)
+            EXPECT_EQ(motion.clip(), c.clip) << c.choice;
+        else
+            EXPECT_EQ(motion.clip(), std::optional<std::size_t>(0)) << c.choice;
+    }
+    motion.select(std::size_t(1));
+    motion.step(1);
+    EXPECT_EQ(motion.clip(), std::optional<std::size_t>(0));
+    motion.step(-1);
+    EXPECT_EQ(motion.clip(), std::optional<std::size_t>(1));
+    EXPECT_EQ(motion.clipLine(), "Playing animation 2 of 2: \"morph\" (1 s).");
+    EXPECT_EQ(motion.listing(), "Animations: 1 \"bend\" (1 s), 2 \"morph\" (1 s).");
+
+    motion.setTime(2.25f);
+    EXPECT_FLOAT_EQ(motion.time(), 0.25f);
+    motion.advance(0.5f);
+    EXPECT_FLOAT_EQ(motion.time(), 0.75f);
+    motion.paused = true;
+    motion.advance(0.5f);
+    EXPECT_FLOAT_EQ(motion.time(), 0.75f);
+    motion.select(std::nullopt);
+    motion.setTime(3.0f);
+    EXPECT_EQ(motion.time(), 0.0f);
+    EXPECT_EQ(motion.clipLine(), "Showing the rest pose.");
+}
+
+TEST(ModelMotion, NoneForAFileThatDoesNotMove)
+{
+    BendingBar bar;
+    bar.scene.animations.resize(2);
+    bar.scene.animations[0].nodeChannels = {{"Nowhere", {0.0}, {1, 1, 1}, {}, {}, {}, {}}};
+    bar.scene.animations[1].morphChannels = {{"nothing", {0.0}, {0, 1}, {0}, {1.0f}}};
+    const qm::NodePlacement placements[] = {{bar.object, 1, 0}};
+    EXPECT_FALSE(qm::buildModelMotion(bar.scene, glm::mat4(1.0f), placements));
+}
+
+}  // namespace
