@@ -1,6 +1,8 @@
 // How a deforming mesh's vertex moves within its object before its
-// model-view matrix: its morph targets, then its skin. The renderer turns
-// both off for every other mesh (skinned = false, morphCount = 0).
+// model-view matrix: its morph targets, then its skin. Only the programs
+// made for deforming meshes define DEFORMING; in the others deform() does
+// nothing, and costs nothing.
+#ifdef DEFORMING
 layout(location = 11) in uvec4 v_bones;
 layout(location = 12) in vec4 v_boneWeights;
 
@@ -41,3 +43,8 @@ void deform(inout vec3 position, inout vec3 normal)
         normal = mat3(skin) * normal;
     }
 }
+#else
+void deform(inout vec3 position, inout vec3 normal)
+{
+}
+#endif

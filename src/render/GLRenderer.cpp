@@ -18,6 +18,7 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
     stencilShader = loadShader("QM/stencil");
     lightSphereStenciledShader = loadShader("QM/lightSphereStenciled");
     forwardShader = loadShader("QM/forward");
+    forwardDeformingShader = loadShader("QM/forward", deformingDefine);
     screenQuad.init();
     Shader& directional = *directionalQuadShader;
     setGBufferSamplers(directional);

@@ -57,6 +57,7 @@ public:
     std::shared_ptr<Shader> stencilShader;
     std::shared_ptr<Shader> lightSphereStenciledShader;
     std::shared_ptr<Shader> forwardShader;
+    std::shared_ptr<Shader> forwardDeformingShader;
     // What a physically based material without a picture samples: white.
     GLTexture whiteTexture;
     // Points are drawn this many pixels wide.

@@ -13,6 +13,11 @@ std::shared_ptr<Shader> GLResources::program(const std::string& name, bool geome
     return geometryStage ? loadGeometryShader(name) : loadShader(name);
 }
 
+std::shared_ptr<Shader> GLResources::deformingProgram(const std::string& name)
+{
+    return loadShader(name, deformingDefine);
+}
+
 std::shared_ptr<Texture> GLResources::texture(TextureKind kind, int width, int height, const std::uint8_t* pixels)
 {
     return std::make_shared<Texture>(kind, width, height, pixels);

@@ -9,6 +9,7 @@ namespace qm {
 class GLResources : public GraphicsResources {
 public:
     std::shared_ptr<Shader> program(const std::string& name, bool geometryStage) override;
+    std::shared_ptr<Shader> deformingProgram(const std::string& name) override;
     std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) override;
     std::shared_ptr<Skybox> sky(const CubeFaces& faces, std::shared_ptr<Shader> program) override;
     std::shared_ptr<Environment> environment(const EnvironmentImage& image) override;

@@ -50,14 +50,17 @@ void drawDeformable(Shader& shader, const MeshDraw& draw)
     const std::size_t palette = gpu.boneCount + 1;
     const bool skinned = gpu.boneCount > 0 && draw.bones.size() == copies * palette;
     const std::size_t perDraw = skinned ? std::max<std::size_t>(1, std::size_t(maxBufferTexels()) / (4 * palette)) : copies;
+    // Only a deforming mesh's program has the deformation's uniforms.
+    const bool deforming = gpu.boneCount > 0 || gpu.morphTargets > 0;
     glBindVertexArray(gpu.vertexArray);
     for (std::size_t first = 0; first < copies; first += perDraw) {
         const std::size_t count = std::min(perDraw, copies - first);
         uploadInstances(draw, first, count);
-        bindDeformation(shader, gpu,
-                        skinned ? std::span(draw.bones).subspan(first * palette, count * palette)
-                                : std::span<const glm::mat4>(),
-                        draw.morph);
+        if (deforming)
+            bindDeformation(shader, gpu,
+                            skinned ? std::span(draw.bones).subspan(first * palette, count * palette)
+                                    : std::span<const glm::mat4>(),
+                            draw.morph);
         glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(count));
     }
     glBindVertexArray(0);

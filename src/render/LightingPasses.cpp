@@ -201,28 +201,36 @@ void GLRenderer::forwardPass(const DrawList& frame)
         return;
     bindGBuffer();
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
-    Shader& shader = *forwardShader;
-    glUseProgram(shader.program);
-    setUniformMat4(shader, frame.camera.projection, "projection");
-    glUniform1f(shader.uniform("fillLight"), frame.fillLight);
-    glUniform1f(shader.uniform("pointSize"), pointSize);
-    bindEnvironment(shader, frame);
+    Shader* inUse = nullptr;
     for (const BlendedDraw& draw : frame.blended) {
+        const GpuMesh& gpu = *draw.mesh->gpu;
+        const bool deforming = gpu.boneCount > 0 || gpu.morphTargets > 0;
+        // Deforming copies take the program's deforming form; each form gets the frame's values on first use.
+        Shader& shader = deforming ? *forwardDeformingShader : *forwardShader;
+        if (&shader != inUse) {
+            inUse = &shader;
+            glUseProgram(shader.program);
+            setUniformMat4(shader, frame.camera.projection, "projection");
+            glUniform1f(shader.uniform("fillLight"), frame.fillLight);
+            glUniform1f(shader.uniform("pointSize"), pointSize);
+            bindEnvironment(shader, frame);
+        }
         const Material& material = *draw.mesh->getMaterial();
         bindSurface(shader, material);
         setForwardLights(shader, frame, draw.centre, draw.radius);
         applyPassState(PassState::blended(material.doubleSided));
-        const GpuMesh& gpu = *draw.mesh->gpu;
         glBindVertexArray(gpu.vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
-        const bool skinned = draw.firstBone != BlendedDraw::noBones;
-        bindDeformation(shader, gpu,
-                        skinned ? std::span(frame.blendedBones).subspan(draw.firstBone, gpu.boneCount + 1)
-                                : std::span<const glm::mat4>(),
-                        draw.morph);
+        if (deforming) {
+            const bool skinned = draw.firstBone != BlendedDraw::noBones;
+            bindDeformation(shader, gpu,
+                            skinned ? std::span(frame.blendedBones).subspan(draw.firstBone, gpu.boneCount + 1)
+                                    : std::span<const glm::mat4>(),
+                            draw.morph);
+        }
         glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
     }
     glBindVertexArray(0);

@@ -123,10 +123,22 @@ std::string readShaderFile(const std::string& path)
     return source;
 }
 
-std::shared_ptr<Shader> loadShader(const std::string& name)
+namespace {
+
+std::string withDefines(std::string source, const std::string& defines)
 {
-    const std::string vertex = readShaderFile(name + ".vert");
-    const std::string fragment = readShaderFile(name + ".frag");
+    if (defines.empty())
+        return source;
+    const std::size_t lineEnd = source.find('\n');
+    return source.insert(lineEnd == std::string::npos ? source.size() : lineEnd + 1, defines);
+}
+
+}  // namespace
+
+std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines)
+{
+    const std::string vertex = withDefines(readShaderFile(name + ".vert"), defines);
+    const std::string fragment = withDefines(readShaderFile(name + ".frag"), defines);
     // A braced list is evaluated left to right: the stages compile in this order.
     return linkProgram({compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)});
 }

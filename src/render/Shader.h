@@ -26,7 +26,9 @@ private:
     std::unordered_map<std::string, GLint> locations;
 };
 
-std::shared_ptr<Shader> loadShader(const std::string& name);
+// `defines` (whole lines, such as "#define DEFORMING\n") go into every
+// stage after its first line, the #version line.
+std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines = "");
 std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
 
 // The whole file, byte for byte (no newline translation). A file that cannot
@@ -36,6 +38,9 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
 // lines are replaced in turn, so that programs can share functions (GLSL
 // has no includes of its own).
 std::string readShaderFile(const std::string& path);
+
+// The line that turns on a vertex stage's deformation ("deformation.glsl").
+inline constexpr const char* deformingDefine = "#define DEFORMING\n";
 
 // Uploads to the program's uniform of that name (see Shader::uniform).
 void setUniformMat4(Shader& shader, const glm::mat4& matrix, const char* name);

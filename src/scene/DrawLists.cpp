@@ -121,11 +121,14 @@ const DrawList& Scene::buildDrawList()
         }
     }
     for (std::uint32_t m = 0; m < frame.meshes.size(); ++m) {
-        const std::shared_ptr<Material>& material = frame.meshes[m].mesh->getMaterial();
+        const Mesh& mesh = *frame.meshes[m].mesh;
+        const std::shared_ptr<Material>& material = mesh.getMaterial();
+        const std::shared_ptr<Shader>& shader =
+            mesh.deformation && material->deformingShader ? material->deformingShader : material->shader;
         auto program = std::find_if(frame.opaque.begin(), frame.opaque.end(),
-                                    [&](const ShaderGroup& group) { return group.shader == material->shader; });
+                                    [&](const ShaderGroup& group) { return group.shader == shader; });
         if (program == frame.opaque.end())
-            program = frame.opaque.insert(frame.opaque.end(), {material->shader, {}});
+            program = frame.opaque.insert(frame.opaque.end(), {shader, {}});
         auto own = std::find_if(program->materials.begin(), program->materials.end(),
                                 [&](const MaterialGroup& group) { return group.material == material; });
         if (own == program->materials.end())

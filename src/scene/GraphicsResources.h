@@ -27,6 +27,10 @@ public:
     // The program from "<name>.vert" and "<name>.frag", and "<name>.geom"
     // for three stages; one that fails to build is reported and still returned.
     virtual std::shared_ptr<Shader> program(const std::string& name, bool geometryStage = false) = 0;
+    // The same two-stage program with its vertex stage moving the vertices
+    // of a deforming mesh (see MeshDeformation.h): the deformation's work
+    // is left out of the programs rigid meshes are drawn with.
+    virtual std::shared_ptr<Shader> deformingProgram(const std::string& name) = 0;
     // A mipmapped, repeating texture of 8-bit RGBA pixels, top row first.
     virtual std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) = 0;
     // The sky box drawn with `program`.
@@ -44,6 +48,7 @@ public:
 class NoGraphics : public GraphicsResources {
 public:
     std::shared_ptr<Shader> program(const std::string&, bool) override { return nullptr; }
+    std::shared_ptr<Shader> deformingProgram(const std::string&) override { return nullptr; }
     std::shared_ptr<Texture> texture(TextureKind, int, int, const std::uint8_t*) override { return nullptr; }
     std::shared_ptr<Skybox> sky(const CubeFaces&, std::shared_ptr<Shader>) override { return nullptr; }
     std::shared_ptr<Environment> environment(const EnvironmentImage&) override { return nullptr; }

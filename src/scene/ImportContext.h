@@ -59,6 +59,8 @@ struct ImportContext {
     std::shared_ptr<Shader> billboardShader;
     std::unordered_map<std::string, std::shared_ptr<Shader>> shadersByName;
     std::unordered_map<std::string, std::string> materialShaderNames;
+    // The deforming forms of those programs, by the same names.
+    std::unordered_map<std::string, std::shared_ptr<Shader>> deformingShaders;
     // The scene being built, and what it shares by name; handed over or
     // emptied when the build ends.
     std::shared_ptr<Scene> scene;

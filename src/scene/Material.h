@@ -43,6 +43,9 @@ struct Material {
     std::vector<std::shared_ptr<Texture>> textures;
     float shininess = 0.0f;
     std::shared_ptr<Shader> shader;
+    // The same program for the material's deforming meshes (bones, morph
+    // targets); none until such a mesh uses the material.
+    std::shared_ptr<Shader> deformingShader;
     Shading shading = Shading::Classic;
     Coverage coverage = Coverage::Opaque;
     // Drawn from both sides, the normal turned towards the viewer.

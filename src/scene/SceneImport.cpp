@@ -109,6 +109,20 @@ std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
     return shader;
 }
 
+// The deforming form of a program the import loaded by name, loaded once.
+std::shared_ptr<Shader> deformingVariant(ImportContext& r, const std::shared_ptr<Shader>& shader)
+{
+    for (const auto& [name, loaded] : r.shadersByName) {
+        if (loaded != shader)
+            continue;
+        std::shared_ptr<Shader>& variant = r.deformingShaders[name];
+        if (!variant)
+            variant = r.resources->deformingProgram(r.assetDirectory + "/" + name);
+        return variant;
+    }
+    return nullptr;
+}
+
 // Whether a material has every map the standard program reads.
 bool hasEveryMap(const SceneMaterial& material)
 {
@@ -288,6 +302,8 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
         r.rejectedMeshes.insert(name);
         return nullptr;
     }
+    if (deformation && material && !material->deformingShader)
+        material->deformingShader = deformingVariant(r, material->shader);
     auto mesh = std::make_shared<Mesh>(std::move(data->vertices), std::move(data->indices), std::move(material),
                                        data->primitive);
     mesh->deformation = std::move(deformation);

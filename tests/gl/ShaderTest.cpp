@@ -7,6 +7,7 @@
 
 #include "Shader.h"
 #include "TestApplication.h"
+#include "VertexAttributes.h"
 
 namespace {
 
@@ -188,6 +189,7 @@ TEST_F(ShaderTest, IncludeLinesAreReplacedByTheFileBeside)
 TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
 {
     int programs = 0;
+    int deformingPrograms = 0;
     for (const auto& entry : fs::recursive_directory_iterator(QM_GLSL_DIRECTORY)) {
         if (entry.path().extension() != ".vert")
             continue;
@@ -197,12 +199,25 @@ TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
         CaptureStdout();
         CaptureStderr();
         const auto shader = threeStages ? qm::loadGeometryShader(base) : qm::loadShader(base);
+        // A mesh's program also builds in its deforming form, with the buffer textures on their units.
+        const bool mesh = qm::readShaderFile(entry.path().string()).find("#ifdef DEFORMING") != std::string::npos;
+        const auto deforming = mesh ? qm::loadShader(base, qm::deformingDefine) : nullptr;
         EXPECT_EQ(GetCapturedStderr(), "");
         EXPECT_EQ(GetCapturedStdout(), "");
         EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
         ++programs;
+        if (!deforming)
+            continue;
+        EXPECT_EQ(programParameter(deforming->program, GL_LINK_STATUS), GL_TRUE);
+        GLint unit = -1;
+        glGetUniformiv(deforming->program, glGetUniformLocation(deforming->program, "bonePalettes"), &unit);
+        EXPECT_EQ(unit, qm::textureUnit::bonePalettes);
+        EXPECT_EQ(glGetUniformLocation(shader->program, "bonePalettes"), -1) << "the rigid form deforms";
+        ++deformingPrograms;
     }
     EXPECT_GE(programs, 15);
+    // The four classic mesh programs, the physically based, unlit and forward ones.
+    EXPECT_EQ(deformingPrograms, 7);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "GraphicsResources.h"
 #include "ImportContext.h"
 #include "LevelOfDetailBuild.h"
+#include "MeshDeformation.h"
 #include "MeshLOD.h"
 #include "SimplifierMeshes.h"
 
@@ -87,6 +88,52 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
               "Keeping the mesh \"hub\" at full detail: simplifying it would take too long.\n");
     EXPECT_EQ(chain->getLevel(1), mesh);
     EXPECT_EQ(chain->getLevel(2), mesh);
+}
+
+}  // namespace
+
+namespace {
+
+// A deforming mesh's levels keep its vertices, which its bones and morph
+// targets are numbered by, with either simplifier; the scene cache keeps
+// them as index lists and gives them back with the deformation.
+TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
+{
+    for (const qm::LodMethod method : {qm::LodMethod::Builtin, qm::LodMethod::KeepBorders}) {
+        qm::ImportContext r;
+        r.policy.lod = method;
+        r.policy.progressMarks = false;
+        const auto mesh = gridMesh(8, 8);
+        auto deformation = std::make_shared<qm::MeshDeformation>();
+        deformation->vertexCount = std::uint32_t(mesh->getVertices().size());
+        deformation->morphTargets = 1;
+        deformation->morphDeltas.assign(2 * mesh->getVertices().size(), glm::vec3(0.0f, 1.0f, 0.0f));
+        mesh->deformation = deformation;
+        const auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
+        r.meshLODs.emplace("grid", chain);
+        r.lodList.push_back(chain);
+        chain->name = "grid";
+        testing::internal::CaptureStdout();
+        qm::buildLevels(r);
+        for (int level = 1; level <= 2; ++level) {
+            const std::shared_ptr<qm::Mesh>& simplified = chain->levels[std::size_t(level)];
+            ASSERT_NE(simplified, mesh) << level;
+            EXPECT_LT(simplified->getIndices().size(), mesh->getIndices().size()) << level;
+            EXPECT_EQ(simplified->getVertices().size(), mesh->getVertices().size()) << level;
+            EXPECT_EQ(simplified->deformation, deformation) << level;
+        }
+        const std::string kept = qm::encodeLevels(r);
+        const std::vector<std::uint32_t> indices2 = chain->levels[2]->getIndices();
+        chain->levels[1] = chain->levels[2] = mesh;
+        ASSERT_TRUE(qm::takeLevels(r, std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size())));
+        EXPECT_EQ(chain->levels[2]->getIndices(), indices2);
+        EXPECT_EQ(chain->levels[2]->getVertices().size(), mesh->getVertices().size());
+        EXPECT_EQ(chain->levels[2]->deformation, deformation);
+        // Kept for a rigid mesh of that name, the index lists are refused.
+        mesh->deformation = nullptr;
+        EXPECT_FALSE(qm::takeLevels(r, std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size())));
+        testing::internal::GetCapturedStdout();
+    }
 }
 
 }  // namespace

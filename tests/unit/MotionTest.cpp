@@ -8,6 +8,7 @@
 #include "MeshLOD.h"
 #include "ModelMotion.h"
 #include "SceneData.h"
+#include "Scene.h"
 #include "SceneObject.h"
 
 namespace {
@@ -105,6 +106,7 @@ struct BendingBar {
     qm::SceneData scene;
     std::shared_ptr<qm::SceneObject> object = std::make_shared<qm::SceneObject>();
     std::shared_ptr<qm::ModelMotion> motion;
+    std::shared_ptr<qm::Material> material = std::make_shared<qm::Material>();
     glm::mat4 root = glm::scale(glm::mat4(1.0f), glm::vec3(2.0f));
 
     BendingBar()
@@ -155,7 +157,7 @@ struct BendingBar {
         std::vector<qm::Vertex> vertices(mesh.vertexCount());
         for (std::size_t v = 0; v < vertices.size(); ++v)
             vertices[v].position = glm::make_vec3(&mesh.positions[3 * v]);
-        auto level = std::make_shared<qm::Mesh>(vertices, mesh.triangles, nullptr);
+        auto level = std::make_shared<qm::Mesh>(vertices, mesh.triangles, material);
         level->deformation = qm::readDeformation(mesh, problem);
         auto chain = std::make_shared<qm::MeshLOD>(level, level, level);
         chain->computeBoundingBox();
@@ -273,6 +275,38 @@ TEST(ModelMotion, PlaysAsTheUserAsks)
     motion.setTime(3.0f);
     EXPECT_EQ(motion.time(), 0.0f);
     EXPECT_EQ(motion.clipLine(), "Showing the rest pose.");
+}
+
+// Each frame's draw list carries every copy's palette and the morph
+// weights, opaque or blended, and the copies stand where the clip puts them.
+TEST(ModelMotion, PalettesReachTheDrawList)
+{
+    for (const qm::Coverage coverage : {qm::Coverage::Opaque, qm::Coverage::Blend}) {
+        BendingBar bar;
+        bar.material->coverage = coverage;
+        ASSERT_TRUE(bar.motion->choose("morph"));
+        bar.motion->fitBounds();
+        qm::Scene scene;
+        scene.addObject(bar.object);
+        scene.motion = bar.motion;
+        scene.buildOctree();
+        scene.camera->position = glm::vec3(0.0f, 4.0f, 40.0f);
+        scene.camera->look(0.0f, 0.0f);
+        bar.motion->setTime(0.5f);
+        const qm::DrawList& frame = scene.buildDrawList();
+        const qm::ModelMotion::Deformer& deformer = bar.motion->deformers().at(0);
+        ASSERT_EQ(deformer.palette.size(), 3u);
+        if (coverage == qm::Coverage::Opaque) {
+            ASSERT_EQ(frame.meshes.size(), 1u);
+            EXPECT_EQ(frame.meshes[0].bones, deformer.palette);
+            EXPECT_EQ(frame.meshes[0].morph.count, 8);
+        } else {
+            ASSERT_EQ(frame.blended.size(), 1u);
+            ASSERT_EQ(frame.blended[0].firstBone, 0u);
+            EXPECT_EQ(frame.blendedBones, deformer.palette);
+            EXPECT_EQ(frame.blended[0].morph.count, 8);
+        }
+    }
 }
 
 TEST(ModelMotion, NoneForAFileThatDoesNotMove)
