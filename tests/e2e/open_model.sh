@@ -238,10 +238,14 @@ clips_case() {
 }
 
 still_case() {
-    local differ
-    # A file without clips, and an animated one in its rest pose, at two times.
-    shoot early "$data/materials/spheres.gltf" --time 0 && shoot late "$data/materials/spheres.gltf" --time 7.5 || return
-    cmp -s "$work/early.png" "$work/late.png" || fail "the spheres change with the time"
+    local differ model name
+    # Every file of the test data without clips, and an animated one in its rest pose, at two times.
+    for model in "$data"/formats/*.{obj,gltf,glb,dae,3ds,ply,stl} "$data"/fbx/*.fbx "$data"/units/*.fbx \
+        "$data"/materials/*.gltf; do
+        name=$(basename "$model")
+        shoot "$name-early" "$model" --time 0 && shoot "$name-late" "$model" --time 7.5 || return
+        cmp -s "$work/$name-early.png" "$work/$name-late.png" || fail "$name changes with the time"
+    done
     shoot rest-early "$data/animation/skinned-bar.gltf" --animation none --time 0.2 &&
         shoot rest-late "$data/animation/skinned-bar.gltf" --animation none --time 1 || return
     grep -qx 'Showing the rest pose.' "$work/out" || fail "clip line: $(grep -E '^(Playing|Showing)' "$work/out")"

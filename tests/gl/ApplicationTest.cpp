@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ModelMotion.h"
 #include "Scene.h"
 #include "TestApplication.h"
 
@@ -150,6 +151,35 @@ TEST(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
     EXPECT_EQ(renderer->getScene(), opened);
     EXPECT_EQ(opened->camera->position, glm::vec3(1.0f, 2.0f, 3.0f)) << "Home returns to the start view";
     EXPECT_FLOAT_EQ(opened->camera->yaw, -120.0f);
+}
+
+// Space pauses the model's clip and the brackets step through its clips,
+// each named on the console; the clock moves only while it plays.
+TEST(Application, PlaybackKeysDriveTheModelsClips)
+{
+    qm::SDLGLApplication& application = testApplication();
+    auto renderer = std::make_shared<CountingRenderer>();
+    const auto scene = std::make_shared<qm::Scene>();
+    scene->motion = std::make_shared<qm::ModelMotion>();
+    scene->motion->clipList = {{"walk", 2.0f, {}, {}}, {"run", 1.0f, {}, {}}};
+    scene->motion->select(std::size_t(0));
+    renderer->setScene(scene);
+    application.setRenderer(renderer);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (const SDL_Keycode key : {SDLK_RIGHTBRACKET, SDLK_RIGHTBRACKET, SDLK_LEFTBRACKET, SDLK_SPACE, SDLK_ESCAPE})
+        pushEvent(keyDown(key));
+    testing::internal::CaptureStdout();
+    application.run();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("Playing animation 2 of 2: \"run\" (1 s).\nPlaying animation 1 of 2: \"walk\" (2 s).\n"
+                           "Playing animation 2 of 2: \"run\" (1 s).\nPaused at "),
+              std::string::npos)
+        << console;
+    EXPECT_EQ(scene->motion->clip(), std::optional<std::size_t>(1));
+    EXPECT_TRUE(scene->motion->paused);
+    const float time = scene->motion->time();
+    scene->motion->advance(0.25f);
+    EXPECT_EQ(scene->motion->time(), time);
 }
 
 }  // namespace
