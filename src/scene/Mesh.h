@@ -20,7 +20,7 @@ public:
     Mesh(std::vector<Vertex> vertices, std::vector<std::uint32_t> indices, std::shared_ptr<Material> material,
          Primitive primitive = Primitive::Triangles);
 
-    // Frees the CPU copies; the GPU copy stays.
+    // Frees the CPU copies (of the deformation, its arrays); the GPU copy stays.
     void releaseCpuData();
 
     const std::vector<Vertex>& getVertices() const { return vertices; }

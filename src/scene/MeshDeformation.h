@@ -30,13 +30,14 @@ inline constexpr std::uint32_t maxBonesPerMesh = 1024;
 // mesh's levels of detail, which keep its vertices (see LevelOfDetailBuild).
 struct MeshDeformation {
     std::uint32_t vertexCount = 0;
+    // Zero without a skin.
     std::uint32_t boneCount = 0;
     std::vector<SkinVertex> skin;
     std::uint32_t morphTargets = 0;
     // For each target, for each vertex: the change of its position, then of its normal.
     std::vector<glm::vec3> morphDeltas;
 
-    bool skinned() const { return !skin.empty(); }
+    bool skinned() const { return boneCount > 0; }
 };
 
 // The deformation of a file's mesh; none when nothing moves its vertices.
