@@ -109,9 +109,9 @@ int main()
         object->model = glm::make_mat4(file.nodes[node].transform.data());
         object->computeBounds();
         scene.addObject(object);
-        placements.push_back({object, node, character});
+        placements.push_back({object, node, character, -1});
     }
-    scene.motion = qm::buildModelMotion(file, glm::mat4(1.0f), placements);
+    scene.motion = qm::buildModelMotion(file, qm::readClips(file), glm::mat4(1.0f), placements);
     if (!scene.motion)
         return 1;
     scene.motion->fitBounds();

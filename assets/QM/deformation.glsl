@@ -9,35 +9,41 @@ layout(location = 12) in vec4 v_boneWeights;
 #define MAX_ACTIVE_MORPH_TARGETS 8
 
 uniform bool skinned;
-// Matrices per copy: one a bone, then the mesh's own frame.
-uniform int paletteSize;
-// Every copy's palette in turn, a matrix in 4 texels (its columns).
-uniform samplerBuffer bonePalettes;
-uniform int morphCount;
-uniform int morphTargets[MAX_ACTIVE_MORPH_TARGETS];
-uniform float morphWeights[MAX_ACTIVE_MORPH_TARGETS];
-uniform int morphVertexCount;
+uniform bool morphing;
+// Each copy's block of matrices in turn, a matrix in 4 texels (its
+// columns): the morph targets to apply (numbers in the first two columns,
+// weights in the last two), then for a skinned mesh a matrix a bone and
+// one for the vertices no bone moves.
+uniform samplerBuffer deformationBlocks;
+uniform int blockSize;
 // For each target, for each vertex: the change of its position, then of its normal.
 uniform samplerBuffer morphDeltas;
+uniform int morphVertexCount;
 
-mat4 paletteMatrix(uint bone)
+mat4 blockMatrix(int m)
 {
-    int texel = 4 * (gl_InstanceID * paletteSize + int(bone));
-    return mat4(texelFetch(bonePalettes, texel), texelFetch(bonePalettes, texel + 1),
-                texelFetch(bonePalettes, texel + 2), texelFetch(bonePalettes, texel + 3));
+    int texel = 4 * (gl_InstanceID * blockSize + m);
+    return mat4(texelFetch(deformationBlocks, texel), texelFetch(deformationBlocks, texel + 1),
+                texelFetch(deformationBlocks, texel + 2), texelFetch(deformationBlocks, texel + 3));
 }
 
 void deform(inout vec3 position, inout vec3 normal)
 {
-    for (int k = 0; k < morphCount; ++k) {
-        // With indices, gl_VertexID is the vertex's number in the mesh.
-        int texel = 2 * (morphTargets[k] * morphVertexCount + gl_VertexID);
-        position += morphWeights[k] * texelFetch(morphDeltas, texel).xyz;
-        normal += morphWeights[k] * texelFetch(morphDeltas, texel + 1).xyz;
+    if (morphing) {
+        mat4 targets = blockMatrix(0);
+        for (int k = 0; k < MAX_ACTIVE_MORPH_TARGETS; ++k) {
+            float weight = targets[2 + k / 4][k % 4];
+            if (weight == 0.0)
+                continue;
+            // With indices, gl_VertexID is the vertex's number in the mesh.
+            int texel = 2 * (int(targets[k / 4][k % 4]) * morphVertexCount + gl_VertexID);
+            position += weight * texelFetch(morphDeltas, texel).xyz;
+            normal += weight * texelFetch(morphDeltas, texel + 1).xyz;
+        }
     }
     if (skinned) {
-        mat4 skin = v_boneWeights.x * paletteMatrix(v_bones.x) + v_boneWeights.y * paletteMatrix(v_bones.y) +
-                    v_boneWeights.z * paletteMatrix(v_bones.z) + v_boneWeights.w * paletteMatrix(v_bones.w);
+        mat4 skin = v_boneWeights.x * blockMatrix(1 + int(v_bones.x)) + v_boneWeights.y * blockMatrix(1 + int(v_bones.y)) +
+                    v_boneWeights.z * blockMatrix(1 + int(v_bones.z)) + v_boneWeights.w * blockMatrix(1 + int(v_bones.w));
         position = (skin * vec4(position, 1.0)).xyz;
         // Bones turn and move; the few that scale do so evenly enough for the rigid part.
         normal = mat3(skin) * normal;

@@ -41,26 +41,25 @@ void drawInstanced(const MeshDraw& draw)
     glBindVertexArray(0);
 }
 
-// A mesh's copies with their deformation. A buffer texture holds only so
-// many texels, so skinned copies go in as many draws as their palettes need.
-void drawDeformable(Shader& shader, const MeshDraw& draw)
+// A mesh's copies, with their deformation blocks for a deforming mesh (drawn
+// with its program's deforming form). A buffer texture holds only so many
+// texels, so the copies go in as many draws as their blocks need.
+void drawCopies(Shader& shader, const MeshDraw& draw)
 {
     const GpuMesh& gpu = *draw.mesh->gpu;
     const std::size_t copies = draw.transforms.size();
-    const std::size_t palette = gpu.boneCount + 1;
-    const bool skinned = gpu.boneCount > 0 && draw.bones.size() == copies * palette;
-    const std::size_t perDraw = skinned ? std::max<std::size_t>(1, std::size_t(maxBufferTexels()) / (4 * palette)) : copies;
-    // Only a deforming mesh's program has the deformation's uniforms.
-    const bool deforming = gpu.boneCount > 0 || gpu.morphTargets > 0;
+    const std::size_t block = deformationBlockSize(gpu.boneCount);
+    // Without a block for every copy (nothing poses the mesh) it is drawn as stored.
+    const bool posed = gpu.deforming && draw.deformations.size() == copies * block;
+    const std::size_t perDraw = posed ? std::max<std::size_t>(1, std::size_t(maxBufferTexels()) / (4 * block)) : copies;
     glBindVertexArray(gpu.vertexArray);
     for (std::size_t first = 0; first < copies; first += perDraw) {
         const std::size_t count = std::min(perDraw, copies - first);
         uploadInstances(draw, first, count);
-        if (deforming)
+        if (gpu.deforming)
             bindDeformation(shader, gpu,
-                            skinned ? std::span(draw.bones).subspan(first * palette, count * palette)
-                                    : std::span<const glm::mat4>(),
-                            draw.morph);
+                            posed ? std::span(draw.deformations).subspan(first * block, count * block)
+                                  : std::span<const glm::mat4>());
         glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(count));
     }
     glBindVertexArray(0);
@@ -158,7 +157,7 @@ void GLRenderer::drawShaderGroup(const DrawList& frame, const ShaderGroup& group
             bindSurface(shader, material);
         applyPassState(material.doubleSided ? PassState::geometryBothSides() : PassState::geometry());
         for (const std::uint32_t mesh : materialGroup.meshes)
-            drawDeformable(shader, frame.meshes[mesh]);
+            drawCopies(shader, frame.meshes[mesh]);
     }
     applyPassState(PassState::geometry());
 }

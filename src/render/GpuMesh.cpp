@@ -31,14 +31,14 @@ GpuMesh startUpload(const std::vector<std::uint32_t>& indices)
     return gpu;
 }
 
-// A buffer and a buffer texture of RGBA or RGB floats that reads it.
-void makeBufferTexture(GLBuffer& buffer, GLTexture& texture, GLenum format)
+// A buffer and a buffer texture that reads it as RGBA floats.
+void makeBufferTexture(GLBuffer& buffer, GLTexture& texture)
 {
     buffer = makeBuffer();
     texture = makeTexture();
     glBindBuffer(GL_TEXTURE_BUFFER, buffer);
     glBindTexture(GL_TEXTURE_BUFFER, texture);
-    glTexBuffer(GL_TEXTURE_BUFFER, format, buffer);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, buffer);
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
 }
@@ -47,7 +47,9 @@ void makeBufferTexture(GLBuffer& buffer, GLTexture& texture, GLenum format)
 // vertex array is bound.
 void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
 {
+    gpu.deforming = true;
     gpu.vertexCount = deformation.vertexCount;
+    makeBufferTexture(gpu.blockBuffer, gpu.blockTexture);
     if (deformation.skinned()) {
         gpu.boneCount = deformation.boneCount;
         gpu.skinBuffer = makeBuffer();
@@ -58,7 +60,6 @@ void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
                              GL_UNSIGNED_SHORT);
         feedAttribute(attribute::boneWeights, 4, sizeof(SkinVertex), offsetof(SkinVertex, weights), 0,
                       GL_UNSIGNED_SHORT);
-        makeBufferTexture(gpu.paletteBuffer, gpu.paletteTexture, GL_RGBA32F);
     }
     if (deformation.morphTargets == 0)
         return;
@@ -68,10 +69,14 @@ void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
         return;
     }
     gpu.morphTargets = deformation.morphTargets;
-    makeBufferTexture(gpu.morphBuffer, gpu.morphTexture, GL_RGB32F);
+    makeBufferTexture(gpu.morphBuffer, gpu.morphTexture);
+    // Four floats a texel: three-float buffer textures need more than GL 3.2.
+    std::vector<glm::vec4> texels;
+    texels.reserve(deformation.morphDeltas.size());
+    for (const glm::vec3& delta : deformation.morphDeltas)
+        texels.emplace_back(delta, 0.0f);
     glBindBuffer(GL_TEXTURE_BUFFER, gpu.morphBuffer);
-    glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(deformation.morphDeltas.size() * sizeof(glm::vec3)),
-                 deformation.morphDeltas.data(), GL_STATIC_DRAW);
+    glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(texels.size() * sizeof(glm::vec4)), texels.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
@@ -108,24 +113,20 @@ GpuMesh uploadMesh(const Mesh& mesh)
     return gpu;
 }
 
-void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> palettes,
-                     const MorphWeights& morph)
+void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> blocks)
 {
-    const bool skinned = gpu.boneCount > 0 && !palettes.empty();
-    glUniform1i(shader.uniform("skinned"), skinned ? 1 : 0);
-    if (skinned) {
-        glUniform1i(shader.uniform("paletteSize"), GLint(gpu.boneCount + 1));
-        glBindBuffer(GL_TEXTURE_BUFFER, gpu.paletteBuffer);
-        glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(palettes.size_bytes()), palettes.data(), GL_STREAM_DRAW);
-        glBindBuffer(GL_TEXTURE_BUFFER, 0);
-        glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::bonePalettes));
-        glBindTexture(GL_TEXTURE_BUFFER, gpu.paletteTexture);
-    }
-    const GLint targets = gpu.morphTargets > 0 ? morph.count : 0;
-    glUniform1i(shader.uniform("morphCount"), targets);
-    if (targets > 0) {
-        glUniform1iv(shader.uniform("morphTargets"), targets, morph.targets.data());
-        glUniform1fv(shader.uniform("morphWeights"), targets, morph.weights.data());
+    const bool given = !blocks.empty();
+    glUniform1i(shader.uniform("skinned"), given && gpu.boneCount > 0 ? 1 : 0);
+    glUniform1i(shader.uniform("morphing"), given && gpu.morphTargets > 0 ? 1 : 0);
+    if (!given)
+        return;
+    glUniform1i(shader.uniform("blockSize"), GLint(deformationBlockSize(gpu.boneCount)));
+    glBindBuffer(GL_TEXTURE_BUFFER, gpu.blockBuffer);
+    glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(blocks.size_bytes()), blocks.data(), GL_STREAM_DRAW);
+    glBindBuffer(GL_TEXTURE_BUFFER, 0);
+    glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::deformationBlocks));
+    glBindTexture(GL_TEXTURE_BUFFER, gpu.blockTexture);
+    if (gpu.morphTargets > 0) {
         glUniform1i(shader.uniform("morphVertexCount"), GLint(gpu.vertexCount));
         glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::morphDeltas));
         glBindTexture(GL_TEXTURE_BUFFER, gpu.morphTexture);

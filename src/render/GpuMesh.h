@@ -26,14 +26,16 @@ struct GpuMesh {
     // How the indices are read: triangles, lines or points.
     GLenum mode = GL_TRIANGLES;
     // Deforming meshes only (see MeshDeformation.h): each vertex's bones and
-    // weights; the bone palettes of this frame's copies, refilled per draw;
-    // the morph targets' changes. The last two are read as buffer textures.
+    // weights; the deformation blocks of this frame's copies (DrawList.h),
+    // refilled per draw; the morph targets' changes. The last two are read
+    // as buffer textures.
+    bool deforming = false;
     GLuint boneCount = 0;
     GLuint morphTargets = 0;
     GLuint vertexCount = 0;
     GLBuffer skinBuffer;
-    GLBuffer paletteBuffer;
-    GLTexture paletteTexture;
+    GLBuffer blockBuffer;
+    GLTexture blockTexture;
     GLBuffer morphBuffer;
     GLTexture morphTexture;
 };
@@ -42,12 +44,10 @@ struct GpuMesh {
 // per-instance attributes at their fixed locations.
 GpuMesh uploadMesh(const Mesh& mesh);
 
-// Sets up the vertex stage's deformation for a draw of `gpu` with a
-// program that includes "deformation.glsl": skinning with `palettes` (each
-// copy's, one after the other) unless that is empty, and the morph weights
-// where the mesh has targets; off otherwise.
-void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> palettes,
-                     const MorphWeights& morph);
+// Sets up the vertex stage of a deforming mesh's program (with DEFORMING
+// defined, see Shader.h) for a draw of `gpu`: its copies' deformation
+// blocks, one after the other, or none to draw the mesh as stored.
+void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> blocks);
 
 // The most texels a buffer texture may hold here, asked of GL once.
 GLint maxBufferTexels();

@@ -204,9 +204,8 @@ void GLRenderer::forwardPass(const DrawList& frame)
     Shader* inUse = nullptr;
     for (const BlendedDraw& draw : frame.blended) {
         const GpuMesh& gpu = *draw.mesh->gpu;
-        const bool deforming = gpu.boneCount > 0 || gpu.morphTargets > 0;
         // Deforming copies take the program's deforming form; each form gets the frame's values on first use.
-        Shader& shader = deforming ? *forwardDeformingShader : *forwardShader;
+        Shader& shader = gpu.deforming ? *forwardDeformingShader : *forwardShader;
         if (&shader != inUse) {
             inUse = &shader;
             glUseProgram(shader.program);
@@ -224,12 +223,12 @@ void GLRenderer::forwardPass(const DrawList& frame)
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
-        if (deforming) {
-            const bool skinned = draw.firstBone != BlendedDraw::noBones;
+        if (gpu.deforming) {
+            const bool posed = draw.firstBlock != BlendedDraw::noBlock;
             bindDeformation(shader, gpu,
-                            skinned ? std::span(frame.blendedBones).subspan(draw.firstBone, gpu.boneCount + 1)
-                                    : std::span<const glm::mat4>(),
-                            draw.morph);
+                            posed ? std::span(frame.blendedDeformations)
+                                        .subspan(draw.firstBlock, deformationBlockSize(gpu.boneCount))
+                                  : std::span<const glm::mat4>());
         }
         glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
     }

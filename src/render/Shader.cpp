@@ -51,7 +51,7 @@ std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
         glDeleteShader(stage);
     // The buffer textures' fixed units: left at 0, they would clash with a
     // material's picture there, which GL refuses to draw with.
-    for (const auto& [sampler, unit] : {std::pair{"bonePalettes", textureUnit::bonePalettes},
+    for (const auto& [sampler, unit] : {std::pair{"deformationBlocks", textureUnit::deformationBlocks},
                                         std::pair{"morphDeltas", textureUnit::morphDeltas}}) {
         const GLint location = glGetUniformLocation(shader->program, sampler);
         if (location == -1)

@@ -30,7 +30,7 @@ inline constexpr GLuint quadTexCoord = 1;
 // in every program once at link (see Shader.h), above the units materials
 // bind from 0 up.
 namespace textureUnit {
-inline constexpr GLint bonePalettes = 14;
+inline constexpr GLint deformationBlocks = 14;
 inline constexpr GLint morphDeltas = 15;
 }  // namespace textureUnit
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,26 +15,23 @@ struct Material;
 struct Shader;
 struct Skybox;
 
-// The morph targets a mesh is drawn with: the heaviest few of its targets
-// with their weights this frame.
+// What moves one copy of a deforming mesh this frame, as the GPU reads it:
+// a block of matrices. The first names the morph targets to apply, the
+// heaviest few: their numbers in its first two columns, their weights in
+// the last two (a weight of 0 applies nothing). A skinned mesh's block goes
+// on with its palette: a matrix a bone, from the mesh's frame at bind time
+// to where the bone takes it, then one for vertices no bone moves.
 inline constexpr std::size_t maxActiveMorphTargets = 8;
-struct MorphWeights {
-    std::int32_t count = 0;
-    std::array<std::int32_t, maxActiveMorphTargets> targets{};
-    std::array<float, maxActiveMorphTargets> weights{};
-};
+inline std::size_t deformationBlockSize(std::uint32_t boneCount) { return boneCount > 0 ? boneCount + 2 : 1; }
 
 // One mesh's visible copies this frame: their model-view and normal
-// matrices (for billboards, their world matrices and no normal matrices).
-// A skinned mesh's copies bring their bone palettes, one after the other,
-// each the mesh's bone count plus one (its own frame) long; a morphing
-// mesh's copies share the weights of the first.
+// matrices (for billboards, their world matrices and no normal matrices),
+// and for a deforming mesh each copy's block, one after the other.
 struct MeshDraw {
     const Mesh* mesh = nullptr;
     std::vector<glm::mat4> transforms;
     std::vector<glm::mat3> normalMatrices;
-    std::vector<glm::mat4> bones;
-    MorphWeights morph;
+    std::vector<glm::mat4> deformations;
 };
 
 // The opaque and masked meshes by program, then by material, each in the
@@ -61,11 +57,10 @@ struct BlendedDraw {
     float radius = 0.0f;
     // How far in front of the camera its centre lies.
     float depth = 0.0f;
-    // Where its bone palette starts in DrawList::blendedBones; noBones for
-    // a mesh drawn unskinned.
-    static constexpr std::uint32_t noBones = ~0u;
-    std::uint32_t firstBone = noBones;
-    MorphWeights morph;
+    // Where its deformation block starts in DrawList::blendedDeformations;
+    // noBlock for a mesh drawn as stored.
+    static constexpr std::uint32_t noBlock = ~0u;
+    std::uint32_t firstBlock = noBlock;
 };
 
 // One light's visible placements, nearest to the camera first.
@@ -95,7 +90,7 @@ struct DrawList {
     std::vector<MeshDraw> billboards;
     // Farthest first.
     std::vector<BlendedDraw> blended;
-    std::vector<glm::mat4> blendedBones;
+    std::vector<glm::mat4> blendedDeformations;
     // In the lights' order of creation.
     std::vector<LightDraw> lights;
     const Skybox* sky = nullptr;

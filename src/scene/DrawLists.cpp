@@ -5,7 +5,6 @@
 #include "AnimationHandler.h"
 #include "LevelOfDetail.h"
 #include "Mesh.h"
-#include "MeshDeformation.h"
 #include "MeshLOD.h"
 #include "ModelMotion.h"
 #include "PointLight.h"
@@ -31,7 +30,7 @@ void Scene::updateMovingRows()
 {
     motion->pose();
     // Their filed boxes cover the whole clip: only the matrices change.
-    for (const ModelMotion::Placement& placement : motion->placements()) {
+    for (const NodePlacement& placement : motion->placements) {
         if (placement.object->row == SceneObject::unfiled)
             continue;
         ObjectRow& row = rows[placement.object->row];
@@ -53,13 +52,12 @@ MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
     if (batch < 0) {
         batch = std::int32_t(draws.size());
         if (spareMeshes.empty()) {
-            draws.push_back({mesh, {}, {}, {}, {}});
+            draws.push_back({mesh, {}, {}, {}});
         } else {
             draws.push_back(std::move(spareMeshes.back()));
             spareMeshes.pop_back();
             draws.back().mesh = mesh;
         }
-        draws.back().morph = {};
     }
     return draws[std::size_t(batch)];
 }
@@ -70,7 +68,7 @@ void Scene::recycleDrawList()
         for (MeshDraw& draw : *draws) {
             draw.transforms.clear();
             draw.normalMatrices.clear();
-            draw.bones.clear();
+            draw.deformations.clear();
             spareMeshes.push_back(std::move(draw));
         }
         draws->clear();
@@ -82,7 +80,7 @@ void Scene::recycleDrawList()
     frame.lights.clear();
     frame.opaque.clear();
     frame.blended.clear();
-    frame.blendedBones.clear();
+    frame.blendedDeformations.clear();
 }
 
 const DrawList& Scene::buildDrawList()
@@ -163,27 +161,23 @@ void Scene::addToDrawList(std::uint32_t index)
         if (const Mesh* mesh = chain ? chain->levels[std::size_t(level)].get() : nullptr) {
             const glm::mat4 modelView = frame.camera.view * row.model;
             const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(modelView)));
+            // A deforming mesh's copy brings its block; without a motion to pose it, the mesh is drawn as stored.
             const ModelMotion::Deformer* deformer =
-                row.deformer >= 0 ? &motion->deformers()[std::size_t(row.deformer)] : nullptr;
-            const bool skinned = deformer && mesh->deformation && mesh->deformation->skinned();
+                row.deformer >= 0 && mesh->deformation ? &motion->deformers[std::size_t(row.deformer)] : nullptr;
             if (mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
                 frame.blended.push_back({mesh, modelView, normalMatrix, row.center, glm::length(row.halfExtents),
                                          -(frame.camera.view * glm::vec4(row.center, 1.0f)).z,
-                                         skinned ? std::uint32_t(frame.blendedBones.size()) : BlendedDraw::noBones,
-                                         {}});
-                if (skinned)
-                    frame.blendedBones.insert(frame.blendedBones.end(), deformer->palette.begin(),
-                                              deformer->palette.end());
+                                         deformer ? std::uint32_t(frame.blendedDeformations.size())
+                                                  : BlendedDraw::noBlock});
                 if (deformer)
-                    frame.blended.back().morph = deformer->morph;
+                    frame.blendedDeformations.insert(frame.blendedDeformations.end(), deformer->block.begin(),
+                                                     deformer->block.end());
             } else {
                 MeshDraw& draw = batchOf(mesh, frame.meshes);
-                if (deformer && draw.transforms.empty())
-                    draw.morph = deformer->morph;
                 draw.transforms.push_back(modelView);
                 draw.normalMatrices.push_back(normalMatrix);
-                if (skinned)
-                    draw.bones.insert(draw.bones.end(), deformer->palette.begin(), deformer->palette.end());
+                if (deformer)
+                    draw.deformations.insert(draw.deformations.end(), deformer->block.begin(), deformer->block.end());
             }
         } else {
             level = 3;

@@ -1,12 +1,14 @@
 #include "ModelMotion.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iostream>
 #include <limits>
 #include <sstream>
 #include <unordered_map>
 
+#include "DrawList.h"
 #include "Mesh.h"
 #include "MeshDeformation.h"
 #include "MeshLOD.h"
@@ -45,6 +47,8 @@ void growTransformed(BoundingBox& box, const glm::mat4& matrix, const BoundingBo
     }
 }
 
+bool finite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
 // A node's rest matrix as translation, rotation and scale, for channels
 // that replace one of them; a mirrored matrix takes the mirror in its scale.
 void decompose(ModelMotion::Node& node)
@@ -60,9 +64,8 @@ void decompose(ModelMotion::Node& node)
     node.rotation = glm::normalize(glm::quat_cast(axes));
 }
 
-bool finite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
-// A channel's keys in seconds, in time order, without keys that are not numbers.
+// A channel's keys in seconds, in time order, without keys that are not
+// numbers (or whose time is not one in seconds).
 KeyTrack keyTrack(const std::vector<double>& ticks, const std::vector<float>& values, std::size_t width,
                   double ticksPerSecond)
 {
@@ -75,15 +78,37 @@ KeyTrack keyTrack(const std::vector<double>& ticks, const std::vector<float>& va
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return ticks[a] < ticks[b]; });
     for (const std::size_t k : order) {
         const auto first = values.begin() + std::ptrdiff_t(k * width);
-        if (!std::isfinite(ticks[k]) || !std::all_of(first, first + std::ptrdiff_t(width), [](float x) { return std::isfinite(x); }))
+        const float time = float(ticks[k] / ticksPerSecond);
+        if (!std::isfinite(time) ||
+            !std::all_of(first, first + std::ptrdiff_t(width), [](float x) { return std::isfinite(x); }))
             continue;
-        track.times.push_back(float(ticks[k] / ticksPerSecond));
+        track.times.push_back(time);
         track.values.insert(track.values.end(), first, first + std::ptrdiff_t(width));
     }
     return track;
 }
 
 float lastKey(const KeyTrack& track) { return track.empty() ? 0.0f : track.times.back(); }
+
+// The nodes a morph channel's name means: the node of that name when it
+// places a mesh with targets (glTF), or else every node placing a mesh of
+// that name.
+std::vector<std::uint32_t> morphedNodes(const std::string& name, const SceneData& scene,
+                                        const std::unordered_map<std::string, std::uint32_t>& nodeByName)
+{
+    const auto hasTargets = [&](std::uint32_t n) {
+        return std::any_of(scene.nodes[n].meshes.begin(), scene.nodes[n].meshes.end(),
+                           [&](std::uint32_t m) { return !scene.meshes[m].morphTargets.empty(); });
+    };
+    if (const auto node = nodeByName.find(name); node != nodeByName.end() && hasTargets(node->second))
+        return {node->second};
+    std::vector<std::uint32_t> nodes;
+    for (std::uint32_t n = 0; n < scene.nodes.size(); ++n)
+        for (const std::uint32_t m : scene.nodes[n].meshes)
+            if (scene.meshes[m].name == name && hasTargets(n) && std::find(nodes.begin(), nodes.end(), n) == nodes.end())
+                nodes.push_back(n);
+    return nodes;
+}
 
 // The file's clip in seconds, with its channels tied to node numbers.
 AnimationClip convertClip(const SceneAnimation& from, const SceneData& scene,
@@ -111,26 +136,14 @@ AnimationClip convertClip(const SceneAnimation& from, const SceneData& scene,
         clip.nodes.push_back(std::move(track));
     }
     for (const MorphChannel& channel : from.morphChannels) {
-        // The node that places the morphing mesh (glTF), or else every node
-        // placing a mesh of that name.
-        std::vector<std::uint32_t> targetsOf;
-        if (const auto node = nodeByName.find(channel.mesh); node != nodeByName.end()) {
-            targetsOf.push_back(node->second);
-        } else {
-            for (std::uint32_t n = 0; n < scene.nodes.size(); ++n)
-                for (const std::uint32_t m : scene.nodes[n].meshes)
-                    if (scene.meshes[m].name == channel.mesh && std::find(targetsOf.begin(), targetsOf.end(), n) == targetsOf.end())
-                        targetsOf.push_back(n);
-        }
-        if (targetsOf.empty())
+        const std::vector<std::uint32_t> nodes = morphedNodes(channel.mesh, scene, nodeByName);
+        if (nodes.empty())
             ++unnamed;
-        for (const std::uint32_t n : targetsOf) {
+        for (const std::uint32_t n : nodes) {
             WeightTrack track;
             track.node = n;
             for (const std::uint32_t m : scene.nodes[n].meshes)
                 track.targets = std::max(track.targets, std::uint32_t(scene.meshes[m].morphTargets.size()));
-            if (track.targets == 0)
-                continue;
             std::vector<double> ticks;
             std::vector<float> dense;
             for (std::size_t k = 0; k + 1 < channel.offsets.size() && k < channel.times.size(); ++k) {
@@ -153,25 +166,47 @@ AnimationClip convertClip(const SceneAnimation& from, const SceneData& scene,
     return clip;
 }
 
+// Each morph target's lowest and highest weight over the clips for a node
+// (0 at rest), for bounds that hold every shape the clips make.
+std::vector<std::pair<float, float>> weightRanges(const std::vector<AnimationClip>& clips, std::uint32_t node,
+                                                  std::size_t targets)
+{
+    std::vector<std::pair<float, float>> ranges(targets, {0.0f, 0.0f});
+    for (const AnimationClip& clip : clips)
+        for (const WeightTrack& track : clip.morphs) {
+            if (track.node != node)
+                continue;
+            for (std::size_t v = 0; v < track.weights.values.size(); ++v) {
+                const std::size_t t = v % track.targets;
+                if (t >= targets)
+                    continue;
+                ranges[t].first = std::min(ranges[t].first, track.weights.values[v]);
+                ranges[t].second = std::max(ranges[t].second, track.weights.values[v]);
+            }
+        }
+    return ranges;
+}
+
 // The boxes of a mesh's vertices for each bone, as Deformer::boneBoxes
-// describes, with every vertex spread over what its morph targets can make
-// of it (weights 0 to 1).
+// describes, each vertex spread over what its targets make of it at the
+// weights the clips give.
 std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation& deformation,
-                                   const std::vector<glm::mat4>& offsets)
+                                   const std::vector<glm::mat4>& offsets,
+                                   const std::vector<std::pair<float, float>>& weights)
 {
     std::vector<BoundingBox> boxes(deformation.boneCount + 1, emptyBox());
     const std::size_t count = std::min<std::size_t>(mesh.vertexCount(), deformation.vertexCount);
     for (std::size_t v = 0; v < count; ++v) {
         const glm::vec3 p = glm::make_vec3(&mesh.positions[3 * v]);
         glm::vec3 lo = p, hi = p;
-        for (std::uint32_t t = 0; t < deformation.morphTargets; ++t) {
+        for (std::uint32_t t = 0; t < deformation.morphTargets && t < weights.size(); ++t) {
             const glm::vec3& d = deformation.morphDeltas[2 * (std::size_t(t) * deformation.vertexCount + v)];
-            lo += glm::min(d, glm::vec3(0.0f));
-            hi += glm::max(d, glm::vec3(0.0f));
+            const glm::vec3 a = weights[t].first * d, b = weights[t].second * d;
+            lo += glm::min(a, b);
+            hi += glm::max(a, b);
         }
         if (!finite(lo) || !finite(hi))
             continue;
-        const BoundingBox own = BoundingBox::fromMinMax(lo, hi);
         if (!deformation.skinned()) {
             grow(boxes.back(), lo, hi);
             continue;
@@ -182,7 +217,7 @@ std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation&
                 continue;
             const std::uint16_t bone = skin.bones[std::size_t(k)];
             if (bone < deformation.boneCount)
-                growTransformed(boxes[bone], offsets[bone], own);
+                growTransformed(boxes[bone], offsets[bone], BoundingBox::fromMinMax(lo, hi));
             else
                 grow(boxes.back(), lo, hi);
         }
@@ -191,7 +226,8 @@ std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation&
 }
 
 // The deformer of a placed mesh, or none when nothing moves its vertices.
-std::optional<ModelMotion::Deformer> deformerFor(const SceneData& scene, const NodePlacement& placement,
+std::optional<ModelMotion::Deformer> deformerFor(const SceneData& scene, const std::vector<AnimationClip>& clips,
+                                                 const NodePlacement& placement,
                                                  const std::unordered_map<std::string, std::uint32_t>& nodeByName,
                                                  std::size_t& lostBones)
 {
@@ -211,48 +247,61 @@ std::optional<ModelMotion::Deformer> deformerFor(const SceneData& scene, const N
             deformer.boneNodes.push_back(node == nodeByName.end() ? placement.node : node->second);
             deformer.offsets.push_back(node == nodeByName.end() ? glm::mat4(1.0f) : glm::make_mat4(bone.offset.data()));
         }
-        deformer.palette.assign(deformer.boneNodes.size() + 1, glm::mat4(1.0f));
     }
+    deformer.block.assign(deformationBlockSize(deformation->boneCount), glm::mat4(0.0f));
     deformer.weights.assign(deformation->morphTargets, 0.0f);
-    deformer.boneBoxes = boneBoxes(mesh, *deformation, deformer.offsets);
+    deformer.boneBoxes =
+        boneBoxes(mesh, *deformation, deformer.offsets, weightRanges(clips, placement.node, deformation->morphTargets));
     return deformer;
 }
 
-// The heaviest weights, for the GPU's few morph slots.
-MorphWeights heaviest(const std::vector<float>& weights)
+// The heaviest weights, for the GPU's few morph slots, as the first matrix
+// of a deformation block.
+glm::mat4 morphSelection(const std::vector<float>& weights)
 {
-    MorphWeights morph;
+    std::array<std::pair<float, std::size_t>, maxActiveMorphTargets> kept{};
     for (std::size_t t = 0; t < weights.size(); ++t) {
-        const float w = weights[t];
-        if (!(std::fabs(w) > 0.0f))
-            continue;
-        std::size_t slot = std::size_t(morph.count);
-        if (slot == maxActiveMorphTargets) {
-            const auto lightest = std::min_element(morph.weights.begin(), morph.weights.end(),
-                                                   [](float a, float b) { return std::fabs(a) < std::fabs(b); });
-            if (std::fabs(*lightest) >= std::fabs(w))
-                continue;
-            slot = std::size_t(lightest - morph.weights.begin());
-        } else {
-            ++morph.count;
-        }
-        morph.targets[slot] = std::int32_t(t);
-        morph.weights[slot] = w;
+        const auto lightest = std::min_element(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+            return std::fabs(a.first) < std::fabs(b.first);
+        });
+        if (std::fabs(weights[t]) > std::fabs(lightest->first))
+            *lightest = {weights[t], t};
     }
-    return morph;
+    glm::mat4 selection(0.0f);
+    for (std::size_t slot = 0; slot < maxActiveMorphTargets; ++slot) {
+        selection[int(slot / 4)][int(slot % 4)] = float(kept[slot].second);
+        selection[int(2 + slot / 4)][int(slot % 4)] = kept[slot].first;
+    }
+    return selection;
+}
+
+std::string seconds(float value)
+{
+    std::ostringstream text;
+    text.precision(3);
+    text << value << " s";
+    return text.str();
+}
+
+std::unordered_map<std::string, std::uint32_t> nodesByName(const SceneData& scene)
+{
+    std::unordered_map<std::string, std::uint32_t> byName;
+    for (std::uint32_t n = 0; n < scene.nodes.size(); ++n)
+        byName.emplace(scene.nodes[n].name, n);  // the first of a name, as the reader's channels mean it
+    return byName;
 }
 
 }  // namespace
 
 void ModelMotion::select(std::optional<std::size_t> clip)
 {
-    playing = clip && *clip < clipList.size() ? clip : std::nullopt;
+    playing = clip && *clip < clips.size() ? clip : std::nullopt;
     clock = 0.0f;
 }
 
 void ModelMotion::step(int direction)
 {
-    const auto count = std::ptrdiff_t(clipList.size());
+    const auto count = std::ptrdiff_t(clips.size());
     if (count == 0)
         return;
     const std::ptrdiff_t current = playing ? std::ptrdiff_t(*playing) : (direction > 0 ? -1 : 0);
@@ -261,7 +310,7 @@ void ModelMotion::step(int direction)
 
 void ModelMotion::setTime(float seconds)
 {
-    const float duration = playing ? clipList[*playing].duration : 0.0f;
+    const float duration = playing ? clips[*playing].duration : 0.0f;
     clock = duration > 0.0f && std::isfinite(seconds) ? std::fmod(seconds, duration) : 0.0f;
     if (clock < 0.0f)
         clock += duration;
@@ -282,12 +331,12 @@ bool ModelMotion::choose(const std::string& choice)
     std::size_t number = 0;
     const bool digits = !choice.empty() && choice.size() < 10 &&
                         std::all_of(choice.begin(), choice.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits && (number = std::stoul(choice)) >= 1 && number <= clipList.size()) {
+    if (digits && (number = std::stoul(choice)) >= 1 && number <= clips.size()) {
         select(std::optional<std::size_t>(number - 1));
         return true;
     }
-    for (std::size_t c = 0; c < clipList.size(); ++c) {
-        if (clipList[c].name == choice) {
+    for (std::size_t c = 0; c < clips.size(); ++c) {
+        if (clips[c].name == choice) {
             select(std::optional<std::size_t>(c));
             return true;
         }
@@ -295,33 +344,21 @@ bool ModelMotion::choose(const std::string& choice)
     return false;
 }
 
-namespace {
-
-std::string seconds(float value)
-{
-    std::ostringstream text;
-    text.precision(3);
-    text << value << " s";
-    return text.str();
-}
-
-}  // namespace
-
 std::string ModelMotion::clipLine() const
 {
     if (!playing)
         return "Showing the rest pose.";
-    const AnimationClip& clip = clipList[*playing];
-    return "Playing animation " + std::to_string(*playing + 1) + " of " + std::to_string(clipList.size()) + ": \"" +
+    const AnimationClip& clip = clips[*playing];
+    return "Playing animation " + std::to_string(*playing + 1) + " of " + std::to_string(clips.size()) + ": \"" +
            clip.name + "\" (" + seconds(clip.duration) + ").";
 }
 
 std::string ModelMotion::listing() const
 {
     std::string line = "Animations: ";
-    for (std::size_t c = 0; c < clipList.size(); ++c)
-        line += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + clipList[c].name + "\" (" +
-                seconds(clipList[c].duration) + ")";
+    for (std::size_t c = 0; c < clips.size(); ++c)
+        line += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + clips[c].name + "\" (" +
+                seconds(clips[c].duration) + ")";
     return line + ".";
 }
 
@@ -348,18 +385,20 @@ void ModelMotion::poseNodes(const AnimationClip* clip, float time)
 
 void ModelMotion::pose()
 {
-    const AnimationClip* clip = playing ? &clipList[*playing] : nullptr;
+    const AnimationClip* clip = playing ? &clips[*playing] : nullptr;
     poseNodes(clip, clock);
-    for (const Placement& placement : placed) {
+    for (const NodePlacement& placement : placements) {
         SceneObject& object = *placement.object;
-        object.model = root * world[placement.node];
+        // No inverse of the mesh's node is needed, so one scaled to nothing still draws its bones' vertices.
+        const bool skinned = placement.deformer >= 0 && deformers[std::size_t(placement.deformer)].skinned();
+        object.model = skinned ? root : root * world[placement.node];
         object.position = glm::vec3(object.model[3]);
     }
-    for (Deformer& deformer : deformerList) {
-        if (!deformer.palette.empty()) {
-            const glm::mat4 meshFrame = glm::inverse(world[deformer.node]);
+    for (Deformer& deformer : deformers) {
+        if (deformer.skinned()) {
             for (std::size_t b = 0; b < deformer.boneNodes.size(); ++b)
-                deformer.palette[b] = meshFrame * world[deformer.boneNodes[b]] * deformer.offsets[b];
+                deformer.block[1 + b] = world[deformer.boneNodes[b]] * deformer.offsets[b];
+            deformer.block.back() = world[deformer.node];
         }
         if (deformer.weights.empty())
             continue;
@@ -374,18 +413,18 @@ void ModelMotion::pose()
             std::copy_n(weightScratch.begin(), std::min(weightScratch.size(), deformer.weights.size()),
                         deformer.weights.begin());
         }
-        deformer.morph = heaviest(deformer.weights);
+        deformer.block[0] = morphSelection(deformer.weights);
     }
 }
 
 void ModelMotion::growBoxes(std::vector<BoundingBox>& boxes) const
 {
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        const Placement& placement = placed[i];
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const NodePlacement& placement = placements[i];
         const SceneObject& object = *placement.object;
         const glm::mat4 model = root * world[placement.node];
         if (placement.deformer >= 0) {
-            const Deformer& deformer = deformerList[std::size_t(placement.deformer)];
+            const Deformer& deformer = deformers[std::size_t(placement.deformer)];
             for (std::size_t b = 0; b < deformer.boneNodes.size(); ++b)
                 growTransformed(boxes[i], root * world[deformer.boneNodes[b]], deformer.boneBoxes[b]);
             growTransformed(boxes[i], model, deformer.boneBoxes.back());
@@ -398,82 +437,95 @@ void ModelMotion::growBoxes(std::vector<BoundingBox>& boxes) const
     }
 }
 
-BoundingBox ModelMotion::fitBounds()
+std::optional<BoundingBox> ModelMotion::fitBounds()
 {
-    std::vector<BoundingBox> boxes(placed.size(), emptyBox());
+    std::vector<BoundingBox> boxes(placements.size(), emptyBox());
     poseNodes(nullptr, 0.0f);
     growBoxes(boxes);
-    for (const AnimationClip& clip : clipList) {
-        std::vector<float> times{0.0f, clip.duration};
+    for (const AnimationClip& clip : clips) {
+        std::vector<float> keys{0.0f, clip.duration};
         for (const NodeTrack& track : clip.nodes)
-            for (const KeyTrack* keys : {&track.translation, &track.rotation, &track.scale})
-                times.insert(times.end(), keys->times.begin(), keys->times.end());
+            for (const KeyTrack* keyed : {&track.translation, &track.rotation, &track.scale})
+                keys.insert(keys.end(), keyed->times.begin(), keyed->times.end());
         for (const WeightTrack& track : clip.morphs)
-            times.insert(times.end(), track.weights.times.begin(), track.weights.times.end());
-        std::sort(times.begin(), times.end());
-        times.erase(std::unique(times.begin(), times.end()), times.end());
-        // Halfway between keys too: a turning bone sweeps an arc between them.
+            keys.insert(keys.end(), track.weights.times.begin(), track.weights.times.end());
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        // Eight steps between keys: a bone turning a right angle between
+        // two keys sweeps an arc that the samples then follow within 0.5 %
+        // of its radius. Long clips baked at every frame are spread over
+        // at most 4000 samples, the last key always among them.
+        constexpr int steps = 8;
+        constexpr std::size_t most = 4000;
+        const std::size_t stride = std::max<std::size_t>(1, keys.size() * steps / most);
         std::vector<float> samples;
-        for (std::size_t k = 0; k < times.size(); ++k) {
-            if (k > 0)
-                samples.push_back(0.5f * (times[k - 1] + times[k]));
-            samples.push_back(times[k]);
+        for (std::size_t k = 0; k + 1 < keys.size(); k += stride) {
+            const float from = keys[k], to = keys[std::min(k + stride, keys.size() - 1)];
+            for (int s = 0; s < steps; ++s)
+                samples.push_back(from + (to - from) * float(s) / float(steps));
         }
-        // Long clips baked at every frame: an even spread of samples is enough.
-        constexpr std::size_t most = 600;
-        const std::size_t stride = (samples.size() + most - 1) / most;
-        const AnimationClip* sampled = &clip;
-        for (std::size_t k = 0; k < samples.size(); k += stride) {
-            poseNodes(sampled, samples[k]);
+        samples.push_back(keys.back());
+        for (const float time : samples) {
+            poseNodes(&clip, time);
             growBoxes(boxes);
         }
     }
-    BoundingBox all = emptyBox();
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        SceneObject& object = *placed[i].object;
+    std::optional<BoundingBox> all;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        SceneObject& object = *placements[i].object;
         if (isEmpty(boxes[i]) || !finite(boxes[i].min) || !finite(boxes[i].max))
             continue;
         grow(object.boundingBox, boxes[i].min, boxes[i].max);
-        if (object.getMeshLOD())
-            grow(all, boxes[i].min, boxes[i].max);
+        if (!object.getMeshLOD())
+            continue;
+        if (!all)
+            all = emptyBox();
+        grow(*all, boxes[i].min, boxes[i].max);
     }
-    return isEmpty(all) ? BoundingBox{} : all;
+    return all;
 }
 
-std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, const glm::mat4& root,
-                                              std::span<const NodePlacement> placements)
+std::vector<AnimationClip> readClips(const SceneData& scene)
 {
+    const std::unordered_map<std::string, std::uint32_t> nodeByName = nodesByName(scene);
+    std::vector<AnimationClip> clips;
+    std::size_t unnamed = 0;
+    for (const SceneAnimation& animation : scene.animations) {
+        AnimationClip clip = convertClip(animation, scene, nodeByName, unnamed);
+        if (!clip.nodes.empty() || !clip.morphs.empty())
+            clips.push_back(std::move(clip));
+    }
+    if (unnamed > 0)
+        std::cerr << "Leaving out " << unnamed << " animation channels that name no node of the file." << std::endl;
+    return clips;
+}
+
+std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, std::vector<AnimationClip> clips,
+                                              const glm::mat4& root, std::vector<NodePlacement> placements)
+{
+    if (clips.empty())
+        return nullptr;
     auto motion = std::make_shared<ModelMotion>();
     motion->root = root;
-    std::unordered_map<std::string, std::uint32_t> nodeByName;
-    for (std::uint32_t n = 0; n < scene.nodes.size(); ++n) {
-        const SceneNode& from = scene.nodes[n];
+    for (const SceneNode& from : scene.nodes) {
         ModelMotion::Node node;
         node.parent = from.parent;
         node.rest = glm::make_mat4(from.transform.data());
         decompose(node);
         motion->nodes.push_back(node);
-        nodeByName.emplace(from.name, n);  // the first of a name, as the reader's channels mean it
     }
-    std::size_t unnamed = 0;
-    for (const SceneAnimation& animation : scene.animations) {
-        AnimationClip clip = convertClip(animation, scene, nodeByName, unnamed);
-        if (!clip.nodes.empty() || !clip.morphs.empty())
-            motion->clipList.push_back(std::move(clip));
-    }
-    if (unnamed > 0)
-        std::cerr << "Leaving out " << unnamed << " animation channels that name no node of the file." << std::endl;
-    if (motion->clipList.empty())
-        return nullptr;
+    motion->clips = std::move(clips);
+    const std::unordered_map<std::string, std::uint32_t> nodeByName = nodesByName(scene);
     std::size_t lostBones = 0;
-    for (const NodePlacement& placement : placements) {
-        ModelMotion::Placement entry{placement.object, placement.node, -1};
-        if (std::optional<ModelMotion::Deformer> deformer = deformerFor(scene, placement, nodeByName, lostBones)) {
-            entry.deformer = std::int32_t(motion->deformerList.size());
-            motion->deformerList.push_back(std::move(*deformer));
+    for (NodePlacement& placement : placements) {
+        placement.deformer = -1;
+        if (std::optional<ModelMotion::Deformer> deformer =
+                deformerFor(scene, motion->clips, placement, nodeByName, lostBones)) {
+            placement.deformer = std::int32_t(motion->deformers.size());
+            motion->deformers.push_back(std::move(*deformer));
         }
-        motion->placed.push_back(std::move(entry));
     }
+    motion->placements = std::move(placements);
     if (lostBones > 0)
         std::cerr << "Leaving " << lostBones << " bones that name no node of the file with their meshes." << std::endl;
     motion->select(std::size_t(0));

@@ -9,26 +9,26 @@
 
 #include "AnimationClip.h"
 #include "BoundingBox.h"
-#include "DrawList.h"
 
 namespace qm {
 
 class SceneObject;
-struct MeshDeformation;
 struct SceneData;
 
-// An object of the scene a file's node places, and the file's mesh it
-// shows (-1 for a light).
+// An object of the scene that a file's node places: the file's mesh it
+// shows (-1 for a light) and, once the motion is built, that mesh's
+// deformer in it (-1 for none).
 struct NodePlacement {
     std::shared_ptr<SceneObject> object;
     std::uint32_t node = 0;
     std::int32_t mesh = -1;
+    std::int32_t deformer = -1;
 };
 
 // The motion of a user's model file: its node tree at rest, its clips, what
 // they move (placed objects, skins, morph targets) and the playback clock.
 // Free of GL: each frame the scene has it pose, then reads the objects'
-// matrices and each deformer's bone palette and morph weights.
+// matrices and each deformer's block (see DrawList.h).
 class ModelMotion {
 public:
     struct Node {
@@ -38,30 +38,23 @@ public:
         glm::quat rotation{1.0f, 0.0f, 0.0f, 0.0f};
         glm::vec3 scale{1.0f};
     };
-    struct Placement {
-        std::shared_ptr<SceneObject> object;
-        std::uint32_t node = 0;
-        std::int32_t deformer = -1;
-    };
     // What moves a placed mesh's vertices: the bones of its skin (none
     // without one) and its morph targets' weights.
     struct Deformer {
         std::uint32_t node = 0;
         std::vector<std::uint32_t> boneNodes;
         std::vector<glm::mat4> offsets;
-        // Mesh frame to the bones' frames now, then the mesh's own frame:
-        // bones + 1 matrices.
-        std::vector<glm::mat4> palette;
+        // The copy's deformation block as the GPU reads it (DrawList.h).
+        std::vector<glm::mat4> block;
         std::vector<float> weights;
-        MorphWeights morph;
-        // The vertices each bone moves, boxed in that bone's frame at rest,
-        // then those no bone moves, in the mesh's frame (empty boxes have
+        // The vertices each bone moves, boxed in that bone's frame at bind
+        // time, then those no bone moves, in the mesh's frame, each spread
+        // over what the clips' morph weights make of them (empty boxes have
         // min above max).
         std::vector<BoundingBox> boneBoxes;
+        bool skinned() const { return !boneNodes.empty(); }
     };
 
-    // The clips, in the file's order.
-    const std::vector<AnimationClip>& clips() const { return clipList; }
     // The clip playing; none shows the rest pose.
     std::optional<std::size_t> clip() const { return playing; }
     // Starts a clip (or the rest pose) from its beginning.
@@ -83,24 +76,20 @@ public:
     std::string listing() const;
 
     // Poses every node at the clock's time and brings the placed objects'
-    // matrices, the bone palettes and the morph weights up to date.
+    // matrices and the deformers' blocks up to date. A skinned mesh's
+    // object stands at the file's placement: its bones place its vertices.
     void pose();
 
     // Grows each placed object's box to hold it over the rest pose and
-    // every clip (sampled at the keys and halfway between); returns the
-    // box of all of them. Needs the objects' rest boxes.
-    BoundingBox fitBounds();
+    // every clip (sampled eight times between keys); returns the box of
+    // all their meshes, none without any. Needs the objects' rest boxes.
+    std::optional<BoundingBox> fitBounds();
 
-    const std::vector<Placement>& placements() const { return placed; }
-    const std::vector<Deformer>& deformers() const { return deformerList; }
-    // The nodes' world matrices of the last pose, above the file's root.
-    const std::vector<glm::mat4>& worldMatrices() const { return world; }
-
-    // The parts buildModelMotion assembles.
     std::vector<Node> nodes;
-    std::vector<AnimationClip> clipList;
-    std::vector<Placement> placed;
-    std::vector<Deformer> deformerList;
+    // In the file's order.
+    std::vector<AnimationClip> clips;
+    std::vector<NodePlacement> placements;
+    std::vector<Deformer> deformers;
     // The file's placement in the world, below its root node.
     glm::mat4 root{1.0f};
 
@@ -116,12 +105,15 @@ private:
     std::vector<float> weightScratch;
 };
 
-// The motion of a file's clips, or none when it has no clip that moves
-// anything. `placements` are the objects its nodes became, in any order;
-// their meshes' deformations (see MeshDeformation.h) get a deformer each.
-// Channels naming no node, bones naming no node and empty clips are left
-// out, each reported on standard error once.
-std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, const glm::mat4& root,
-                                              std::span<const NodePlacement> placements);
+// A file's clips in seconds, tied to its node numbers; channels naming no
+// node and clips that move nothing are left out (reported on standard
+// error in one line).
+std::vector<AnimationClip> readClips(const SceneData& scene);
+
+// The motion of `clips` (readClips; none when empty). `placements` are the
+// objects the file's nodes became, in any order; their meshes' deformations
+// (MeshDeformation.h) get a deformer each.
+std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, std::vector<AnimationClip> clips,
+                                              const glm::mat4& root, std::vector<NodePlacement> placements);
 
 }  // namespace qm

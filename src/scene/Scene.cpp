@@ -24,7 +24,7 @@ void Scene::buildOctree()
         boxes.push_back(object.boundingBox);
     }
     if (motion)
-        for (const ModelMotion::Placement& placement : motion->placements())
+        for (const NodePlacement& placement : motion->placements)
             if (placement.object->row != SceneObject::unfiled)
                 rows[placement.object->row].deformer = placement.deformer;
     octree.build(boxes);

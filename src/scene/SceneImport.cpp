@@ -530,12 +530,15 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.animation = std::make_shared<AnimationHandler>();
-    r.deformMeshes = r.policy.fileMotion && !modelScene.animations.empty();
+    // Meshes keep what deforms them only when a clip moves something.
+    std::vector<AnimationClip> clips = r.policy.fileMotion ? readClips(modelScene) : std::vector<AnimationClip>{};
+    r.deformMeshes = !clips.empty();
     r.placements.clear();
     processNodes(r, modelScene, root);
     std::optional<BoundingBox> moving;
     if (r.deformMeshes)
-        r.motion = buildModelMotion(modelScene, root ? root->model : glm::mat4(1.0f), r.placements);
+        r.motion = buildModelMotion(modelScene, std::move(clips), root ? root->model : glm::mat4(1.0f),
+                                    std::move(r.placements));
     r.placements.clear();
     if (r.motion) {
         moving = r.motion->fitBounds();
@@ -729,12 +732,12 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
     source.scene.reset();
     if (const ModelMotion* motion = state.motion.get()) {
-        const auto& deformers = motion->deformers();
+        const auto& deformers = motion->deformers;
         const auto skinned = std::count_if(deformers.begin(), deformers.end(),
-                                           [](const ModelMotion::Deformer& d) { return !d.palette.empty(); });
+                                           [](const ModelMotion::Deformer& d) { return d.skinned(); });
         const auto morphing = std::count_if(deformers.begin(), deformers.end(),
                                             [](const ModelMotion::Deformer& d) { return !d.weights.empty(); });
-        std::cout << motion->listing() << " Moving " << motion->placements().size() << " objects, " << skinned
+        std::cout << motion->listing() << " Moving " << motion->placements.size() << " objects, " << skinned
                   << " of them skinned and " << morphing << " morphing." << std::endl;
     }
 

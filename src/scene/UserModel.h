@@ -10,7 +10,7 @@ enum class LodMethod { KeepBorders, Builtin };
 
 // How a user's own model file is opened, as against the shipped scene: any
 // material gets a program, every mesh of a node is drawn, the file's lights
-// keep their own colour and nothing moves.
+// keep their own colour, and only what the file's own clips move moves.
 struct UserModel {
     std::string path;
     // The material-to-program table; none when empty.

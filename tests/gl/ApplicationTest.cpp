@@ -161,7 +161,7 @@ TEST(Application, PlaybackKeysDriveTheModelsClips)
     auto renderer = std::make_shared<CountingRenderer>();
     const auto scene = std::make_shared<qm::Scene>();
     scene->motion = std::make_shared<qm::ModelMotion>();
-    scene->motion->clipList = {{"walk", 2.0f, {}, {}}, {"run", 1.0f, {}, {}}};
+    scene->motion->clips = {{"walk", 2.0f, {}, {}}, {"run", 1.0f, {}, {}}};
     scene->motion->select(std::size_t(0));
     renderer->setScene(scene);
     application.setRenderer(renderer);

@@ -210,9 +210,9 @@ TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
             continue;
         EXPECT_EQ(programParameter(deforming->program, GL_LINK_STATUS), GL_TRUE);
         GLint unit = -1;
-        glGetUniformiv(deforming->program, glGetUniformLocation(deforming->program, "bonePalettes"), &unit);
-        EXPECT_EQ(unit, qm::textureUnit::bonePalettes);
-        EXPECT_EQ(glGetUniformLocation(shader->program, "bonePalettes"), -1) << "the rigid form deforms";
+        glGetUniformiv(deforming->program, glGetUniformLocation(deforming->program, "deformationBlocks"), &unit);
+        EXPECT_EQ(unit, qm::textureUnit::deformationBlocks);
+        EXPECT_EQ(glGetUniformLocation(shader->program, "deformationBlocks"), -1) << "the rigid form deforms";
         ++deformingPrograms;
     }
     EXPECT_GE(programs, 15);

@@ -69,6 +69,6 @@ vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
 point-colours-dropped|points|unlit.frag|s/\* vertexColour.rgb/* vec3(1.0)/
 lines-unlit-lost|lines|directionalQuad.frag|s/lightOut = albedo;/lightOut = vec3(0.0);/
 bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(position, 1.0)).xyz;/position = position;/
-morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += morphWeights\[k\] \*/position += 0.0 */
+morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/position += 0.0 */
 node-channels-ignored|node-box-late|@node-box.gltf|s/\"node\": 0,/\"node\": 1,/
 "

@@ -105,6 +105,8 @@ TEST(MeshDeformation, KeepsTheHeaviestBonesAndFillsTheirSum)
 struct BendingBar {
     qm::SceneData scene;
     std::shared_ptr<qm::SceneObject> object = std::make_shared<qm::SceneObject>();
+    // Placed on the bar's node without a mesh: it shows where the node is.
+    std::shared_ptr<qm::SceneObject> marker = std::make_shared<qm::SceneObject>();
     std::shared_ptr<qm::ModelMotion> motion;
     std::shared_ptr<qm::Material> material = std::make_shared<qm::Material>();
     glm::mat4 root = glm::scale(glm::mat4(1.0f), glm::vec3(2.0f));
@@ -164,17 +166,16 @@ struct BendingBar {
         object->setMeshLOD(chain);
         object->model = root;
         object->computeBounds();
-        const qm::NodePlacement placements[] = {{object, 1, 0}};
-        motion = qm::buildModelMotion(scene, root, placements);
+        motion = qm::buildModelMotion(scene, qm::readClips(scene), root, {{object, 1, 0, -1}, {marker, 1, -1, -1}});
     }
 
     // Vertex v where the GPU would draw it now, in the world.
     glm::vec3 skinned(std::size_t v) const
     {
-        const qm::ModelMotion::Deformer& deformer = motion->deformers().at(0);
+        const qm::ModelMotion::Deformer& deformer = motion->deformers.at(0);
         const qm::SkinVertex& skin = object->getMeshLOD()->levels[0]->deformation->skin[v];
         const glm::vec3 p = glm::make_vec3(&scene.meshes[0].positions[3 * v]);
-        return glm::vec3(object->model * deformer.palette[skin.bones[0]] * glm::vec4(p, 1.0f));
+        return glm::vec3(object->model * deformer.block[1 + skin.bones[0]] * glm::vec4(p, 1.0f));
     }
 };
 
@@ -183,16 +184,18 @@ TEST(ModelMotion, PosesNodesAndSkinsOverTheClip)
     BendingBar bar;
     ASSERT_TRUE(bar.motion);
     // The empty clip is left out; the channel naming no node too.
-    ASSERT_EQ(bar.motion->clips().size(), 2u);
-    EXPECT_EQ(bar.motion->clips()[0].nodes.size(), 2u);
-    EXPECT_FLOAT_EQ(bar.motion->clips()[0].duration, 1.0f);
-    EXPECT_FLOAT_EQ(bar.motion->clips()[1].duration, 1.0f);
+    ASSERT_EQ(bar.motion->clips.size(), 2u);
+    EXPECT_EQ(bar.motion->clips[0].nodes.size(), 2u);
+    EXPECT_FLOAT_EQ(bar.motion->clips[0].duration, 1.0f);
+    EXPECT_FLOAT_EQ(bar.motion->clips[1].duration, 1.0f);
     ASSERT_EQ(bar.motion->clip(), std::optional<std::size_t>(0));
 
     bar.motion->setTime(0.5f);
     bar.motion->pose();
-    // The node has slid 2 units, doubled by the file's placement.
-    EXPECT_TRUE(near(bar.object->position, {4, 0, 0}));
+    // The node has slid 2 units, doubled by the file's placement; the
+    // skinned mesh's object stays at the placement, its bones place it.
+    EXPECT_TRUE(near(bar.marker->position, {4, 0, 0}));
+    EXPECT_TRUE(near(bar.object->position, {0, 0, 0}));
     // The top vertex turns 45 degrees about the upper bone's joint; skinned
     // vertices follow their bones, not the node that places the mesh.
     const float h = std::sqrt(0.5f);
@@ -203,15 +206,16 @@ TEST(ModelMotion, PosesNodesAndSkinsOverTheClip)
     bar.motion->select(std::nullopt);
     bar.motion->pose();
     EXPECT_TRUE(near(bar.skinned(4), {0, 4, 0}));
-    EXPECT_TRUE(near(bar.object->position, {0, 0, 0}));
+    EXPECT_TRUE(near(bar.marker->position, {0, 0, 0}));
 }
 
 TEST(ModelMotion, BoundsHoldTheWholeClip)
 {
     BendingBar bar;
-    const qm::BoundingBox all = bar.motion->fitBounds();
+    const std::optional<qm::BoundingBox> all = bar.motion->fitBounds();
     const qm::BoundingBox& box = bar.object->boundingBox;
-    EXPECT_TRUE(near(all.min, box.min) && near(all.max, box.max));
+    ASSERT_TRUE(all);
+    EXPECT_TRUE(near(all->min, box.min) && near(all->max, box.max));
     for (int step = 0; step <= 100; ++step) {
         bar.motion->setTime(0.01f * float(step) * 0.999f);
         bar.motion->pose();
@@ -230,11 +234,15 @@ TEST(ModelMotion, KeepsTheHeaviestMorphWeights)
 {
     BendingBar bar;
     ASSERT_TRUE(bar.motion->choose("morph"));
+    bar.motion->setTime(0.5f);
     bar.motion->pose();
-    const qm::MorphWeights& morph = bar.motion->deformers().at(0).morph;
-    ASSERT_EQ(morph.count, 8);
-    for (int slot = 0; slot < 8; ++slot)
-        EXPECT_GE(morph.targets[std::size_t(slot)], 2) << "a light target kept in slot " << slot;
+    // The block's first matrix: target numbers in columns 0 and 1, weights in 2 and 3.
+    const glm::mat4& targets = bar.motion->deformers.at(0).block.at(0);
+    for (int slot = 0; slot < 8; ++slot) {
+        const int target = int(targets[slot / 4][slot % 4]);
+        EXPECT_GE(target, 2) << "a light target kept in slot " << slot;
+        EXPECT_FLOAT_EQ(targets[2 + slot / 4][slot % 4], 0.1f * float(target)) << slot;
+    }
 }
 
 TEST(ModelMotion, PlaysAsTheUserAsks)
@@ -277,8 +285,8 @@ TEST(ModelMotion, PlaysAsTheUserAsks)
     EXPECT_EQ(motion.clipLine(), "Showing the rest pose.");
 }
 
-// Each frame's draw list carries every copy's palette and the morph
-// weights, opaque or blended, and the copies stand where the clip puts them.
+// Each frame's draw list carries every copy's deformation block (morph
+// weights and bone palette), opaque or blended, and the copies stand where the clip puts them.
 TEST(ModelMotion, PalettesReachTheDrawList)
 {
     for (const qm::Coverage coverage : {qm::Coverage::Opaque, qm::Coverage::Blend}) {
@@ -294,17 +302,16 @@ TEST(ModelMotion, PalettesReachTheDrawList)
         scene.camera->look(0.0f, 0.0f);
         bar.motion->setTime(0.5f);
         const qm::DrawList& frame = scene.buildDrawList();
-        const qm::ModelMotion::Deformer& deformer = bar.motion->deformers().at(0);
-        ASSERT_EQ(deformer.palette.size(), 3u);
+        const qm::ModelMotion::Deformer& deformer = bar.motion->deformers.at(0);
+        ASSERT_EQ(deformer.block.size(), qm::deformationBlockSize(2));
+        EXPECT_NE(deformer.block[0], glm::mat4(0.0f)) << "the morph weights";
         if (coverage == qm::Coverage::Opaque) {
             ASSERT_EQ(frame.meshes.size(), 1u);
-            EXPECT_EQ(frame.meshes[0].bones, deformer.palette);
-            EXPECT_EQ(frame.meshes[0].morph.count, 8);
+            EXPECT_EQ(frame.meshes[0].deformations, deformer.block);
         } else {
             ASSERT_EQ(frame.blended.size(), 1u);
-            ASSERT_EQ(frame.blended[0].firstBone, 0u);
-            EXPECT_EQ(frame.blendedBones, deformer.palette);
-            EXPECT_EQ(frame.blended[0].morph.count, 8);
+            ASSERT_EQ(frame.blended[0].firstBlock, 0u);
+            EXPECT_EQ(frame.blendedDeformations, deformer.block);
         }
     }
 }
@@ -315,8 +322,8 @@ TEST(ModelMotion, NoneForAFileThatDoesNotMove)
     bar.scene.animations.resize(2);
     bar.scene.animations[0].nodeChannels = {{"Nowhere", {0.0}, {1, 1, 1}, {}, {}, {}, {}}};
     bar.scene.animations[1].morphChannels = {{"nothing", {0.0}, {0, 1}, {0}, {1.0f}}};
-    const qm::NodePlacement placements[] = {{bar.object, 1, 0}};
-    EXPECT_FALSE(qm::buildModelMotion(bar.scene, glm::mat4(1.0f), placements));
+    EXPECT_TRUE(qm::readClips(bar.scene).empty());
+    EXPECT_FALSE(qm::buildModelMotion(bar.scene, qm::readClips(bar.scene), glm::mat4(1.0f), {{bar.object, 1, 0, -1}}));
 }
 
 }  // namespace
