@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -95,9 +96,10 @@ void SDLGLApplication::run()
         input->processEvents();
         if (animation)
             animation->update();
-        // A model's clip plays in real time, however fast the frames come.
+        // A model's clip plays in real time, however fast the frames come;
+        // a long wait (a dropped file being read) does not jump it ahead.
         if (renderer && renderer->getScene() && renderer->getScene()->motion)
-            renderer->getScene()->motion->advance(float(start - last) / 1000.0f);
+            renderer->getScene()->motion->advance(std::min(float(start - last) / 1000.0f, 0.1f));
         last = start;
         if (renderer)
             renderer->render();

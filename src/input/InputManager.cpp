@@ -82,7 +82,10 @@ void InputManager::processEvents()
                 execute(11);
             else if (event.key.keysym.sym == SDLK_HOME || event.key.keysym.sym == SDLK_h)
                 execute(12);
-            // By place as well as by character: on many layouts the brackets need a modifier.
+            // Held down, they act once. By place as well as by character:
+            // on many layouts the brackets need a modifier.
+            else if (event.key.repeat != 0)
+                break;
             else if (event.key.keysym.sym == SDLK_SPACE)
                 execute(13);
             else if (event.key.keysym.sym == SDLK_LEFTBRACKET || event.key.keysym.scancode == SDL_SCANCODE_LEFTBRACKET)

@@ -57,7 +57,8 @@ void middleMark(const ImportContext& r, std::size_t i)
 
 void chainDone(const ImportContext& r, const MeshLOD& chain)
 {
-    if (r.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0])
+    // Deforming meshes are not given to the built-in simplifier (see generateLODRange).
+    if (r.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0] && !chain.levels[0]->deformation)
         std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
                   << std::flush;
     if (!r.policy.progressMarks)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ByteCodec.h"
+#include "LevelOfDetailBuild.h"
 #include "SceneDataFile.h"
 
 namespace qm {
@@ -11,8 +12,8 @@ namespace {
 
 std::string cacheBuild(const ImportContext& r)
 {
-    return std::string("quillmoor ") + QM_VERSION + "\nscene data " + std::to_string(sceneDataVersion) + "\n" +
-           r.policy.build;
+    return std::string("quillmoor ") + QM_VERSION + "\nscene data " + std::to_string(sceneDataVersion) +
+           "\nlevels " + std::to_string(levelsFormat) + "\n" + r.policy.build;
 }
 
 }  // namespace

@@ -99,16 +99,18 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     std::vector<std::string> dropped;
     input.fileDropped = [&](const std::string& file) { dropped.push_back(file); };
 
-    const auto key = [](SDL_Keycode code) {
+    const auto key = [](SDL_Keycode code, Uint8 repeat = 0) {
         SDL_Event event{};
         event.type = SDL_KEYDOWN;
         event.key.keysym.sym = code;
+        event.key.repeat = repeat;
         SDL_PushEvent(&event);
     };
     key(SDLK_HOME);
     key(SDLK_h);
     key(SDLK_m);
     key(SDLK_SPACE);
+    key(SDLK_SPACE, 1);  // held down: once is enough
     key(SDLK_RIGHTBRACKET);
     key(SDLK_LEFTBRACKET);
     key(SDLK_x);
