@@ -38,6 +38,11 @@ std::shared_ptr<GpuMesh> GLResources::mesh(const Mesh& mesh)
     return std::make_shared<GpuMesh>(uploadMesh(mesh));
 }
 
+std::shared_ptr<GpuMesh> GLResources::level(const Mesh& level, std::shared_ptr<const GpuMesh> original)
+{
+    return std::make_shared<GpuMesh>(uploadMesh(level, std::move(original)));
+}
+
 std::shared_ptr<GpuMesh> GLResources::lightVolume(const Mesh& volume)
 {
     return std::make_shared<GpuMesh>(uploadLightVolume(volume));

@@ -14,6 +14,7 @@ public:
     std::shared_ptr<Skybox> sky(const CubeFaces& faces, std::shared_ptr<Shader> program) override;
     std::shared_ptr<Environment> environment(const EnvironmentImage& image) override;
     std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) override;
+    std::shared_ptr<GpuMesh> level(const Mesh& level, std::shared_ptr<const GpuMesh> original) override;
     std::shared_ptr<GpuMesh> lightVolume(const Mesh& volume) override;
 };
 

@@ -14,12 +14,11 @@ namespace qm {
 
 namespace {
 
-// The vertex array and both static buffers, bound, with the indices uploaded.
+// The vertex array, bound, with the index buffer uploaded and the instance buffer made.
 GpuMesh startUpload(const std::vector<std::uint32_t>& indices)
 {
     GpuMesh gpu;
     gpu.vertexArray = makeVertexArray();
-    gpu.vertexBuffer = makeBuffer();
     gpu.indexBuffer = makeBuffer();
     gpu.instanceBuffer = makeBuffer();
     gpu.indexCount = static_cast<GLuint>(indices.size());
@@ -27,8 +26,22 @@ GpuMesh startUpload(const std::vector<std::uint32_t>& indices)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
                  indices.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
     return gpu;
+}
+
+// The static vertex buffer, made and bound.
+void startVertices(GpuMesh& gpu)
+{
+    gpu.vertexBuffer = makeBuffer();
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
+}
+
+void feedSkin(GLuint skinBuffer)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, skinBuffer);
+    feedIntegerAttribute(attribute::bones, 4, sizeof(SkinVertex), offsetof(SkinVertex, bones), GL_UNSIGNED_SHORT);
+    feedAttribute(attribute::boneWeights, 4, sizeof(SkinVertex), offsetof(SkinVertex, weights), 0,
+                  GL_UNSIGNED_SHORT);
 }
 
 // A buffer and a buffer texture that reads it as RGBA floats.
@@ -56,10 +69,7 @@ void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
         glBindBuffer(GL_ARRAY_BUFFER, gpu.skinBuffer);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(deformation.skin.size() * sizeof(SkinVertex)),
                      deformation.skin.data(), GL_STATIC_DRAW);
-        feedIntegerAttribute(attribute::bones, 4, sizeof(SkinVertex), offsetof(SkinVertex, bones),
-                             GL_UNSIGNED_SHORT);
-        feedAttribute(attribute::boneWeights, 4, sizeof(SkinVertex), offsetof(SkinVertex, weights), 0,
-                      GL_UNSIGNED_SHORT);
+        feedSkin(gpu.skinBuffer);
     }
     if (deformation.morphTargets == 0)
         return;
@@ -80,6 +90,19 @@ void uploadDeformation(GpuMesh& gpu, const MeshDeformation& deformation)
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
+// A level's deformation: its own blocks, its original's skin and targets.
+void shareDeformation(GpuMesh& gpu, const GpuMesh& original)
+{
+    gpu.deforming = original.deforming;
+    gpu.vertexCount = original.vertexCount;
+    gpu.boneCount = original.boneCount;
+    gpu.morphTargets = original.morphTargets;
+    if (gpu.deforming)
+        makeBufferTexture(gpu.blockBuffer, gpu.blockTexture);
+    if (gpu.boneCount > 0)
+        feedSkin(original.skinBuffer);
+}
+
 void finishUpload()
 {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -88,16 +111,21 @@ void finishUpload()
 
 }  // namespace
 
-GpuMesh uploadMesh(const Mesh& mesh)
+GpuMesh uploadMesh(const Mesh& mesh, std::shared_ptr<const GpuMesh> vertexSource)
 {
     GpuMesh gpu = startUpload(mesh.getIndices());
     gpu.mode = mesh.primitive() == Primitive::Points  ? GL_POINTS
                : mesh.primitive() == Primitive::Lines ? GL_LINES
                                                       : GL_TRIANGLES;
     gpu.instanceNormalBuffer = makeBuffer();
-    const std::vector<Vertex>& vertices = mesh.getVertices();
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
-                 GL_STATIC_DRAW);
+    if (vertexSource) {
+        glBindBuffer(GL_ARRAY_BUFFER, vertexSource->vertexBuffer);
+    } else {
+        startVertices(gpu);
+        const std::vector<Vertex>& vertices = mesh.getVertices();
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
+                     GL_STATIC_DRAW);
+    }
     feedAttribute(attribute::position, 3, sizeof(Vertex), offsetof(Vertex, position));
     feedAttribute(attribute::normal, 3, sizeof(Vertex), offsetof(Vertex, normal));
     feedAttribute(attribute::texCoord, 2, sizeof(Vertex), offsetof(Vertex, texCoords));
@@ -107,8 +135,11 @@ GpuMesh uploadMesh(const Mesh& mesh)
     feedInstanceMatrix(attribute::modelView, 4, 4);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
     feedInstanceMatrix(attribute::normalMatrix, 3, 3);
-    if (mesh.deformation)
+    if (vertexSource)
+        shareDeformation(gpu, *vertexSource);
+    else if (mesh.deformation)
         uploadDeformation(gpu, *mesh.deformation);
+    gpu.vertexSource = std::move(vertexSource);
     finishUpload();
     return gpu;
 }
@@ -129,7 +160,7 @@ void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::ma
     if (gpu.morphTargets > 0) {
         glUniform1i(shader.uniform("morphVertexCount"), GLint(gpu.vertexCount));
         glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::morphDeltas));
-        glBindTexture(GL_TEXTURE_BUFFER, gpu.morphTexture);
+        glBindTexture(GL_TEXTURE_BUFFER, (gpu.vertexSource ? *gpu.vertexSource : gpu).morphTexture);
     }
     glActiveTexture(GL_TEXTURE0);
 }
@@ -152,6 +183,7 @@ GpuMesh uploadLightVolume(const Mesh& volume)
         positions.push_back(v.position);
 
     GpuMesh gpu = startUpload(volume.getIndices());
+    startVertices(gpu);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(glm::vec3)), positions.data(),
                  GL_STATIC_DRAW);
     feedAttribute(attribute::position, 3, sizeof(glm::vec3), 0);

@@ -38,11 +38,17 @@ struct GpuMesh {
     GLTexture blockTexture;
     GLBuffer morphBuffer;
     GLTexture morphTexture;
+    // A level that reads its original's vertex, skin and morph buffers
+    // keeps the original alive; none otherwise.
+    std::shared_ptr<const GpuMesh> vertexSource;
 };
 
-// Uploads a mesh's vertices and indices and wires the per-vertex and
-// per-instance attributes at their fixed locations.
-GpuMesh uploadMesh(const Mesh& mesh);
+// Uploads a mesh's vertices and indices (and what deforms it) and wires the
+// per-vertex and per-instance attributes at their fixed locations. With
+// `vertexSource` (a level of a deforming mesh, which keeps its original's
+// vertices), only the indices are uploaded and the vertices, skin and
+// morph targets are read from the source's buffers.
+GpuMesh uploadMesh(const Mesh& mesh, std::shared_ptr<const GpuMesh> vertexSource = nullptr);
 
 // Sets up the vertex stage of a deforming mesh's program (with DEFORMING
 // defined, see Shader.h) for a draw of `gpu`: its copies' deformation

@@ -39,6 +39,10 @@ public:
     virtual std::shared_ptr<Environment> environment(const EnvironmentImage& image) = 0;
     // A mesh's vertices and indices, wired to its material's program.
     virtual std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) = 0;
+    // A level of a deforming mesh, which keeps its original's vertices: only
+    // its indices are uploaded; its vertices, bones and morph targets are
+    // read from `original`'s buffers.
+    virtual std::shared_ptr<GpuMesh> level(const Mesh& level, std::shared_ptr<const GpuMesh> original) = 0;
     // A light volume's positions and indices, with one instance per placement.
     virtual std::shared_ptr<GpuMesh> lightVolume(const Mesh& volume) = 0;
 };
@@ -53,6 +57,7 @@ public:
     std::shared_ptr<Skybox> sky(const CubeFaces&, std::shared_ptr<Shader>) override { return nullptr; }
     std::shared_ptr<Environment> environment(const EnvironmentImage&) override { return nullptr; }
     std::shared_ptr<GpuMesh> mesh(const Mesh&) override { return nullptr; }
+    std::shared_ptr<GpuMesh> level(const Mesh&, std::shared_ptr<const GpuMesh>) override { return nullptr; }
     std::shared_ptr<GpuMesh> lightVolume(const Mesh&) override { return nullptr; }
 };
 

@@ -67,14 +67,14 @@ void chainDone(const ImportContext& r, const MeshLOD& chain)
                   << std::flush;
 }
 
-// A level of a deforming mesh: the original's vertices, which its bones and
-// morph targets are numbered by, with fewer triangles; the original itself
-// where nothing could be removed.
+// A level of a deforming mesh: fewer triangles of the original's vertices,
+// which its bones and morph targets are numbered by and which it reads
+// (see Mesh.h); the original itself where nothing could be removed.
 std::shared_ptr<Mesh> keptVertexLevel(std::vector<std::uint32_t> indices, const std::shared_ptr<Mesh>& original)
 {
     if (indices.empty())
         return original;
-    auto level = std::make_shared<Mesh>(original->getVertices(), std::move(indices), original->getMaterial());
+    auto level = std::make_shared<Mesh>(std::vector<Vertex>{}, std::move(indices), original->getMaterial());
     level->deformation = original->deformation;
     return level;
 }
@@ -182,12 +182,13 @@ std::optional<std::shared_ptr<Mesh>> readLevel(ByteReader& in, const std::shared
     // The kind must be the one this build writes for the original.
     if (own != (original->deformation ? 2 : 1))
         return std::nullopt;
-    std::vector<Vertex> vertices = own == 1 ? in.array<Vertex>() : original->getVertices();
+    std::vector<Vertex> vertices = own == 1 ? in.array<Vertex>() : std::vector<Vertex>{};
     std::vector<std::uint32_t> indices = in.array<std::uint32_t>();
     if (!in.ok() || indices.size() % 3 != 0)
         return std::nullopt;
+    const std::size_t named = own == 1 ? vertices.size() : original->getVertices().size();
     for (std::uint32_t i : indices)
-        if (i >= vertices.size())
+        if (i >= named)
             return std::nullopt;
     auto level = std::make_shared<Mesh>(std::move(vertices), std::move(indices), original->getMaterial());
     level->deformation = original->deformation;

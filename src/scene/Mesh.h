@@ -30,7 +30,9 @@ public:
 
     glm::vec2 billboardSize{0.0f};
     // What moves its vertices within its object (bones, morph targets); none
-    // for a rigid mesh. Levels of detail share their original's.
+    // for a rigid mesh. Levels of detail share their original's, and hold no
+    // vertices of their own: their indices name the original's, whose GPU
+    // buffers they read (GraphicsResources::level).
     std::shared_ptr<const MeshDeformation> deformation;
     // The renderer's buffers; empty until uploaded.
     std::shared_ptr<GpuMesh> gpu;

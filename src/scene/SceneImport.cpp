@@ -579,17 +579,20 @@ void levelsOfDetail(ImportContext& r, SceneSource& source)
     }
 }
 
-// Uploads every level once (a mesh shared by several levels is one upload)
-// and frees the CPU copies.
+// Uploads every level once (a mesh shared by several levels is one upload;
+// a deforming mesh's levels read its vertices) and frees the CPU copies.
 void uploadLevels(const ImportContext& r)
 {
     for (const auto& lod : r.lodList) {
+        const std::shared_ptr<Mesh>& original = lod->levels[0];
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
-            if (mesh && !mesh->gpu) {
-                mesh->gpu = r.resources->mesh(*mesh);
-                mesh->releaseCpuData();
-            }
+            if (!mesh || mesh->gpu)
+                continue;
+            mesh->gpu = level > 0 && mesh->deformation && original && original->gpu
+                            ? r.resources->level(*mesh, original->gpu)
+                            : r.resources->mesh(*mesh);
+            mesh->releaseCpuData();
         }
     }
 }

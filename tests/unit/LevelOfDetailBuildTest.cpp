@@ -119,7 +119,10 @@ TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
             const std::shared_ptr<qm::Mesh>& simplified = chain->levels[std::size_t(level)];
             ASSERT_NE(simplified, mesh) << level;
             EXPECT_LT(simplified->getIndices().size(), mesh->getIndices().size()) << level;
-            EXPECT_EQ(simplified->getVertices().size(), mesh->getVertices().size()) << level;
+            EXPECT_TRUE(simplified->getVertices().empty()) << level << ": it reads the original's";
+            EXPECT_LT(*std::max_element(simplified->getIndices().begin(), simplified->getIndices().end()),
+                      mesh->getVertices().size())
+                << level;
             EXPECT_EQ(simplified->deformation, deformation) << level;
         }
         const std::string kept = qm::encodeLevels(r);
@@ -127,7 +130,7 @@ TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
         chain->levels[1] = chain->levels[2] = mesh;
         ASSERT_TRUE(qm::takeLevels(r, std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size())));
         EXPECT_EQ(chain->levels[2]->getIndices(), indices2);
-        EXPECT_EQ(chain->levels[2]->getVertices().size(), mesh->getVertices().size());
+        EXPECT_TRUE(chain->levels[2]->getVertices().empty());
         EXPECT_EQ(chain->levels[2]->deformation, deformation);
         // Kept for a rigid mesh of that name, the index lists are refused.
         mesh->deformation = nullptr;
