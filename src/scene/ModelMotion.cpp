@@ -374,7 +374,13 @@ void ModelMotion::poseNodes(const AnimationClip* clip, float time)
             const glm::vec3 t = track.translation.empty() ? node.translation : sampleVector(track.translation, time);
             const glm::quat r = track.rotation.empty() ? node.rotation : sampleRotation(track.rotation, time);
             const glm::vec3 s = track.scale.empty() ? node.scale : sampleVector(track.scale, time);
-            local[track.node] = glm::scale(glm::translate(glm::mat4(1.0f), t) * glm::mat4_cast(r), s);
+            // Translation times rotation times scale, built in place.
+            glm::mat4& m = local[track.node];
+            m = glm::mat4_cast(r);
+            m[0] *= s.x;
+            m[1] *= s.y;
+            m[2] *= s.z;
+            m[3] = glm::vec4(t, 1.0f);
         }
     }
     // Parents come first: each parent's world matrix is final before its children's.
