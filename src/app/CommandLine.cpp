@@ -135,6 +135,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.cache = false;
             continue;
         }
+        if (argument == "--no-config") {
+            options.settings = false;
+            continue;
+        }
         // "--" ends the options: a model file whose name starts with a dash follows.
         const bool afterEnd = argument == "--" && i + 1 < arguments.size();
         if (afterEnd || argument.size() < 2 || argument[0] != '-') {
@@ -195,6 +199,8 @@ std::string usage()
            "  --focus F                  start focus distance (keys 3 and 4 change it)\n"
            "  --no-cache                 read the model file and build its levels anew, without\n"
            "                             the scene cache (~/.cache/quillmoor)\n"
+           "  --no-config                leave the settings file (~/.config/quillmoor/config)\n"
+           "                             unread\n"
            "  --help                     this text\n"
            "  --version                  the version\n";
 }

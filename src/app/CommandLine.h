@@ -24,6 +24,8 @@ struct ViewerOptions {
     int height = 900;
     bool fullscreen = false;
     bool cache = true;
+    // Whether the settings file (Settings.h) gives the defaults.
+    bool settings = true;
     std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch
     std::optional<float> exposure;
     std::optional<float> focus;

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "SDLGLApplication.h"
 #include "SceneImport.h"
 #include "Screenshot.h"
+#include "Settings.h"
 
 namespace qm {
 
@@ -84,11 +86,28 @@ bool readStillWanted(SDLGLApplication& window)
     return true;
 }
 
+// The command line over the settings file's defaults for its model.
+CommandLine readCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine command = parseCommandLine(arguments);
+    const std::string path = settingsPath();
+    if (command.action != CommandLine::Run || !command.options.settings || path.empty())
+        return command;
+    std::ifstream file(path);
+    if (!file)
+        return command;  // no settings file: nothing to say
+    std::vector<std::string> combined = readSettings(file, path, command.options.model, std::cerr);
+    if (combined.empty())
+        return command;
+    combined.insert(combined.end(), arguments.begin(), arguments.end());
+    return parseCommandLine(combined);
+}
+
 }  // namespace
 
 int run(int argc, char** argv)
 {
-    const CommandLine command = parseCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
+    const CommandLine command = readCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
     switch (command.action) {
     case CommandLine::Help: std::cout << usage(); return 0;
     case CommandLine::Version: std::cout << versionLine() << std::endl; return 0;

@@ -18,7 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 unset QUILLMOOR_DATA SDL_VIDEODRIVER QUILLMOOR_READER_FAULT QUILLMOOR_READER_MEMORY QUILLMOOR_READER_TIMEOUT
-export XDG_CACHE_HOME=$work/cache
+export XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 failures=0
 passes=0
 fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
@@ -69,6 +69,31 @@ cli_cases() {
     check mistakes_case
     case_name=unreadable-files
     check unreadable_case
+    case_name=settings-file
+    check settings_case
+}
+
+# The settings file gives defaults, per extension too; the command line
+# overrides them, --no-config leaves them out, a wrong line is named.
+settings_case() {
+    local expected size
+    mkdir -p "$work/config/quillmoor"
+    printf 'resolution = 320x200\n[.obj]\nresolution = 300x150\nnonsense\n' >"$work/config/quillmoor/config"
+    while IFS='|' read -r expected arguments; do
+        # shellcheck disable=SC2086 # the arguments are words
+        view --screenshot "$work/set.png" --frames 1 $arguments
+        [ "$rc" -eq 0 ] || { fail "$arguments: exit code $rc: $(cat "$work/err")"; continue; }
+        size=$(identify -format '%wx%h' "$work/set.png" 2>/dev/null)
+        [ "$size" = "$expected" ] || fail "$arguments: $size, not $expected"
+        grep -qxF "$work/config/quillmoor/config:4: expected name = value; the line is ignored." "$work/err" ||
+            [[ $arguments == *--no-config* ]] || fail "$arguments: stderr: $(cat "$work/err")"
+    done <<CASES
+320x200|$data/formats/box.gltf
+300x150|$data/formats/box.obj
+200x100|--resolution 200x100 $data/formats/box.obj
+1600x900|--no-config $data/formats/box.gltf
+CASES
+    rm -r "$work/config"
 }
 
 help_case() {

@@ -54,7 +54,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     const CommandLine result = qm::parseCommandLine(
         {"--table", "t.txt", "--up=z", "--scale", "0.01", "--lod", "builtin", "--screenshot", "out.png", "--frames=3",
          "--resolution", "640x360", "--fullscreen", "--camera", "1,-2.5,3,90,-10", "--exposure", "1.5", "--focus",
-         "12", "--animation", "run", "--time", "0.25", "--", "-model.obj"});
+         "12", "--animation", "run", "--time", "0.25", "--no-config", "--", "-model.obj"});
     ASSERT_EQ(result.action, CommandLine::Run) << result.error;
     const qm::ViewerOptions& o = result.options;
     EXPECT_EQ(o.model, "-model.obj");
@@ -72,6 +72,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(o.focus, 12.0f);
     EXPECT_EQ(o.animation, "run");
     EXPECT_EQ(o.time, 0.25f);
+    EXPECT_FALSE(o.settings);
 
     // The defaults: the moor's window, ten frames, levels that keep borders.
     const qm::ViewerOptions defaults = qm::parseCommandLine({"duck.fbx"}).options;
@@ -80,6 +81,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(defaults.width, 1600);
     EXPECT_EQ(defaults.height, 900);
     EXPECT_EQ(defaults.lod, qm::LodMethod::KeepBorders);
+    EXPECT_TRUE(defaults.settings);
     EXPECT_FALSE(defaults.upAxis || defaults.scale || defaults.camera || defaults.exposure || defaults.focus ||
                  defaults.animation || defaults.time);
 }

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "Settings.h"
+
+namespace {
+
+// What a settings file gives a run: its lines as arguments, the sections
+// of other extensions and the model's options for the moor left out, and
+// each wrong line reported with its number and otherwise ignored.
+TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
+{
+    const std::string file = "# defaults\n"
+                             "resolution = 1280x720   # the window\n"
+                             "fullscreen = yes\n"
+                             "cache = no\n"
+                             "up = z\n"
+                             "environment = skies/dusk.hdr\n"
+                             "\n"
+                             "[.FBX]\n"
+                             "scale = 0.01\n"
+                             "[*.gltf]\n"
+                             "exposure = 2\n"
+                             "[]\n"
+                             "frobnicate = 1\n"
+                             "frames = none\n"
+                             "screenshot = a.png\n"
+                             "just words\n"
+                             "fullscreen = maybe\n";
+    const struct {
+        const char* model;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {"", {"--resolution", "1280x720", "--fullscreen", "--no-cache"}},
+        {"walk.fbx",
+         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--up", "z", "--environment",
+          "/home/u/.config/quillmoor/skies/dusk.hdr", "--scale", "0.01"}},
+        {"cube.gltf",
+         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--up", "z", "--environment",
+          "/home/u/.config/quillmoor/skies/dusk.hdr", "--exposure", "2"}},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(file);
+        std::ostringstream errors;
+        EXPECT_EQ(qm::readSettings(in, "/home/u/.config/quillmoor/config", c.model, errors), c.arguments)
+            << c.model;
+        EXPECT_EQ(errors.str(),
+                  "/home/u/.config/quillmoor/config:12: a section is written [.ext]; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:13: unknown option --frobnicate; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:14: the option --frames does not take the value \"none\"; the "
+                  "line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:15: screenshot is not a setting: give it on the command line; "
+                  "the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:16: expected name = value; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:17: fullscreen takes yes or no; the line is ignored.\n")
+            << c.model;
+    }
+}
+
+}  // namespace
