@@ -135,6 +135,22 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.cache = false;
             continue;
         }
+        if (argument == "--thumbnail") {
+            // SIZE INPUT OUTPUT, as file managers' thumbnailer entries give them.
+            if (i + 3 >= arguments.size())
+                return failure("the option --thumbnail needs SIZE INPUT OUTPUT");
+            if (!parseNumber(arguments[i + 1], options.thumbnailSize) || options.thumbnailSize < 1 ||
+                options.thumbnailSize > 4096)
+                return failure("the option --thumbnail does not take the size \"" + arguments[i + 1] + "\"");
+            if (!options.model.empty())
+                return failure("only one model file can be opened");
+            options.model = arguments[i + 2];
+            options.thumbnail = arguments[i + 3];
+            if (options.model.empty() || options.thumbnail.empty())
+                return failure("the option --thumbnail needs SIZE INPUT OUTPUT");
+            i += 3;
+            continue;
+        }
         if (argument == "--no-config") {
             options.settings = false;
             continue;
@@ -164,6 +180,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod" ||
                     name == "--environment" || name == "--animation" || name == "--time";
     }
+    if (!options.thumbnail.empty() && !options.screenshot.empty())
+        return failure("--thumbnail and --screenshot cannot go together");
     if (modelOnly && options.model.empty())
         return failure("--table, --up, --scale, --lod, --environment, --animation and --time need a model file");
     return result;
@@ -192,6 +210,9 @@ std::string usage()
            "  --screenshot FILE.png      render without a window or display, write the last\n"
            "                             frame as PNG and exit\n"
            "  --frames N                 frames rendered for --screenshot (default 10)\n"
+           "  --thumbnail SIZE IN OUT    write a SIZE x SIZE PNG of the model file IN, framed\n"
+           "                             as at start, to OUT and exit (non-zero, writing\n"
+           "                             nothing, when IN cannot be read)\n"
            "  --resolution WxH           picture or window size (default 1600x900)\n"
            "  --fullscreen               full-screen window\n"
            "  --camera X,Y,Z,YAW,PITCH   start place and direction, in degrees\n"

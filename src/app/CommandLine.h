@@ -19,6 +19,9 @@ struct ViewerOptions {
     std::optional<float> scale;  // metres per model unit
     LodMethod lod = LodMethod::KeepBorders;
     std::string screenshot;
+    // --thumbnail: a SIZE x SIZE picture of the model, written here.
+    std::string thumbnail;
+    int thumbnailSize = 0;
     int frames = 10;
     int width = 1600;
     int height = 900;

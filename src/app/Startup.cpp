@@ -115,6 +115,15 @@ int run(int argc, char** argv)
     case CommandLine::Run: break;
     }
     ViewerOptions options = command.options;
+    // A thumbnail: one square picture of the start view, without simplified
+    // levels or a depth of field, which so small a picture cannot show.
+    const bool thumbnail = !options.thumbnail.empty();
+    if (thumbnail) {
+        options.screenshot = options.thumbnail;
+        options.width = options.height = options.thumbnailSize;
+        options.frames = 1;
+        options.lod = LodMethod::None;
+    }
     if (!options.model.empty())
         options.model = absolute(options.model);
     if (!options.table.empty())
@@ -153,6 +162,7 @@ int run(int argc, char** argv)
         application->showWindow();
     std::shared_ptr<GLRenderer> renderer =
         std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height));
+    renderer->depthOfField = !thumbnail;
 
     renderer->setScene(scene);
     application->setRenderer(renderer);

@@ -107,6 +107,22 @@ void GLRenderer::render()
 
     // Depth of field: two blur rounds of the final image, then the composite.
     mark("depth of field");
+    if (depthOfField)
+        depthOfFieldPass(camera);
+
+    mark("present");
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->gBufferFbo);
+    glReadBuffer(Targets::attachment(depthOfField ? Targets::composed : Targets::toneMapped));
+    glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
+    mark("end");
+}
+
+void GLRenderer::depthOfFieldPass(const FrameCamera& camera)
+{
+    using Targets = FramebufferHandler;
+    const FramebufferHandler& targets = *framebuffers;
     applyPassState(PassState::fullScreen());
     framebuffers->blurStepState = 0;
     for (int i = 0; i < 4; ++i) {
@@ -121,14 +137,6 @@ void GLRenderer::render()
         glBindTexture(GL_TEXTURE_2D, targets.texture(inputs[unit]));
     }
     postProcessing->depthOfField(camera.focusDepth, camera.maxDepth, camera.distanceScale);
-
-    mark("present");
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->gBufferFbo);
-    glReadBuffer(Targets::attachment(Targets::composed));
-    glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_COLOR_BUFFER_BIT,
-                      GL_LINEAR);
-    mark("end");
 }
 
 void GLRenderer::skyPass(const DrawList& frame)

@@ -14,6 +14,7 @@ namespace qm {
 
 class PointLight;
 struct DrawList;
+struct FrameCamera;
 struct Material;
 struct MeshDraw;
 struct ShaderGroup;
@@ -43,6 +44,8 @@ public:
     void directionalLightPass(const DrawList& frame);
     // Blended surfaces over the lit image, farthest first.
     void forwardPass(const DrawList& frame);
+    // Blurs the tone-mapped image by depth into the composed target.
+    void depthOfFieldPass(const FrameCamera& camera);
     void skyPass(const DrawList& frame);
 
     // The most point lights that light one blended object: the nearest that reach it.
@@ -64,6 +67,8 @@ public:
     float pointSize = 3.0f;
     // Optional: told where each pass begins.
     FrameProfiler* profiler = nullptr;
+    // False: the tone-mapped image with its sky is shown as it is (thumbnails).
+    bool depthOfField = true;
 
 private:
     void mark(const char* pass) const

@@ -40,7 +40,8 @@ struct ImportPolicy {
         policy.animated = policy.progressMarks = false;
         policy.lod = model.lod;
         policy.build = model.lod == LodMethod::KeepBorders ? "user file, levels keeping borders"
-                                                           : "user file, built-in levels";
+                       : model.lod == LodMethod::Builtin   ? "user file, built-in levels"
+                                                           : "user file, no levels";
         return policy;
     }
 };

@@ -99,8 +99,9 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
     for (std::size_t i = first; i < last; ++i) {
         MeshLOD& chain = *chains[i];
         startMark(r);
-        if (chain.levels[0]->primitive() != Primitive::Triangles) {
-            // Points and lines have no surface to simplify: every level is the original.
+        if (chain.levels[0]->primitive() != Primitive::Triangles || r.policy.lod == LodMethod::None) {
+            // Points and lines have no surface to simplify, and a single
+            // picture needs no levels: every level is the original.
             chain.levels[1] = chain.levels[2] = chain.levels[0];
         } else if (const std::shared_ptr<Mesh>& original = chain.levels[0]; original->deformation) {
             // Only the index list changes, whichever simplifier was asked for.

@@ -5,8 +5,9 @@
 
 namespace qm {
 
-// Which simplifier builds levels 1 and 2 of an opened model's meshes.
-enum class LodMethod { KeepBorders, Builtin };
+// Which simplifier builds levels 1 and 2 of an opened model's meshes; None
+// builds none (every level is the mesh itself), for a single picture.
+enum class LodMethod { KeepBorders, Builtin, None };
 
 // How a user's own model file is opened, as against the shipped scene: any
 // material gets a program, every mesh of a node is drawn, the file's lights

@@ -71,6 +71,27 @@ cli_cases() {
     check unreadable_case
     case_name=settings-file
     check settings_case
+    case_name=thumbnails
+    check thumbnail_case
+}
+
+# Square pictures of model files, the model visible; a file that cannot be
+# read ends non-zero and writes nothing.
+thumbnail_case() {
+    local model name covered
+    for model in "$data"/formats/box.gltf "$data"/fbx/duck.fbx "$data"/materials/points.gltf \
+        "$data"/animation/skinned-bar.fbx; do
+        name=$(basename "$model")
+        view --exposure 1 --thumbnail 128 "$model" "$work/$name-dim.png" &&
+            view --thumbnail 128 "$model" "$work/$name.png"
+        [ "$rc" -eq 0 ] || { fail "$name: exit code $rc: $(cat "$work/err")"; continue; }
+        [ "$(identify -format '%wx%h' "$work/$name.png" 2>/dev/null)" = 128x128 ] || fail "$name: not 128x128"
+        covered=$(changed "$work/$name-dim.png" "$work/$name.png")
+        [ "${covered:-0}" -gt 400 ] || fail "$name: the model covers only $covered of 16384 pixels"
+    done
+    view --thumbnail 128 "$data/fbx/jeep1.jpg" "$work/never.png"
+    [ "$rc" -eq 1 ] || fail "an unreadable file: exit code $rc"
+    [ -e "$work/never.png" ] && fail "an unreadable file: a picture was written"
 }
 
 # The settings file gives defaults, per extension too; the command line

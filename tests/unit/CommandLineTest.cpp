@@ -40,6 +40,12 @@ TEST(CommandLine, ReadsOptionsAndRefusesWhatItCannotUse)
         {{"m.obj", "--time", "-1"}, CommandLine::Error, "--time does not take"},
         {{"m.obj", "--time", "inf"}, CommandLine::Error, "--time does not take"},
         {{"m.obj", "--animation="}, CommandLine::Error, "--animation does not take"},
+        {{"--thumbnail", "128", "m.obj"}, CommandLine::Error, "--thumbnail needs SIZE INPUT OUTPUT"},
+        {{"--thumbnail", "0", "m.obj", "t.png"}, CommandLine::Error, "--thumbnail does not take the size \"0\""},
+        {{"--thumbnail", "12x", "m.obj", "t.png"}, CommandLine::Error, "does not take the size"},
+        {{"a.obj", "--thumbnail", "128", "m.obj", "t.png"}, CommandLine::Error, "only one model file"},
+        {{"--thumbnail", "128", "m.obj", "t.png", "--screenshot", "s.png"}, CommandLine::Error, "cannot go together"},
+        {{"--thumbnail", "128", "m.obj", "t.png", "--up", "z"}, CommandLine::Run, ""},
     };
     for (const auto& c : cases) {
         const CommandLine result = qm::parseCommandLine(c.arguments);
