@@ -10,6 +10,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from bar import bar_quads, bar_vertices  # noqa: E402
 from gltf import write_files  # noqa: E402
 
 
@@ -103,24 +104,16 @@ def morph_cube(g):
 
 
 def skinned_bar(g):
-    """A square bar 2 high of 8 segments; the lower half follows the root
-    joint, the upper half the joint at height 1, the ring between them both."""
+    """The bar of bar.py in metres; the lower bone is the root joint."""
     positions, normals, joints, weights, indices = [], [], [], [], []
-    rings = 9
-    corners = ((-0.2, -0.2), (0.2, -0.2), (0.2, 0.2), (-0.2, 0.2))
-    for r in range(rings):
-        y = 2.0 * r / (rings - 1)
-        upper = 0.0 if y < 1.0 else 1.0 if y > 1.0 else 0.5
-        for x, z in corners:
-            positions += [x, y, z]
-            length = math.hypot(x, z)
-            normals += [x / length, 0.0, z / length]
-            joints += [0, 1, 0, 0]
-            weights += [1.0 - upper, upper, 0.0, 0.0]
-    for r in range(rings - 1):
-        for c in range(4):
-            a, b = r * 4 + c, r * 4 + (c + 1) % 4
-            indices += [a, a + 4, b, b, a + 4, b + 4]
+    for x, y, z, upper in bar_vertices(1.0):
+        positions += [x, y, z]
+        length = math.hypot(x, z)
+        normals += [x / length, 0.0, z / length]
+        joints += [0, 1, 0, 0]
+        weights += [1.0 - upper, upper, 0.0, 0.0]
+    for a, b, c, d in bar_quads():
+        indices += [a, b, d, d, b, c]
     primitive = g.primitive(positions, indices, normals)
     primitive["attributes"]["JOINTS_0"] = g.accessor(joints, "VEC4", 5123)
     primitive["attributes"]["WEIGHTS_0"] = g.accessor(weights, "VEC4")

@@ -9,6 +9,8 @@ Usage: make-fbx.py OUTPUT_FOLDER"""
 import os
 import sys
 
+from bar import bar_quads, bar_vertices
+
 TICKS = 46186158000  # FBX time units a second
 
 
@@ -22,25 +24,17 @@ def array(name, values, indent):
 
 
 def bar():
+    """The bar of bar.py in centimetres, with each bone's weighted vertices."""
     positions, indices, lower, upper = [], [], [], []
-    rings = 9
-    corners = ((-20, -20), (20, -20), (20, 20), (-20, 20))
-    for r in range(rings):
-        y = 200.0 * r / (rings - 1)
-        weight = 0.0 if y < 100 else 1.0 if y > 100 else 0.5
-        for x, z in corners:
-            v = len(positions) // 3
-            positions += [x, y, z]
-            if weight < 1:
-                lower.append((v, 1.0 - weight))
-            if weight > 0:
-                upper.append((v, weight))
-    for r in range(rings - 1):
-        for c in range(4):
-            a, b = r * 4 + c, r * 4 + (c + 1) % 4
-            # Quads, counter-clockwise seen from outside; the last index of
-            # each is negated and less one, as FBX marks a polygon's end.
-            indices += [a, a + 4, b + 4, -b - 1]
+    for v, (x, y, z, weight) in enumerate(bar_vertices(100.0)):
+        positions += [x, y, z]
+        if weight < 1:
+            lower.append((v, 1.0 - weight))
+        if weight > 0:
+            upper.append((v, weight))
+    for a, b, c, d in bar_quads():
+        # The last index of a polygon is negated and less one, as FBX marks its end.
+        indices += [a, b, c, -d - 1]
     return positions, indices, lower, upper
 
 
