@@ -31,19 +31,10 @@ void uploadInstances(const MeshDraw& draw, std::size_t first, std::size_t count)
     }
 }
 
-void drawInstanced(const MeshDraw& draw)
-{
-    const GpuMesh& gpu = *draw.mesh->gpu;
-    glBindVertexArray(gpu.vertexArray);
-    uploadInstances(draw, 0, draw.transforms.size());
-    glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr,
-                            GLsizei(draw.transforms.size()));
-    glBindVertexArray(0);
-}
-
-// A mesh's copies, with their deformation blocks for a deforming mesh (drawn
-// with its program's deforming form). A buffer texture holds only so many
-// texels, so the copies go in as many draws as their blocks need.
+// A mesh's copies (billboards' too), with their deformation blocks for a
+// deforming mesh (drawn with its program's deforming form). A buffer
+// texture holds only so many texels, so the copies go in as many draws as
+// their blocks need.
 void drawCopies(Shader& shader, const MeshDraw& draw)
 {
     const GpuMesh& gpu = *draw.mesh->gpu;
@@ -177,7 +168,7 @@ void GLRenderer::billboardPass(const DrawList& frame)
         bindMaterial(shader, material);
         setUniformVec3(shader, camera.position, "cameraPos");
         setUniformVec3(shader, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
-        drawInstanced(draw);
+        drawCopies(shader, draw);
     }
 }
 
