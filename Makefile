@@ -1,7 +1,7 @@
 # Thin wrapper over CMake. `make run` and `make test` install what is missing first.
 JOBS ?= 2
 
-.PHONY: deps build run install test tsan bench fuzz memcheck sheet clean
+.PHONY: deps build run install package test tsan bench fuzz memcheck sheet clean
 PREFIX ?= /usr/local
 
 deps:
@@ -18,6 +18,10 @@ run: build
 # The viewer into PREFIX/bin, its data into PREFIX/share/quillmoor.
 install: build
 	cmake --install build --prefix $(PREFIX)
+
+# A Debian package of the release viewer: build/quillmoor_VERSION_ARCH.deb.
+package: build
+	cd build && cpack -G DEB
 
 # Every test (unit, gl, e2e) under AddressSanitizer + UndefinedBehaviorSanitizer.
 test: deps

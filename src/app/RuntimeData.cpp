@@ -44,7 +44,12 @@ fs::path executableDirectory()
 
 std::string readerProgram()
 {
-    return (executableDirectory() / "quillmoor-reader").string();
+    const fs::path directory = executableDirectory();
+    const fs::path beside = directory / "quillmoor-reader";
+    std::error_code error;
+    if (fs::exists(beside, error))
+        return beside.string();
+    return (directory / QM_READER_FROM_BINARY / "quillmoor-reader").lexically_normal().string();
 }
 
 bool enterRuntimeData()

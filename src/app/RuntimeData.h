@@ -28,7 +28,9 @@ std::optional<std::filesystem::path> findRuntimeData(const std::vector<std::file
 // when there is none.
 bool enterRuntimeData();
 
-// The model reader's executable, "quillmoor-reader" in the viewer's own folder.
+// The model reader's executable, "quillmoor-reader": in the viewer's own
+// folder (the build tree), else in the install prefix's helper folder
+// (PREFIX/libexec/quillmoor for PREFIX/bin).
 std::string readerProgram();
 
 }  // namespace qm

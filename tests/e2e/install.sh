@@ -16,7 +16,7 @@ prefix="$work/prefix"
 
 case_name=install
 if cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
-    for file in bin/quillmoor share/quillmoor/QM/QM.fbx share/quillmoor/QM/sphere.fbx \
+    for file in bin/quillmoor libexec/quillmoor/quillmoor-reader share/quillmoor/QM/QM.fbx share/quillmoor/QM/sphere.fbx \
         share/quillmoor/QM/shader_sources.txt share/quillmoor/QM/postprocessing/dof.frag \
         share/quillmoor/QM/cubemap/loadsa_colors_1.jpg share/quillmoor/QM/Lullwave.mp3; do
         [ -f "$prefix/$file" ] || fail "not installed: $file"
