@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "Camera.h"
@@ -75,6 +76,9 @@ public:
     float fillLight = 0.0f;
     // An opened model's framed view, which the Home key returns to.
     std::optional<Framing> startView;
+    // The files it was built from (the model file, what the file refers to,
+    // its pictures), as absolute paths: a change to one calls for a reload.
+    std::vector<std::string> sourceFiles;
 
 private:
     // Files one object: its mesh's instance matrices and its light's position.

@@ -495,7 +495,7 @@ std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& 
     if (!source.scene)
         return nullptr;
     std::shared_ptr<Mesh> sphere = findSphere(context, *source.scene);
-    commitCacheEntry(source, {});
+    commitCacheEntry(source);
     return sphere;
 }
 
@@ -565,15 +565,15 @@ void usePictures(ImportContext& r, const SceneSource& source)
 void levelsOfDetail(ImportContext& r, SceneSource& source)
 {
     attachBillboards(r);
+    addSourceFiles(source, r.pictures.files());
     if (source.cached && source.cached->sectionCount() == 3 && takeLevels(r, source.cached->section(2)))
         return;
     if (source.writer) {
         addCacheSection(source, r.pictures.encode());
-        std::vector<std::string> files = r.pictures.files();
         r.pictures.clear();
         buildLevels(r);
         addCacheSection(source, encodeLevels(r));
-        commitCacheEntry(source, files);
+        commitCacheEntry(source);
     } else {
         buildLevels(r);
     }
@@ -754,6 +754,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
               << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
 
     Scene& scene = *state.scene;
+    scene.sourceFiles = std::move(source.files);
     scene.fillLight = 1.0f;
     scene.environment = state.resources->environment(environmentFor(model));
     Camera& camera = *scene.camera;

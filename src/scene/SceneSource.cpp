@@ -29,6 +29,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
             std::string problem;
             source.scene = decodeSceneData(entry->section(0), problem);
             if (source.scene) {
+                source.files = source.scene->sourceFiles;
                 source.cached = std::move(entry);
                 return source;
             }
@@ -47,6 +48,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         source.error = "the model reader's answer is damaged (" + problem + ")";
         return source;
     }
+    source.files = source.scene->sourceFiles;
     if (key) {
         // Written while the scene is built; the bytes go with the writing.
         source.writer = std::make_unique<CacheWriter>(*r.cache, *key);
@@ -66,19 +68,22 @@ void addCacheSection(SceneSource& source, const std::string& section)
     source.writer->add(section);
 }
 
-void commitCacheEntry(SceneSource& source, const std::vector<std::string>& files)
+void addSourceFiles(SceneSource& source, const std::vector<std::string>& files)
+{
+    for (const std::string& file : files) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(file, error);
+        source.files.push_back(error ? file : path.lexically_normal().string());
+    }
+}
+
+void commitCacheEntry(SceneSource& source)
 {
     if (!source.writer)
         return;
     if (source.writing.valid())
         source.writing.get();
-    std::vector<std::string> sources = source.scene ? source.scene->sourceFiles : std::vector<std::string>{};
-    for (const std::string& file : files) {
-        std::error_code error;
-        const std::filesystem::path path = std::filesystem::absolute(file, error);
-        sources.push_back(error ? file : path.lexically_normal().string());
-    }
-    source.writer->commit(hashSourceFiles(sources));
+    source.writer->commit(hashSourceFiles(source.files));
     source.writer.reset();
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ImportContext.h"
 #include "SceneCache.h"
@@ -20,6 +21,9 @@ struct SceneSource {
     std::unique_ptr<CacheEntry> cached;
     std::unique_ptr<CacheWriter> writer;
     std::future<void> writing;
+    // The files the scene is built from: those the reader opened (the model
+    // file, its material files, its buffers), then the pictures it loads.
+    std::vector<std::string> files;
     // Why there is no scene: the reader's reason or what became of its process.
     std::string error;
 };
@@ -33,8 +37,12 @@ SceneSource readSceneSource(const ImportContext& context, const std::string& pat
 // without an entry).
 void addCacheSection(SceneSource& source, const std::string& section);
 
-// Completes the entry being written, with the files the scene was built
-// from besides those the reader opened (none without an entry).
-void commitCacheEntry(SceneSource& source, const std::vector<std::string>& files);
+// Adds files the scene was built from besides those the reader opened (its
+// pictures), as absolute paths.
+void addSourceFiles(SceneSource& source, const std::vector<std::string>& files);
+
+// Completes the entry being written (none without an entry), with the
+// source's files: a change to any of them makes the entry stale.
+void commitCacheEntry(SceneSource& source);
 
 }  // namespace qm

@@ -423,7 +423,8 @@ copy_box() {
 }
 
 # The second open of an unchanged file comes from the cache and looks the
-# same; a changed texture or --no-cache reads the file again.
+# same; a changed texture, a changed material file or --no-cache reads the
+# file again.
 cache_case() {
     copy_box
     shoot first "$work/box/box.gltf" || return
@@ -438,6 +439,11 @@ cache_case() {
     shoot changed "$work/box/box.gltf" || return
     grep -q '^Read in ' "$work/out" || fail "changed texture: $(grep '^Read' "$work/out" | tail -n 1)"
     [ "$(changed "$work/first.png" "$work/changed.png")" != 0 ] || fail "the changed texture does not show"
+    cp "$data"/formats/box.{obj,mtl} "$work/box/"
+    shoot obj "$work/box/box.obj" || return
+    echo "# edited" >>"$work/box/box.mtl"
+    shoot edited-mtl "$work/box/box.obj" || return
+    grep -q '^Read in ' "$work/out" || fail "changed material file: $(grep '^Read' "$work/out" | tail -n 1)"
     ls "$XDG_CACHE_HOME"/quillmoor/*.qmc >/dev/null 2>&1 || fail "no entry in $XDG_CACHE_HOME/quillmoor"
 }
 
