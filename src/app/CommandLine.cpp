@@ -135,6 +135,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.cache = false;
             continue;
         }
+        if (argument == "--watch") {
+            options.watch = true;
+            modelOnly = true;
+            continue;
+        }
         if (argument == "--thumbnail") {
             // SIZE INPUT OUTPUT, as file managers' thumbnailer entries give them.
             if (i + 3 >= arguments.size())
@@ -183,7 +188,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     if (!options.thumbnail.empty() && !options.screenshot.empty())
         return failure("--thumbnail and --screenshot cannot go together");
     if (modelOnly && options.model.empty())
-        return failure("--table, --up, --scale, --lod, --environment, --animation and --time need a model file");
+        return failure("--table, --up, --scale, --lod, --environment, --animation, --time and --watch need a model file");
     return result;
 }
 
@@ -207,6 +212,8 @@ std::string usage()
            "                             none for the rest pose (default: the first)\n"
            "  --time T                   start T seconds into the clip; with --screenshot the\n"
            "                             pose is the one at T (default: the frames' fixed step)\n"
+           "  --watch                    reload MODEL when it or a file it refers to changes\n"
+           "                             on disk, keeping the view (F5 reloads by hand)\n"
            "  --screenshot FILE.png      render without a window or display, write the last\n"
            "                             frame as PNG and exit\n"
            "  --frames N                 frames rendered for --screenshot (default 10)\n"

@@ -27,6 +27,8 @@ struct ViewerOptions {
     int height = 900;
     bool fullscreen = false;
     bool cache = true;
+    // Reload the model when one of its files changes.
+    bool watch = false;
     // Whether the settings file (Settings.h) gives the defaults.
     bool settings = true;
     std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch

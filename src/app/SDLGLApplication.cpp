@@ -88,12 +88,18 @@ void SDLGLApplication::run()
     if (animation)
         animation->init();
     Mix_PlayMusic(music, 0);
+    watchFiles();
 
     Uint32 last = SDL_GetTicks();
     while (running) {
         const Uint32 start = SDL_GetTicks();
         input->processHeldKeys();
         input->processEvents();
+        if (watchModel && start - lastLook >= lookInterval) {
+            lastLook = start;
+            if (watch.changed())
+                reloadScene();
+        }
         if (animation)
             animation->update();
         // A model's clip plays in real time, however fast the frames come;
@@ -186,23 +192,83 @@ void SDLGLApplication::bindCommands()
         for (const int id : {13, 14, 15})
             input->commands.erase(id);
     }
-    if (openDroppedFile)
-        input->fileDropped = [this](const std::string& file) { replaceScene(file); };
+    if (openModelFile) {
+        input->fileDropped = [this](const std::string& file) { openDroppedFile(file); };
+        input->bindCommand(16, [this] { reloadScene(); });
+    }
 }
 
-void SDLGLApplication::replaceScene(const std::string& file)
+void SDLGLApplication::openDroppedFile(const std::string& file)
 {
     std::cout << "Opening the dropped file " << file << std::endl;
-    std::shared_ptr<Scene> scene = openDroppedFile(file);
+    std::shared_ptr<Scene> scene = openModelFile(file);
     if (!scene) {
         std::cout << "Keeping the current scene." << std::endl;
         return;
     }
-    animation.reset();
     if (scene->motion)
         std::cout << scene->motion->clipLine() << std::endl;
+    modelFile = file;
+    showScene(std::move(scene));
+}
+
+namespace {
+
+// Holds standard output back while it lives: a reload says one line, the
+// import's progress having been shown at the first open. Warnings, on
+// standard error, still show.
+class HeldOutput {
+public:
+    HeldOutput() : held(std::cout.rdbuf(nullptr)) {}
+    ~HeldOutput() { std::cout.rdbuf(held); }
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+
+private:
+    std::streambuf* held;
+};
+
+}  // namespace
+
+void SDLGLApplication::reloadScene()
+{
+    if (modelFile.empty() || !openModelFile || !renderer || !renderer->getScene())
+        return;  // the moor is not reloaded
+    const Uint32 start = SDL_GetTicks();
+    std::shared_ptr<Scene> scene;
+    {
+        const HeldOutput quiet;
+        scene = openModelFile(modelFile);
+    }
+    if (!scene) {
+        // The file is likely still being written: the next change tries again.
+        std::cout << "Could not reload " << modelFile << "; keeping the current scene." << std::endl;
+        return;
+    }
+    const Scene& previous = *renderer->getScene();
+    keepView(*scene->camera, *previous.camera);
+    if (scene->motion && previous.motion)
+        scene->motion->continueFrom(*previous.motion);
+    showScene(std::move(scene));
+    std::cout << "Reloaded " << modelFile << " in " << SDL_GetTicks() - start << " ms." << std::endl;
+}
+
+void SDLGLApplication::showScene(std::shared_ptr<Scene> scene)
+{
+    animation.reset();
     renderer->setScene(std::move(scene));
     bindCommands();
+    watchFiles();
+}
+
+void SDLGLApplication::watchFiles()
+{
+    const Scene* scene = renderer ? renderer->getScene().get() : nullptr;
+    if (!watchModel || modelFile.empty() || !scene)
+        return;
+    std::vector<std::string> files = scene->sourceFiles;
+    files.push_back(modelFile);
+    watch = FileWatch(std::move(files));
 }
 
 void SDLGLApplication::onResize(int, int)

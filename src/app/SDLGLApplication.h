@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "FileWatch.h"
 #include "GraphicsApplication.h"
 
 namespace qm {
@@ -46,20 +47,35 @@ public:
     bool initialised() const { return context != nullptr; }
 
     void bindCommands();
-    // Opens a dropped model file; empty (after saying why) when it cannot.
-    std::function<std::shared_ptr<Scene>(const std::string&)> openDroppedFile;
+    // Opens a model file, dropped on the window or reloaded; empty (after
+    // saying why) when it cannot.
+    std::function<std::shared_ptr<Scene>(const std::string&)> openModelFile;
+    // The model file the scene shows (empty: the moor), which F5 reloads;
+    // with `watchModel`, so does a change to it or to a file it refers to.
+    std::string modelFile;
+    bool watchModel = false;
+    // Reopens the model file, keeping the view and the clip; on failure the
+    // scene stays. Prints one line either way.
+    void reloadScene();
     void onResize(int width, int height);
     void playMusic();
 
 private:
     void init();
-    void replaceScene(const std::string& file);
+    void openDroppedFile(const std::string& file);
+    // Shows a newly opened scene, with its commands and its files watched.
+    void showScene(std::shared_ptr<Scene> scene);
+    void watchFiles();
 
     WindowSettings settings;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool running = true;
     Mix_Music* music = nullptr;
+    FileWatch watch;
+    // Milliseconds between looks at the watched files.
+    static constexpr Uint32 lookInterval = 250;
+    Uint32 lastLook = 0;
 };
 
 }  // namespace qm

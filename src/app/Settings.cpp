@@ -30,16 +30,16 @@ std::string lowerCase(std::string text)
 std::vector<std::string> argumentsOf(const std::string& name, const std::string& value, const std::string& folder,
                                      std::string& problem)
 {
-    if (name == "fullscreen" || name == "cache") {
+    if (name == "fullscreen" || name == "cache" || name == "watch") {
         const std::string answer = lowerCase(value);
         if (answer != "yes" && answer != "no") {
             problem = name + " takes yes or no";
             return {};
         }
         const bool on = answer == "yes";
-        if (name == "fullscreen")
-            return on ? std::vector<std::string>{"--fullscreen"} : std::vector<std::string>{};
-        return on ? std::vector<std::string>{} : std::vector<std::string>{"--no-cache"};
+        if (name == "cache")
+            return on ? std::vector<std::string>{} : std::vector<std::string>{"--no-cache"};
+        return on ? std::vector<std::string>{"--" + name} : std::vector<std::string>{};
     }
     if (name == "screenshot" || name == "help" || name == "version" || name == "no-config") {
         problem = name + " is not a setting: give it on the command line";

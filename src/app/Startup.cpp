@@ -21,6 +21,8 @@ namespace qm {
 
 namespace {
 
+constexpr std::uint64_t thumbnailReaderMemory = std::uint64_t(1) << 30;
+
 // A path the user gave, made absolute before the runtime data becomes the
 // working directory.
 std::string absolute(const std::string& path)
@@ -145,7 +147,11 @@ int run(int argc, char** argv)
     // Holds the programs and the light sphere for dropped files; released, like
     // all it built, before run returns.
     GLResources resources;
-    SceneImport import(resources, readerSettings(readerProgram()),
+    // A thumbnail is asked for by a file manager, for every file it shows:
+    // it may take no more than 1 GiB to read one, and a file that needs more
+    // gets none.
+    SceneImport import(resources,
+                       thumbnail ? readerSettings(readerProgram(), thumbnailReaderMemory) : readerSettings(readerProgram()),
                        options.cache ? cacheSettings() : std::nullopt);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
@@ -174,7 +180,9 @@ int run(int argc, char** argv)
         status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
     } else {
         SDLGLApplication* window = application.get();
-        application->openDroppedFile = [&import, &options, aspectRatio, window](const std::string& file) {
+        application->modelFile = options.model;
+        application->watchModel = options.watch;
+        application->openModelFile = [&import, &options, aspectRatio, window](const std::string& file) {
             return import.openModel(userModel(options, file, aspectRatio), [window] { return readStillWanted(*window); })
                 .scene;
         };

@@ -93,6 +93,8 @@ void InputManager::processEvents()
             else if (event.key.keysym.sym == SDLK_RIGHTBRACKET ||
                      event.key.keysym.scancode == SDL_SCANCODE_RIGHTBRACKET)
                 execute(15);
+            else if (event.key.keysym.sym == SDLK_F5)
+                execute(16);
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);

@@ -55,6 +55,14 @@ void placeCamera(Camera& camera, const glm::vec3& position, float yaw, float pit
     camera.look(0.0f, 0.0f);  // recomputes the direction vectors from the angles
 }
 
+void keepView(Camera& camera, const Camera& previous)
+{
+    placeCamera(camera, previous.position, previous.yaw, previous.pitch);
+    camera.exposure = previous.exposure;
+    camera.focusDepth = previous.focusDepth;
+    camera.maxDepth = previous.maxDepth;
+}
+
 void applyFraming(Camera& camera, const Framing& framing)
 {
     const float s = framing.distanceScale;

@@ -28,4 +28,9 @@ void applyFraming(Camera& camera, const Framing& framing);
 // Places and turns the camera: angles in degrees, as the mouse turns them.
 void placeCamera(Camera& camera, const glm::vec3& position, float yaw, float pitch);
 
+// A reloaded model's camera where `previous` was: its place, its direction,
+// its exposure and focus. The rest (near and far planes, speed, distance
+// bands) stays the new model's framing.
+void keepView(Camera& camera, const Camera& previous);
+
 }  // namespace qm

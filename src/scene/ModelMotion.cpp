@@ -299,6 +299,14 @@ void ModelMotion::select(std::optional<std::size_t> clip)
     clock = 0.0f;
 }
 
+void ModelMotion::continueFrom(const ModelMotion& previous)
+{
+    if (!previous.playing || *previous.playing < clips.size())
+        select(previous.playing);
+    setTime(previous.clock);
+    paused = previous.paused;
+}
+
 void ModelMotion::step(int direction)
 {
     const auto count = std::ptrdiff_t(clips.size());

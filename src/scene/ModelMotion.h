@@ -70,6 +70,9 @@ public:
     // Moves the clock on, unless paused.
     void advance(float seconds);
     bool paused = false;
+    // Plays on where `previous` (the same file before a reload) was: its
+    // clip, by number, when this file still has it, its time and its pause.
+    void continueFrom(const ModelMotion& previous);
     // One line naming the clip playing and its duration.
     std::string clipLine() const;
     // One line listing the clips, numbered from 1, with their durations.

@@ -164,11 +164,11 @@ std::string memoryText(std::uint64_t bytes)
     return text.str();
 }
 
-ReaderSettings readerSettings(std::string program)
+ReaderSettings readerSettings(std::string program, std::uint64_t largest)
 {
     ReaderSettings settings;
     settings.program = std::move(program);
-    settings.memoryLimit = std::min(physicalMemory() / 2, 16 * 1024 * mebibyte);
+    settings.memoryLimit = std::min(physicalMemory() / 2, largest);
     if (const char* memory = std::getenv("QUILLMOOR_READER_MEMORY"); memory && std::atoll(memory) > 0)
         settings.memoryLimit = std::uint64_t(std::atoll(memory)) * mebibyte;
     if (const char* time = std::getenv("QUILLMOOR_READER_TIMEOUT"); time && std::atoi(time) > 0)

@@ -17,10 +17,10 @@ struct ReaderSettings {
     int timeLimit = 120;
 };
 
-// The defaults: half the physical memory, at most 16 GiB, and 120 s;
-// QUILLMOOR_READER_MEMORY (MiB) and QUILLMOOR_READER_TIMEOUT (seconds)
-// change them.
-ReaderSettings readerSettings(std::string program);
+// The defaults: half the physical memory, at most `largest` bytes (16 GiB),
+// and 120 s; QUILLMOOR_READER_MEMORY (MiB) and QUILLMOOR_READER_TIMEOUT
+// (seconds) change them.
+ReaderSettings readerSettings(std::string program, std::uint64_t largest = std::uint64_t(16) << 30);
 
 // What the reader's process handed over: the scene data's bytes, or why
 // there are none.

@@ -673,7 +673,7 @@ ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool(
     }
     std::cout << controls
               << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
-                 "previous and next animation\n"
+                 "previous and next animation\nF5 - reload the model file\n"
               << std::endl;
     state.assetDirectory = "QM";
     state.textureDirectory = std::filesystem::path(model.path).parent_path().string();

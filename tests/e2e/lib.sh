@@ -63,11 +63,12 @@ start_viewer() {
 
 # A folder made by make_runtime is the viewer's runtime data; any other only
 # collects its output while the viewer finds its own data. It runs from
-# $run_from when that is set.
+# $run_from when that is set, with the arguments in $viewer_args.
 launch_viewer() {
     local dir=$1 data=""
     [ -d "$dir/QM" ] && data=$dir
-    (cd "${run_from:-$dir}" && QUILLMOOR_DATA="$data" exec "$viewer" >"$dir/stdout" 2>"$dir/stderr") &
+    (cd "${run_from:-$dir}" && QUILLMOOR_DATA="$data" exec "$viewer" ${viewer_args[@]+"${viewer_args[@]}"} \
+        >"$dir/stdout" 2>"$dir/stderr") &
     pid=$!
     window=""
     shown_early=""

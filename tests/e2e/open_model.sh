@@ -6,7 +6,7 @@
 # data; it runs from a scratch folder, with a scene cache of its own. The
 # reader group: damaged files, the reader process's limits and the cache.
 # Usage: open_model.sh <quillmoor> <test data folder> <regressions folder> <scenegen> <group>
-# group: cli | formats | looks | binary | reader | motion
+# group: cli | thumbnails | formats | looks | binary | reader | motion
 set -u
 viewer=$1
 data=$2
@@ -71,27 +71,40 @@ cli_cases() {
     check unreadable_case
     case_name=settings-file
     check settings_case
-    case_name=thumbnails
-    check thumbnail_case
 }
 
-# Square pictures of model files, the model visible; a file that cannot be
-# read ends non-zero and writes nothing.
+# Square pictures of every model file of the test data, the model visible
+# (its pixels, and only they, change with the exposure); a file that cannot
+# be read, or half of one, ends non-zero and writes nothing.
+thumbnails_cases() {
+    local model
+    while read -r model; do
+        case_name=thumbnail-${model#"$data"/}
+        check thumbnail_case "$model"
+    done < <(find "$data" -type f \( -name '*.gltf' -o -name '*.glb' -o -name '*.fbx' -o -name '*.obj' -o \
+        -name '*.dae' -o -name '*.3ds' -o -name '*.ply' -o -name '*.stl' \) | sort)
+    case_name=thumbnail-unreadable
+    check unreadable_thumbnail_case
+}
+
 thumbnail_case() {
-    local model name covered
-    for model in "$data"/formats/box.gltf "$data"/fbx/duck.fbx "$data"/materials/points.gltf \
-        "$data"/animation/skinned-bar.fbx; do
-        name=$(basename "$model")
-        view --exposure 1 --thumbnail 128 "$model" "$work/$name-dim.png" &&
-            view --thumbnail 128 "$model" "$work/$name.png"
-        [ "$rc" -eq 0 ] || { fail "$name: exit code $rc: $(cat "$work/err")"; continue; }
-        [ "$(identify -format '%wx%h' "$work/$name.png" 2>/dev/null)" = 128x128 ] || fail "$name: not 128x128"
-        covered=$(changed "$work/$name-dim.png" "$work/$name.png")
-        [ "${covered:-0}" -gt 400 ] || fail "$name: the model covers only $covered of 16384 pixels"
+    local name covered
+    name=$(basename "$1")
+    view --exposure 1 --thumbnail 128 "$1" "$work/$name-dim.png" && view --thumbnail 128 "$1" "$work/$name.png"
+    [ "$rc" -eq 0 ] || { fail "exit code $rc: $(cat "$work/err")"; return; }
+    [ "$(identify -format '%wx%h' "$work/$name.png" 2>/dev/null)" = 128x128 ] || fail "not 128x128"
+    covered=$(changed "$work/$name-dim.png" "$work/$name.png")
+    [ "${covered:-0}" -gt 160 ] || fail "the model covers only $covered of 16384 pixels"
+}
+
+unreadable_thumbnail_case() {
+    local model
+    head -c 20000 "$data/fbx/duck.fbx" >"$work/half.fbx"
+    for model in "$data/fbx/jeep1.jpg" "$work/half.fbx" "$work/missing.obj"; do
+        view --thumbnail 128 "$model" "$work/never.png"
+        [ "$rc" -eq 1 ] || fail "$model: exit code $rc"
+        [ -e "$work/never.png" ] && fail "$model: a picture was written"
     done
-    view --thumbnail 128 "$data/fbx/jeep1.jpg" "$work/never.png"
-    [ "$rc" -eq 1 ] || fail "an unreadable file: exit code $rc"
-    [ -e "$work/never.png" ] && fail "an unreadable file: a picture was written"
 }
 
 # The settings file gives defaults, per extension too; the command line
@@ -144,7 +157,7 @@ mistakes_case() {
 --bogus|unknown option --bogus
 model.obj --frames|the option --frames needs a value
 --resolution 640by360 m.obj|the option --resolution does not take the value "640by360"
---scale 2|--table, --up, --scale, --lod, --environment, --animation and --time need a model file
+--scale 2|--table, --up, --scale, --lod, --environment, --animation, --time and --watch need a model file
 CASES
 }
 

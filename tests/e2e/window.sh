@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The real viewer in a virtual display with the generated scene: console,
 # window, title, the two ways out (Escape, the close button), a machine
-# without sound and one without a display.
+# without sound and one without a display; a watched model reloading.
 # Screenshots go to the given folder.
-# Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder>
+# Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder> <test data folder>
 set -u
 viewer=$(realpath "$1")
 close_window=$(realpath "$2")
 assets=$(realpath "$3")
 shots=$4
+data=$(realpath "$5")
 mkdir -p "$shots"
 source "$(dirname "$0")/lib.sh"
 
@@ -75,6 +76,65 @@ if check_running_window "$dir"; then
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"
     [ "$(head -n 1 "$dir/stderr")" = "Sound issue." ] || fail "stderr: $(cat "$dir/stderr")"
+    [ "$failures" -eq "$before" ] && pass
+fi
+
+# Pixels that differ between two screenshots.
+changed() { compare -metric AE -fuzz 2% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# Waits up to 20 s for the viewer's console to hold a line matching $1 $2 times.
+wait_for_line() {
+    for _ in $(seq 200); do
+        [ "$(grep -c -- "$1" "$dir/stdout")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "no '$1' (${2}x) on the console: $(tail -n 3 "$dir/stdout")"
+    return 1
+}
+
+# --watch on a copy of a model: a changed picture it refers to and another
+# model saved over it each reload it and change the window's picture; a
+# half-written file keeps the picture and the viewer, and the next save
+# reloads again.
+case_name=watch
+before=$failures
+dir="$work/watch"
+mkdir -p "$dir/model"
+cp "$data"/formats/box.{gltf,bin,png} "$dir/model/"
+viewer_args=(--resolution 640x360 --watch "$dir/model/box.gltf")
+SDL_AUDIODRIVER=dummy start_viewer "$dir"
+unset viewer_args
+if check_running_window "$dir"; then
+    sleep 2
+    screenshot watch-box
+    convert "$dir/model/box.png" -negate "$dir/model/box.png"
+    if wait_for_line '^Reloaded .*box.gltf in [0-9]* ms\.$' 1; then
+        sleep 1
+        screenshot watch-picture
+        [ "$(changed "$shots/watch-box.png" "$shots/watch-picture.png")" -gt 100 ] ||
+            fail "the changed picture does not show"
+    fi
+    # Saved as editors do: written aside, renamed into place.
+    cp "$data/materials/spheres.gltf" "$dir/model/saving" && mv "$dir/model/saving" "$dir/model/box.gltf"
+    if wait_for_line '^Reloaded ' 2; then
+        sleep 1
+        screenshot watch-spheres
+        [ "$(changed "$shots/watch-picture.png" "$shots/watch-spheres.png")" -gt 1000 ] ||
+            fail "the other model does not show"
+    fi
+    head -c 4000 "$data/materials/spheres.gltf" >"$dir/model/box.gltf"
+    if wait_for_line '^Could not reload .*box.gltf; keeping the current scene\.$' 1; then
+        sleep 1
+        screenshot watch-half-written
+        [ "$(changed "$shots/watch-spheres.png" "$shots/watch-half-written.png")" -lt 100 ] ||
+            fail "a half-written file changed the picture"
+        kill -0 "$pid" 2>/dev/null || fail "the viewer ended on a half-written file"
+    fi
+    cp "$data/materials/spheres.gltf" "$dir/model/box.gltf"
+    wait_for_line '^Reloaded ' 3
+    press_escape
+    wait_viewer
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
     [ "$failures" -eq "$before" ] && pass
 fi
 

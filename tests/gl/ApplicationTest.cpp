@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -128,7 +131,7 @@ TEST(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
     const auto opened = std::make_shared<qm::Scene>();
     opened->startView = qm::Framing{{1.0f, 2.0f, 3.0f}, -120.0f, -20.0f, 0.5f, 4.0f};
     std::vector<std::string> asked;
-    application.openDroppedFile = [&](const std::string& file) {
+    application.openModelFile = [&](const std::string& file) {
         asked.push_back(file);
         return file == "good.glb" ? opened : nullptr;
     };
@@ -145,7 +148,9 @@ TEST(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
     pushEvent(keyDown(SDLK_ESCAPE));
     opened->camera->position = glm::vec3(50.0f);
     application.run();
-    application.openDroppedFile = nullptr;
+    application.openModelFile = nullptr;
+    EXPECT_EQ(application.modelFile, "good.glb") << "F5 now reloads the dropped file";
+    application.modelFile.clear();
 
     EXPECT_EQ(asked, (std::vector<std::string>{"bad.obj", "good.glb"}));
     EXPECT_EQ(renderer->getScene(), opened);
@@ -180,6 +185,84 @@ TEST(Application, PlaybackKeysDriveTheModelsClips)
     const float time = scene->motion->time();
     scene->motion->advance(0.25f);
     EXPECT_EQ(scene->motion->time(), time);
+}
+
+// F5 reopens the model file and keeps the view and the clip, saying one
+// line (the import's progress held back); a reload that fails keeps the
+// scene. With the watch on, a change to one of the scene's files, made
+// while the viewer runs, reloads it without a key.
+TEST(Application, ReloadsKeepTheViewAndSurviveFailures)
+{
+    qm::SDLGLApplication& application = testApplication();
+    auto renderer = std::make_shared<CountingRenderer>();
+    const auto first = std::make_shared<qm::Scene>();
+    qm::placeCamera(*first->camera, {5.0f, 6.0f, 7.0f}, 10.0f, -5.0f);
+    const std::filesystem::path picture =
+        std::filesystem::temp_directory_path() / ("qm-reload-" + std::to_string(::getpid()) + ".png");
+    std::ofstream(picture) << "first";
+    first->sourceFiles = {picture.string()};
+    renderer->setScene(first);
+    application.setRenderer(renderer);
+    application.modelFile = "/models/tower.obj";
+    bool opens = false;
+    int asked = 0;
+    application.openModelFile = [&](const std::string& file) {
+        EXPECT_EQ(file, "/models/tower.obj");
+        ++asked;
+        std::cout << "Reading " << file << " ..." << std::endl;
+        std::shared_ptr<qm::Scene> scene;
+        if (opens) {
+            scene = std::make_shared<qm::Scene>();
+            scene->sourceFiles = {picture.string()};
+        }
+        return scene;
+    };
+    const auto reloadWith = [&](std::vector<SDL_Keycode> keys) {
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        for (const SDL_Keycode key : keys)
+            pushEvent(keyDown(key));
+        testing::internal::CaptureStdout();
+        application.run();
+        return testing::internal::GetCapturedStdout();
+    };
+
+    EXPECT_EQ(reloadWith({SDLK_F5, SDLK_ESCAPE}), "Could not reload /models/tower.obj; keeping the current scene.\n");
+    EXPECT_EQ(renderer->getScene(), first);
+
+    opens = true;
+    const std::string console = reloadWith({SDLK_F5, SDLK_ESCAPE});
+    EXPECT_TRUE(std::regex_match(console, std::regex("Reloaded /models/tower.obj in \\d+ ms.\n"))) << console;
+    const std::shared_ptr<qm::Scene> reloaded = renderer->getScene();
+    ASSERT_NE(reloaded, first);
+    EXPECT_EQ(reloaded->camera->position, glm::vec3(5.0f, 6.0f, 7.0f));
+    EXPECT_EQ(reloaded->camera->yaw, 10.0f);
+
+    // Changed a little after the loop starts; ended a second later.
+    application.watchModel = true;
+    const auto later = [](Uint32, void* file) -> Uint32 {
+        std::ofstream(*static_cast<std::filesystem::path*>(file)) << "second, longer";
+        return 0;
+    };
+    const auto escape = [](Uint32, void*) -> Uint32 {
+        pushEvent(keyDown(SDLK_ESCAPE));
+        return 0;
+    };
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    asked = 0;
+    const SDL_TimerID change = SDL_AddTimer(300, later, const_cast<std::filesystem::path*>(&picture));
+    const SDL_TimerID end = SDL_AddTimer(1800, escape, nullptr);
+    testing::internal::CaptureStdout();
+    application.run();
+    testing::internal::GetCapturedStdout();
+    SDL_RemoveTimer(change);
+    SDL_RemoveTimer(end);
+    EXPECT_EQ(asked, 1) << "one reload for one change";
+    EXPECT_NE(renderer->getScene(), reloaded);
+
+    application.watchModel = false;
+    application.modelFile.clear();
+    application.openModelFile = nullptr;
+    std::filesystem::remove(picture);
 }
 
 }  // namespace

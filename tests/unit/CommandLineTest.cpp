@@ -37,6 +37,7 @@ TEST(CommandLine, ReadsOptionsAndRefusesWhatItCannotUse)
         {{"m.obj", "--environment", ""}, CommandLine::Error, "--environment does not take"},
         {{"--animation", "walk"}, CommandLine::Error, "need a model file"},
         {{"--time", "1"}, CommandLine::Error, "need a model file"},
+        {{"--watch"}, CommandLine::Error, "need a model file"},
         {{"m.obj", "--time", "-1"}, CommandLine::Error, "--time does not take"},
         {{"m.obj", "--time", "inf"}, CommandLine::Error, "--time does not take"},
         {{"m.obj", "--animation="}, CommandLine::Error, "--animation does not take"},
@@ -60,7 +61,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     const CommandLine result = qm::parseCommandLine(
         {"--table", "t.txt", "--up=z", "--scale", "0.01", "--lod", "builtin", "--screenshot", "out.png", "--frames=3",
          "--resolution", "640x360", "--fullscreen", "--camera", "1,-2.5,3,90,-10", "--exposure", "1.5", "--focus",
-         "12", "--animation", "run", "--time", "0.25", "--no-config", "--", "-model.obj"});
+         "12", "--animation", "run", "--time", "0.25", "--no-config", "--watch", "--", "-model.obj"});
     ASSERT_EQ(result.action, CommandLine::Run) << result.error;
     const qm::ViewerOptions& o = result.options;
     EXPECT_EQ(o.model, "-model.obj");
@@ -73,6 +74,7 @@ TEST(CommandLine, EveryOptionReachesItsField)
     EXPECT_EQ(o.width, 640);
     EXPECT_EQ(o.height, 360);
     EXPECT_TRUE(o.fullscreen);
+    EXPECT_TRUE(o.watch);
     EXPECT_EQ(o.camera, (std::array<float, 5>{1.0f, -2.5f, 3.0f, 90.0f, -10.0f}));
     EXPECT_EQ(o.exposure, 1.5f);
     EXPECT_EQ(o.focus, 12.0f);

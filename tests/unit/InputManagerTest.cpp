@@ -87,14 +87,15 @@ TEST(InputManager, HeldKeysFireOncePerScanInFixedOrder)
 }
 
 // Events from SDL's queue: Home and H return to the start view, Space and
-// the brackets drive the model's animation, a dropped file reaches the
+// the brackets drive the model's animation, F5 reloads (once however long
+// it is held), a dropped file reaches the
 // handler with its path, and nothing else does.
 TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
 {
     ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
     InputManager input;
     std::vector<int> fired;
-    for (int id : {0, 11, 12, 13, 14, 15})
+    for (int id : {0, 11, 12, 13, 14, 15, 16})
         input.bindCommand(id, [&fired, id] { fired.push_back(id); });
     std::vector<std::string> dropped;
     input.fileDropped = [&](const std::string& file) { dropped.push_back(file); };
@@ -113,6 +114,8 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     key(SDLK_SPACE, 1);  // held down: once is enough
     key(SDLK_RIGHTBRACKET);
     key(SDLK_LEFTBRACKET);
+    key(SDLK_F5);
+    key(SDLK_F5, 1);
     key(SDLK_x);
     SDL_Event drop{};
     drop.type = SDL_DROPFILE;
@@ -121,7 +124,7 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     key(SDLK_ESCAPE);
     input.processEvents();
 
-    EXPECT_EQ(fired, (std::vector<int>{12, 12, 11, 13, 15, 14, 0}));
+    EXPECT_EQ(fired, (std::vector<int>{12, 12, 11, 13, 15, 14, 16, 0}));
     EXPECT_EQ(dropped, std::vector<std::string>{"/models/duck.fbx"});
     SDL_Quit();
 }

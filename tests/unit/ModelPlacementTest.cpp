@@ -130,4 +130,26 @@ TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
     }
 }
 
+// A reload keeps where the camera stands and looks and its exposure and
+// focus, and takes the new model's scale for the rest.
+TEST(ModelFraming, AReloadKeepsTheView)
+{
+    qm::Camera previous;
+    qm::placeCamera(previous, {3.0f, 4.0f, 5.0f}, 30.0f, -20.0f);
+    previous.exposure = 1.25f;
+    previous.focusDepth = 7.0f;
+    previous.maxDepth = 9.0f;
+    qm::Camera camera;
+    qm::applyFraming(camera, qm::frameBox(qm::BoundingBox::fromMinMax(glm::vec3(-50.0f), glm::vec3(50.0f)), 30.0f,
+                                          16.0f / 9.0f));
+    const float speed = camera.movementSpeed;
+    qm::keepView(camera, previous);
+    EXPECT_EQ(camera.position, previous.position);
+    EXPECT_EQ(camera.getViewMatrix(), previous.getViewMatrix());
+    EXPECT_EQ(camera.exposure, 1.25f);
+    EXPECT_EQ(camera.focusDepth, 7.0f);
+    EXPECT_EQ(camera.maxDepth, 9.0f);
+    EXPECT_EQ(camera.movementSpeed, speed);
+}
+
 }  // namespace

@@ -283,6 +283,21 @@ TEST(ModelMotion, PlaysAsTheUserAsks)
     motion.setTime(3.0f);
     EXPECT_EQ(motion.time(), 0.0f);
     EXPECT_EQ(motion.clipLine(), "Showing the rest pose.");
+
+    // A reload plays on where the file was: clip, time and pause, the clip
+    // only when the file still has it.
+    motion.select(std::size_t(1));
+    motion.setTime(0.4f);
+    BendingBar reloaded;
+    reloaded.motion->continueFrom(motion);
+    EXPECT_EQ(reloaded.motion->clip(), std::optional<std::size_t>(1));
+    EXPECT_FLOAT_EQ(reloaded.motion->time(), 0.4f);
+    EXPECT_TRUE(reloaded.motion->paused);
+    BendingBar shortened;
+    shortened.motion->clips.pop_back();
+    const std::optional<std::size_t> before = shortened.motion->clip();
+    shortened.motion->continueFrom(motion);
+    EXPECT_EQ(shortened.motion->clip(), before);
 }
 
 // Each frame's draw list carries every copy's deformation block (morph

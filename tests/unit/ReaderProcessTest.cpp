@@ -115,12 +115,15 @@ TEST(ReaderProcess, LimitsAndTheirWords)
     const qm::ReaderSettings set = qm::readerSettings("reader");
     EXPECT_EQ(set.memoryLimit, std::uint64_t(300) << 20);
     EXPECT_EQ(set.timeLimit, 7);
+    EXPECT_EQ(qm::readerSettings("reader", std::uint64_t(1) << 30).memoryLimit, std::uint64_t(300) << 20)
+        << "the variable holds over a caller's cap";
     unsetenv("QUILLMOOR_READER_MEMORY");
     unsetenv("QUILLMOOR_READER_TIMEOUT");
     const qm::ReaderSettings defaults = qm::readerSettings("reader");
     EXPECT_GT(defaults.memoryLimit, 0u);
     EXPECT_LE(defaults.memoryLimit, std::uint64_t(16) << 30);
     EXPECT_EQ(defaults.timeLimit, 120);
+    EXPECT_LE(qm::readerSettings("reader", std::uint64_t(1) << 30).memoryLimit, std::uint64_t(1) << 30);
 }
 
 }  // namespace

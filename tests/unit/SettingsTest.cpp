@@ -15,6 +15,7 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
                              "resolution = 1280x720   # the window\n"
                              "fullscreen = yes\n"
                              "cache = no\n"
+                             "watch = yes\n"
                              "up = z\n"
                              "environment = skies/dusk.hdr\n"
                              "\n"
@@ -34,10 +35,10 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
     } cases[] = {
         {"", {"--resolution", "1280x720", "--fullscreen", "--no-cache"}},
         {"walk.fbx",
-         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--up", "z", "--environment",
+         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--watch", "--up", "z", "--environment",
           "/home/u/.config/quillmoor/skies/dusk.hdr", "--scale", "0.01"}},
         {"cube.gltf",
-         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--up", "z", "--environment",
+         {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--watch", "--up", "z", "--environment",
           "/home/u/.config/quillmoor/skies/dusk.hdr", "--exposure", "2"}},
     };
     for (const auto& c : cases) {
@@ -46,14 +47,14 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
         EXPECT_EQ(qm::readSettings(in, "/home/u/.config/quillmoor/config", c.model, errors), c.arguments)
             << c.model;
         EXPECT_EQ(errors.str(),
-                  "/home/u/.config/quillmoor/config:12: a section is written [.ext]; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:13: unknown option --frobnicate; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:14: the option --frames does not take the value \"none\"; the "
+                  "/home/u/.config/quillmoor/config:13: a section is written [.ext]; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:14: unknown option --frobnicate; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:15: the option --frames does not take the value \"none\"; the "
                   "line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:15: screenshot is not a setting: give it on the command line; "
+                  "/home/u/.config/quillmoor/config:16: screenshot is not a setting: give it on the command line; "
                   "the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:16: expected name = value; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:17: fullscreen takes yes or no; the line is ignored.\n")
+                  "/home/u/.config/quillmoor/config:17: expected name = value; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:18: fullscreen takes yes or no; the line is ignored.\n")
             << c.model;
     }
 }
