@@ -35,6 +35,9 @@ tsan: deps
 	cmake --build build-tsan -j$(JOBS)
 	cd build-tsan && ctest --output-on-failure -L unit -E scenegen.deterministic
 
+# Every model file of the test data.
+MODEL_FILES = $(sort $(foreach ext,gltf glb fbx obj dae 3ds ply stl,$(wildcard tests/data/*/*.$(ext))))
+
 # Benchmarks of the release build; they print their figures.
 bench: deps
 	@scripts/install-deps bench
@@ -48,6 +51,8 @@ bench: deps
 	cd build && ./bench/qm_lod_bench --scene bench/data/QM-large.fbx
 	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d --moor \
 	  --model bench/data/QM-large.fbx 1000 2000
+	cd build && ./bench/qm_open_bench ./quillmoor bench/thumbnails $(addprefix --thumbnail $(CURDIR)/,$(MODEL_FILES))
+	cd build && ./bench/qm_open_bench ./quillmoor bench/thumbnails --thumbnail bench/data/QM-large.fbx
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 

@@ -14,7 +14,13 @@
 //   peer <file> first_picture_ms <ms> peak_mb <m> time_ratio <ours/theirs> memory_ratio <ours/theirs>
 // and with --moor, the shipped scene's launch to "Welcome!", first and second start:
 //   moor welcome_first_ms <f> welcome_second_ms <s> second_over_first <s/f>
-// Usage: qm_open_bench <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]... <side>...
+// and for each --thumbnail file, a 256 x 256 --thumbnail without the cache,
+// and from it, against --screenshot (its default size and frames) without it:
+//   thumbnail <file> ms <t> cached_ms <c> screenshot_ms <s> screenshot_over_thumbnail <s/t> peak_mb <m>
+// then the slowest and the smallest ratio of them all:
+//   thumbnails files <n> slowest_ms <t> least_screenshot_over_thumbnail <r> largest_peak_mb <m>
+// Usage: qm_open_bench <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]...
+//                      [--thumbnail FILE]... <side>...
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -205,23 +211,64 @@ bool measure(const std::string& viewer, const fs::path& work, const std::string&
     return true;
 }
 
+struct ThumbnailFigures {
+    int files = 0;
+    double slowestMs = 0.0;
+    double leastRatio = 1e9;
+    double largestPeakMb = 0.0;
+};
+
+// One file's thumbnail against its screenshot. False when the viewer failed.
+bool measureThumbnail(const std::string& viewer, const fs::path& work, const fs::path& model,
+                      ThumbnailFigures& figures)
+{
+    const std::string name = model.filename().string();
+    const std::vector<std::string> thumbnail{viewer, "--thumbnail", "256", model.string(),
+                                             (work / "thumbnail.png").string()};
+    std::vector<std::string> uncached = thumbnail;
+    uncached.insert(uncached.begin() + 1, "--no-cache");
+    const Run cold = bestOfThree(uncached, work / "thumbnail.log");
+    runChild(thumbnail, work / "thumbnail.log");  // fills the cache
+    const Run warm = bestOfThree(thumbnail, work / "thumbnail.log");
+    const Run shot = bestOfThree({viewer, "--no-cache", "--screenshot", (work / "shot.png").string(), model.string()},
+                                 work / "shot.log");
+    if (!cold.ok || !warm.ok || !shot.ok) {
+        std::fprintf(stderr, "%s: the viewer failed\n", name.c_str());
+        return false;
+    }
+    const double ratio = shot.wallMs / cold.wallMs;
+    const double peak = std::max(cold.peakMb, warm.peakMb);
+    std::printf("thumbnail %s ms %.0f cached_ms %.0f screenshot_ms %.0f screenshot_over_thumbnail %.1f peak_mb %.0f\n",
+                name.c_str(), cold.wallMs, warm.wallMs, shot.wallMs, ratio, peak);
+    std::fflush(stdout);
+    ++figures.files;
+    figures.slowestMs = std::max(figures.slowestMs, cold.wallMs);
+    figures.leastRatio = std::min(figures.leastRatio, ratio);
+    figures.largestPeakMb = std::max(figures.largestPeakMb, peak);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]... <side>...\n",
+        std::fprintf(stderr, "usage: %s <quillmoor> <work folder> [--peer <f3d>] [--moor] [--model FILE]... [--thumbnail FILE]... "
+                     "<side>...\n",
                      argv[0]);
         return 2;
     }
     const std::string viewer = fs::absolute(argv[1]).string();
     const fs::path work = fs::absolute(argv[2]);
     fs::create_directories(work);
-    // The viewers measured here keep their cache in the work folder.
+    // The viewers measured here keep their cache in the work folder and
+    // read no one's settings.
     setenv("XDG_CACHE_HOME", (work / "cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
     std::string peer;
     bool moor = false;
     std::vector<fs::path> models;
+    std::vector<fs::path> thumbnails;
     std::vector<int> sides;
     for (int a = 3; a < argc; ++a) {
         const std::string argument = argv[a];
@@ -229,6 +276,8 @@ int main(int argc, char** argv)
             peer = argv[++a];
         else if (argument == "--model" && a + 1 < argc)
             models.push_back(fs::absolute(argv[++a]));
+        else if (argument == "--thumbnail" && a + 1 < argc)
+            thumbnails.push_back(fs::absolute(argv[++a]));
         else if (argument == "--moor")
             moor = true;
         else
@@ -246,6 +295,13 @@ int main(int argc, char** argv)
     for (const fs::path& model : models)
         if (!measure(viewer, work, peer, model, -1))
             status = 1;
+    ThumbnailFigures figures;
+    for (const fs::path& model : thumbnails)
+        if (!measureThumbnail(viewer, work, model, figures))
+            status = 1;
+    if (figures.files > 0)
+        std::printf("thumbnails files %d slowest_ms %.0f least_screenshot_over_thumbnail %.1f largest_peak_mb %.0f\n",
+                    figures.files, figures.slowestMs, figures.leastRatio, figures.largestPeakMb);
     for (const int side : sides) {
         const fs::path field = work / ("field-" + std::to_string(side) + ".ply");
         if (!scenegen::writeHeightField(field, side))
