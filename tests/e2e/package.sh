@@ -113,7 +113,10 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/d
 touch "$root/var/lib/dpkg/status"
 as_root=()
 [ "$(id -u)" -ne 0 ] && as_root=(fakeroot)
-dpkg_root() { "${as_root[@]}" dpkg --root="$root" --force-not-root --force-depends --log=/dev/null "$@"; }
+# dpkg looks for ldconfig and start-stop-daemon, which a user's PATH may lack.
+dpkg_root() {
+    PATH="$PATH:/usr/sbin:/sbin" "${as_root[@]}" dpkg --root="$root" --force-not-root --force-depends --log=/dev/null "$@"
+}
 if dpkg_root -i "$deb" >"$work/dpkg.log" 2>&1; then
     version=$("$root/usr/bin/quillmoor" --version 2>&1)
     [ "$version" = "$("$build/quillmoor" --version)" ] || fail "--version: $version"
