@@ -3,14 +3,25 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 
 namespace qm {
 
-FileWatch::FileWatch(std::vector<std::string> watched) : files(std::move(watched))
+FileWatch::FileWatch(std::vector<std::string> watched, std::int64_t since) : files(std::move(watched))
 {
     std::sort(files.begin(), files.end());
     files.erase(std::unique(files.begin(), files.end()), files.end());
     reported = previous = look();
+    const std::int64_t from = since - 20'000'000;
+    if (std::any_of(reported.begin(), reported.end(), [from](const Stamp& s) { return s.modified >= from; }))
+        reported.clear();  // differs from any look: the next settled one reports it
+}
+
+std::int64_t FileWatch::now()
+{
+    timespec time{};
+    clock_gettime(CLOCK_REALTIME, &time);
+    return std::int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
 std::vector<FileWatch::Stamp> FileWatch::look() const

@@ -15,15 +15,22 @@ namespace qm {
 class FileWatch {
 public:
     FileWatch() = default;
-    explicit FileWatch(std::vector<std::string> files);
+    // Watches `files` as they are now. One changed at or after `since`
+    // (nanoseconds of the wall clock, as now() gives them: when the read of
+    // them began) counts as a change: it may have been saved while it was
+    // read. So does one changed up to 20 ms before: file times are taken
+    // from a coarser clock.
+    FileWatch(std::vector<std::string> files, std::int64_t since);
 
     // True, once, when the files differ from the last change reported (or
     // from the start) and are as they were at the previous look.
     bool changed();
 
-    bool empty() const { return files.empty(); }
+    // The wall clock, in the files' modification times' terms.
+    static std::int64_t now();
 
-    // What a look sees of one file; all zero when it cannot be read.
+    // What a look sees of one file; size -1 and the rest zero when it
+    // cannot be read.
     struct Stamp {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;

@@ -44,12 +44,14 @@ fs::path executableDirectory()
 
 std::string readerProgram()
 {
+    // The installed place first: a reader left beside an installed viewer
+    // by an older version is not the one to run.
     const fs::path directory = executableDirectory();
-    const fs::path beside = directory / "quillmoor-reader";
+    const fs::path installed = (directory / QM_READER_FROM_BINARY / "quillmoor-reader").lexically_normal();
     std::error_code error;
-    if (fs::exists(beside, error))
-        return beside.string();
-    return (directory / QM_READER_FROM_BINARY / "quillmoor-reader").lexically_normal().string();
+    if (fs::exists(installed, error))
+        return installed.string();
+    return (directory / "quillmoor-reader").string();
 }
 
 bool enterRuntimeData()

@@ -28,9 +28,9 @@ std::optional<std::filesystem::path> findRuntimeData(const std::vector<std::file
 // when there is none.
 bool enterRuntimeData();
 
-// The model reader's executable, "quillmoor-reader": in the viewer's own
-// folder (the build tree), else in the install prefix's helper folder
-// (PREFIX/libexec/quillmoor for PREFIX/bin).
+// The model reader's executable, "quillmoor-reader": in the install
+// prefix's helper folder (PREFIX/libexec/quillmoor for PREFIX/bin), else in
+// the viewer's own folder (the build tree).
 std::string readerProgram();
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <utility>
 #include <iostream>
 #include <string>
 
@@ -97,9 +98,10 @@ void SDLGLApplication::run()
         input->processEvents();
         if (watchModel && start - lastLook >= lookInterval) {
             lastLook = start;
-            if (watch.changed())
-                reloadScene();
+            reloadWanted = watch.changed() || reloadWanted;
         }
+        if (std::exchange(reloadWanted, false))
+            reloadScene();
         if (animation)
             animation->update();
         // A model's clip plays in real time, however fast the frames come;
@@ -194,13 +196,14 @@ void SDLGLApplication::bindCommands()
     }
     if (openModelFile) {
         input->fileDropped = [this](const std::string& file) { openDroppedFile(file); };
-        input->bindCommand(16, [this] { reloadScene(); });
+        input->bindCommand(16, [this] { reloadWanted = true; });
     }
 }
 
 void SDLGLApplication::openDroppedFile(const std::string& file)
 {
     std::cout << "Opening the dropped file " << file << std::endl;
+    const std::int64_t started = FileWatch::now();
     std::shared_ptr<Scene> scene = openModelFile(file);
     if (!scene) {
         std::cout << "Keeping the current scene." << std::endl;
@@ -209,6 +212,7 @@ void SDLGLApplication::openDroppedFile(const std::string& file)
     if (scene->motion)
         std::cout << scene->motion->clipLine() << std::endl;
     modelFile = file;
+    openedAt = started;
     showScene(std::move(scene));
 }
 
@@ -235,6 +239,7 @@ void SDLGLApplication::reloadScene()
     if (modelFile.empty() || !openModelFile || !renderer || !renderer->getScene())
         return;  // the moor is not reloaded
     const Uint32 start = SDL_GetTicks();
+    const std::int64_t started = FileWatch::now();
     std::shared_ptr<Scene> scene;
     {
         const HeldOutput quiet;
@@ -249,6 +254,7 @@ void SDLGLApplication::reloadScene()
     keepView(*scene->camera, *previous.camera);
     if (scene->motion && previous.motion)
         scene->motion->continueFrom(*previous.motion);
+    openedAt = started;
     showScene(std::move(scene));
     std::cout << "Reloaded " << modelFile << " in " << SDL_GetTicks() - start << " ms." << std::endl;
 }
@@ -268,7 +274,7 @@ void SDLGLApplication::watchFiles()
         return;
     std::vector<std::string> files = scene->sourceFiles;
     files.push_back(modelFile);
-    watch = FileWatch(std::move(files));
+    watch = FileWatch(std::move(files), openedAt);
 }
 
 void SDLGLApplication::onResize(int, int)

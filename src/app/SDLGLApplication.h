@@ -3,7 +3,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -54,6 +56,9 @@ public:
     // with `watchModel`, so does a change to it or to a file it refers to.
     std::string modelFile;
     bool watchModel = false;
+    // When the open of the scene shown began (FileWatch::now()): a file
+    // saved since then is reloaded once more. Unknown: none is.
+    std::int64_t openedAt = std::numeric_limits<std::int64_t>::max();
     // Reopens the model file, keeping the view and the clip; on failure the
     // scene stays. Prints one line either way.
     void reloadScene();
@@ -66,6 +71,8 @@ private:
     // Shows a newly opened scene, with its commands and its files watched.
     void showScene(std::shared_ptr<Scene> scene);
     void watchFiles();
+    // F5 asks; the loop reloads, outside the key's own command.
+    bool reloadWanted = false;
 
     WindowSettings settings;
     SDL_Window* window = nullptr;

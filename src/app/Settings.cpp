@@ -41,7 +41,7 @@ std::vector<std::string> argumentsOf(const std::string& name, const std::string&
             return on ? std::vector<std::string>{} : std::vector<std::string>{"--no-cache"};
         return on ? std::vector<std::string>{"--" + name} : std::vector<std::string>{};
     }
-    if (name == "screenshot" || name == "help" || name == "version" || name == "no-config") {
+    if (name == "screenshot" || name == "thumbnail" || name == "help" || name == "version" || name == "no-config") {
         problem = name + " is not a setting: give it on the command line";
         return {};
     }
@@ -55,7 +55,8 @@ std::vector<std::string> argumentsOf(const std::string& name, const std::string&
 
 std::string settingsPath()
 {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG base directories ask.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
         return std::string(config) + "/quillmoor/config";
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::string(home) + "/.config/quillmoor/config";

@@ -9,13 +9,13 @@ namespace qm {
 // The settings file: default values for the command-line options, one
 // `name = value` a line, the name being the option's without its dashes
 // (`resolution = 1280x720`, `up = z`), `yes` or `no` for the switches
-// `fullscreen` and `cache`. `#` starts a comment; a `[.ext]` line starts a
+// `fullscreen`, `cache` and `watch`. `#` starts a comment; a `[.ext]` line starts a
 // section whose lines apply only to model files of that extension (in any
 // letter case). Relative paths are taken from the file's folder. The
 // command line overrides it; `--no-config` leaves it unread.
 
 // $XDG_CONFIG_HOME/quillmoor/config, or ~/.config/quillmoor/config without
-// it; empty when neither variable is set.
+// it (or with a relative one); empty when neither variable is usable.
 std::string settingsPath();
 
 // The settings that apply to a run on `model` (empty: the moor), as the

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include "CommandLine.h"
+#include "FileWatch.h"
 #include "GLRenderer.h"
 #include "GLResources.h"
 #include "ModelMotion.h"
@@ -93,7 +94,9 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine command = parseCommandLine(arguments);
     const std::string path = settingsPath();
-    if (command.action != CommandLine::Run || !command.options.settings || path.empty())
+    // A thumbnail looks the same for everyone, whatever their settings.
+    if (command.action != CommandLine::Run || !command.options.settings || !command.options.thumbnail.empty() ||
+        path.empty())
         return command;
     std::ifstream file(path);
     if (!file)
@@ -138,6 +141,7 @@ int run(int argc, char** argv)
     if (!enterRuntimeData())
         return 1;
     const bool headless = !options.screenshot.empty();
+    const std::int64_t openedAt = FileWatch::now();
     auto application = std::make_unique<SDLGLApplication>(
         WindowSettings{options.width, options.height, options.fullscreen, headless});
     if (!application->initialised())
@@ -182,6 +186,7 @@ int run(int argc, char** argv)
         SDLGLApplication* window = application.get();
         application->modelFile = options.model;
         application->watchModel = options.watch;
+        application->openedAt = openedAt;
         application->openModelFile = [&import, &options, aspectRatio, window](const std::string& file) {
             return import.openModel(userModel(options, file, aspectRatio), [window] { return readStillWanted(*window); })
                 .scene;

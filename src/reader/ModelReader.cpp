@@ -12,19 +12,17 @@ namespace qm {
 namespace {
 
 // Notes every file the reader opens, so that the viewer can tell when one
-// of them changes (a material file, a glTF buffer).
+// of them changes (a material file, a glTF buffer); one it could not open
+// too, so that the viewer can tell when it appears.
 class RecordingFileSystem : public Assimp::DefaultIOSystem {
 public:
 
     Assimp::IOStream* Open(const char* file, const char* mode) override
     {
-        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
-        if (stream) {
-            std::error_code failed;
-            const std::filesystem::path path = std::filesystem::absolute(file, failed);
-            opened.push_back(failed ? std::string(file) : path.lexically_normal().string());
-        }
-        return stream;
+        std::error_code failed;
+        const std::filesystem::path path = std::filesystem::absolute(file, failed);
+        opened.push_back(failed ? std::string(file) : path.lexically_normal().string());
+        return DefaultIOSystem::Open(file, mode);
     }
 
     std::vector<std::string> opened;

@@ -31,6 +31,8 @@ struct ImportPolicy {
     bool progressMarks = true;
     // Names what the build makes of a file, for the cache key.
     std::string build = "shipped scene";
+    // Whether a file read anew is added to the cache.
+    bool addsToCache = true;
 
     static ImportPolicy shippedScene() { return {}; }
     static ImportPolicy userFile(const UserModel& model)
@@ -39,9 +41,12 @@ struct ImportPolicy {
         policy.defaultPrograms = policy.ownColour = policy.everyMesh = policy.fileLights = policy.fileMotion = true;
         policy.animated = policy.progressMarks = false;
         policy.lod = model.lod;
-        policy.build = model.lod == LodMethod::KeepBorders ? "user file, levels keeping borders"
-                       : model.lod == LodMethod::Builtin   ? "user file, built-in levels"
-                                                           : "user file, no levels";
+        policy.build = model.lod == LodMethod::Builtin ? "user file, built-in levels" : "user file, levels keeping borders";
+        // A single picture (a thumbnail) builds no levels. It takes the scene
+        // data and pictures of the entry a plain open keeps, and adds none:
+        // a file manager asks for every file it shows, and its entries would
+        // push the viewer's own out.
+        policy.addsToCache = model.lod != LodMethod::None;
         return policy;
     }
 };

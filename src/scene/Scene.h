@@ -76,8 +76,9 @@ public:
     float fillLight = 0.0f;
     // An opened model's framed view, which the Home key returns to.
     std::optional<Framing> startView;
-    // The files it was built from (the model file, what the file refers to,
-    // its pictures), as absolute paths: a change to one calls for a reload.
+    // The files it was built from besides the model file (what the file
+    // refers to, its pictures), as absolute paths: a change to one calls
+    // for a reload.
     std::vector<std::string> sourceFiles;
 
 private:

@@ -566,7 +566,8 @@ void levelsOfDetail(ImportContext& r, SceneSource& source)
 {
     attachBillboards(r);
     addSourceFiles(source, r.pictures.files());
-    if (source.cached && source.cached->sectionCount() == 3 && takeLevels(r, source.cached->section(2)))
+    if (source.cached && source.cached->sectionCount() == 3 && r.policy.lod != LodMethod::None &&
+        takeLevels(r, source.cached->section(2)))
         return;
     if (source.writer) {
         addCacheSection(source, r.pictures.encode());

@@ -49,7 +49,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         return source;
     }
     source.files = source.scene->sourceFiles;
-    if (key) {
+    if (key && r.policy.addsToCache) {
         // Written while the scene is built; the bytes go with the writing.
         source.writer = std::make_unique<CacheWriter>(*r.cache, *key);
         source.writing = std::async(std::launch::async, [writer = source.writer.get(), bytes = std::move(read.sceneData)] {

@@ -21,8 +21,9 @@ struct SceneSource {
     std::unique_ptr<CacheEntry> cached;
     std::unique_ptr<CacheWriter> writer;
     std::future<void> writing;
-    // The files the scene is built from: those the reader opened (the model
-    // file, its material files, its buffers), then the pictures it loads.
+    // The files the scene is built from besides the model file: those the
+    // reader opened or tried to (material files, buffers), then the
+    // pictures it loads.
     std::vector<std::string> files;
     // Why there is no scene: the reader's reason or what became of its process.
     std::string error;

@@ -85,6 +85,25 @@ thumbnails_cases() {
         -name '*.dae' -o -name '*.3ds' -o -name '*.ply' -o -name '*.stl' \) | sort)
     case_name=thumbnail-unreadable
     check unreadable_thumbnail_case
+    case_name=thumbnail-cache
+    check thumbnail_cache_case
+}
+
+# A thumbnail reads the entry a plain open keeps and adds none of its own.
+thumbnail_cache_case() {
+    local entries
+    copy_box
+    cp "$data"/formats/box.{obj,mtl} "$work/box/"
+    rm -rf "$XDG_CACHE_HOME"
+    view --thumbnail 64 "$work/box/box.gltf" "$work/t.png"
+    grep -q '^Read in ' "$work/out" || fail "first thumbnail: $(grep '^Read' "$work/out" | tail -n 1)"
+    entries=$(ls "$XDG_CACHE_HOME"/quillmoor | wc -l)
+    view --thumbnail 64 "$work/box/box.obj" "$work/t.png"
+    [ "$(ls "$XDG_CACHE_HOME"/quillmoor | wc -l)" -eq "$entries" ] || fail "a thumbnail added an entry"
+    shoot opened "$work/box/box.gltf" || return
+    view --thumbnail 64 "$work/box/box.gltf" "$work/t.png"
+    grep -q '^Read from the cache in ' "$work/out" || fail "after an open: $(grep '^Read' "$work/out" | tail -n 1)"
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
 }
 
 thumbnail_case() {

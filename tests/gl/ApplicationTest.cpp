@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FileWatch.h"
 #include "ModelMotion.h"
 #include "Scene.h"
 #include "TestApplication.h"
@@ -200,12 +203,14 @@ TEST(Application, ReloadsKeepTheViewAndSurviveFailures)
     const std::filesystem::path picture =
         std::filesystem::temp_directory_path() / ("qm-reload-" + std::to_string(::getpid()) + ".png");
     std::ofstream(picture) << "first";
+    // Written long before any open began, so that only the change below counts.
+    std::filesystem::last_write_time(picture, std::filesystem::last_write_time(picture) - std::chrono::hours(1));
     first->sourceFiles = {picture.string()};
     renderer->setScene(first);
     application.setRenderer(renderer);
     application.modelFile = "/models/tower.obj";
     bool opens = false;
-    int asked = 0;
+    std::atomic<int> asked = 0;
     application.openModelFile = [&](const std::string& file) {
         EXPECT_EQ(file, "/models/tower.obj");
         ++asked;
@@ -237,20 +242,33 @@ TEST(Application, ReloadsKeepTheViewAndSurviveFailures)
     EXPECT_EQ(reloaded->camera->position, glm::vec3(5.0f, 6.0f, 7.0f));
     EXPECT_EQ(reloaded->camera->yaw, 10.0f);
 
-    // Changed a little after the loop starts; ended a second later.
+    // Changed a little after the loop starts; ended half a second after the
+    // reload, or after 20 s without one.
     application.watchModel = true;
+    application.openedAt = qm::FileWatch::now();
     const auto later = [](Uint32, void* file) -> Uint32 {
         std::ofstream(*static_cast<std::filesystem::path*>(file)) << "second, longer";
         return 0;
     };
-    const auto escape = [](Uint32, void*) -> Uint32 {
+    struct Ending {
+        std::atomic<int>* asked;
+        int ticks = 0;
+        int afterReload = 0;
+    } ending{&asked};
+    const auto escape = [](Uint32 interval, void* state) -> Uint32 {
+        auto& e = *static_cast<Ending*>(state);
+        ++e.ticks;
+        if (*e.asked > 0)
+            ++e.afterReload;
+        if (e.afterReload < 5 && e.ticks < 200)
+            return interval;
         pushEvent(keyDown(SDLK_ESCAPE));
         return 0;
     };
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     asked = 0;
     const SDL_TimerID change = SDL_AddTimer(300, later, const_cast<std::filesystem::path*>(&picture));
-    const SDL_TimerID end = SDL_AddTimer(1800, escape, nullptr);
+    const SDL_TimerID end = SDL_AddTimer(100, escape, &ending);
     testing::internal::CaptureStdout();
     application.run();
     testing::internal::GetCapturedStdout();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -51,28 +52,35 @@ TEST(ModelReader, DamagedFilesFailWithAReason)
 }
 
 // The files besides the model that the reader opened, which the scene
-// cache must watch: a glTF file's buffer, an OBJ file's material file.
+// cache and a watch must follow: a glTF file's buffer, an OBJ file's
+// material file, also when it is missing (it may be written later).
 TEST(ModelReader, NamesTheOtherFilesItOpened)
 {
+    const fs::path lacking = fs::temp_directory_path() / ("qm-lacking-" + std::to_string(::getpid()) + ".obj");
+    std::ofstream(lacking) << "mtllib qm-never-written.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const std::string missing = (lacking.parent_path() / "qm-never-written.mtl").string();
     const struct {
-        const char* model;
-        const char* other;
-    } cases[] = {{"box.gltf", "box.bin"}, {"box.obj", "box.mtl"}, {"box.glb", nullptr}};
+        std::string model;
+        std::string other;
+    } cases[] = {{QM_TESTDATA_DIRECTORY "/formats/box.gltf", QM_TESTDATA_DIRECTORY "/formats/box.bin"},
+                 {QM_TESTDATA_DIRECTORY "/formats/box.obj", QM_TESTDATA_DIRECTORY "/formats/box.mtl"},
+                 {QM_TESTDATA_DIRECTORY "/formats/box.glb", ""},
+                 {lacking.string(), missing}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model);
         Assimp::Importer reader;
         std::string error;
         std::vector<std::string> opened;
-        ASSERT_TRUE(qm::readModelFile(reader, QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.model), error, &opened))
-            << error;
-        if (!c.other) {
+        ASSERT_TRUE(qm::readModelFile(reader, c.model, error, &opened)) << error;
+        if (c.other.empty()) {
             EXPECT_TRUE(opened.empty());
             continue;
         }
-        const std::string expected = fs::path(QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.other)).lexically_normal();
+        const std::string expected = fs::path(c.other).lexically_normal();
         EXPECT_EQ(std::count(opened.begin(), opened.end(), expected), 1) << testing::PrintToString(opened);
         EXPECT_TRUE(std::all_of(opened.begin(), opened.end(), [](const std::string& p) { return p.front() == '/'; }));
     }
+    fs::remove(lacking);
 }
 
 // From memory the reader tells the format by the content.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "Settings.h"
@@ -28,7 +29,8 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
                              "frames = none\n"
                              "screenshot = a.png\n"
                              "just words\n"
-                             "fullscreen = maybe\n";
+                             "fullscreen = maybe\n"
+                             "thumbnail = 64 a.obj a.png\n";
     const struct {
         const char* model;
         std::vector<std::string> arguments;
@@ -54,9 +56,32 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
                   "/home/u/.config/quillmoor/config:16: screenshot is not a setting: give it on the command line; "
                   "the line is ignored.\n"
                   "/home/u/.config/quillmoor/config:17: expected name = value; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:18: fullscreen takes yes or no; the line is ignored.\n")
+                  "/home/u/.config/quillmoor/config:18: fullscreen takes yes or no; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:19: thumbnail is not a setting: give it on the command line; "
+                  "the line is ignored.\n")
             << c.model;
     }
+}
+
+// The file's place: XDG_CONFIG_HOME when it is an absolute path, else the
+// home folder's .config.
+TEST(Settings, TheFileIsFoundWhereTheBaseDirectoriesSay)
+{
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string config = saved ? saved : "";
+    setenv("HOME", "/home/u", 1);
+    setenv("XDG_CONFIG_HOME", "/etc/xdg-u", 1);
+    EXPECT_EQ(qm::settingsPath(), "/etc/xdg-u/quillmoor/config");
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(qm::settingsPath(), "/home/u/.config/quillmoor/config");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(qm::settingsPath(), "/home/u/.config/quillmoor/config");
+    unsetenv("HOME");
+    EXPECT_EQ(qm::settingsPath(), "");
+    setenv("HOME", home.c_str(), 1);
+    if (saved)
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
 }  // namespace
