@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "Environment.h"
 #include "GLRenderer.h"
 #include "PassState.h"
 #include "GpuMesh.h"
@@ -328,6 +329,34 @@ TEST(PostProcessingPrograms, ExposureKeysVisiblyChangeTheImage)
 
     // What the focus does to a picture is the near-focus reference view's test.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// The environment's cube holds its whole box-filtered chain, each level the
+// mean of 2 x 2 texels of the one above, down to one texel.
+TEST(Environment, CubeHoldsTheBoxFilteredChain)
+{
+    testApplication();
+    qm::EnvironmentImage image;
+    image.size = 4;
+    for (int face = 0; face < 6; ++face)
+        for (int texel = 0; texel < 16; ++texel)
+            image.faces[std::size_t(face)].push_back(glm::vec3(float(face), float(texel), 1.0f));
+    const std::shared_ptr<qm::Environment> environment = qm::makeEnvironment(image);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cube);
+    const auto level = [](int face, int lod, int size) {
+        std::vector<glm::vec3> texels(std::size_t(size * size));
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + GLenum(face), lod, GL_RGB, GL_FLOAT, texels.data());
+        return texels;
+    };
+    // Texel rows of 4: the first 2 x 2 block is texels 0, 1, 4 and 5.
+    EXPECT_EQ(level(2, 1, 2), (std::vector<glm::vec3>{{2.0f, 2.5f, 1.0f}, {2.0f, 4.5f, 1.0f}, {2.0f, 10.5f, 1.0f},
+                                                      {2.0f, 12.5f, 1.0f}}));
+    EXPECT_EQ(level(5, 2, 1), (std::vector<glm::vec3>{{5.0f, 7.5f, 1.0f}}));
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 2, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 1);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace
