@@ -29,7 +29,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
             std::string problem;
             source.scene = decodeSceneData(entry->section(0), problem);
             if (source.scene) {
-                source.files = source.scene->sourceFiles;
+                addSourceFiles(source, source.scene->sourceFiles);
                 source.cached = std::move(entry);
                 return source;
             }
@@ -48,7 +48,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         source.error = "the model reader's answer is damaged (" + problem + ")";
         return source;
     }
-    source.files = source.scene->sourceFiles;
+    addSourceFiles(source, source.scene->sourceFiles);
     if (key && r.policy.addsToCache) {
         // Written while the scene is built; the bytes go with the writing.
         source.writer = std::make_unique<CacheWriter>(*r.cache, *key);

@@ -112,7 +112,9 @@ std::optional<std::string> cacheKey(const std::string& modelPath, const std::str
     const std::optional<std::string> content = fileContentHash(modelPath);
     if (!content)
         return std::nullopt;
-    const std::string whole = *content + "\n" + build;
+    std::error_code error;
+    const fs::path place = fs::absolute(modelPath, error).lexically_normal();
+    const std::string whole = *content + "\n" + place.string() + "\n" + build;
     return contentHash(asBytes(whole));
 }
 

@@ -85,9 +85,11 @@ private:
     std::unique_ptr<Hashing> hashing;
 };
 
-// The key of a model file's entry: its content and what the build makes of
-// it (the viewer's version, the options that change what is built).
-// Nothing when the file cannot be read.
+// The key of a model file's entry: its content, its place (the pictures and
+// material files it names are found beside it, so a copy elsewhere may be
+// built from other files) and what the build makes of it (the viewer's
+// version, the options that change what is built). Nothing when the file
+// cannot be read.
 std::optional<std::string> cacheKey(const std::string& modelPath, const std::string& build);
 
 }  // namespace qm

@@ -459,8 +459,8 @@ copy_box() {
 }
 
 # The second open of an unchanged file comes from the cache and looks the
-# same; a changed texture, a changed material file or --no-cache reads the
-# file again.
+# same; a copy elsewhere, a changed texture, a changed material file or
+# --no-cache reads the file again.
 cache_case() {
     copy_box
     shoot first "$work/box/box.gltf" || return
@@ -469,6 +469,12 @@ cache_case() {
     grep -q '^Read from the cache in ' "$work/out" || fail "second open: $(grep '^Read' "$work/out" | tail -n 1)"
     grep -q '^Level of detail from the cache in ' "$work/out" || fail "levels not from the cache"
     [ "$(changed "$work/first.png" "$work/second.png")" = 0 ] || fail "the cached scene looks different"
+    # A copy of the file elsewhere, beside another texture, is not the cached one.
+    rm -rf "$work/box-copy" && cp -r "$work/box" "$work/box-copy"
+    convert "$work/box-copy/box.png" -negate "$work/box-copy/box.png"
+    shoot copy "$work/box-copy/box.gltf" || return
+    grep -q '^Read in ' "$work/out" || fail "a copy elsewhere: $(grep '^Read' "$work/out" | tail -n 1)"
+    [ "$(changed "$work/first.png" "$work/copy.png")" != 0 ] || fail "the copy's own texture does not show"
     shoot no-cache "$work/box/box.gltf" --no-cache || return
     grep -q '^Read in ' "$work/out" || fail "--no-cache: $(grep '^Read' "$work/out" | tail -n 1)"
     convert "$work/box/box.png" -negate "$work/box/box.png"

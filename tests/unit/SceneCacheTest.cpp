@@ -121,13 +121,21 @@ TEST_F(SceneCache, TwoWritersOfOneEntryBothSucceed)
     EXPECT_EQ(std::distance(fs::directory_iterator(settings.folder), fs::directory_iterator()), 1);
 }
 
-TEST_F(SceneCache, KeysFollowTheContentAndTheBuild)
+TEST_F(SceneCache, KeysFollowTheContentThePlaceAndTheBuild)
 {
     const auto key = qm::cacheKey(source, "build 1");
     ASSERT_TRUE(key);
     EXPECT_EQ(key->size(), 32u);
     EXPECT_EQ(qm::cacheKey(source, "build 1"), key);
     EXPECT_NE(qm::cacheKey(source, "build 2"), key);
+    // The same file named from its folder; a copy elsewhere, whose pictures
+    // are other files.
+    const fs::path working = fs::current_path();
+    fs::current_path(fs::path(source).parent_path());
+    EXPECT_EQ(qm::cacheKey("./" + fs::path(source).filename().string(), "build 1"), key);
+    fs::current_path(working);
+    fs::copy_file(source, folder / "copy");
+    EXPECT_NE(qm::cacheKey((folder / "copy").string(), "build 1"), key);
     std::ofstream(source) << "second";
     EXPECT_NE(qm::cacheKey(source, "build 1"), key);
     EXPECT_FALSE(qm::cacheKey((folder / "absent.png").string(), "build 1"));
