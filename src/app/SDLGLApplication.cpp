@@ -3,9 +3,9 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <utility>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "FrameRateTitle.h"
 #include "ModelMotion.h"

@@ -4,8 +4,9 @@
 #include <assimp/postprocess.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
+
+#include "SceneCache.h"
 
 namespace qm {
 
@@ -19,9 +20,7 @@ public:
 
     Assimp::IOStream* Open(const char* file, const char* mode) override
     {
-        std::error_code failed;
-        const std::filesystem::path path = std::filesystem::absolute(file, failed);
-        opened.push_back(failed ? std::string(file) : path.lexically_normal().string());
+        opened.push_back(recordedPath(file));
         return DefaultIOSystem::Open(file, mode);
     }
 
@@ -70,8 +69,7 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
         scene = readChecked(reader, [&] { return reader.ReadFile(path, pointCloudReadFlags); }, error);
     std::vector<std::string> files = std::move(recording->opened);
     if (opened) {
-        std::error_code failed;
-        const std::string self = std::filesystem::absolute(path, failed).lexically_normal().string();
+        const std::string self = recordedPath(path);
         for (std::string& file : files)
             if (file != self && std::find(opened->begin(), opened->end(), file) == opened->end())
                 opened->push_back(std::move(file));

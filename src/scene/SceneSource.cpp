@@ -1,7 +1,5 @@
 #include "SceneSource.h"
 
-#include <filesystem>
-
 #include "ByteCodec.h"
 #include "LevelOfDetailBuild.h"
 #include "SceneDataFile.h"
@@ -29,7 +27,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
             std::string problem;
             source.scene = decodeSceneData(entry->section(0), problem);
             if (source.scene) {
-                addSourceFiles(source, source.scene->sourceFiles);
+                source.files = source.scene->sourceFiles;
                 source.cached = std::move(entry);
                 return source;
             }
@@ -48,7 +46,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         source.error = "the model reader's answer is damaged (" + problem + ")";
         return source;
     }
-    addSourceFiles(source, source.scene->sourceFiles);
+    source.files = source.scene->sourceFiles;
     if (key && r.policy.addsToCache) {
         // Written while the scene is built; the bytes go with the writing.
         source.writer = std::make_unique<CacheWriter>(*r.cache, *key);
@@ -70,11 +68,8 @@ void addCacheSection(SceneSource& source, const std::string& section)
 
 void addSourceFiles(SceneSource& source, const std::vector<std::string>& files)
 {
-    for (const std::string& file : files) {
-        std::error_code error;
-        const std::filesystem::path path = std::filesystem::absolute(file, error);
-        source.files.push_back(error ? file : path.lexically_normal().string());
-    }
+    for (const std::string& file : files)
+        source.files.push_back(recordedPath(file));
 }
 
 void commitCacheEntry(SceneSource& source)

@@ -21,9 +21,9 @@ struct SceneSource {
     std::unique_ptr<CacheEntry> cached;
     std::unique_ptr<CacheWriter> writer;
     std::future<void> writing;
-    // The files the scene is built from besides the model file, as absolute
-    // paths: those the reader opened or tried to (material files, buffers),
-    // then the pictures it loads.
+    // The files the scene is built from besides the model file, as
+    // recordedPath gives them: those the reader opened or tried to (material
+    // files, buffers), then the pictures it loads.
     std::vector<std::string> files;
     // Why there is no scene: the reader's reason or what became of its process.
     std::string error;
@@ -38,8 +38,8 @@ SceneSource readSceneSource(const ImportContext& context, const std::string& pat
 // without an entry).
 void addCacheSection(SceneSource& source, const std::string& section);
 
-// Adds files the scene was built from, as absolute paths (a relative one
-// is found from the working folder, which the next open may not share).
+// Adds files the scene was built from besides those the reader opened (its
+// pictures).
 void addSourceFiles(SceneSource& source, const std::vector<std::string>& files);
 
 // Completes the entry being written (none without an entry), with the

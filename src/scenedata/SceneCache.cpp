@@ -98,6 +98,13 @@ std::optional<CacheSettings> cacheSettings()
     return settings;
 }
 
+std::string recordedPath(const std::string& path)
+{
+    std::error_code error;
+    const fs::path made = fs::absolute(path, error);
+    return error ? path : made.lexically_normal().string();
+}
+
 SourceFiles hashSourceFiles(const std::vector<std::string>& paths)
 {
     SourceFiles files;
@@ -112,9 +119,7 @@ std::optional<std::string> cacheKey(const std::string& modelPath, const std::str
     const std::optional<std::string> content = fileContentHash(modelPath);
     if (!content)
         return std::nullopt;
-    std::error_code error;
-    const fs::path place = fs::absolute(modelPath, error).lexically_normal();
-    const std::string whole = *content + "\n" + place.string() + "\n" + build;
+    const std::string whole = *content + "\n" + recordedPath(modelPath) + "\n" + build;
     return contentHash(asBytes(whole));
 }
 

@@ -26,6 +26,11 @@ std::optional<CacheSettings> cacheSettings();
 // content hash when it was built (empty: it did not exist).
 using SourceFiles = std::vector<std::pair<std::string, std::string>>;
 
+// A file's path as an entry records it: absolute and lexically normal, so
+// that it names the same file from any working folder (as given when the
+// working folder cannot be known).
+std::string recordedPath(const std::string& path);
+
 // The files as they are now, for an entry's list.
 SourceFiles hashSourceFiles(const std::vector<std::string>& paths);
 
