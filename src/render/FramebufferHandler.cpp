@@ -28,14 +28,16 @@ FramebufferHandler::FramebufferHandler(GLuint width, GLuint height)
     : gBufferFbo(makeFramebuffer()), width(width), height(height)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, gBufferFbo);
-    // Upload formats differ but allocate nothing: only the internal format matters.
+    // Upload formats differ but allocate nothing: only the internal format
+    // matters. The lit and tone-mapped images carry the coverage of blended
+    // surfaces in their alpha, for the sky to show through them.
     const struct {
         GLint internal;
         GLenum format;
         GLenum type;
-    } uploads[6] = {{GL_RGB16F, GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGB16F, GL_RGB, GL_UNSIGNED_BYTE},
-                    {GL_RGB16F, GL_RGB, GL_UNSIGNED_BYTE}, {GL_RGB16F, GL_RGB, GL_FLOAT},
-                    {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE},  {GL_RGB16F, GL_RGB, GL_FLOAT}};
+    } uploads[6] = {{GL_RGB16F, GL_RGBA, GL_UNSIGNED_BYTE},  {GL_RGB16F, GL_RGB, GL_UNSIGNED_BYTE},
+                    {GL_RGBA16F, GL_RGBA, GL_UNSIGNED_BYTE}, {GL_RGBA16F, GL_RGBA, GL_FLOAT},
+                    {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE},   {GL_RGB16F, GL_RGB, GL_FLOAT}};
     for (std::size_t i = 0; i < colorTextures.size(); ++i) {
         colorTextures[i] = makeTexture();
         glBindTexture(GL_TEXTURE_2D, colorTextures[i]);

@@ -91,6 +91,8 @@ void GLRenderer::render()
     glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Lit));
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::bloomFirst));
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Position));
     postProcessing->mergeHdr(camera.exposure);
 
     // The scene depth back, for the sky to stay behind it.

@@ -197,10 +197,16 @@ void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const g
 
 void GLRenderer::forwardPass(const DrawList& frame)
 {
-    if (frame.blended.empty())
-        return;
     bindGBuffer();
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
+    // The lit image's alpha gathers the blended surfaces' coverage from none.
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (frame.blended.empty())
+        return;
     Shader* inUse = nullptr;
     for (const BlendedDraw& draw : frame.blended) {
         const GpuMesh& gpu = *draw.mesh->gpu;

@@ -26,7 +26,10 @@ void applyPassState(const PassState& state)
         glBlendFunc(GL_ONE, GL_ONE);
     } else if (state.blend == PassState::Blend::Over) {
         glBlendEquation(GL_FUNC_ADD);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    } else if (state.blend == PassState::Blend::Under) {
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFuncSeparate(GL_ONE_MINUS_DST_ALPHA, GL_DST_ALPHA, GL_ZERO, GL_ONE);
     }
     setEnabled(GL_CULL_FACE, state.cull != GL_NONE);
     if (state.cull != GL_NONE)

@@ -12,8 +12,10 @@ struct PassState {
     bool depthWrite = false;
     GLenum depthFunction = GL_LESS;
     bool stencilTest = false;
-    // Additive (one, one) or over (source alpha, one minus source alpha).
-    enum class Blend { None, Add, Over } blend = Blend::None;
+    // Additive (one, one); over (source alpha, one minus source alpha), its
+    // alpha gathering the coverage; or under: the source shows where the
+    // target's alpha leaves it uncovered, and the coverage stays.
+    enum class Blend { None, Add, Over, Under } blend = Blend::None;
     // The faces left out; GL_NONE draws both sides.
     GLenum cull = GL_BACK;
 
@@ -37,8 +39,9 @@ struct PassState {
     {
         return {true, false, GL_LESS, false, Blend::Over, bothSides ? GLenum(GL_NONE) : GLenum(GL_BACK)};
     }
-    // The sky cube from inside, behind everything drawn.
-    static constexpr PassState sky() { return {true, true, GL_LEQUAL, false, Blend::None, GL_FRONT}; }
+    // The sky cube from inside, behind everything drawn and showing through
+    // blended surfaces where nothing opaque is behind them.
+    static constexpr PassState sky() { return {true, true, GL_LEQUAL, false, Blend::Under, GL_FRONT}; }
 };
 
 // Sets all of it.

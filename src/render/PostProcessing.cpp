@@ -48,6 +48,7 @@ void PostProcessing::mergeHdr(float exposure)
     glUseProgram(shader.program);
     setSampler(shader, "original", 0);
     setSampler(shader, "blurred", 1);
+    setSampler(shader, "positions", 2);
     glUniform1f(shader.uniform("exposure"), exposure);
     quad.draw();
 }

@@ -16,6 +16,7 @@ public:
     void brightPass();
     // One blur draw of the texture on unit 0, then the direction flips.
     void blurPass();
+    // The lit image (unit 0) with the bloom (unit 1), tone-mapped; the positions (unit 2) tell where nothing opaque is.
     void mergeHdr(float exposure);
     // The composite of the sharp and blurred images by depth; a focus depth
     // not at least 0.001 below the maximum depth is taken as maximum - 1.

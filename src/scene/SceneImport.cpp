@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "AnimationHandler.h"
+#include "DrawnOpacity.h"
 #include "EnvironmentLight.h"
 #include "GraphicsResources.h"
 #include "LevelOfDetailBuild.h"
@@ -148,10 +149,10 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
 
 // A material for the physically based program (or, for points and lines,
 // the unlit one). A classic material gets here only to be blended (its
-// opacity is below 1): its diffuse colour and picture become the base
-// colour, its shininess a roughness, and it is not metal.
+// opacity as drawn is below 1): its diffuse colour and picture become the
+// base colour, its shininess a roughness, and it is not metal.
 std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneData& modelScene,
-                                                const SceneMaterial& from, Shading shading)
+                                                const SceneMaterial& from, float opacity, Shading shading)
 {
     auto material = std::make_shared<Material>();
     material->shading = shading;
@@ -160,7 +161,7 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     SurfaceParameters& s = material->surface;
     const bool metalRough = from.physicallyBased;
     s.baseColour = from.hasBaseColour ? glm::make_vec4(from.baseColour.data())
-                                      : glm::vec4(from.diffuse[0], from.diffuse[1], from.diffuse[2], from.opacity);
+                                      : glm::vec4(from.diffuse[0], from.diffuse[1], from.diffuse[2], opacity);
     if (shading == Shading::Unlit)
         return material;
     s.metallic = metalRough ? from.metallic : 0.0f;
@@ -192,13 +193,25 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     return material;
 }
 
+// The opacity a file's material is drawn with; a mix-up is reported once
+// for the material, whether triangles or points and lines use it first.
+float opacityOf(const ImportContext& r, const SceneMaterial& material, unsigned index)
+{
+    std::string why;
+    const float opacity = drawnOpacity(material, why);
+    if (!why.empty() && !r.materialsByIndex.count(index) && !r.unlitMaterials.count(index))
+        std::cerr << why << std::endl;
+    return opacity;
+}
+
 // The unlit material points and lines of a file's material are drawn with.
 std::shared_ptr<Material> unlitMaterialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
 {
-    std::shared_ptr<Material>& material = r.unlitMaterials[index];
-    if (!material)
-        material = createSurfaceMaterial(r, modelScene, modelScene.materials[index], Shading::Unlit);
-    return material;
+    if (const auto it = r.unlitMaterials.find(index); it != r.unlitMaterials.end())
+        return it->second;
+    const SceneMaterial& from = modelScene.materials[index];
+    const float opacity = opacityOf(r, from, index);
+    return r.unlitMaterials[index] = createSurfaceMaterial(r, modelScene, from, opacity, Shading::Unlit);
 }
 
 // The material of a mesh, created on its first use; empty (reported) when
@@ -219,10 +232,11 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelSc
         std::cerr << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
         return nullptr;
     }
-    if (modelMaterial.physicallyBased || modelMaterial.opacity < 1.0f) {
+    const float opacity = opacityOf(r, modelMaterial, index);
+    if (modelMaterial.physicallyBased || opacity < 1.0f) {
         ++r.materialCounts.physicallyBased;
         return r.materialsByIndex[index] =
-                   createSurfaceMaterial(r, modelScene, modelMaterial, Shading::PhysicallyBased);
+                   createSurfaceMaterial(r, modelScene, modelMaterial, opacity, Shading::PhysicallyBased);
     }
     // A material the table does not name: the standard program when it has
     // every map that reads, else the diffuse one, which reads no specular or

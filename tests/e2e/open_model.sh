@@ -231,6 +231,8 @@ looks_cases() {
     check repeat_case
     case_name=table-names-a-material
     check table_case
+    case_name=classic-opacity-zero-said-once
+    check opacity_case
 }
 
 upright_case() {
@@ -290,6 +292,17 @@ table_case() {
     shoot table "$data/formats/box.obj" --table "$work/table.txt" || return
     grep -q '^Materials: 1 from the table, 0 with the standard program, 1 with the diffuse program' "$work/out" ||
         fail "summary: $(grep '^Materials' "$work/out")"
+}
+
+# A classic material at opacity 0 is drawn opaque, said once on stderr; the
+# half-transparent one is blended (the reference view shows both).
+opacity_case() {
+    shoot classic "$data/materials/classic.dae" || return
+    [ "$(grep -c 'opacity 0' "$work/err")" -eq 1 ] &&
+        grep -qxF 'The material "Clay" has opacity 0 and no opacity picture: drawing it opaque, as its exporter most likely meant.' \
+            "$work/err" || fail "stderr: $(cat "$work/err")"
+    grep -q '^Materials: 0 from the table, 0 with the standard program, 1 with the diffuse program, 1 physically based' \
+        "$work/out" || fail "summary: $(grep '^Materials' "$work/out")"
 }
 
 # Animated files: clips chosen by number, name or none; poses that stand

@@ -45,9 +45,12 @@ TEST(Framebuffers, AreCompleteWithHalfFloatTargetsThatKeepHdrValues)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
         return format;
     };
+    // The lit and tone-mapped images keep the blended surfaces' coverage in alpha.
     for (std::size_t target = 0; target < framebuffers.colorTextures.size(); ++target)
         EXPECT_EQ(internalFormat(framebuffers.colorTextures[target]),
-                  target == FramebufferHandler::Surface ? GL_RGBA8 : GL_RGB16F);
+                  target == FramebufferHandler::Surface                                            ? GL_RGBA8
+                  : target == FramebufferHandler::Lit || target == FramebufferHandler::toneMapped ? GL_RGBA16F
+                                                                                                  : GL_RGB16F);
     EXPECT_EQ(internalFormat(framebuffers.depthStencilTexture), GL_DEPTH32F_STENCIL8);
     EXPECT_EQ(internalFormat(framebuffers.depthCopyTexture), GL_DEPTH32F_STENCIL8);
 
@@ -166,6 +169,11 @@ TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
             EXPECT_EQ(glIsEnabled(GL_BLEND) != 0, preset.blend != PassState::Blend::None);
             if (preset.blend == PassState::Blend::Over) {
                 EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+                EXPECT_EQ(integer(GL_BLEND_SRC_ALPHA), GL_ONE) << "alpha gathers the coverage";
+            }
+            if (preset.blend == PassState::Blend::Under) {
+                EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_ONE_MINUS_DST_ALPHA);
+                EXPECT_EQ(integer(GL_BLEND_DST_ALPHA), GL_ONE) << "the coverage stays";
             }
             if (preset.blend == PassState::Blend::Add) {
                 EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_ONE);

@@ -21,7 +21,7 @@ views="start street moor glimmet near-focus"
 # Small files of each kind of surface (tests/data/materials), framed as
 # the viewer frames a model of one's own.
 models=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/materials")
-model_views="spheres emissive masked blended double-sided vertex-colours points lines"
+model_views="spheres emissive masked blended double-sided vertex-colours points lines classic"
 views="$views $model_views"
 # Small animated files (tests/data/animation), each early in its first clip
 # and at its turning point, where the two pictures differ most.
@@ -45,6 +45,8 @@ view_options() {
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
     spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines)
         echo "$models/$1.gltf" ;;
+    # Classic materials: one at opacity 0 drawn opaque, one half transparent over it and the sky.
+    classic) echo "$models/classic.dae" ;;
     node-box-early | morph-cube-early | skinned-bar-early) echo "$animations/${1%-early}.gltf --time 0.25" ;;
     node-box-late | morph-cube-late | skinned-bar-late) echo "$animations/${1%-late}.gltf --time 1" ;;
     *) return 1 ;;
@@ -64,6 +66,7 @@ metallic-ignored|spheres|material.glsl|s/m.metallic = clamp(.*/m.metallic = 0.0;
 emission-off|emissive|pbr.frag|s/gEmissionOut = m.emission;/gEmissionOut = vec3(0.0);/
 mask-ignored|masked|pbr.frag|s/if (m.baseColour.a < alphaCutoff)/if (false)/
 forward-pass-skipped|blended|forward.frag|s/colourOut = vec4(light, m.baseColour.a);/colourOut = vec4(0.0);/
+sky-over-blended|classic|postprocessing/mergeHDR.frag|s/colour = vec4(linearToSrgb(mapped), coverage);/colour = vec4(linearToSrgb(mapped), 0.0);/
 back-not-turned|double-sided|material.glsl|s/N = -N;/N = N;/
 vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
 point-colours-dropped|points|unlit.frag|s/\* vertexColour.rgb/* vec3(1.0)/

@@ -1,11 +1,12 @@
-// The GL-free parts of drawing physically based surfaces: the environment's
-// harmonics and the texture transform.
+// The GL-free parts of drawing surfaces: the environment's harmonics, the
+// texture transform and the opacity a material is drawn with.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "DrawnOpacity.h"
 #include "EnvironmentLight.h"
 #include "TextureTransform.h"
 
@@ -130,6 +131,41 @@ TEST(TextureTransform, ActsOnTheFilesCoordinatesNotTheFlippedOnes)
         const glm::vec2 got = apply(texture, c.in);
         EXPECT_NEAR(got.x, c.out.x, 1e-6f) << c.name;
         EXPECT_NEAR(got.y, c.out.y, 1e-6f) << c.name;
+    }
+}
+
+// Only a classic material with no opacity picture at opacity 0 is taken for
+// a mix-up of conventions, and said so once by name.
+TEST(DrawnOpacity, OnlyAClassicZeroWithoutPictureIsDrawnOpaque)
+{
+    const auto material = [](float opacity, bool physicallyBased, bool picture) {
+        qm::SceneMaterial m;
+        m.name = "Glass";
+        m.opacity = opacity;
+        m.physicallyBased = physicallyBased;
+        if (picture)
+            m.textures.push_back({qm::TextureSlot::Opacity, "alpha.png"});
+        return m;
+    };
+    const struct {
+        const char* name;
+        qm::SceneMaterial material;
+        float drawn;
+    } cases[] = {
+        {"classic at 0", material(0.0f, false, false), 1.0f},
+        {"classic below 0", material(-0.5f, false, false), 1.0f},
+        {"classic at 0.5", material(0.5f, false, false), 0.5f},
+        {"classic at 1", material(1.0f, false, false), 1.0f},
+        {"classic at 0 with an opacity picture", material(0.0f, false, true), 0.0f},
+        {"physically based at 0", material(0.0f, true, false), 0.0f},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(qm::drawnOpacity(c.material, why), c.drawn) << c.name;
+        EXPECT_EQ(why.empty(), c.drawn == c.material.opacity) << c.name;
+        if (!why.empty())
+            EXPECT_EQ(why, "The material \"Glass\" has opacity 0 and no opacity picture: drawing it opaque, as its "
+                           "exporter most likely meant.");
     }
 }
 

@@ -29,9 +29,11 @@ void main()
     vec3 soft = texture(blurred, texCoords).rgb;
 
     // A zero position is the sky: infinitely far, fully blurred, no mist
-    // (the sky already is the colour the mist fades to).
+    // (the sky already is the colour the mist fades to). Blended surfaces
+    // over it leave no position: they stay sharp (the image's alpha is
+    // their coverage).
     if (p == vec3(0.0)) {
-        colour = soft;
+        colour = texture(image, texCoords).a > 0.0 ? sharp : soft;
         return;
     }
     float depth = -p.z;
