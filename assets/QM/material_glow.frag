@@ -19,13 +19,7 @@ layout(location = 2) out vec3 gNormalOut;
 
 const float GLOW = 3.0;
 
-// Textures arrive sRGB-encoded as plain RGBA; lighting needs linear values.
-vec3 srgbToLinear(vec3 c)
-{
-    vec3 low = c / 12.92;
-    vec3 high = pow((c + 0.055) / 1.055, vec3(2.4));
-    return mix(low, high, step(0.04045, c));
-}
+#include "colour.glsl"
 
 void main()
 {

@@ -19,13 +19,7 @@ layout(location = 0) out vec3 gAlbedoOut;
 layout(location = 1) out vec3 gPositionOut;
 layout(location = 2) out vec3 gNormalOut;
 
-// Textures arrive sRGB-encoded as plain RGBA; lighting needs linear values.
-vec3 srgbToLinear(vec3 c)
-{
-    vec3 low = c / 12.92;
-    vec3 high = pow((c + 0.055) / 1.055, vec3(2.4));
-    return mix(low, high, step(0.04045, c));
-}
+#include "colour.glsl"
 
 // There are no tangents, so the frame comes from how position and texture
 // coordinates change across the pixel quad: T and B are the gradients of u
