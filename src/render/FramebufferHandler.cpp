@@ -78,31 +78,4 @@ void FramebufferHandler::copyDepth()
     glDrawBuffers(3, attachments);
 }
 
-void FramebufferHandler::nextBlurTarget()
-{
-    GLenum target = GL_NONE;
-    GLuint source = 0;
-    switch (blurStepState) {
-    case 0:
-        target = attachment(composed);
-        source = texture(toneMapped);
-        break;
-    case 1:
-        target = attachment(blurred);
-        source = texture(composed);
-        break;
-    case 2:
-        target = attachment(composed);
-        source = texture(blurred);
-        break;
-    default:
-        return;
-    }
-    glDrawBuffer(target);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, source);
-    blurStepState = blurStepState == 1 ? 2 : 1;
-}
-
 }  // namespace qm

@@ -29,6 +29,21 @@ public:
     static constexpr Target blurred = Lit;
     static constexpr Target composed = Albedo;
 
+    // One blur of a whole image: `source` read, `target` cleared and
+    // written, along one axis.
+    struct BlurStep {
+        Target source;
+        Target target;
+        bool horizontal;
+    };
+    // The bloom: the bright parts blurred three times each way, ending in bloomFirst.
+    static constexpr BlurStep bloomBlurs[6] = {
+        {bloomFirst, bloomSecond, false}, {bloomSecond, bloomFirst, true}, {bloomFirst, bloomSecond, false},
+        {bloomSecond, bloomFirst, true},  {bloomFirst, bloomSecond, false}, {bloomSecond, bloomFirst, true}};
+    // The depth of field's soft image: the tone-mapped one blurred twice each way, ending in blurred.
+    static constexpr BlurStep focusBlurs[4] = {
+        {toneMapped, composed, false}, {composed, blurred, true}, {blurred, composed, false}, {composed, blurred, true}};
+
     static GLenum attachment(Target target) { return GL_COLOR_ATTACHMENT0 + GLenum(target); }
     GLuint texture(Target target) const { return colorTextures[target]; }
 
@@ -37,10 +52,6 @@ public:
 
     // Saves the scene depth and leaves the G-buffer bound for drawing into Albedo, Position and Normal.
     void copyDepth();
-    // One step of the depth-of-field blur: selects and clears the next target
-    // and binds its source on unit 0 (the tone-mapped image into `composed`,
-    // then that into `blurred` and back in turn).
-    void nextBlurTarget();
 
     GLFramebuffer depthCopyFbo;
     GLTexture depthCopyTexture;
@@ -49,8 +60,6 @@ public:
     GLTexture depthStencilTexture;
     GLuint width = 0;
     GLuint height = 0;
-    bool bloomToggle = false;
-    int blurStepState = 0;
 };
 
 }  // namespace qm

@@ -68,21 +68,14 @@ void GLRenderer::render()
     mark("blended");
     forwardPass(frame);
 
-    // Bloom: the bright parts into the first bloom target, then six blurs between the two.
+    // Bloom: the bright parts into the first bloom target, then blurred between the two.
     mark("bloom");
     applyPassState(PassState::fullScreen());
     clearTarget(Targets::attachment(Targets::bloomFirst));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, targets.texture(Targets::Lit));
     postProcessing->brightPass();
-    for (int i = 0; i < 6; ++i) {
-        const bool toFirst = framebuffers->bloomToggle;
-        clearTarget(Targets::attachment(toFirst ? Targets::bloomFirst : Targets::bloomSecond));
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, targets.texture(toFirst ? Targets::bloomSecond : Targets::bloomFirst));
-        framebuffers->bloomToggle = !framebuffers->bloomToggle;
-        postProcessing->blurPass();
-    }
+    blur(Targets::bloomBlurs);
 
     // Tone mapping of the lit image with the bloom.
     mark("merge");
@@ -126,11 +119,7 @@ void GLRenderer::depthOfFieldPass(const FrameCamera& camera)
     using Targets = FramebufferHandler;
     const FramebufferHandler& targets = *framebuffers;
     applyPassState(PassState::fullScreen());
-    framebuffers->blurStepState = 0;
-    for (int i = 0; i < 4; ++i) {
-        framebuffers->nextBlurTarget();
-        postProcessing->blurPass();
-    }
+    blur(Targets::focusBlurs);
     clearTarget(Targets::attachment(Targets::composed));
     // The positions for depth, the sharp image and the blurred one.
     const Targets::Target inputs[3] = {Targets::Position, Targets::toneMapped, Targets::blurred};
@@ -139,6 +128,16 @@ void GLRenderer::depthOfFieldPass(const FrameCamera& camera)
         glBindTexture(GL_TEXTURE_2D, targets.texture(inputs[unit]));
     }
     postProcessing->depthOfField(camera.focusDepth, camera.maxDepth, camera.distanceScale);
+}
+
+void GLRenderer::blur(std::span<const FramebufferHandler::BlurStep> steps)
+{
+    for (const FramebufferHandler::BlurStep& step : steps) {
+        clearTarget(FramebufferHandler::attachment(step.target));
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, framebuffers->texture(step.source));
+        postProcessing->blurPass(step.horizontal);
+    }
 }
 
 void GLRenderer::skyPass(const DrawList& frame)

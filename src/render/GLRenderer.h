@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "FrameProfiler.h"
@@ -46,6 +47,8 @@ public:
     void forwardPass(const DrawList& frame);
     // Blurs the tone-mapped image by depth into the composed target.
     void depthOfFieldPass(const FrameCamera& camera);
+    // Each step's source blurred into its target, in order.
+    void blur(std::span<const FramebufferHandler::BlurStep> steps);
     void skyPass(const DrawList& frame);
 
     // The most point lights that light one blended object: the nearest that reach it.

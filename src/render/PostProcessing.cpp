@@ -33,13 +33,12 @@ void PostProcessing::brightPass()
     quad.draw();
 }
 
-void PostProcessing::blurPass()
+void PostProcessing::blurPass(bool horizontal)
 {
     glUseProgram(blurShader->program);
     setSampler(*blurShader, "image", 0);
     glUniform1i(blurShader->uniform("horizontal"), horizontal ? 1 : 0);
     quad.draw();
-    horizontal = !horizontal;
 }
 
 void PostProcessing::mergeHdr(float exposure)

@@ -7,15 +7,15 @@
 
 namespace qm {
 
-// The programs after lighting (bright pass, blur, HDR merge, depth of field),
-// their full-screen quad and the blur direction, flipped after every blur.
+// The programs after lighting (bright pass, blur, HDR merge, depth of field)
+// and their full-screen quad.
 class PostProcessing {
 public:
     PostProcessing();
 
     void brightPass();
-    // One blur draw of the texture on unit 0, then the direction flips.
-    void blurPass();
+    // One blur draw of the texture on unit 0 along one axis.
+    void blurPass(bool horizontal);
     // The lit image (unit 0) with the bloom (unit 1), tone-mapped; the positions (unit 2) tell where nothing opaque is.
     void mergeHdr(float exposure);
     // The composite of the sharp and blurred images by depth; a focus depth
@@ -27,7 +27,6 @@ public:
     std::shared_ptr<Shader> blurShader;
     std::shared_ptr<Shader> mergeShader;
     std::shared_ptr<Shader> dofShader;
-    bool horizontal = false;
 };
 
 // The focus depth the depth-of-field program receives.
