@@ -58,6 +58,7 @@ UserModel userModel(const ViewerOptions& options, const std::string& path, float
     model.upAxis = options.upAxis;
     model.scale = options.scale;
     model.lod = options.lod;
+    model.thumbnail = !options.thumbnail.empty();
     model.aspectRatio = aspectRatio;
     return model;
 }
@@ -127,7 +128,6 @@ int run(int argc, char** argv)
         options.screenshot = options.thumbnail;
         options.width = options.height = options.thumbnailSize;
         options.frames = 1;
-        options.lod = LodMethod::None;
     }
     if (!options.model.empty())
         options.model = absolute(options.model);

@@ -26,6 +26,9 @@ struct ImportPolicy {
     // The file's own clips move its nodes, skins and morph targets.
     bool fileMotion = false;
     LodMethod lod = LodMethod::Builtin;
+    // A single small picture: no simplified levels are built or taken from
+    // the cache (every level is the mesh itself).
+    bool thumbnail = false;
     // The level-of-detail build's console: the shipped scene's marks, or a
     // line per mesh.
     bool progressMarks = true;
@@ -41,12 +44,12 @@ struct ImportPolicy {
         policy.defaultPrograms = policy.ownColour = policy.everyMesh = policy.fileLights = policy.fileMotion = true;
         policy.animated = policy.progressMarks = false;
         policy.lod = model.lod;
+        policy.thumbnail = model.thumbnail;
         policy.build = model.lod == LodMethod::Builtin ? "user file, built-in levels" : "user file, levels keeping borders";
-        // A single picture (a thumbnail) builds no levels. It takes the scene
-        // data and pictures of the entry a plain open keeps, and adds none:
-        // a file manager asks for every file it shows, and its entries would
-        // push the viewer's own out.
-        policy.addsToCache = model.lod != LodMethod::None;
+        // A thumbnail takes the scene data and pictures of the entry a plain
+        // open keeps, and adds none: a file manager asks for every file it
+        // shows, and its entries would push the viewer's own out.
+        policy.addsToCache = !model.thumbnail;
         return policy;
     }
 };

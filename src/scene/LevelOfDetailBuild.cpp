@@ -99,7 +99,7 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
     for (std::size_t i = first; i < last; ++i) {
         MeshLOD& chain = *chains[i];
         startMark(r);
-        if (chain.levels[0]->primitive() != Primitive::Triangles || r.policy.lod == LodMethod::None) {
+        if (chain.levels[0]->primitive() != Primitive::Triangles || r.policy.thumbnail) {
             // Points and lines have no surface to simplify, and a single
             // picture needs no levels: every level is the original.
             chain.levels[1] = chain.levels[2] = chain.levels[0];

@@ -567,8 +567,8 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
 void usePictures(ImportContext& r, const SceneSource& source)
 {
     r.pictures.clear();
-    if (source.cached && source.cached->sectionCount() == 3)
-        r.pictures.useCached(source.cached->section(1));
+    if (const auto pictures = cachedSection(source, CacheSection::Pictures))
+        r.pictures.useCached(*pictures);
     if (source.writer)
         r.pictures.keep();
 }
@@ -580,8 +580,8 @@ void levelsOfDetail(ImportContext& r, SceneSource& source)
 {
     attachBillboards(r);
     addSourceFiles(source, r.pictures.files());
-    if (source.cached && source.cached->sectionCount() == 3 && r.policy.lod != LodMethod::None &&
-        takeLevels(r, source.cached->section(2)))
+    const auto levels = cachedSection(source, CacheSection::Levels);
+    if (levels && !r.policy.thumbnail && takeLevels(r, *levels))
         return;
     if (source.writer) {
         addCacheSection(source, r.pictures.encode());
@@ -775,9 +775,9 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
     // A moving model is framed over its clips, so that none of it walks out of the start view.
-    const BoundingBox framed = moving ? BoundingBox::fromMinMax(glm::min(bounds.min, moving->min),
-                                                                glm::max(bounds.max, moving->max))
-                                      : bounds;
+    BoundingBox framed = bounds;
+    if (moving)
+        framed.grow(moving->min, moving->max);
     scene.startView = frameBox(framed, camera.fov, camera.aspectRatio);
     applyFraming(camera, *scene.startView);
     return finish();

@@ -25,7 +25,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
     if (key) {
         if (auto entry = CacheEntry::open(*r.cache, *key); entry && entry->sectionCount() > 0) {
             std::string problem;
-            source.scene = decodeSceneData(entry->section(0), problem);
+            source.scene = decodeSceneData(entry->section(std::size_t(CacheSection::SceneData)), problem);
             if (source.scene) {
                 source.files = source.scene->sourceFiles;
                 source.cached = std::move(entry);
@@ -55,6 +55,14 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         });
     }
     return source;
+}
+
+std::optional<std::span<const std::uint8_t>> cachedSection(const SceneSource& source, CacheSection section)
+{
+    const auto index = std::size_t(section);
+    if (!source.cached || index >= source.cached->sectionCount())
+        return std::nullopt;
+    return source.cached->section(index);
 }
 
 void addCacheSection(SceneSource& source, const std::string& section)

@@ -3,6 +3,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,13 @@
 
 namespace qm {
 
+// The sections of a cache entry, in the order they are written: the scene
+// data (all the light sphere's entry holds), then for a scene its decoded
+// pictures and its levels of detail.
+enum class CacheSection : std::size_t { SceneData, Pictures, Levels };
+
 // A model file's scene data and where it came from: a cache entry, or the
-// reader's process, with the entry that is being written for it. An
-// entry's sections: the scene data, then for a scene (not the light
-// sphere) its decoded pictures and its levels of detail.
+// reader's process, with the entry that is being written for it.
 struct SceneSource {
     std::optional<SceneData> scene;
     std::unique_ptr<CacheEntry> cached;
@@ -34,8 +38,12 @@ struct SceneSource {
 // reader's process (starting the entry's writing when there is a cache).
 SceneSource readSceneSource(const ImportContext& context, const std::string& path);
 
-// The sections of the entry being written after the scene data (none
-// without an entry).
+// A section of the entry the source was read from; none when it was not
+// read from the cache or its entry lacks the section.
+std::optional<std::span<const std::uint8_t>> cachedSection(const SceneSource& source, CacheSection section);
+
+// The sections of the entry being written after the scene data, in their
+// order (none without an entry).
 void addCacheSection(SceneSource& source, const std::string& section);
 
 // Adds files the scene was built from besides those the reader opened (its

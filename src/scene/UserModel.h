@@ -5,9 +5,8 @@
 
 namespace qm {
 
-// Which simplifier builds levels 1 and 2 of an opened model's meshes; None
-// builds none (every level is the mesh itself), for a single picture.
-enum class LodMethod { KeepBorders, Builtin, None };
+// Which simplifier builds levels 1 and 2 of an opened model's meshes.
+enum class LodMethod { KeepBorders, Builtin };
 
 // How a user's own model file is opened, as against the shipped scene: any
 // material gets a program, every mesh of a node is drawn, the file's lights
@@ -21,6 +20,8 @@ struct UserModel {
     std::optional<char> upAxis;
     std::optional<float> scale;
     LodMethod lod = LodMethod::KeepBorders;
+    // For a single small picture (a thumbnail), which shows no simplified levels.
+    bool thumbnail = false;
     // The view's width over its height, for the framed start view.
     float aspectRatio = 16.0f / 9.0f;
 };
