@@ -1,5 +1,7 @@
 #pragma once
 
+#include <limits>
+
 #include "Math.h"
 
 namespace qm {
@@ -16,6 +18,16 @@ struct BoundingBox {
     {
         return {(min + max) * 0.5f, (max - min) * 0.5f, min, max};
     }
+    // A box that holds nothing yet: growing it by anything gives that thing's box.
+    static BoundingBox empty()
+    {
+        const glm::vec3 far(std::numeric_limits<float>::max());
+        return {glm::vec3(0.0f), glm::vec3(0.0f), far, -far};
+    }
+    bool isEmpty() const { return min.x > max.x; }
+    // Grown to hold the box from `lo` to `hi` (or one point) too.
+    void grow(const glm::vec3& lo, const glm::vec3& hi) { *this = fromMinMax(glm::min(min, lo), glm::max(max, hi)); }
+    void grow(const glm::vec3& point) { grow(point, point); }
 };
 
 }  // namespace qm

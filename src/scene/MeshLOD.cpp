@@ -12,13 +12,9 @@ void MeshLOD::computeBoundingBox()
     const std::vector<Vertex>& vertices = levels[0]->getVertices();
     if (vertices.empty())
         return;  // no first vertex to start from: the box stays zero
-    glm::vec3 lo = vertices.front().position;
-    glm::vec3 hi = lo;
-    for (const Vertex& v : vertices) {
-        lo = glm::min(lo, v.position);
-        hi = glm::max(hi, v.position);
-    }
-    boundingBox = BoundingBox::fromMinMax(lo, hi);
+    boundingBox = BoundingBox::empty();
+    for (const Vertex& v : vertices)
+        boundingBox.grow(v.position);
 }
 
 }  // namespace qm

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <iostream>
-#include <limits>
 #include <sstream>
 #include <unordered_map>
 
@@ -20,30 +19,16 @@ namespace qm {
 
 namespace {
 
-// A box that holds nothing yet: growing it by anything gives that thing's box.
-BoundingBox emptyBox()
-{
-    const glm::vec3 far(std::numeric_limits<float>::max());
-    return {glm::vec3(0.0f), glm::vec3(0.0f), far, -far};
-}
-
-bool isEmpty(const BoundingBox& box) { return box.min.x > box.max.x; }
-
-void grow(BoundingBox& box, const glm::vec3& lo, const glm::vec3& hi)
-{
-    box = BoundingBox::fromMinMax(glm::min(box.min, lo), glm::max(box.max, hi));
-}
-
 // Grows `box` by the corners of `local` carried through `matrix`.
 void growTransformed(BoundingBox& box, const glm::mat4& matrix, const BoundingBox& local)
 {
-    if (isEmpty(local))
+    if (local.isEmpty())
         return;
     for (int corner = 0; corner < 8; ++corner) {
         const glm::vec3 p(corner & 1 ? local.max.x : local.min.x, corner & 2 ? local.max.y : local.min.y,
                           corner & 4 ? local.max.z : local.min.z);
         const glm::vec3 q(matrix * glm::vec4(p, 1.0f));
-        grow(box, q, q);
+        box.grow(q);
     }
 }
 
@@ -194,7 +179,7 @@ std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation&
                                    const std::vector<glm::mat4>& offsets,
                                    const std::vector<std::pair<float, float>>& weights)
 {
-    std::vector<BoundingBox> boxes(deformation.boneCount + 1, emptyBox());
+    std::vector<BoundingBox> boxes(deformation.boneCount + 1, BoundingBox::empty());
     const std::size_t count = std::min<std::size_t>(mesh.vertexCount(), deformation.vertexCount);
     for (std::size_t v = 0; v < count; ++v) {
         const glm::vec3 p = glm::make_vec3(&mesh.positions[3 * v]);
@@ -208,7 +193,7 @@ std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation&
         if (!finite(lo) || !finite(hi))
             continue;
         if (!deformation.skinned()) {
-            grow(boxes.back(), lo, hi);
+            boxes.back().grow(lo, hi);
             continue;
         }
         const SkinVertex& skin = deformation.skin[v];
@@ -219,7 +204,7 @@ std::vector<BoundingBox> boneBoxes(const SceneMesh& mesh, const MeshDeformation&
             if (bone < deformation.boneCount)
                 growTransformed(boxes[bone], offsets[bone], BoundingBox::fromMinMax(lo, hi));
             else
-                grow(boxes.back(), lo, hi);
+                boxes.back().grow(lo, hi);
         }
     }
     return boxes;
@@ -446,14 +431,14 @@ void ModelMotion::growBoxes(std::vector<BoundingBox>& boxes) const
             growTransformed(boxes[i], model, chain->boundingBox);
         } else if (object.light) {
             const glm::vec3 centre(model[3]);
-            grow(boxes[i], centre - glm::vec3(object.light->radius), centre + glm::vec3(object.light->radius));
+            boxes[i].grow(centre - glm::vec3(object.light->radius), centre + glm::vec3(object.light->radius));
         }
     }
 }
 
 std::optional<BoundingBox> ModelMotion::fitBounds()
 {
-    std::vector<BoundingBox> boxes(placements.size(), emptyBox());
+    std::vector<BoundingBox> boxes(placements.size(), BoundingBox::empty());
     poseNodes(nullptr, 0.0f);
     growBoxes(boxes);
     for (const AnimationClip& clip : clips) {
@@ -487,14 +472,14 @@ std::optional<BoundingBox> ModelMotion::fitBounds()
     std::optional<BoundingBox> all;
     for (std::size_t i = 0; i < placements.size(); ++i) {
         SceneObject& object = *placements[i].object;
-        if (isEmpty(boxes[i]) || !finite(boxes[i].min) || !finite(boxes[i].max))
+        if (boxes[i].isEmpty() || !finite(boxes[i].min) || !finite(boxes[i].max))
             continue;
-        grow(object.boundingBox, boxes[i].min, boxes[i].max);
+        object.boundingBox.grow(boxes[i].min, boxes[i].max);
         if (!object.getMeshLOD())
             continue;
         if (!all)
-            all = emptyBox();
-        grow(*all, boxes[i].min, boxes[i].max);
+            all = BoundingBox::empty();
+        all->grow(boxes[i].min, boxes[i].max);
     }
     return all;
 }

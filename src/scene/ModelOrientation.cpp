@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <sstream>
 
 namespace qm {
@@ -57,8 +56,7 @@ const char* axisName(const glm::vec3& v)
 
 BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
 {
-    glm::vec3 lo(std::numeric_limits<float>::max());
-    glm::vec3 hi(-std::numeric_limits<float>::max());
+    BoundingBox box = BoundingBox::empty();
     // Parents come first, so each node's parent matrix is ready.
     std::vector<glm::mat4> world(scene.nodes.size());
     for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
@@ -74,14 +72,12 @@ BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
                 const glm::vec3 p(world[i] * glm::vec4(positions[v], positions[v + 1], positions[v + 2], 1.0f));
                 if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
                     continue;
-                lo = glm::min(lo, p);
-                hi = glm::max(hi, p);
+                box.grow(p);
             }
         }
     }
-    if (lo.x > hi.x)
+    if (box.isEmpty())
         return {};
-    const BoundingBox box = BoundingBox::fromMinMax(lo, hi);
     // Spread over most of the float range, the box's size overflows; it then frames nothing.
     return std::isfinite(glm::length(box.halfExtents)) && std::isfinite(glm::length(box.center)) ? box : BoundingBox{};
 }

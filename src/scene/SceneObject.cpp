@@ -16,14 +16,9 @@ void SceneObject::computeBounds()
         const std::vector<Vertex>& vertices = meshLOD->getLevel(0)->getVertices();
         if (vertices.empty())
             return;
-        glm::vec3 lo(model * glm::vec4(vertices.front().position, 1.0f));
-        glm::vec3 hi = lo;
-        for (const Vertex& v : vertices) {
-            const glm::vec3 p(model * glm::vec4(v.position, 1.0f));
-            lo = glm::min(lo, p);
-            hi = glm::max(hi, p);
-        }
-        boundingBox = BoundingBox::fromMinMax(lo, hi);
+        boundingBox = BoundingBox::empty();
+        for (const Vertex& v : vertices)
+            boundingBox.grow(glm::vec3(model * glm::vec4(v.position, 1.0f)));
     } else if (light) {
         const glm::vec3 r(light->radius);
         boundingBox = BoundingBox::fromMinMax(position - r, position + r);
@@ -32,7 +27,7 @@ void SceneObject::computeBounds()
 
 void SceneObject::mergeBounds(const SceneObject& child)
 {
-    boundingBox = BoundingBox::fromMinMax(glm::min(boundingBox.min, child.boundingBox.min), glm::max(boundingBox.max, child.boundingBox.max));
+    boundingBox.grow(child.boundingBox.min, child.boundingBox.max);
 }
 
 }  // namespace qm

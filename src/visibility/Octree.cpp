@@ -27,14 +27,12 @@ constexpr std::array<glm::vec3, 8> childSigns = {{
 
 void Octree::build(std::span<const BoundingBox> boxes)
 {
-    glm::vec3 lo(0.0f);
-    glm::vec3 hi(0.0f);
-    for (const BoundingBox& box : boxes) {
-        lo = glm::min(lo, box.min);
-        hi = glm::max(hi, box.max);
-    }
+    // The root holds the origin as well as every box.
+    BoundingBox root;
+    for (const BoundingBox& box : boxes)
+        root.grow(box.min, box.max);
     nodes.assign(1, OctreeNode{});
-    nodes[0].box = BoundingBox::fromMinMax(lo, hi);
+    nodes[0].box = root;
     filing_.assign(1, {});
     for (std::uint32_t object = 0; object < boxes.size(); ++object)
         insert(0, 1, object, boxes);
