@@ -109,11 +109,8 @@ void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
     glUseProgram(stencil.program);
     glDrawBuffer(GL_NONE);
     applyPassState(PassState::lightStencil());
+    // Non-zero afterwards exactly where the scene surface lies inside the sphere.
     glClear(GL_STENCIL_BUFFER_BIT);
-    glStencilFunc(GL_ALWAYS, 0, 0);
-    // Non-zero exactly where the scene surface lies inside the sphere.
-    glStencilOpSeparate(GL_BACK, GL_KEEP, GL_INCR_WRAP, GL_KEEP);
-    glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_DECR_WRAP, GL_KEEP);
     setUniformVec3(stencil, position, "worldPosition");
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
@@ -125,7 +122,6 @@ void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
     bindGBufferTextures();
     Shader& shader = *lightSphereStenciledShader;
     glUseProgram(shader.program);
-    glStencilFunc(GL_NOTEQUAL, 0, 0xFF);
     applyPassState(PassState::lightVolume(true));
     setUniformVec3(shader, position, "worldPosition");
     glBindVertexArray(light.volume->vertexArray);
@@ -171,14 +167,21 @@ void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const g
         const PointLight* light;
         glm::vec3 position;
     };
-    std::vector<Candidate> reaching;
+    // The nearest that reach the object, kept in order as they are found:
+    // nothing is allocated per draw.
+    Candidate reaching[MAX_FORWARD_LIGHTS];
+    std::size_t count = 0;
     for (const LightDraw& draw : frame.lights)
-        for (const glm::vec3& position : draw.positions)
-            if (const float d = glm::distance(position, centre); d < draw.light->radius + radius)
-                reaching.push_back({d, draw.light, position});
-    const std::size_t count = std::min<std::size_t>(reaching.size(), MAX_FORWARD_LIGHTS);
-    std::partial_sort(reaching.begin(), reaching.begin() + std::ptrdiff_t(count), reaching.end(),
-                      [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+        for (const glm::vec3& position : draw.positions) {
+            const float d = glm::distance(position, centre);
+            if (!(d < draw.light->radius + radius) ||
+                (count == MAX_FORWARD_LIGHTS && !(d < reaching[count - 1].distance)))
+                continue;
+            std::size_t at = count < MAX_FORWARD_LIGHTS ? count++ : count - 1;
+            for (; at > 0 && d < reaching[at - 1].distance; --at)
+                reaching[at] = reaching[at - 1];
+            reaching[at] = {d, draw.light, position};
+        }
     glm::vec3 positions[MAX_FORWARD_LIGHTS]{};
     glm::vec3 colours[MAX_FORWARD_LIGHTS]{};
     glm::vec4 falloffs[MAX_FORWARD_LIGHTS]{};

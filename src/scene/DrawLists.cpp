@@ -12,6 +12,23 @@
 
 namespace qm {
 
+namespace {
+
+// A new last element of `to`, with the storage of a spare one when there is.
+template <class T>
+T& appendReusing(std::vector<T>& to, std::vector<T>& spares)
+{
+    if (spares.empty()) {
+        to.emplace_back();
+    } else {
+        to.push_back(std::move(spares.back()));
+        spares.pop_back();
+    }
+    return to.back();
+}
+
+}  // namespace
+
 void Scene::updateAnimatedRows()
 {
     for (const auto& object : animationHandler->objects) {
@@ -51,13 +68,7 @@ MeshDraw& Scene::batchOf(const Mesh* mesh, std::vector<MeshDraw>& draws)
     std::int32_t& batch = meshBatch[mesh->drawSlot];
     if (batch < 0) {
         batch = std::int32_t(draws.size());
-        if (spareMeshes.empty()) {
-            draws.push_back({mesh, {}, {}, {}});
-        } else {
-            draws.push_back(std::move(spareMeshes.back()));
-            spareMeshes.pop_back();
-            draws.back().mesh = mesh;
-        }
+        appendReusing(draws, spareMeshes).mesh = mesh;
     }
     return draws[std::size_t(batch)];
 }
@@ -78,6 +89,16 @@ void Scene::recycleDrawList()
         spareLights.push_back(std::move(draw));
     }
     frame.lights.clear();
+    for (ShaderGroup& program : frame.opaque) {
+        for (MaterialGroup& group : program.materials) {
+            group.material = nullptr;
+            group.meshes.clear();
+            spareMaterialGroups.push_back(std::move(group));
+        }
+        program.shader = nullptr;
+        program.materials.clear();
+        spareShaderGroups.push_back(std::move(program));
+    }
     frame.opaque.clear();
     frame.blended.clear();
     frame.blendedDeformations.clear();
@@ -125,13 +146,15 @@ const DrawList& Scene::buildDrawList()
             mesh.deformation && material->deformingShader ? material->deformingShader : material->shader;
         auto program = std::find_if(frame.opaque.begin(), frame.opaque.end(),
                                     [&](const ShaderGroup& group) { return group.shader == shader; });
-        if (program == frame.opaque.end())
-            program = frame.opaque.insert(frame.opaque.end(), {shader, {}});
-        auto own = std::find_if(program->materials.begin(), program->materials.end(),
+        ShaderGroup& programGroup =
+            program != frame.opaque.end() ? *program : appendReusing(frame.opaque, spareShaderGroups);
+        programGroup.shader = shader;
+        auto own = std::find_if(programGroup.materials.begin(), programGroup.materials.end(),
                                 [&](const MaterialGroup& group) { return group.material == material; });
-        if (own == program->materials.end())
-            own = program->materials.insert(program->materials.end(), {material, {}});
-        own->meshes.push_back(m);
+        MaterialGroup& materialGroup =
+            own != programGroup.materials.end() ? *own : appendReusing(programGroup.materials, spareMaterialGroups);
+        materialGroup.material = material;
+        materialGroup.meshes.push_back(m);
     }
     for (const MeshDraw& draw : frame.meshes)
         meshBatch[draw.mesh->drawSlot] = -1;
@@ -193,13 +216,7 @@ void Scene::addToDrawList(std::uint32_t index)
         std::int32_t& batch = lightBatch[light->order];
         if (batch < 0) {
             batch = std::int32_t(frame.lights.size());
-            if (spareLights.empty()) {
-                frame.lights.push_back({light, {}});
-            } else {
-                frame.lights.push_back(std::move(spareLights.back()));
-                spareLights.pop_back();
-                frame.lights.back().light = light;
-            }
+            appendReusing(frame.lights, spareLights).light = light;
         }
         frame.lights[std::size_t(batch)].positions.push_back(row.position);
     }

@@ -94,8 +94,11 @@ private:
     void recycleDrawList();
 
     DrawList frame;
+    // Last frames' batches and groups, emptied, their storage kept for reuse.
     std::vector<MeshDraw> spareMeshes;
     std::vector<LightDraw> spareLights;
+    std::vector<ShaderGroup> spareShaderGroups;
+    std::vector<MaterialGroup> spareMaterialGroups;
     // This frame's objects in view, by row.
     std::vector<std::uint32_t> visibleRows;
     // Each mesh's batch this frame (or -1), by the mesh's draw slot, and

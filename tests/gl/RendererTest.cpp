@@ -150,8 +150,9 @@ TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
                                  PassState::lightVolume(false), PassState::fullScreenAdd(),
                                  PassState::fullScreen(),   PassState::blended(true),
                                  PassState::blended(false), PassState::sky()};
-    const PassState before[] = {{true, true, GL_GREATER, true, PassState::Blend::Over, GL_FRONT},
-                                {false, false, GL_ALWAYS, false, PassState::Blend::None, GL_NONE}};
+    const PassState before[] = {
+        {true, true, GL_GREATER, PassState::Stencil::WhereMarked, PassState::Blend::Over, GL_FRONT},
+        {false, false, GL_ALWAYS, PassState::Stencil::Off, PassState::Blend::None, GL_NONE}};
     for (const PassState& preset : presets) {
         for (const PassState& start : before) {
             qm::applyPassState(start);
@@ -161,7 +162,15 @@ TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
             glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
             EXPECT_EQ(depthWrite != 0, preset.depthWrite);
             EXPECT_EQ(GLenum(integer(GL_DEPTH_FUNC)), preset.depthFunction);
-            EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST) != 0, preset.stencilTest);
+            EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST) != 0, preset.stencil != PassState::Stencil::Off);
+            if (preset.stencil == PassState::Stencil::MarkInside) {
+                EXPECT_EQ(GLenum(integer(GL_STENCIL_FUNC)), GLenum(GL_ALWAYS));
+                EXPECT_EQ(GLenum(integer(GL_STENCIL_BACK_PASS_DEPTH_FAIL)), GLenum(GL_INCR_WRAP));
+                EXPECT_EQ(GLenum(integer(GL_STENCIL_PASS_DEPTH_FAIL)), GLenum(GL_DECR_WRAP));
+            }
+            if (preset.stencil == PassState::Stencil::WhereMarked) {
+                EXPECT_EQ(GLenum(integer(GL_STENCIL_FUNC)), GLenum(GL_NOTEQUAL));
+            }
             EXPECT_EQ(glIsEnabled(GL_BLEND) != 0, preset.blend != PassState::Blend::None);
             if (preset.blend == PassState::Blend::Over) {
                 EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
