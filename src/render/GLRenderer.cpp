@@ -23,7 +23,7 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
     Shader& directional = *directionalQuadShader;
     setGBufferSamplers(directional);
     glUseProgram(directional.program);
-    glUniform1i(directional.uniform("gEmission"), 4);
+    glUniform1i(directional.uniform(Uniform::gEmission), 4);
     glUseProgram(0);
     whiteTexture = makeTexture();
     const GLubyte white[4] = {255, 255, 255, 255};
@@ -150,10 +150,10 @@ void GLRenderer::skyPass(const DrawList& frame)
     applyPassState(PassState::sky());
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, skybox.cubeMap);
-    glUniform1i(shader.uniform("cubeMapTex"), 0);
+    glUniform1i(shader.uniform(Uniform::cubeMapTex), 0);
     // Turning moves the sky, walking does not: the view without its translation.
     const glm::mat4 rotationOnly(glm::mat3(frame.camera.view));
-    setUniformMat4(shader, frame.camera.projection * rotationOnly, "viewProj");
+    setUniformMat4(shader, frame.camera.projection * rotationOnly, Uniform::viewProj);
     glBindVertexArray(skybox.vertexArray);
     glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);

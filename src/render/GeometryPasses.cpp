@@ -2,7 +2,6 @@
 // material, then the billboards.
 #include <algorithm>
 #include <span>
-#include <string>
 #include <utility>
 
 #include "DrawList.h"
@@ -60,17 +59,19 @@ void drawCopies(Shader& shader, const MeshDraw& draw)
 
 void bindMaterial(Shader& shader, const Material& material)
 {
-    glUniform3fv(shader.uniform("material.ambient"), 1, glm::value_ptr(material.ambient));
-    glUniform1f(shader.uniform("material.shininess"), material.shininess);
-    int counters[3] = {0, 0, 0};
+    glUniform3fv(shader.uniform(Uniform::materialAmbient), 1, glm::value_ptr(material.ambient));
+    glUniform1f(shader.uniform(Uniform::materialShininess), material.shininess);
+    // "material.diffuse0", "material.diffuse1", ... by kind, in the material's order.
+    static constexpr Uniform firsts[3] = {Uniform::materialDiffuse0, Uniform::materialSpecular0,
+                                          Uniform::materialNormal0};
+    std::size_t counters[3] = {0, 0, 0};
     for (std::size_t i = 0; i < material.textures.size(); ++i) {
         const Texture& texture = *material.textures[i];
-        glActiveTexture(GL_TEXTURE0 + GLenum(i));
-        static const char* const kinds[3] = {"diffuse", "specular", "normal"};
-        std::string name = "material.";
         const auto kind = std::size_t(texture.kind);
-        name += kinds[kind] + std::to_string(counters[kind]++);
-        glUniform1i(shader.uniform(name), GLint(i));
+        if (counters[kind] == classicTexturesPerKind)
+            continue;
+        glActiveTexture(GL_TEXTURE0 + GLenum(i));
+        glUniform1i(shader.uniform(Uniform(std::size_t(firsts[kind]) + counters[kind]++)), GLint(i));
         glBindTexture(GL_TEXTURE_2D, texture.id);
     }
     glActiveTexture(GL_TEXTURE0);
@@ -79,27 +80,27 @@ void bindMaterial(Shader& shader, const Material& material)
 void GLRenderer::bindSurface(Shader& shader, const Material& material) const
 {
     const SurfaceParameters& s = material.surface;
-    glUniform4fv(shader.uniform("baseColourFactor"), 1, glm::value_ptr(s.baseColour));
+    glUniform4fv(shader.uniform(Uniform::baseColourFactor), 1, glm::value_ptr(s.baseColour));
     if (material.shading == Shading::Unlit)
         return;
-    glUniform1f(shader.uniform("metallicFactor"), s.metallic);
-    glUniform1f(shader.uniform("roughnessFactor"), s.roughness);
-    glUniform3fv(shader.uniform("emissiveFactor"), 1, glm::value_ptr(s.emissive));
-    glUniform1f(shader.uniform("occlusionStrength"), s.occlusionStrength);
-    glUniform1f(shader.uniform("normalScale"), s.normalScale);
+    glUniform1f(shader.uniform(Uniform::metallicFactor), s.metallic);
+    glUniform1f(shader.uniform(Uniform::roughnessFactor), s.roughness);
+    glUniform3fv(shader.uniform(Uniform::emissiveFactor), 1, glm::value_ptr(s.emissive));
+    glUniform1f(shader.uniform(Uniform::occlusionStrength), s.occlusionStrength);
+    glUniform1f(shader.uniform(Uniform::normalScale), s.normalScale);
     // The forward program blends and cuts nothing.
     if (material.coverage != Coverage::Blend)
-        glUniform1f(shader.uniform("alphaCutoff"), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
-    glUniform1i(shader.uniform("doubleSided"), material.doubleSided ? 1 : 0);
-    glUniform1i(shader.uniform("hasNormalMap"), s.normalMap ? 1 : 0);
-    glUniformMatrix3fv(shader.uniform("uvTransform"), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
+        glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
+    glUniform1i(shader.uniform(Uniform::doubleSided), material.doubleSided ? 1 : 0);
+    glUniform1i(shader.uniform(Uniform::hasNormalMap), s.normalMap ? 1 : 0);
+    glUniformMatrix3fv(shader.uniform(Uniform::uvTransform), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
     // A missing picture reads as white, which the factors alone then decide
     // (the normal map is not read without one).
-    const std::pair<const char*, const Texture*> maps[5] = {{"baseColourMap", s.baseColourMap.get()},
-                                                            {"metallicRoughnessMap", s.metallicRoughnessMap.get()},
-                                                            {"normalMap", s.normalMap.get()},
-                                                            {"occlusionMap", s.occlusionMap.get()},
-                                                            {"emissiveMap", s.emissiveMap.get()}};
+    const std::pair<Uniform, const Texture*> maps[5] = {{Uniform::baseColourMap, s.baseColourMap.get()},
+                                                        {Uniform::metallicRoughnessMap, s.metallicRoughnessMap.get()},
+                                                        {Uniform::normalMap, s.normalMap.get()},
+                                                        {Uniform::occlusionMap, s.occlusionMap.get()},
+                                                        {Uniform::emissiveMap, s.emissiveMap.get()}};
     for (GLenum unit = 0; unit < 5; ++unit) {
         const auto& [sampler, texture] = maps[unit];
         glActiveTexture(GL_TEXTURE0 + unit);
@@ -127,7 +128,7 @@ void GLRenderer::drawShaderGroup(const DrawList& frame, const ShaderGroup& group
 {
     Shader& shader = *group.shader;
     glUseProgram(shader.program);
-    setUniformMat4(shader, frame.camera.projection, "projection");
+    setUniformMat4(shader, frame.camera.projection, Uniform::projection);
     // Only physically based and unlit surfaces write the surface and
     // emission targets; the classic programs leave them alone.
     const bool classic = group.materials.front().material->shading == Shading::Classic;
@@ -139,7 +140,7 @@ void GLRenderer::drawShaderGroup(const DrawList& frame, const ShaderGroup& group
                                    FramebufferHandler::attachment(FramebufferHandler::Emission)};
     glDrawBuffers(classic ? 3 : 6, attachments);
     if (!classic)
-        glUniform1f(shader.uniform("pointSize"), pointSize);
+        glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
     for (const MaterialGroup& materialGroup : group.materials) {
         const Material& material = *materialGroup.material;
         if (material.shading == Shading::Classic)
@@ -163,11 +164,11 @@ void GLRenderer::billboardPass(const DrawList& frame)
         const Material& material = *mesh->getMaterial();
         Shader& shader = *material.shader;
         glUseProgram(shader.program);
-        setUniformMat4(shader, camera.projection * view, "viewProj");
-        setUniformMat4(shader, view, "view");
+        setUniformMat4(shader, camera.projection * view, Uniform::viewProj);
+        setUniformMat4(shader, view, Uniform::view);
         bindMaterial(shader, material);
-        setUniformVec3(shader, camera.position, "cameraPos");
-        setUniformVec3(shader, glm::vec3(mesh->billboardSize, 0.0f), "bilbDims");
+        setUniformVec3(shader, camera.position, Uniform::cameraPos);
+        setUniformVec3(shader, glm::vec3(mesh->billboardSize, 0.0f), Uniform::bilbDims);
         drawCopies(shader, draw);
     }
 }

@@ -147,18 +147,18 @@ GpuMesh uploadMesh(const Mesh& mesh, std::shared_ptr<const GpuMesh> vertexSource
 void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::mat4> blocks)
 {
     const bool given = !blocks.empty();
-    glUniform1i(shader.uniform("skinned"), given && gpu.boneCount > 0 ? 1 : 0);
-    glUniform1i(shader.uniform("morphing"), given && gpu.morphTargets > 0 ? 1 : 0);
+    glUniform1i(shader.uniform(Uniform::skinned), given && gpu.boneCount > 0 ? 1 : 0);
+    glUniform1i(shader.uniform(Uniform::morphing), given && gpu.morphTargets > 0 ? 1 : 0);
     if (!given)
         return;
-    glUniform1i(shader.uniform("blockSize"), GLint(deformationBlockSize(gpu.boneCount)));
+    glUniform1i(shader.uniform(Uniform::blockSize), GLint(deformationBlockSize(gpu.boneCount)));
     glBindBuffer(GL_TEXTURE_BUFFER, gpu.blockBuffer);
     glBufferData(GL_TEXTURE_BUFFER, GLsizeiptr(blocks.size_bytes()), blocks.data(), GL_STREAM_DRAW);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
     glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::deformationBlocks));
     glBindTexture(GL_TEXTURE_BUFFER, gpu.blockTexture);
     if (gpu.morphTargets > 0) {
-        glUniform1i(shader.uniform("morphVertexCount"), GLint(gpu.vertexCount));
+        glUniform1i(shader.uniform(Uniform::morphVertexCount), GLint(gpu.vertexCount));
         glActiveTexture(GL_TEXTURE0 + GLenum(textureUnit::morphDeltas));
         glBindTexture(GL_TEXTURE_BUFFER, (gpu.vertexSource ? *gpu.vertexSource : gpu).morphTexture);
     }

@@ -17,10 +17,10 @@ namespace qm {
 void setGBufferSamplers(Shader& shader)
 {
     glUseProgram(shader.program);
-    glUniform1i(shader.uniform("gAlbedo"), 0);
-    glUniform1i(shader.uniform("gPosition"), 1);
-    glUniform1i(shader.uniform("gNormals"), 2);
-    glUniform1i(shader.uniform("gSurface"), 3);
+    glUniform1i(shader.uniform(Uniform::gAlbedo), 0);
+    glUniform1i(shader.uniform(Uniform::gPosition), 1);
+    glUniform1i(shader.uniform(Uniform::gNormals), 2);
+    glUniform1i(shader.uniform(Uniform::gSurface), 3);
     glUseProgram(0);
 }
 
@@ -39,14 +39,14 @@ void GLRenderer::bindGBufferTextures() const
 
 void GLRenderer::setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const
 {
-    glUniform3fv(shader.uniform("pointLight.color"), 1, glm::value_ptr(light.color));
-    glUniform1f(shader.uniform("pointLight.ambientIntensity"), light.ambientIntensity);
-    glUniform1f(shader.uniform("pointLight.diffuseIntensity"), light.diffuseIntensity);
-    glUniform1f(shader.uniform("pointLight.constant"), light.constant);
-    glUniform1f(shader.uniform("pointLight.linear"), light.linear);
-    glUniform1f(shader.uniform("pointLight.quadratic"), light.quadratic);
+    glUniform3fv(shader.uniform(Uniform::pointLightColor), 1, glm::value_ptr(light.color));
+    glUniform1f(shader.uniform(Uniform::pointLightAmbientIntensity), light.ambientIntensity);
+    glUniform1f(shader.uniform(Uniform::pointLightDiffuseIntensity), light.diffuseIntensity);
+    glUniform1f(shader.uniform(Uniform::pointLightConstant), light.constant);
+    glUniform1f(shader.uniform(Uniform::pointLightLinear), light.linear);
+    glUniform1f(shader.uniform(Uniform::pointLightQuadratic), light.quadratic);
     if (withRadius)
-        glUniform1f(shader.uniform("pointLight.radius"), light.radius);
+        glUniform1f(shader.uniform(Uniform::pointLightRadius), light.radius);
 }
 
 // Everything a light program needs once per light; leaves no program current.
@@ -54,10 +54,10 @@ void GLRenderer::setLightPassUniforms(Shader& shader, bool withRadius, const Poi
                                       const DrawList& frame) const
 {
     glUseProgram(shader.program);
-    setUniformMat4(shader, frame.camera.projection, "projection");
-    setUniformMat4(shader, frame.camera.view, "view");
+    setUniformMat4(shader, frame.camera.projection, Uniform::projection);
+    setUniformMat4(shader, frame.camera.view, Uniform::view);
     setPointLightUniforms(shader, withRadius, light);
-    glUniform2f(shader.uniform("gScreenSize"), float(width), float(height));
+    glUniform2f(shader.uniform(Uniform::gScreenSize), float(width), float(height));
     setGBufferSamplers(shader);
 }
 
@@ -65,8 +65,8 @@ void GLRenderer::lightingPass(const DrawList& frame)
 {
     Shader& stencil = *stencilShader;
     glUseProgram(stencil.program);
-    setUniformMat4(stencil, frame.camera.projection, "projection");
-    setUniformMat4(stencil, frame.camera.view, "view");
+    setUniformMat4(stencil, frame.camera.projection, Uniform::projection);
+    setUniformMat4(stencil, frame.camera.view, Uniform::view);
 
     int stenciled = 0;
     for (const LightDraw& draw : frame.lights) {
@@ -111,7 +111,7 @@ void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
     applyPassState(PassState::lightStencil());
     // Non-zero afterwards exactly where the scene surface lies inside the sphere.
     glClear(GL_STENCIL_BUFFER_BIT);
-    setUniformVec3(stencil, position, "worldPosition");
+    setUniformVec3(stencil, position, Uniform::worldPosition);
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
@@ -123,7 +123,7 @@ void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
     Shader& shader = *lightSphereStenciledShader;
     glUseProgram(shader.program);
     applyPassState(PassState::lightVolume(true));
-    setUniformVec3(shader, position, "worldPosition");
+    setUniformVec3(shader, position, Uniform::worldPosition);
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
@@ -133,7 +133,7 @@ void GLRenderer::directionalLightPass(const DrawList& frame)
     applyPassState(PassState::fullScreenAdd());
     Shader& shader = *directionalQuadShader;
     glUseProgram(shader.program);
-    glUniform1f(shader.uniform("fillLight"), frame.fillLight);
+    glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
     bindEnvironment(shader, frame);
     glBindVertexArray(screenQuad.vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, 6);
@@ -147,13 +147,13 @@ namespace qm {
 void GLRenderer::bindEnvironment(Shader& shader, const DrawList& frame) const
 {
     const glm::mat3 viewToWorld = glm::transpose(glm::mat3(frame.camera.view));
-    glUniformMatrix3fv(shader.uniform("viewToWorld"), 1, GL_FALSE, glm::value_ptr(viewToWorld));
-    glUniform1i(shader.uniform("environmentMap"), 5);
+    glUniformMatrix3fv(shader.uniform(Uniform::viewToWorld), 1, GL_FALSE, glm::value_ptr(viewToWorld));
+    glUniform1i(shader.uniform(Uniform::environmentMap), 5);
     glActiveTexture(GL_TEXTURE5);
     if (const Environment* environment = frame.environment) {
         glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cube);
-        glUniform1f(shader.uniform("environmentMips"), environment->mipLevels);
-        glUniform3fv(shader.uniform("environmentSH[0]"), 9, glm::value_ptr(environment->harmonics[0]));
+        glUniform1f(shader.uniform(Uniform::environmentMips), environment->mipLevels);
+        glUniform3fv(shader.uniform(Uniform::environmentSH), 9, glm::value_ptr(environment->harmonics[0]));
     } else {
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
@@ -192,10 +192,10 @@ void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const g
         colours[i] = light.color * light.diffuseIntensity;
         falloffs[i] = {light.constant, light.linear, light.quadratic, light.radius};
     }
-    glUniform1i(shader.uniform("pointLightCount"), GLint(count));
-    glUniform3fv(shader.uniform("pointLightPositions[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(positions[0]));
-    glUniform3fv(shader.uniform("pointLightColours[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(colours[0]));
-    glUniform4fv(shader.uniform("pointLightFalloff[0]"), MAX_FORWARD_LIGHTS, glm::value_ptr(falloffs[0]));
+    glUniform1i(shader.uniform(Uniform::pointLightCount), GLint(count));
+    glUniform3fv(shader.uniform(Uniform::pointLightPositions), MAX_FORWARD_LIGHTS, glm::value_ptr(positions[0]));
+    glUniform3fv(shader.uniform(Uniform::pointLightColours), MAX_FORWARD_LIGHTS, glm::value_ptr(colours[0]));
+    glUniform4fv(shader.uniform(Uniform::pointLightFalloff), MAX_FORWARD_LIGHTS, glm::value_ptr(falloffs[0]));
 }
 
 void GLRenderer::forwardPass(const DrawList& frame)
@@ -218,9 +218,9 @@ void GLRenderer::forwardPass(const DrawList& frame)
         if (&shader != inUse) {
             inUse = &shader;
             glUseProgram(shader.program);
-            setUniformMat4(shader, frame.camera.projection, "projection");
-            glUniform1f(shader.uniform("fillLight"), frame.fillLight);
-            glUniform1f(shader.uniform("pointSize"), pointSize);
+            setUniformMat4(shader, frame.camera.projection, Uniform::projection);
+            glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
+            glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
             bindEnvironment(shader, frame);
         }
         const Material& material = *draw.mesh->getMaterial();

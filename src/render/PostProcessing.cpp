@@ -4,9 +4,9 @@ namespace qm {
 
 namespace {
 
-void setSampler(Shader& shader, const char* name, GLint unit)
+void setSampler(Shader& shader, Uniform sampler, GLint unit)
 {
-    glUniform1i(shader.uniform(name), unit);
+    glUniform1i(shader.uniform(sampler), unit);
 }
 
 }  // namespace
@@ -29,15 +29,15 @@ PostProcessing::PostProcessing()
 void PostProcessing::brightPass()
 {
     glUseProgram(thresholdShader->program);
-    setSampler(*thresholdShader, "image", 0);
+    setSampler(*thresholdShader, Uniform::image, 0);
     quad.draw();
 }
 
 void PostProcessing::blurPass(bool horizontal)
 {
     glUseProgram(blurShader->program);
-    setSampler(*blurShader, "image", 0);
-    glUniform1i(blurShader->uniform("horizontal"), horizontal ? 1 : 0);
+    setSampler(*blurShader, Uniform::image, 0);
+    glUniform1i(blurShader->uniform(Uniform::horizontal), horizontal ? 1 : 0);
     quad.draw();
 }
 
@@ -45,10 +45,10 @@ void PostProcessing::mergeHdr(float exposure)
 {
     Shader& shader = *mergeShader;
     glUseProgram(shader.program);
-    setSampler(shader, "original", 0);
-    setSampler(shader, "blurred", 1);
-    setSampler(shader, "positions", 2);
-    glUniform1f(shader.uniform("exposure"), exposure);
+    setSampler(shader, Uniform::original, 0);
+    setSampler(shader, Uniform::blurred, 1);
+    setSampler(shader, Uniform::positions, 2);
+    glUniform1f(shader.uniform(Uniform::exposure), exposure);
     quad.draw();
 }
 
@@ -56,12 +56,12 @@ void PostProcessing::depthOfField(float focusDepth, float maxDepth, float distan
 {
     Shader& shader = *dofShader;
     glUseProgram(shader.program);
-    setSampler(shader, "position", 0);
-    setSampler(shader, "image", 1);
-    setSampler(shader, "blurred", 2);
-    glUniform1f(shader.uniform("focusDepth"), effectiveFocusDepth(focusDepth, maxDepth));
-    glUniform1f(shader.uniform("maxDepth"), maxDepth);
-    glUniform1f(shader.uniform("distanceScale"), distanceScale);
+    setSampler(shader, Uniform::position, 0);
+    setSampler(shader, Uniform::image, 1);
+    setSampler(shader, Uniform::blurred, 2);
+    glUniform1f(shader.uniform(Uniform::focusDepth), effectiveFocusDepth(focusDepth, maxDepth));
+    glUniform1f(shader.uniform(Uniform::maxDepth), maxDepth);
+    glUniform1f(shader.uniform(Uniform::distanceScale), distanceScale);
     quad.draw();
 }
 

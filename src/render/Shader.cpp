@@ -67,15 +67,14 @@ std::shared_ptr<Shader> linkProgram(std::initializer_list<GLuint> stages)
 
 }  // namespace
 
-GLint Shader::uniform(const std::string& name)
+GLint Shader::uniform(Uniform uniform)
 {
-    const auto known = locations.find(name);
-    if (known != locations.end())
-        return known->second;
-    const GLint location = glGetUniformLocation(program, name.c_str());
-    if (location == -1)
-        std::cerr << "Couldn't locate " << name << " in shader.\n";
-    locations.emplace(name, location);
+    GLint& location = locations[std::size_t(uniform)];
+    if (location == unresolved) {
+        location = glGetUniformLocation(program, uniformName(uniform));
+        if (location == -1)
+            std::cerr << "Couldn't locate " << uniformName(uniform) << " in shader.\n";
+    }
     return location;
 }
 
@@ -152,14 +151,14 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name)
                               compileStage(GL_FRAGMENT_SHADER, fragment)});
 }
 
-void setUniformMat4(Shader& shader, const glm::mat4& matrix, const char* name)
+void setUniformMat4(Shader& shader, const glm::mat4& matrix, Uniform uniform)
 {
-    glUniformMatrix4fv(shader.uniform(name), 1, GL_FALSE, glm::value_ptr(matrix));
+    glUniformMatrix4fv(shader.uniform(uniform), 1, GL_FALSE, glm::value_ptr(matrix));
 }
 
-void setUniformVec3(Shader& shader, const glm::vec3& vector, const char* name)
+void setUniformVec3(Shader& shader, const glm::vec3& vector, Uniform uniform)
 {
-    glUniform3fv(shader.uniform(name), 1, glm::value_ptr(vector));
+    glUniform3fv(shader.uniform(uniform), 1, glm::value_ptr(vector));
 }
 
 }  // namespace qm

@@ -2,12 +2,13 @@
 
 #include <GL/glew.h>
 
+#include <array>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "GLObject.h"
 #include "Math.h"
+#include "Uniform.h"
 
 namespace qm {
 
@@ -17,13 +18,18 @@ namespace qm {
 struct Shader {
     GLProgram program;
 
-    // The uniform's location, asked of GL once per name: a uniform the
-    // program lacks is reported once ("Couldn't locate <name> in shader.")
+    // The uniform's location, asked of GL on its first use: a uniform the
+    // program lacks is reported then ("Couldn't locate <name> in shader.")
     // and gives -1, which GL ignores in uploads.
-    GLint uniform(const std::string& name);
+    GLint uniform(Uniform uniform);
 
 private:
-    std::unordered_map<std::string, GLint> locations;
+    static constexpr GLint unresolved = -2;
+    std::array<GLint, std::size_t(Uniform::Count)> locations = [] {
+        std::array<GLint, std::size_t(Uniform::Count)> all;
+        all.fill(unresolved);
+        return all;
+    }();
 };
 
 // `defines` (whole lines, such as "#define DEFORMING\n") go into every
@@ -42,8 +48,8 @@ std::string readShaderFile(const std::string& path);
 // The line that turns on a vertex stage's deformation ("deformation.glsl").
 inline constexpr const char* deformingDefine = "#define DEFORMING\n";
 
-// Uploads to the program's uniform of that name (see Shader::uniform).
-void setUniformMat4(Shader& shader, const glm::mat4& matrix, const char* name);
-void setUniformVec3(Shader& shader, const glm::vec3& vector, const char* name);
+// Uploads to the program's uniform (see Shader::uniform).
+void setUniformMat4(Shader& shader, const glm::mat4& matrix, Uniform uniform);
+void setUniformVec3(Shader& shader, const glm::vec3& vector, Uniform uniform);
 
 }  // namespace qm

@@ -21,8 +21,8 @@ const char* const vertexSource =
     "#version 330 core\n"
     "layout(location = 0) in vec3 v_position;\n"
     "uniform mat4 projection;\n"
-    "uniform vec3 offset;\n"
-    "void main() { gl_Position = projection * vec4(v_position + offset, 1.0); }\n";
+    "uniform vec3 worldPosition;\n"
+    "void main() { gl_Position = projection * vec4(v_position + worldPosition, 1.0); }\n";
 const char* const fragmentSource =
     "#version 330 core\n"
     "out vec4 colour;\n"
@@ -148,28 +148,28 @@ TEST_F(ShaderTest, UniformUploadsReportMissingNamesOncePerProgram)
     const glm::mat4 matrix = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f));
     const glm::vec3 offset(4.0f, 5.0f, 6.0f);
     CaptureStderr();
-    qm::setUniformMat4(*shader, matrix, "projection");
-    qm::setUniformVec3(*shader, offset, "offset");
+    qm::setUniformMat4(*shader, matrix, qm::Uniform::projection);
+    qm::setUniformVec3(*shader, offset, qm::Uniform::worldPosition);
     EXPECT_EQ(GetCapturedStderr(), "");
 
     GLfloat uploaded[16] = {};
     glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "projection"), uploaded);
     EXPECT_EQ(uploaded[13], 2.0f);
-    glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "offset"), uploaded);
+    glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "worldPosition"), uploaded);
     EXPECT_EQ(uploaded[2], 6.0f);
 
     CaptureStderr();
     // Every frame asks again: the report comes once per program, not per frame.
     for (int frame = 0; frame < 3; ++frame) {
-        qm::setUniformMat4(*shader, matrix, "gViewMatrix");
-        qm::setUniformVec3(*shader, offset, "pointLight.colour");
+        qm::setUniformMat4(*shader, matrix, qm::Uniform::view);
+        qm::setUniformVec3(*shader, offset, qm::Uniform::pointLightColor);
     }
     const auto other = qm::loadShader(base);
-    qm::setUniformMat4(*other, matrix, "gViewMatrix");
+    qm::setUniformMat4(*other, matrix, qm::Uniform::view);
     EXPECT_EQ(GetCapturedStderr(),
-              "Couldn't locate gViewMatrix in shader.\n"
-              "Couldn't locate pointLight.colour in shader.\n"
-              "Couldn't locate gViewMatrix in shader.\n");
+              "Couldn't locate view in shader.\n"
+              "Couldn't locate pointLight.color in shader.\n"
+              "Couldn't locate view in shader.\n");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "location -1 is ignored by GL";
     glUseProgram(0);
 }
