@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < bytes; i += 4093)
             sum = std::uint8_t(sum + image.pixels.get()[i]);
         sum = std::uint8_t(sum + image.pixels.get()[bytes - 1]);
-    } else if (qm::lastImageResult().empty()) {
+    } else if (image.error.empty()) {
         std::abort();  // a failure always says why
     }
     return 0;

@@ -88,7 +88,7 @@ std::optional<EnvironmentImage> loadEnvironment(const std::string& path, int siz
                 if (std::filesystem::exists(file, error)) {
                     picture = loadRadiance(file);
                     if (!picture) {
-                        problem = file + ": " + lastImageResult();
+                        problem = file + ": " + picture.error;
                         return std::nullopt;
                     }
                     break;
@@ -112,7 +112,7 @@ std::optional<EnvironmentImage> loadEnvironment(const std::string& path, int siz
     }
     const RadianceImage panorama = loadRadiance(path);
     if (!panorama) {
-        problem = lastImageResult();
+        problem = panorama.error;
         return std::nullopt;
     }
     for (int face = 0; face < 6; ++face) {

@@ -27,7 +27,21 @@ namespace qm {
 
 namespace {
 
-std::string lastResult = "Image loaded";
+constexpr const char* unopened = "Unable to open file";
+
+// The decoder's reason for its last failure.
+std::string decoderReason()
+{
+    const char* reason = stbi_failure_reason();
+    return reason && *reason ? reason : "undecodable image";
+}
+
+ImageFile failedImage(std::string reason)
+{
+    ImageFile image;
+    image.error = std::move(reason);
+    return image;
+}
 
 // The decoder builds each JPEG Huffman table in arrays of 256 symbols without
 // checking that the table's 16 counts fit them: a damaged table writes past
@@ -71,7 +85,7 @@ bool huffmanTablesFit(std::span<const std::uint8_t> bytes)
 
 namespace {
 
-// The file's bytes; nothing (with the reason set) when it cannot be opened.
+// The file's bytes; nothing when it cannot be opened.
 std::optional<std::vector<std::uint8_t>> fileBytes(const std::string& path)
 {
     // A folder opens as a stream, and reading it then throws.
@@ -79,10 +93,8 @@ std::optional<std::vector<std::uint8_t>> fileBytes(const std::string& path)
     std::ifstream file;
     if (std::filesystem::is_regular_file(path, error))
         file.open(path, std::ios::binary);
-    if (!file.is_open()) {
-        lastResult = "Unable to open file";
+    if (!file.is_open())
         return std::nullopt;
-    }
     return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
@@ -97,32 +109,34 @@ float srgbToLinear(std::uint8_t value)
 ImageFile loadImage(const std::string& path)
 {
     const auto bytes = fileBytes(path);
-    return bytes ? decodeImage(*bytes) : ImageFile{};
+    return bytes ? decodeImage(*bytes) : failedImage(unopened);
 }
 
 RadianceImage loadRadiance(const std::string& path)
 {
     const auto bytes = fileBytes(path);
-    if (!bytes)
-        return {};
     RadianceImage image;
+    if (!bytes) {
+        image.error = unopened;
+        return image;
+    }
     const int size = int(std::min<std::size_t>(bytes->size(), INT_MAX));
     if (stbi_is_hdr_from_memory(bytes->data(), size)) {
         int channels = 0;
         float* texels = stbi_loadf_from_memory(bytes->data(), size, &image.width, &image.height, &channels, 3);
         if (!texels) {
-            const char* reason = stbi_failure_reason();
-            lastResult = reason && *reason ? reason : "undecodable image";
-            return {};
+            image.error = decoderReason();
+            return image;
         }
         image.rgb.assign(texels, texels + std::size_t(image.width) * std::size_t(image.height) * 3);
         stbi_image_free(texels);
-        lastResult = "Image loaded";
         return image;
     }
-    const ImageFile picture = decodeImage(*bytes);
-    if (!picture)
-        return {};
+    ImageFile picture = decodeImage(*bytes);
+    if (!picture) {
+        image.error = std::move(picture.error);
+        return image;
+    }
     image.width = picture.width;
     image.height = picture.height;
     const std::size_t count = std::size_t(image.width) * std::size_t(image.height);
@@ -135,35 +149,24 @@ RadianceImage loadRadiance(const std::string& path)
 
 ImageFile decodeImage(std::span<const std::uint8_t> bytes)
 {
-    if (!huffmanTablesFit(bytes)) {
-        lastResult = "bad DHT header";
-        return {};
-    }
+    if (!huffmanTablesFit(bytes))
+        return failedImage("bad DHT header");
     ImageFile image;
     int channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(bytes.data(), int(std::min<std::size_t>(bytes.size(), INT_MAX)),
                                             &image.width, &image.height, &channels, STBI_rgb_alpha);
-    if (!pixels) {
-        // The decoder gives up on some damaged files without a reason.
-        const char* reason = stbi_failure_reason();
-        lastResult = reason && *reason ? reason : "undecodable image";
-        return {};
-    }
+    if (!pixels)
+        return failedImage(decoderReason());  // some damaged files give no reason
     image.pixels = {pixels, stbi_image_free};
-    lastResult = "Image loaded";
     return image;
 }
 
 ImageFile decodeTexels(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height)
 {
-    if (!bgra || width == 0 || height == 0) {
-        lastResult = "no texels";
-        return {};
-    }
-    if (width > STBI_MAX_DIMENSIONS || height > STBI_MAX_DIMENSIONS) {
-        lastResult = "too large";
-        return {};
-    }
+    if (!bgra || width == 0 || height == 0)
+        return failedImage("no texels");
+    if (width > STBI_MAX_DIMENSIONS || height > STBI_MAX_DIMENSIONS)
+        return failedImage("too large");
     const std::size_t count = std::size_t(width) * std::size_t(height);
     auto* pixels = static_cast<std::uint8_t*>(std::malloc(count * 4));
     for (std::size_t i = 0; i < count * 4; i += 4) {
@@ -176,13 +179,7 @@ ImageFile decodeTexels(const std::uint8_t* bgra, std::uint32_t width, std::uint3
     image.width = int(width);
     image.height = int(height);
     image.pixels = {pixels, std::free};
-    lastResult = "Image loaded";
     return image;
-}
-
-const std::string& lastImageResult()
-{
-    return lastResult;
 }
 
 }  // namespace qm

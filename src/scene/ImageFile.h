@@ -9,16 +9,19 @@
 namespace qm {
 
 // A PNG, JPEG, BMP or TGA picture decoded to 8-bit RGBA, top row first; the pixels
-// are freed with the object.
+// are freed with the object. Empty on failure, with the reason: "Unable to
+// open file" when the file cannot be opened, the decoder's reason otherwise
+// ("undecodable image" when it gives none).
 struct ImageFile {
     int width = 0;
     int height = 0;
     std::unique_ptr<std::uint8_t, void (*)(void*)> pixels{nullptr, [](void*) {}};
+    std::string error;
 
     explicit operator bool() const { return pixels != nullptr; }
 };
 
-// Decodes a file; an empty result on failure, with the reason in lastImageResult().
+// Decodes a file.
 ImageFile loadImage(const std::string& path);
 
 // The same for a file's bytes held in memory (a picture embedded in a model file).
@@ -33,17 +36,14 @@ struct RadianceImage {
     int width = 0;
     int height = 0;
     std::vector<float> rgb;
+    // Why it is empty, as for ImageFile.
+    std::string error;
 
     explicit operator bool() const { return !rgb.empty(); }
 };
 
 // A Radiance .hdr file as it is, or any other picture the viewer reads,
-// decoded from sRGB; empty on failure, with the reason in lastImageResult().
+// decoded from sRGB.
 RadianceImage loadRadiance(const std::string& path);
-
-// "Image loaded" after a success, "Unable to open file" when the file cannot
-// be opened, the decoder's reason otherwise ("undecodable image" when it
-// gives none).
-const std::string& lastImageResult();
 
 }  // namespace qm

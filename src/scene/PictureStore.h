@@ -20,8 +20,8 @@ public:
     // the bytes do not hold sound pictures.
     bool useCached(std::span<const std::uint8_t> section);
 
-    // The decoded picture of a file; empty on failure, with lastImageResult
-    // saying why, as loadImage does.
+    // The decoded picture of a file; empty on failure, saying why, as
+    // loadImage does.
     ImageFile load(const std::string& path);
 
     // Keep what load decodes from now on, for encode.

@@ -68,7 +68,7 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& mode
             image = pictures.load(findTextureFile(directory, texture.path).value_or(file));
         }
         if (!image) {
-            std::cerr << lastImageResult() << " - " << file << std::endl;
+            std::cerr << image.error << " - " << file << std::endl;
             textures.push_back(standInTexture(resources, kind));
             continue;
         }
@@ -98,7 +98,7 @@ CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix)
         const std::string file = folder + "/" + prefix + std::to_string(face) + ".jpg";
         faces[face] = loadImage(file);
         if (!faces[face]) {
-            std::cerr << lastImageResult() << " - " << file << std::endl;
+            std::cerr << faces[face].error << " - " << file << std::endl;
             continue;
         }
         // GL needs square faces of one size; another size would also be read out of bounds.

@@ -57,14 +57,14 @@ TEST(ImageFile, DecodesOrSaysWhyNot)
     ASSERT_TRUE(scenegen::writePng(picture, png));
     for (const fs::path& good : {png, writeBytes("good.bmp", bmpWithRedPixel()), writeBytes("good.tga", tgaWithRedPixel())}) {
         const qm::ImageFile image = qm::loadImage(good.string());
-        ASSERT_TRUE(image) << good << ": " << qm::lastImageResult();
+        ASSERT_TRUE(image) << good << ": " << image.error;
         EXPECT_EQ(image.width, 3);
         EXPECT_EQ(image.height, 2);
         const std::uint8_t* last = image.pixels.get() + 4 * 5;
         EXPECT_EQ(std::vector<int>(last, last + 4), (std::vector<int>{255, 0, 0, 255}))
             << good << ": the red pixel, rows top first";
         EXPECT_EQ(image.pixels.get()[0], 0) << good;
-        EXPECT_EQ(qm::lastImageResult(), "Image loaded");
+        EXPECT_EQ(image.error, "");
     }
 
     const struct {
@@ -78,14 +78,16 @@ TEST(ImageFile, DecodesOrSaysWhyNot)
          "too large"},
     };
     for (const auto& f : failures) {
-        EXPECT_FALSE(qm::loadImage(writeBytes(f.name, f.bytes).string())) << f.name;
-        EXPECT_EQ(qm::lastImageResult(), f.reason) << f.name;
+        const qm::ImageFile image = qm::loadImage(writeBytes(f.name, f.bytes).string());
+        EXPECT_FALSE(image) << f.name;
+        EXPECT_EQ(image.error, f.reason) << f.name;
     }
     // A folder opens as a stream on Linux, yet reading it throws: a model
     // naming an empty texture path names its own folder (found by fuzzing GLB).
     for (const char* path : {"/nonexistent/picture.png", "/", "."}) {
-        EXPECT_FALSE(qm::loadImage(path)) << path;
-        EXPECT_EQ(qm::lastImageResult(), "Unable to open file") << path;
+        const qm::ImageFile image = qm::loadImage(path);
+        EXPECT_FALSE(image) << path;
+        EXPECT_EQ(image.error, "Unable to open file") << path;
     }
 }
 
@@ -97,19 +99,16 @@ TEST(ImageFile, TexelsBecomeRgbaUnderTheSizeLimit)
     ASSERT_TRUE(image);
     EXPECT_EQ(std::vector<int>(image.pixels.get(), image.pixels.get() + 8),
               (std::vector<int>{30, 20, 10, 40, 70, 60, 50, 80}));
-    EXPECT_FALSE(qm::decodeTexels(texels, 20000, 1));
-    EXPECT_EQ(qm::lastImageResult(), "too large");
-    EXPECT_FALSE(qm::decodeTexels(nullptr, 2, 1));
-    EXPECT_EQ(qm::lastImageResult(), "no texels");
+    EXPECT_EQ(qm::decodeTexels(texels, 20000, 1).error, "too large");
+    EXPECT_EQ(qm::decodeTexels(nullptr, 2, 1).error, "no texels");
 }
 
 // Inputs the fuzzer found: each fails with a reason (or decodes) without a sanitizer report.
 TEST(ImageFile, FuzzFindingsFailWithAReason)
 {
     for (const auto& entry : fs::directory_iterator(QM_REGRESSION_DIRECTORY "/image")) {
-        if (!qm::loadImage(entry.path().string())) {
-            EXPECT_FALSE(qm::lastImageResult().empty()) << entry.path();
-        }
+        const qm::ImageFile image = qm::loadImage(entry.path().string());
+        EXPECT_NE(bool(image), !image.error.empty()) << entry.path();
     }
 }
 
