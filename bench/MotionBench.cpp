@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -111,7 +112,7 @@ int main()
         scene.addObject(object);
         placements.push_back({object, node, character, -1});
     }
-    scene.motion = qm::buildModelMotion(file, qm::readClips(file), glm::mat4(1.0f), placements);
+    scene.motion = qm::buildModelMotion(file, qm::readClips(file, std::cerr), glm::mat4(1.0f), placements, std::cerr);
     if (!scene.motion)
         return 1;
     scene.motion->fitBounds();

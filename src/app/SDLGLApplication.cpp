@@ -204,7 +204,7 @@ void SDLGLApplication::openDroppedFile(const std::string& file)
 {
     std::cout << "Opening the dropped file " << file << std::endl;
     const std::int64_t started = FileWatch::now();
-    std::shared_ptr<Scene> scene = openModelFile(file);
+    std::shared_ptr<Scene> scene = openModelFile(file, Log{});
     if (!scene) {
         std::cout << "Keeping the current scene." << std::endl;
         return;
@@ -216,35 +216,16 @@ void SDLGLApplication::openDroppedFile(const std::string& file)
     showScene(std::move(scene));
 }
 
-namespace {
-
-// Holds standard output back while it lives: a reload says one line, the
-// import's progress having been shown at the first open. Warnings, on
-// standard error, still show.
-class HeldOutput {
-public:
-    HeldOutput() : held(std::cout.rdbuf(nullptr)) {}
-    ~HeldOutput() { std::cout.rdbuf(held); }
-    HeldOutput(const HeldOutput&) = delete;
-    HeldOutput& operator=(const HeldOutput&) = delete;
-
-private:
-    std::streambuf* held;
-};
-
-}  // namespace
-
 void SDLGLApplication::reloadScene()
 {
     if (modelFile.empty() || !openModelFile || !renderer || !renderer->getScene())
         return;  // the moor is not reloaded
     const Uint32 start = SDL_GetTicks();
     const std::int64_t started = FileWatch::now();
-    std::shared_ptr<Scene> scene;
-    {
-        const HeldOutput quiet;
-        scene = openModelFile(modelFile);
-    }
+    // A reload says one line, the import's progress having been shown at
+    // the first open; its warnings still show.
+    std::ostream nowhere(nullptr);
+    const std::shared_ptr<Scene> scene = openModelFile(modelFile, Log{&nowhere, &std::cerr});
     if (!scene) {
         // The file is likely still being written: the next change tries again.
         std::cout << "Could not reload " << modelFile << "; keeping the current scene." << std::endl;

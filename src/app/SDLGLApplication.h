@@ -11,6 +11,7 @@
 
 #include "FileWatch.h"
 #include "GraphicsApplication.h"
+#include "Log.h"
 
 namespace qm {
 
@@ -51,7 +52,7 @@ public:
     void bindCommands();
     // Opens a model file, dropped on the window or reloaded; empty (after
     // saying why) when it cannot.
-    std::function<std::shared_ptr<Scene>(const std::string&)> openModelFile;
+    std::function<std::shared_ptr<Scene>(const std::string& file, const Log& log)> openModelFile;
     // The model file the scene shows (empty: the moor), which F5 reloads;
     // with `watchModel`, so does a change to it or to a file it refers to.
     std::string modelFile;

@@ -187,8 +187,9 @@ int run(int argc, char** argv)
         application->modelFile = options.model;
         application->watchModel = options.watch;
         application->openedAt = openedAt;
-        application->openModelFile = [&import, &options, aspectRatio, window](const std::string& file) {
-            return import.openModel(userModel(options, file, aspectRatio), [window] { return readStillWanted(*window); })
+        application->openModelFile = [&import, &options, aspectRatio, window](const std::string& file, const Log& log) {
+            return import
+                .openModel(userModel(options, file, aspectRatio), log, [window] { return readStillWanted(*window); })
                 .scene;
         };
         application->run();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ImportPolicy.h"
+#include "Log.h"
 #include "ModelMotion.h"
 #include "PictureStore.h"
 #include "ReaderProcess.h"
@@ -29,6 +30,8 @@ struct Shader;
 // every asset exists once however often the model file uses it. Owned by the
 // import that uses it (see SceneImport); nothing of it outlives that import.
 struct ImportContext {
+    // Where the import's progress and problems go.
+    Log log;
     // Makes the programs, textures, sky and GPU copies; not owned.
     GraphicsResources* resources = nullptr;
     // The runtime data's programs, sphere and sky; the textures a model names

@@ -46,23 +46,23 @@ std::shared_ptr<Mesh> levelOf(std::optional<MeshData> data, const std::shared_pt
 void startMark(const ImportContext& r)
 {
     if (r.policy.progressMarks)
-        std::cout << "...\n" << std::flush;
+        *r.log.progress << "...\n" << std::flush;
 }
 
 void middleMark(const ImportContext& r, std::size_t i)
 {
     if (r.policy.progressMarks && i == 10)
-        std::cout << "Almost there...\n" << std::flush;
+        *r.log.progress << "Almost there...\n" << std::flush;
 }
 
 void chainDone(const ImportContext& r, const MeshLOD& chain)
 {
     // Deforming meshes are not given to the built-in simplifier (see generateLODRange).
     if (r.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0] && !chain.levels[0]->deformation)
-        std::cerr << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
+        *r.log.problems << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
                   << std::flush;
     if (!r.policy.progressMarks)
-        std::cout << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(r.lodList.size()) +
+        *r.log.progress << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(r.lodList.size()) +
                          " meshes\n"
                   << std::flush;
 }

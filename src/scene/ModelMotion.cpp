@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 #include <sstream>
 #include <unordered_map>
 
@@ -484,7 +484,7 @@ std::optional<BoundingBox> ModelMotion::fitBounds()
     return all;
 }
 
-std::vector<AnimationClip> readClips(const SceneData& scene)
+std::vector<AnimationClip> readClips(const SceneData& scene, std::ostream& problems)
 {
     const std::unordered_map<std::string, std::uint32_t> nodeByName = nodesByName(scene);
     std::vector<AnimationClip> clips;
@@ -495,12 +495,13 @@ std::vector<AnimationClip> readClips(const SceneData& scene)
             clips.push_back(std::move(clip));
     }
     if (unnamed > 0)
-        std::cerr << "Leaving out " << unnamed << " animation channels that name no node of the file." << std::endl;
+        problems << "Leaving out " << unnamed << " animation channels that name no node of the file." << std::endl;
     return clips;
 }
 
 std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, std::vector<AnimationClip> clips,
-                                              const glm::mat4& root, std::vector<NodePlacement> placements)
+                                              const glm::mat4& root, std::vector<NodePlacement> placements,
+                                              std::ostream& problems)
 {
     if (clips.empty())
         return nullptr;
@@ -526,7 +527,7 @@ std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, std::vecto
     }
     motion->placements = std::move(placements);
     if (lostBones > 0)
-        std::cerr << "Leaving " << lostBones << " bones that name no node of the file with their meshes." << std::endl;
+        problems << "Leaving " << lostBones << " bones that name no node of the file with their meshes." << std::endl;
     motion->select(std::size_t(0));
     return motion;
 }

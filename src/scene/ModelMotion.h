@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <span>
@@ -111,12 +112,13 @@ private:
 // A file's clips in seconds, tied to its node numbers; channels naming no
 // node and clips that move nothing are left out (reported on standard
 // error in one line).
-std::vector<AnimationClip> readClips(const SceneData& scene);
+std::vector<AnimationClip> readClips(const SceneData& scene, std::ostream& problems);
 
 // The motion of `clips` (readClips; none when empty). `placements` are the
 // objects the file's nodes became, in any order; their meshes' deformations
 // (MeshDeformation.h) get a deformer each.
 std::shared_ptr<ModelMotion> buildModelMotion(const SceneData& scene, std::vector<AnimationClip> clips,
-                                              const glm::mat4& root, std::vector<NodePlacement> placements);
+                                              const glm::mat4& root, std::vector<NodePlacement> placements,
+                                              std::ostream& problems);
 
 }  // namespace qm

@@ -53,7 +53,7 @@ SceneSource readModel(ImportContext& r, const std::string& path)
     SceneSource source = readSceneSource(r, path);
     if (!source.scene) {
         r.readError = source.error;
-        std::cerr << "Assimp file reading error: " << r.readError << std::endl;
+        *r.log.problems << "Assimp file reading error: " << r.readError << std::endl;
     }
     return source;
 }
@@ -144,7 +144,9 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
         return nullptr;
     SceneMaterial one;
     one.textures.push_back(*first);
-    return loadMaterialTextures(modelScene, one, slot, kind, r.textureDirectory, *r.resources, r.pictures).front();
+    return loadMaterialTextures(modelScene, one, slot, kind, r.textureDirectory, *r.resources, r.pictures,
+                                *r.log.problems)
+        .front();
 }
 
 // A material for the physically based program (or, for points and lines,
@@ -200,7 +202,7 @@ float opacityOf(const ImportContext& r, const SceneMaterial& material, unsigned 
     std::string why;
     const float opacity = drawnOpacity(material, why);
     if (!why.empty() && !r.materialsByIndex.count(index) && !r.unlitMaterials.count(index))
-        std::cerr << why << std::endl;
+        *r.log.problems << why << std::endl;
     return opacity;
 }
 
@@ -229,7 +231,7 @@ std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelSc
         return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
     }
     if (!r.policy.defaultPrograms) {
-        std::cerr << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
+        *r.log.problems << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
         return nullptr;
     }
     const float opacity = opacityOf(r, modelMaterial, index);
@@ -306,13 +308,13 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
     if (r.deformMeshes && modelMesh.problem.empty()) {
         deformation = readDeformation(modelMesh, problem);
         if (!problem.empty())
-            std::cerr << "Drawing the mesh \"" << name << "\" without its skin: " << problem << "." << std::endl;
+            *r.log.problems << "Drawing the mesh \"" << name << "\" without its skin: " << problem << "." << std::endl;
         problem.clear();
     }
     std::optional<MeshData> data = readMeshData(modelMesh, problem, deformation != nullptr);
     if (!data || data->indices.empty()) {
         if (!data)
-            std::cerr << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
+            *r.log.problems << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
         r.rejectedMeshes.insert(name);
         return nullptr;
     }
@@ -341,7 +343,7 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& mode
         if (diffuseOnly && slot != TextureSlot::Diffuse)
             continue;
         auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.textureDirectory, *r.resources,
-                                             r.pictures);
+                                             r.pictures, *r.log.problems);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
     const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
@@ -442,15 +444,15 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
 
 // The light a user's physically based surfaces reflect: the file named, or
 // the neutral one (also when the file cannot be read, with one line why).
-EnvironmentImage environmentFor(const UserModel& model)
+EnvironmentImage environmentFor(const UserModel& model, const Log& log)
 {
     if (!model.environment.empty()) {
         std::string problem;
         // Enough texels a face for sharp reflections on smooth metal.
         if (std::optional<EnvironmentImage> loaded = loadEnvironment(model.environment, 128, problem))
             return std::move(*loaded);
-        std::cerr << "Could not read the environment \"" << model.environment << "\": " << problem
-                  << "; using the neutral one." << std::endl;
+        *log.problems << "Could not read the environment \"" << model.environment << "\": " << problem
+                      << "; using the neutral one." << std::endl;
     }
     return neutralEnvironment(32);
 }
@@ -522,7 +524,7 @@ bool loadSharedAssets(ImportContext& r)
     if (!r.lightSphereMesh)
         r.lightSphereMesh = loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
     if (!r.lightSphereMesh) {
-        std::cerr << "Error reading sphere mesh: " << r.readError << std::endl;
+        *r.log.problems << "Error reading sphere mesh: " << r.readError << std::endl;
         return false;
     }
     if (!r.billboardShader)
@@ -538,21 +540,21 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
 {
     r.scene = std::make_shared<Scene>();
     std::shared_ptr<Shader> skyProgram = r.resources->program("QM/cubemap");
-    r.scene->setSkybox(r.resources->sky(loadCubeFaces(r.assetDirectory + "/cubemap", "loadsa_colors_"), skyProgram));
+    r.scene->setSkybox(r.resources->sky(loadCubeFaces(r.assetDirectory + "/cubemap", "loadsa_colors_", *r.log.problems), skyProgram));
     r.lightsByName.clear();
     createLights(r, modelScene, unboundedLightRadius);
     r.meshLODs.clear();
     r.rejectedMeshes.clear();
     r.animation = std::make_shared<AnimationHandler>();
     // Meshes keep what deforms them only when a clip moves something.
-    std::vector<AnimationClip> clips = r.policy.fileMotion ? readClips(modelScene) : std::vector<AnimationClip>{};
+    std::vector<AnimationClip> clips = r.policy.fileMotion ? readClips(modelScene, *r.log.problems) : std::vector<AnimationClip>{};
     r.deformMeshes = !clips.empty();
     r.placements.clear();
     processNodes(r, modelScene, root);
     std::optional<BoundingBox> moving;
     if (r.deformMeshes)
         r.motion = buildModelMotion(modelScene, std::move(clips), root ? root->model : glm::mat4(1.0f),
-                                    std::move(r.placements));
+                                    std::move(r.placements), *r.log.problems);
     r.placements.clear();
     if (r.motion) {
         moving = r.motion->fitBounds();
@@ -618,8 +620,8 @@ void loadUserTable(ImportContext& r, const std::string& table)
 {
     std::ifstream file(table);
     if (!file) {
-        std::cerr << "Could not open the table \"" << table << "\"; every material gets a default program."
-                  << std::endl;
+        *r.log.problems << "Could not open the table \"" << table << "\"; every material gets a default program."
+                        << std::endl;
         return;
     }
     applyShaderTable(r, parseShaderTable(file), table);
@@ -634,19 +636,20 @@ SceneImport::SceneImport(GraphicsResources& resources, ReaderSettings reader, st
     state.cache = std::move(cache);
 }
 
-ImportedScene SceneImport::loadScene(const std::string& path)
+ImportedScene SceneImport::loadScene(const std::string& path, const Log& log)
 {
+    state.log = log;
     const std::size_t slash = path.find_last_of('/');
     state.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
     state.textureDirectory = state.assetDirectory;
     state.policy = ImportPolicy::shippedScene();
 
-    std::cout << "Hi! Welcome to Quillmoor!" << std::endl;
-    std::cout << controls << std::endl;
-    std::cout << "Please wait on assimp to load the needed files." << std::endl;
-    std::cout << "Any complaints for the wait time can be directed to:" << std::endl;
-    std::cout << "https://github.com/assimp/assimp. " << std::endl;
-    std::cout << "Thank you for understanding." << std::endl;
+    *state.log.progress << "Hi! Welcome to Quillmoor!" << std::endl;
+    *state.log.progress << controls << std::endl;
+    *state.log.progress << "Please wait on assimp to load the needed files." << std::endl;
+    *state.log.progress << "Any complaints for the wait time can be directed to:" << std::endl;
+    *state.log.progress << "https://github.com/assimp/assimp. " << std::endl;
+    *state.log.progress << "Thank you for understanding." << std::endl;
 
     if (!loadSharedAssets(state))
         return {};
@@ -666,27 +669,28 @@ ImportedScene SceneImport::buildScene(SceneSource& source)
     // Copied into the scene's meshes: freed before the level-of-detail build,
     // it leaves the peak (a PLY field of 8 million triangles: by about 400 MB).
     source.scene.reset();
-    std::cout << "\nIn order to improve the performance, this application uses several level of detail techniques. "
+    *state.log.progress << "\nIn order to improve the performance, this application uses several level of detail techniques. "
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
                  "few minutes.\n"
               << std::endl;
     levelsOfDetail(state, source);
-    std::cout << "LOD models built! Cleaning up, hold tight..." << std::endl;
+    *state.log.progress << "LOD models built! Cleaning up, hold tight..." << std::endl;
     uploadLevels(state);
-    std::cout << "\nWelcome!" << std::endl;
+    *state.log.progress << "\nWelcome!" << std::endl;
     return finish();
 }
 
-ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool()> keepWaiting)
+ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std::function<bool()> keepWaiting)
 {
+    state.log = log;
     const auto opening = Clock::now();
     std::error_code error;
     if (!std::filesystem::is_regular_file(model.path, error)) {
-        std::cerr << "Could not open \"" << model.path << "\": "
+        *state.log.problems << "Could not open \"" << model.path << "\": "
                   << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
         return {};
     }
-    std::cout << controls
+    *state.log.progress << controls
               << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
                  "previous and next animation\nF5 - reload the model file\n"
               << std::endl;
@@ -700,14 +704,14 @@ ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool(
     if (!model.table.empty())
         loadUserTable(state, model.table);
 
-    std::cout << "Reading " << model.path << " ..." << std::endl;
+    *state.log.progress << "Reading " << model.path << " ..." << std::endl;
     auto step = Clock::now();
     state.policy = ImportPolicy::userFile(model);
     state.keepWaiting = std::move(keepWaiting);
     SceneSource source = readSceneSource(state, model.path);
     state.keepWaiting = nullptr;
     if (!source.scene) {
-        std::cerr << "Could not open \"" << model.path << "\": " << source.error << std::endl;
+        *state.log.problems << "Could not open \"" << model.path << "\": " << source.error << std::endl;
         return {};
     }
     const SceneData& read = *source.scene;
@@ -717,12 +721,12 @@ ImportedScene SceneImport::openModel(const UserModel& model, std::function<bool(
         lines += mesh.lines.size() / 2;
         points += mesh.points.size();
     }
-    std::cout << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
+    *state.log.progress << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
               << read.meshes.size() << " meshes (" << triangles << " triangles, " << lines << " lines, " << points
               << " points), " << read.materials.size() << " materials, " << read.lights.size()
               << " lights, " << read.images.size() << " embedded pictures." << std::endl;
     ImportedScene built = buildUserScene(source, model);
-    std::cout << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
+    *state.log.progress << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
     return built;
 }
 
@@ -732,19 +736,19 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     state.materialCounts = {};
     const SceneData& modelScene = *source.scene;
     const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
-    std::cout << orientation.description << std::endl;
+    *state.log.progress << orientation.description << std::endl;
     const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
     // The file's placement above its own root node.
     auto root = std::make_shared<SceneObject>();
     root->model = orientation.transform;
 
-    std::cout << "Materials, textures and meshes ..." << std::endl;
+    *state.log.progress << "Materials, textures and meshes ..." << std::endl;
     auto step = Clock::now();
     usePictures(state, source);
     const std::optional<BoundingBox> moving =
         importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
     const ImportContext::MaterialCounts& counts = state.materialCounts;
-    std::cout << "Materials: " << counts.fromTable << " from the table, " << counts.standard
+    *state.log.progress << "Materials: " << counts.fromTable << " from the table, " << counts.standard
               << " with the standard program, " << counts.diffuse << " with the diffuse program, "
               << counts.physicallyBased << " physically based; " << counts.ownColour
               << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
@@ -755,23 +759,23 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
                                            [](const ModelMotion::Deformer& d) { return d.skinned(); });
         const auto morphing = std::count_if(deformers.begin(), deformers.end(),
                                             [](const ModelMotion::Deformer& d) { return !d.weights.empty(); });
-        std::cout << motion->listing() << " Moving " << motion->placements.size() << " objects, " << skinned
+        *state.log.progress << motion->listing() << " Moving " << motion->placements.size() << " objects, " << skinned
                   << " of them skinned and " << morphing << " morphing." << std::endl;
     }
 
-    std::cout << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
+    *state.log.progress << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
     step = Clock::now();
     levelsOfDetail(state, source);
     const long long building = millisecondsSince(step);
     step = Clock::now();
     uploadLevels(state);
-    std::cout << "Level of detail " << (source.cached ? "from the cache" : "built") << " in " << building
+    *state.log.progress << "Level of detail " << (source.cached ? "from the cache" : "built") << " in " << building
               << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
 
     Scene& scene = *state.scene;
     scene.sourceFiles = std::move(source.files);
     scene.fillLight = 1.0f;
-    scene.environment = state.resources->environment(environmentFor(model));
+    scene.environment = state.resources->environment(environmentFor(model, state.log));
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
     // A moving model is framed over its clips, so that none of it walks out of the start view.

@@ -35,15 +35,15 @@ public:
                 std::optional<CacheSettings> cache = std::nullopt);
 
     // The shipped scene, after the welcome text; empty (after reporting why)
-    // when the light sphere or the model file cannot be read.
-    ImportedScene loadScene(const std::string& path);
+    // when the light sphere or the model file cannot be read. Reports to `log`.
+    ImportedScene loadScene(const std::string& path, const Log& log = {});
 
     // A user's own model file, opened as UserModel says, with its progress
-    // and the time of each step on the console; the camera starts framing
-    // it. Empty, after one line naming the file and the reason, when it
-    // cannot be read. `keepWaiting` is asked while the reader runs; false
-    // cancels the read (reported like a failure).
-    ImportedScene openModel(const UserModel& model, std::function<bool()> keepWaiting = {});
+    // and the time of each step in `log`; the camera starts framing it.
+    // Empty, after one line naming the file and the reason, when it cannot
+    // be read. `keepWaiting` is asked while the reader runs; false cancels
+    // the read (reported like a failure).
+    ImportedScene openModel(const UserModel& model, const Log& log = {}, std::function<bool()> keepWaiting = {});
 
     // loadScene's part after the model file has been read (the auxiliary
     // assets and the table are loaded already). Both builds free the

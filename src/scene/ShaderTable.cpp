@@ -51,7 +51,7 @@ ShaderTable parseShaderTable(std::istream& in)
 void applyShaderTable(ImportContext& r, const ShaderTable& table, const std::string& fileName)
 {
     for (const std::string& word : table.unpaired)
-        std::cerr << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
+        *r.log.problems << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
     // The kinds of the table's programs are read but not needed.
     for (const auto& program : table.programs) {
         const std::string& name = program.first;
@@ -66,7 +66,7 @@ void loadShaderSources(ImportContext& r)
 {
     std::ifstream file(r.assetDirectory + "/shader_sources.txt");
     if (!file) {
-        std::cerr << "Could not open shader_sources.txt." << std::endl;
+        *r.log.problems << "Could not open shader_sources.txt." << std::endl;
         return;
     }
     applyShaderTable(r, parseShaderTable(file), "shader_sources.txt");

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
 #include "ImageFile.h"
 #include "TexturePath.h"
@@ -53,7 +53,7 @@ ImageFile decodeEmbedded(const SceneImage& image)
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
                                                            TextureSlot slot, TextureKind kind,
                                                            const std::string& directory, GraphicsResources& resources,
-                                                           PictureStore& pictures)
+                                                           PictureStore& pictures, std::ostream& problems)
 {
     std::vector<std::shared_ptr<Texture>> textures;
     for (const SceneTexture& texture : material.textures) {
@@ -68,7 +68,7 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& mode
             image = pictures.load(findTextureFile(directory, texture.path).value_or(file));
         }
         if (!image) {
-            std::cerr << image.error << " - " << file << std::endl;
+            problems << image.error << " - " << file << std::endl;
             textures.push_back(standInTexture(resources, kind));
             continue;
         }
@@ -89,7 +89,7 @@ std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::
     return resources.texture(TextureKind::Diffuse, 1, 1, texel.data());
 }
 
-CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix)
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems)
 {
     CubeFaces cube;
     std::array<ImageFile, 6>& faces = cube.faces;
@@ -98,12 +98,12 @@ CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix)
         const std::string file = folder + "/" + prefix + std::to_string(face) + ".jpg";
         faces[face] = loadImage(file);
         if (!faces[face]) {
-            std::cerr << faces[face].error << " - " << file << std::endl;
+            problems << faces[face].error << " - " << file << std::endl;
             continue;
         }
         // GL needs square faces of one size; another size would also be read out of bounds.
         if (faces[face].width != faces[face].height || (size != 0 && faces[face].width != size)) {
-            std::cerr << "Cube-map face of another size than the first - " << file << std::endl;
+            problems << "Cube-map face of another size than the first - " << file << std::endl;
             faces[face] = {};
             continue;
         }

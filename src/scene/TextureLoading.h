@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +25,7 @@ namespace qm {
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
                                                            TextureSlot slot, TextureKind kind,
                                                            const std::string& directory, GraphicsResources& resources,
-                                                           PictureStore& pictures);
+                                                           PictureStore& pictures, std::ostream& problems);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.
@@ -33,6 +34,6 @@ std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::
 // The six faces "<folder>/<prefix><0..5>.jpg" of a cube map (+x, -x, +y,
 // -y, +z, -z). A face that cannot be loaded, or whose size differs from the
 // first good face, is reported and left to the plain stand-in of that size.
-CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix);
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems);
 
 }  // namespace qm

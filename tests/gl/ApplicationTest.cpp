@@ -134,7 +134,7 @@ TEST(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
     const auto opened = std::make_shared<qm::Scene>();
     opened->startView = qm::Framing{{1.0f, 2.0f, 3.0f}, -120.0f, -20.0f, 0.5f, 4.0f};
     std::vector<std::string> asked;
-    application.openModelFile = [&](const std::string& file) {
+    application.openModelFile = [&](const std::string& file, const qm::Log&) {
         asked.push_back(file);
         return file == "good.glb" ? opened : nullptr;
     };
@@ -211,10 +211,10 @@ TEST(Application, ReloadsKeepTheViewAndSurviveFailures)
     application.modelFile = "/models/tower.obj";
     bool opens = false;
     std::atomic<int> asked = 0;
-    application.openModelFile = [&](const std::string& file) {
+    application.openModelFile = [&](const std::string& file, const qm::Log& log) {
         EXPECT_EQ(file, "/models/tower.obj");
         ++asked;
-        std::cout << "Reading " << file << " ..." << std::endl;
+        *log.progress << "Reading " << file << " ..." << std::endl;
         std::shared_ptr<qm::Scene> scene;
         if (opens) {
             scene = std::make_shared<qm::Scene>();

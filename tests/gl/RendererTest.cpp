@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <map>
 #include <span>
 #include <vector>
@@ -118,7 +119,7 @@ protected:
     {
         testApplication();
         scene = std::make_shared<qm::Scene>();
-        scene->setSkybox(qm::makeSkybox(qm::loadCubeFaces("QM/cubemap", "loadsa_colors_"), qm::loadShader("QM/cubemap")));
+        scene->setSkybox(qm::makeSkybox(qm::loadCubeFaces("QM/cubemap", "loadsa_colors_", std::cerr), qm::loadShader("QM/cubemap")));
         scene->buildOctree();
         renderer = std::make_unique<GLRenderer>(64, 36);
         renderer->setScene(scene);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
+#include <sstream>
 
 #include "AnimationClip.h"
 #include "Mesh.h"
@@ -166,7 +168,7 @@ struct BendingBar {
         object->setMeshLOD(chain);
         object->model = root;
         object->computeBounds();
-        motion = qm::buildModelMotion(scene, qm::readClips(scene), root, {{object, 1, 0, -1}, {marker, 1, -1, -1}});
+        motion = qm::buildModelMotion(scene, qm::readClips(scene, std::cerr), root, {{object, 1, 0, -1}, {marker, 1, -1, -1}}, std::cerr);
     }
 
     // Vertex v where the GPU would draw it now, in the world.
@@ -337,8 +339,11 @@ TEST(ModelMotion, NoneForAFileThatDoesNotMove)
     bar.scene.animations.resize(2);
     bar.scene.animations[0].nodeChannels = {{"Nowhere", {0.0}, {1, 1, 1}, {}, {}, {}, {}}};
     bar.scene.animations[1].morphChannels = {{"nothing", {0.0}, {0, 1}, {0}, {1.0f}}};
-    EXPECT_TRUE(qm::readClips(bar.scene).empty());
-    EXPECT_FALSE(qm::buildModelMotion(bar.scene, qm::readClips(bar.scene), glm::mat4(1.0f), {{bar.object, 1, 0, -1}}));
+    std::ostringstream problems;
+    EXPECT_TRUE(qm::readClips(bar.scene, problems).empty());
+    EXPECT_NE(problems.str().find("animation channels that name no node of the file."), std::string::npos)
+        << problems.str();
+    EXPECT_FALSE(qm::buildModelMotion(bar.scene, {}, glm::mat4(1.0f), {{bar.object, 1, 0, -1}}, problems));
 }
 
 }  // namespace
