@@ -11,7 +11,6 @@
 namespace qm {
 
 struct GpuMesh;
-struct ImportContext;
 
 // Colour and intensities shared by every kind of light.
 struct Light {
@@ -46,11 +45,5 @@ public:
     // same view gives the same picture on every run.
     std::size_t order = 0;
 };
-
-// Creates one light per distinct parameter set and registers every model
-// light's name with its light in the import's context. Under the policy's
-// file lights, a light whose attenuation never falls off far enough
-// reaches `unboundedRadius`.
-void createLights(ImportContext& context, const SceneData& modelScene, float unboundedRadius = 0.0f);
 
 }  // namespace qm

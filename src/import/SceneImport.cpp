@@ -11,6 +11,7 @@
 #include "AnimationHandler.h"
 #include "DrawnOpacity.h"
 #include "EnvironmentLight.h"
+#include "FileLights.h"
 #include "GraphicsResources.h"
 #include "LevelOfDetailBuild.h"
 #include "MeshDeformation.h"
