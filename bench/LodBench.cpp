@@ -144,8 +144,8 @@ int sceneBuild(const char* path)
         return 1;
     qm::NoGraphics noGraphics;
     qm::ImportContext r;
-    r.resources = &noGraphics;
-    r.assetDirectory = "/nonexistent";
+    r.session.resources = &noGraphics;
+    r.session.assetDirectory = "/nonexistent";
     std::size_t triangles = 0;
     for (const qm::SceneMesh& sceneMesh : scene->meshes) {
         std::string problem;
@@ -156,14 +156,14 @@ int sceneBuild(const char* path)
         auto mesh = std::make_shared<qm::Mesh>(std::move(data->vertices), std::move(data->indices), nullptr);
         auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
         chain->computeBoundingBox();
-        r.meshLODs.emplace(sceneMesh.name, chain);
+        r.build.meshLODs.emplace(sceneMesh.name, chain);
     }
     std::streambuf* console = std::cout.rdbuf(nullptr);  // the workers' progress lines
     const auto start = Clock::now();
     qm::generateLODs(r);
     const double ms = millisecondsSince(start);
     std::cout.rdbuf(console);
-    std::printf("scene %s meshes %zu triangles %zu lod_build_ms %.1f\n", path, r.lodList.size(), triangles, ms);
+    std::printf("scene %s meshes %zu triangles %zu lod_build_ms %.1f\n", path, r.build.lodList.size(), triangles, ms);
     return 0;
 }
 

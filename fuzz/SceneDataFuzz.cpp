@@ -14,6 +14,8 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "AnimationHandler.h"
@@ -37,6 +39,13 @@ qm::SceneImport& import()
     return instance;
 }
 
+// The shipped table's assignments, read once.
+std::unordered_map<std::string, std::string>& shippedTable()
+{
+    static std::unordered_map<std::string, std::string> table;
+    return table;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -49,13 +58,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (!application.initialised())
         std::abort();
     qm::ImportContext& r = import().context();
-    r.assetDirectory = QM_ASSET_DIRECTORY;
-    r.textureDirectory = r.assetDirectory;
-    r.lightSphereMesh = qm::loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
-    if (!r.lightSphereMesh)
+    r.session.assetDirectory = QM_ASSET_DIRECTORY;
+    r.session.lightSphereMesh = qm::loadSphereMesh(r, r.session.assetDirectory + "/sphere.fbx");
+    if (!r.session.lightSphereMesh)
         std::abort();
-    r.billboardShader = r.resources->program(r.assetDirectory + "/billboard", true);
+    r.session.billboardShader = r.session.resources->program(r.session.assetDirectory + "/billboard", true);
     qm::loadShaderSources(r);
+    shippedTable() = r.build.materialShaderNames;
     // Every input prints the import's progress and its complaints: not wanted a million times over.
     std::cout.rdbuf(discarded.rdbuf());
     std::cerr.rdbuf(discarded.rdbuf());
@@ -77,6 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         source.scene = qm::decodeSceneData(bytes, error);
         if (!source.scene)
             break;
+        // Each build starts anew: its rules, the shipped table, the runtime data's pictures.
+        qm::SceneBuild& build = import().context().build;
+        build.policy = userFile ? qm::ImportPolicy::userFile(qm::UserModel{}) : qm::ImportPolicy::shippedScene();
+        build.materialShaderNames = shippedTable();
+        build.textureDirectory = QM_ASSET_DIRECTORY;
         const qm::ImportedScene built = userFile ? import().buildUserScene(source, qm::UserModel{})
                                                  : import().buildScene(source);
         built.scene->buildDrawList();

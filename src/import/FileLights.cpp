@@ -12,7 +12,7 @@ namespace qm {
 void createLights(ImportContext& r, const SceneData& modelScene, float unboundedRadius)
 {
     std::vector<std::shared_ptr<PointLight>> created;
-    const bool fileLights = r.policy.fileLights;
+    const bool fileLights = r.build.policy.fileLights;
     for (const SceneLight& modelLight : modelScene.lights) {
         const std::string& name = modelLight.name;
         // A user's model keeps its own point lights; the moon lights the rest.
@@ -33,12 +33,12 @@ void createLights(ImportContext& r, const SceneData& modelScene, float unbounded
             light->radius = light->volumeRadius();
             if (light->radius == 0.0f && fileLights)
                 light->radius = unboundedRadius;
-            light->setVolumeMesh(*r.lightSphereMesh);
-            light->volume = r.resources->lightVolume(*light->volumeMesh);
+            light->setVolumeMesh(*r.session.lightSphereMesh);
+            light->volume = r.session.resources->lightVolume(*light->volumeMesh);
             light->order = created.size();
             created.push_back(light);
         }
-        r.lightsByName.emplace(name, light);
+        r.build.lightsByName.emplace(name, light);
     }
 }
 

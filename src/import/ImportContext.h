@@ -26,26 +26,39 @@ class Scene;
 struct Material;
 struct Shader;
 
-// What one import shares by name or index while it builds a scene, so that
-// every asset exists once however often the model file uses it. Owned by the
-// import that uses it (see SceneImport); nothing of it outlives that import.
-struct ImportContext {
-    // Where the import's progress and problems go.
-    Log log;
+// What an import keeps for every scene it builds: where it makes and reads
+// things, and the runtime data's programs and light sphere, each loaded once.
+struct ImportSession {
     // Makes the programs, textures, sky and GPU copies; not owned.
     GraphicsResources* resources = nullptr;
-    // The runtime data's programs, sphere and sky; the textures a model names
-    // are relative to the model's own folder.
+    // The runtime data's programs, sphere, sky and table.
     std::string assetDirectory;
-    std::string textureDirectory;
-    // The rules of the scene being built.
-    ImportPolicy policy;
     // How model files are read, and where read scenes are kept; no cache
     // when empty.
     ReaderSettings reader;
     std::optional<CacheSettings> cache;
+    std::shared_ptr<Mesh> lightSphereMesh;
+    std::shared_ptr<Shader> billboardShader;
+    std::unordered_map<std::string, std::shared_ptr<Shader>> shadersByName;
+    // The deforming forms of those programs, by the same names.
+    std::unordered_map<std::string, std::shared_ptr<Shader>> deformingShaders;
+};
+
+// One build of a scene: its rules, what it shares by name or index so that
+// every asset exists once however often the model file uses it, and what
+// it makes. A new one for every build; the scene and its animation are
+// handed over when the build ends, and the rest goes with it.
+struct SceneBuild {
+    // Where the build's progress and problems go.
+    Log log;
+    // The rules of the scene being built.
+    ImportPolicy policy;
+    // The textures a model names are relative to the model's own folder.
+    std::string textureDirectory;
     // Called while the reader's process runs; false cancels the read.
     std::function<bool()> keepWaiting;
+    // The table's programs for the materials it names.
+    std::unordered_map<std::string, std::string> materialShaderNames;
     // How the user model's materials got their programs and colours.
     struct MaterialCounts {
         int fromTable = 0;
@@ -57,15 +70,6 @@ struct ImportContext {
     // Why the last model file read failed: the reader's error, or the
     // import's own reason for not handing the file to the reader.
     std::string readError;
-    // Kept for every scene this import builds.
-    std::shared_ptr<Mesh> lightSphereMesh;
-    std::shared_ptr<Shader> billboardShader;
-    std::unordered_map<std::string, std::shared_ptr<Shader>> shadersByName;
-    std::unordered_map<std::string, std::string> materialShaderNames;
-    // The deforming forms of those programs, by the same names.
-    std::unordered_map<std::string, std::shared_ptr<Shader>> deformingShaders;
-    // The scene being built, and what it shares by name; handed over or
-    // emptied when the build ends.
     std::shared_ptr<Scene> scene;
     std::shared_ptr<AnimationHandler> animation;
     std::unordered_map<std::string, std::shared_ptr<MeshLOD>> meshLODs;
@@ -83,6 +87,13 @@ struct ImportContext {
     PictureStore pictures;
     // Meshes already reported as unusable, so each is reported once.
     std::unordered_set<std::string> rejectedMeshes;
+};
+
+// What the import's steps work with: the session's, and the build in hand.
+// Owned by the import that uses it (see SceneImport).
+struct ImportContext {
+    ImportSession session;
+    SceneBuild build;
 };
 
 }  // namespace qm

@@ -45,24 +45,24 @@ std::shared_ptr<Mesh> levelOf(std::optional<MeshData> data, const std::shared_pt
 // One write per line, so that the workers' lines never mix.
 void startMark(const ImportContext& r)
 {
-    if (r.policy.progressMarks)
-        *r.log.progress << "...\n" << std::flush;
+    if (r.build.policy.progressMarks)
+        *r.build.log.progress << "...\n" << std::flush;
 }
 
 void middleMark(const ImportContext& r, std::size_t i)
 {
-    if (r.policy.progressMarks && i == 10)
-        *r.log.progress << "Almost there...\n" << std::flush;
+    if (r.build.policy.progressMarks && i == 10)
+        *r.build.log.progress << "Almost there...\n" << std::flush;
 }
 
 void chainDone(const ImportContext& r, const MeshLOD& chain)
 {
     // Deforming meshes are not given to the built-in simplifier (see generateLODRange).
-    if (r.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0] && !chain.levels[0]->deformation)
-        *r.log.problems << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
-                  << std::flush;
-    if (!r.policy.progressMarks)
-        *r.log.progress << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(r.lodList.size()) +
+    if (r.build.policy.lod == LodMethod::Builtin && chain.levels[2] == chain.levels[0] && !chain.levels[0]->deformation)
+        *r.build.log.problems << "Keeping the mesh \"" + chain.name + "\" at full detail: simplifying it would take too long.\n"
+                              << std::flush;
+    if (!r.build.policy.progressMarks)
+        *r.build.log.progress << "Level of detail: " + std::to_string(++chainsDone) + "/" + std::to_string(r.build.lodList.size()) +
                          " meshes\n"
                   << std::flush;
 }
@@ -95,11 +95,11 @@ void buildBuiltinLevels(MeshLOD& chain)
 
 void generateLODRange(const ImportContext& r, std::size_t first, std::size_t last)
 {
-    const std::vector<std::shared_ptr<MeshLOD>>& chains = r.lodList;
+    const std::vector<std::shared_ptr<MeshLOD>>& chains = r.build.lodList;
     for (std::size_t i = first; i < last; ++i) {
         MeshLOD& chain = *chains[i];
         startMark(r);
-        if (chain.levels[0]->primitive() != Primitive::Triangles || r.policy.thumbnail) {
+        if (chain.levels[0]->primitive() != Primitive::Triangles || r.build.policy.thumbnail) {
             // Points and lines have no surface to simplify, and a single
             // picture needs no levels: every level is the original.
             chain.levels[1] = chain.levels[2] = chain.levels[0];
@@ -109,7 +109,7 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
                 simplifyIndicesKeepingBorders(original->getVertices(), original->getIndices(), 0.6f), original);
             chain.levels[2] = keptVertexLevel(
                 simplifyIndicesKeepingBorders(original->getVertices(), original->getIndices(), 0.24f), original);
-        } else if (r.policy.lod == LodMethod::KeepBorders) {
+        } else if (r.build.policy.lod == LodMethod::KeepBorders) {
             // The built-in simplifier's shares: 60 % of the mesh, then 40 % of that.
             const std::shared_ptr<Mesh>& original = chain.levels[0];
             chain.levels[1] = levelOf(simplifyKeepingBorders(original->getVertices(), original->getIndices(), 0.6f),
@@ -127,14 +127,14 @@ void generateLODRange(const ImportContext& r, std::size_t first, std::size_t las
 void attachBillboards(ImportContext& r)
 {
     chainsDone = 0;
-    r.lodList.clear();
-    r.lodList.reserve(r.meshLODs.size());
-    for (const auto& [name, chain] : r.meshLODs) {
+    r.build.lodList.clear();
+    r.build.lodList.reserve(r.build.meshLODs.size());
+    for (const auto& [name, chain] : r.build.meshLODs) {
         chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
-        chain->levels[3] = createBillboard(*r.resources, r.pictures.load(r.assetDirectory + "/" + name + ".png"),
-                                           r.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
-        r.lodList.push_back(chain);
+        chain->levels[3] = createBillboard(*r.session.resources, r.build.pictures.load(r.session.assetDirectory + "/" + name + ".png"),
+                                           r.session.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
+        r.build.lodList.push_back(chain);
     }
 }
 
@@ -147,7 +147,7 @@ void generateLODs(ImportContext& r)
 void buildLevels(ImportContext& r)
 {
     chainsDone = 0;
-    const std::size_t chains = r.lodList.size();
+    const std::size_t chains = r.build.lodList.size();
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < lodWorkers; ++i) {
         const WorkerRange range = workerRange(i, chains);
@@ -201,8 +201,8 @@ std::optional<std::shared_ptr<Mesh>> readLevel(ByteReader& in, const std::shared
 std::string encodeLevels(const ImportContext& r)
 {
     ByteWriter out;
-    out.value(std::uint64_t(r.lodList.size()));
-    for (const auto& chain : r.lodList) {
+    out.value(std::uint64_t(r.build.lodList.size()));
+    for (const auto& chain : r.build.lodList) {
         out.text(chain->name);
         writeLevel(out, chain->levels[1], chain->levels[0]);
         writeLevel(out, chain->levels[2], chain->levels[0]);
@@ -217,8 +217,8 @@ bool takeLevels(ImportContext& r, std::span<const std::uint8_t> levels)
     std::unordered_map<std::string, std::pair<std::shared_ptr<Mesh>, std::shared_ptr<Mesh>>> kept;
     for (std::size_t c = 0; c < count && in.ok(); ++c) {
         const std::string name = in.text();
-        const auto chain = r.meshLODs.find(name);
-        if (chain == r.meshLODs.end())
+        const auto chain = r.build.meshLODs.find(name);
+        if (chain == r.build.meshLODs.end())
             return false;
         const std::shared_ptr<Mesh>& original = chain->second->levels[0];
         const auto level1 = readLevel(in, original);
@@ -227,11 +227,11 @@ bool takeLevels(ImportContext& r, std::span<const std::uint8_t> levels)
             return false;
         kept[name] = {*level1, *level2};
     }
-    if (!in.ok() || !in.atEnd() || kept.size() != r.lodList.size())
+    if (!in.ok() || !in.atEnd() || kept.size() != r.build.lodList.size())
         return false;
     chainsDone = 0;
-    for (std::size_t i = 0; i < r.lodList.size(); ++i) {
-        MeshLOD& chain = *r.lodList[i];
+    for (std::size_t i = 0; i < r.build.lodList.size(); ++i) {
+        MeshLOD& chain = *r.build.lodList[i];
         std::tie(chain.levels[1], chain.levels[2]) = kept.at(chain.name);
         startMark(r);
         middleMark(r, i);

@@ -53,8 +53,8 @@ SceneSource readModel(ImportContext& r, const std::string& path)
 {
     SceneSource source = readSceneSource(r, path);
     if (!source.scene) {
-        r.readError = source.error;
-        *r.log.problems << "Assimp file reading error: " << r.readError << std::endl;
+        r.build.readError = source.error;
+        *r.build.log.problems << "Assimp file reading error: " << r.build.readError << std::endl;
     }
     return source;
 }
@@ -68,7 +68,7 @@ std::shared_ptr<Mesh> findSphere(ImportContext& r, const SceneData& modelScene)
         if (node.meshes.empty())
             return nullptr;
         auto material = std::make_shared<Material>();
-        material->shader = r.resources->program("QM/lightSphere");
+        material->shader = r.session.resources->program("QM/lightSphere");
         return processMesh(r, modelScene.meshes[node.meshes[0]], nullptr, material);
     }
     return nullptr;
@@ -105,21 +105,21 @@ void computeFaceNormals(MeshData& data)
 // A program of the runtime data, loaded on first use.
 std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
 {
-    std::shared_ptr<Shader>& shader = r.shadersByName[name];
+    std::shared_ptr<Shader>& shader = r.session.shadersByName[name];
     if (!shader)
-        shader = r.resources->program(r.assetDirectory + "/" + name);
+        shader = r.session.resources->program(r.session.assetDirectory + "/" + name);
     return shader;
 }
 
 // The deforming form of a program the import loaded by name, loaded once.
 std::shared_ptr<Shader> deformingVariant(ImportContext& r, const std::shared_ptr<Shader>& shader)
 {
-    for (const auto& [name, loaded] : r.shadersByName) {
+    for (const auto& [name, loaded] : r.session.shadersByName) {
         if (loaded != shader)
             continue;
-        std::shared_ptr<Shader>& variant = r.deformingShaders[name];
+        std::shared_ptr<Shader>& variant = r.session.deformingShaders[name];
         if (!variant)
-            variant = r.resources->deformingProgram(r.assetDirectory + "/" + name);
+            variant = r.session.resources->deformingProgram(r.session.assetDirectory + "/" + name);
         return variant;
     }
     return nullptr;
@@ -145,8 +145,8 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
         return nullptr;
     SceneMaterial one;
     one.textures.push_back(*first);
-    return loadMaterialTextures(modelScene, one, slot, kind, r.textureDirectory, *r.resources, r.pictures,
-                                *r.log.problems)
+    return loadMaterialTextures(modelScene, one, slot, kind, r.build.textureDirectory, *r.session.resources, r.build.pictures,
+                                *r.build.log.problems)
         .front();
 }
 
@@ -202,51 +202,51 @@ float opacityOf(const ImportContext& r, const SceneMaterial& material, unsigned 
 {
     std::string why;
     const float opacity = drawnOpacity(material, why);
-    if (!why.empty() && !r.materialsByIndex.count(index) && !r.unlitMaterials.count(index))
-        *r.log.problems << why << std::endl;
+    if (!why.empty() && !r.build.materialsByIndex.count(index) && !r.build.unlitMaterials.count(index))
+        *r.build.log.problems << why << std::endl;
     return opacity;
 }
 
 // The unlit material points and lines of a file's material are drawn with.
 std::shared_ptr<Material> unlitMaterialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
 {
-    if (const auto it = r.unlitMaterials.find(index); it != r.unlitMaterials.end())
+    if (const auto it = r.build.unlitMaterials.find(index); it != r.build.unlitMaterials.end())
         return it->second;
     const SceneMaterial& from = modelScene.materials[index];
     const float opacity = opacityOf(r, from, index);
-    return r.unlitMaterials[index] = createSurfaceMaterial(r, modelScene, from, opacity, Shading::Unlit);
+    return r.build.unlitMaterials[index] = createSurfaceMaterial(r, modelScene, from, opacity, Shading::Unlit);
 }
 
 // The material of a mesh, created on its first use; empty (reported) when
 // the table assigns it no loaded program and the policy gives no default.
 std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
 {
-    if (const auto it = r.materialsByIndex.find(index); it != r.materialsByIndex.end())
+    if (const auto it = r.build.materialsByIndex.find(index); it != r.build.materialsByIndex.end())
         return it->second;
     const SceneMaterial& modelMaterial = modelScene.materials[index];
-    const auto program = r.materialShaderNames.find(modelMaterial.name);
-    const auto shader = program == r.materialShaderNames.end() ? r.shadersByName.end()
-                                                               : r.shadersByName.find(program->second);
-    if (shader != r.shadersByName.end()) {
-        ++r.materialCounts.fromTable;
-        return r.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
+    const auto program = r.build.materialShaderNames.find(modelMaterial.name);
+    const auto shader = program == r.build.materialShaderNames.end() ? r.session.shadersByName.end()
+                                                               : r.session.shadersByName.find(program->second);
+    if (shader != r.session.shadersByName.end()) {
+        ++r.build.materialCounts.fromTable;
+        return r.build.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
     }
-    if (!r.policy.defaultPrograms) {
-        *r.log.problems << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
+    if (!r.build.policy.defaultPrograms) {
+        *r.build.log.problems << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
         return nullptr;
     }
     const float opacity = opacityOf(r, modelMaterial, index);
     if (modelMaterial.physicallyBased || opacity < 1.0f) {
-        ++r.materialCounts.physicallyBased;
-        return r.materialsByIndex[index] =
+        ++r.build.materialCounts.physicallyBased;
+        return r.build.materialsByIndex[index] =
                    createSurfaceMaterial(r, modelScene, modelMaterial, opacity, Shading::PhysicallyBased);
     }
     // A material the table does not name: the standard program when it has
     // every map that reads, else the diffuse one, which reads no specular or
     // normal map (the material then gets none to bind).
     const bool standard = hasEveryMap(modelMaterial);
-    ++(standard ? r.materialCounts.standard : r.materialCounts.diffuse);
-    return r.materialsByIndex[index] =
+    ++(standard ? r.build.materialCounts.standard : r.build.materialCounts.diffuse);
+    return r.build.materialsByIndex[index] =
                createMaterial(r, modelScene, modelMaterial,
                               namedProgram(r, standard ? "material_standard" : "material_diffuse"), !standard);
 }
@@ -271,20 +271,20 @@ bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, std::uint32_t
         const SceneMesh& modelMesh = modelScene.meshes[index];
         std::string key = std::to_string(index);
         key.insert(0, 1, '#').append(1, ' ').append(modelMesh.name);
-        if (const auto shared = r.meshLODs.find(key); shared != r.meshLODs.end())
+        if (const auto shared = r.build.meshLODs.find(key); shared != r.build.meshLODs.end())
             target->setMeshLOD(shared->second);
         else if (processMesh(r, modelMesh, target,
                              modelMesh.triangles.empty() && modelMesh.problem.empty()
                                  ? unlitMaterialFor(r, modelScene, modelMesh.material)
                                  : materialFor(r, modelScene, modelMesh.material),
                              key))
-            r.meshLODs.emplace(key, target->getMeshLOD());
+            r.build.meshLODs.emplace(key, target->getMeshLOD());
         if (!target->getMeshLOD())
             continue;
         target->computeBounds();
-        r.scene->addObject(target);
-        if (r.deformMeshes)
-            r.placements.push_back({target, nodeIndex, std::int32_t(index)});
+        r.build.scene->addObject(target);
+        if (r.build.deformMeshes)
+            r.build.placements.push_back({target, nodeIndex, std::int32_t(index)});
         if (target != object) {
             object->children.push_back(target);
             object->mergeBounds(*target);
@@ -302,21 +302,21 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
                                   const std::string& key)
 {
     const std::string name = key.empty() ? modelMesh.name : key;
-    if (r.rejectedMeshes.count(name))
+    if (r.build.rejectedMeshes.count(name))
         return nullptr;
     std::string problem;
     std::shared_ptr<const MeshDeformation> deformation;
-    if (r.deformMeshes && modelMesh.problem.empty()) {
+    if (r.build.deformMeshes && modelMesh.problem.empty()) {
         deformation = readDeformation(modelMesh, problem);
         if (!problem.empty())
-            *r.log.problems << "Drawing the mesh \"" << name << "\" without its skin: " << problem << "." << std::endl;
+            *r.build.log.problems << "Drawing the mesh \"" << name << "\" without its skin: " << problem << "." << std::endl;
         problem.clear();
     }
     std::optional<MeshData> data = readMeshData(modelMesh, problem, deformation != nullptr);
     if (!data || data->indices.empty()) {
         if (!data)
-            *r.log.problems << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
-        r.rejectedMeshes.insert(name);
+            *r.build.log.problems << "Leaving out the mesh \"" << name << "\": " << problem << "." << std::endl;
+        r.build.rejectedMeshes.insert(name);
         return nullptr;
     }
     if (deformation && material && !material->deformingShader)
@@ -343,16 +343,16 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& mode
                                      std::pair{TextureSlot::Normal, TextureKind::Normal}}) {
         if (diffuseOnly && slot != TextureSlot::Diffuse)
             continue;
-        auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.textureDirectory, *r.resources,
-                                             r.pictures, *r.log.problems);
+        auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.build.textureDirectory,
+                                             *r.session.resources, r.build.pictures, *r.build.log.problems);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
     const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
                                         [](const SceneTexture& t) { return t.slot == TextureSlot::Diffuse; });
-    if (r.policy.ownColour && !hasDiffuse) {
+    if (r.build.policy.ownColour && !hasDiffuse) {
         const auto& colour = modelMaterial.diffuse;
-        material->textures.push_back(colourTexture(*r.resources, {colour[0], colour[1], colour[2]}));
-        ++r.materialCounts.ownColour;
+        material->textures.push_back(colourTexture(*r.session.resources, {colour[0], colour[1], colour[2]}));
+        ++r.build.materialCounts.ownColour;
     }
     material->shininess = 32.0f;
     material->shader = std::move(shader);
@@ -367,20 +367,20 @@ bool placeFirstMesh(ImportContext& r, const SceneData& modelScene, const SceneNo
     if (node.meshes.empty())
         return true;
     const SceneMesh& modelMesh = modelScene.meshes[node.meshes[0]];
-    if (const auto shared = r.meshLODs.find(modelMesh.name); shared != r.meshLODs.end()) {
+    if (const auto shared = r.build.meshLODs.find(modelMesh.name); shared != r.build.meshLODs.end()) {
         object->setMeshLOD(shared->second);
     } else {
         const std::shared_ptr<Material> material = materialFor(r, modelScene, modelMesh.material);
         if (!material)
             return false;
         if (processMesh(r, modelMesh, object, material))
-            r.meshLODs.emplace(modelMesh.name, object->getMeshLOD());
+            r.build.meshLODs.emplace(modelMesh.name, object->getMeshLOD());
     }
     if (object->getMeshLOD()) {
         object->computeBounds();
-        if (r.policy.animated && modelMesh.name == "glimmet_mesh")
-            r.animation->objects.push_back(object);
-        r.scene->addObject(object);
+        if (r.build.policy.animated && modelMesh.name == "glimmet_mesh")
+            r.build.animation->objects.push_back(object);
+        r.build.scene->addObject(object);
     }
     return true;
 }
@@ -412,7 +412,7 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
         object->position = glm::vec3(object->model[3]);
 
         bool placed = false;
-        if (r.policy.everyMesh) {
+        if (r.build.policy.everyMesh) {
             placed = placeEveryMesh(r, modelScene, std::uint32_t(i), object);
         } else if (!placeFirstMesh(r, modelScene, node, object)) {
             leftOut[i] = true;
@@ -421,14 +421,14 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
             placed = object->getMeshLOD() != nullptr;
         }
         if (!placed) {
-            if (const auto light = r.lightsByName.find(node.name); light != r.lightsByName.end()) {
+            if (const auto light = r.build.lightsByName.find(node.name); light != r.build.lightsByName.end()) {
                 object->light = light->second;
                 object->computeBounds();
-                if (r.policy.animated)
-                    r.animation->objects.push_back(object);
-                if (r.deformMeshes)
-                    r.placements.push_back({object, std::uint32_t(i), -1});
-                r.scene->addObject(object);
+                if (r.build.policy.animated)
+                    r.build.animation->objects.push_back(object);
+                if (r.build.deformMeshes)
+                    r.build.placements.push_back({object, std::uint32_t(i), -1});
+                r.build.scene->addObject(object);
             }
         }
     }
@@ -506,9 +506,9 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
 std::shared_ptr<Mesh> loadSphereMesh(ImportContext& context, const std::string& path)
 {
     // The sphere's entry is the sphere's alone: no levels, whatever the scene's policy.
-    const ImportPolicy policy = std::exchange(context.policy, ImportPolicy::shippedScene());
+    const ImportPolicy policy = std::exchange(context.build.policy, ImportPolicy::shippedScene());
     SceneSource source = readModel(context, path);
-    context.policy = policy;
+    context.build.policy = policy;
     if (!source.scene)
         return nullptr;
     std::shared_ptr<Mesh> sphere = findSphere(context, *source.scene);
@@ -522,14 +522,14 @@ namespace {
 // shares, loaded on first use; false (reported) without the sphere.
 bool loadSharedAssets(ImportContext& r)
 {
-    if (!r.lightSphereMesh)
-        r.lightSphereMesh = loadSphereMesh(r, r.assetDirectory + "/sphere.fbx");
-    if (!r.lightSphereMesh) {
-        *r.log.problems << "Error reading sphere mesh: " << r.readError << std::endl;
+    if (!r.session.lightSphereMesh)
+        r.session.lightSphereMesh = loadSphereMesh(r, r.session.assetDirectory + "/sphere.fbx");
+    if (!r.session.lightSphereMesh) {
+        *r.build.log.problems << "Error reading sphere mesh: " << r.build.readError << std::endl;
         return false;
     }
-    if (!r.billboardShader)
-        r.billboardShader = r.resources->program(r.assetDirectory + "/billboard", true);
+    if (!r.session.billboardShader)
+        r.session.billboardShader = r.session.resources->program(r.session.assetDirectory + "/billboard", true);
     return true;
 }
 
@@ -539,29 +539,31 @@ bool loadSharedAssets(ImportContext& r)
 std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& modelScene,
                                          const std::shared_ptr<SceneObject>& root, float unboundedLightRadius)
 {
-    r.scene = std::make_shared<Scene>();
-    std::shared_ptr<Shader> skyProgram = r.resources->program("QM/cubemap");
-    r.scene->setSkybox(r.resources->sky(loadCubeFaces(r.assetDirectory + "/cubemap", "loadsa_colors_", *r.log.problems), skyProgram));
-    r.lightsByName.clear();
+    r.build.scene = std::make_shared<Scene>();
+    std::shared_ptr<Shader> skyProgram = r.session.resources->program("QM/cubemap");
+    const CubeFaces faces = loadCubeFaces(r.session.assetDirectory + "/cubemap", "loadsa_colors_", *r.build.log.problems);
+    r.build.scene->setSkybox(r.session.resources->sky(faces, skyProgram));
+    r.build.lightsByName.clear();
     createLights(r, modelScene, unboundedLightRadius);
-    r.meshLODs.clear();
-    r.rejectedMeshes.clear();
-    r.animation = std::make_shared<AnimationHandler>();
+    r.build.meshLODs.clear();
+    r.build.rejectedMeshes.clear();
+    r.build.animation = std::make_shared<AnimationHandler>();
     // Meshes keep what deforms them only when a clip moves something.
-    std::vector<AnimationClip> clips = r.policy.fileMotion ? readClips(modelScene, *r.log.problems) : std::vector<AnimationClip>{};
-    r.deformMeshes = !clips.empty();
-    r.placements.clear();
+    std::vector<AnimationClip> clips =
+        r.build.policy.fileMotion ? readClips(modelScene, *r.build.log.problems) : std::vector<AnimationClip>{};
+    r.build.deformMeshes = !clips.empty();
+    r.build.placements.clear();
     processNodes(r, modelScene, root);
     std::optional<BoundingBox> moving;
-    if (r.deformMeshes)
-        r.motion = buildModelMotion(modelScene, std::move(clips), root ? root->model : glm::mat4(1.0f),
-                                    std::move(r.placements), *r.log.problems);
-    r.placements.clear();
-    if (r.motion) {
-        moving = r.motion->fitBounds();
-        r.scene->motion = r.motion;
+    if (r.build.deformMeshes)
+        r.build.motion = buildModelMotion(modelScene, std::move(clips), root ? root->model : glm::mat4(1.0f),
+                                    std::move(r.build.placements), *r.build.log.problems);
+    r.build.placements.clear();
+    if (r.build.motion) {
+        moving = r.build.motion->fitBounds();
+        r.build.scene->motion = r.build.motion;
     }
-    r.scene->buildOctree();
+    r.build.scene->buildOctree();
     return moving;
 }
 
@@ -569,11 +571,11 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
 // written, keeps the pictures this import decodes for it.
 void usePictures(ImportContext& r, const SceneSource& source)
 {
-    r.pictures.clear();
+    r.build.pictures.clear();
     if (const auto pictures = cachedSection(source, CacheSection::Pictures))
-        r.pictures.useCached(*pictures);
+        r.build.pictures.useCached(*pictures);
     if (source.writer)
-        r.pictures.keep();
+        r.build.pictures.keep();
 }
 
 // The billboards and levels of detail: the levels from the cache entry
@@ -582,13 +584,13 @@ void usePictures(ImportContext& r, const SceneSource& source)
 void levelsOfDetail(ImportContext& r, SceneSource& source)
 {
     attachBillboards(r);
-    addSourceFiles(source, r.pictures.files());
+    addSourceFiles(source, r.build.pictures.files());
     const auto levels = cachedSection(source, CacheSection::Levels);
-    if (levels && !r.policy.thumbnail && takeLevels(r, *levels))
+    if (levels && !r.build.policy.thumbnail && takeLevels(r, *levels))
         return;
     if (source.writer) {
-        addCacheSection(source, r.pictures.encode());
-        r.pictures.clear();
+        addCacheSection(source, r.build.pictures.encode());
+        r.build.pictures.clear();
         buildLevels(r);
         addCacheSection(source, encodeLevels(r));
         commitCacheEntry(source);
@@ -601,15 +603,15 @@ void levelsOfDetail(ImportContext& r, SceneSource& source)
 // a deforming mesh's levels read its vertices) and frees the CPU copies.
 void uploadLevels(const ImportContext& r)
 {
-    for (const auto& lod : r.lodList) {
+    for (const auto& lod : r.build.lodList) {
         const std::shared_ptr<Mesh>& original = lod->levels[0];
         for (int level = 0; level < 4; ++level) {
             const std::shared_ptr<Mesh> mesh = lod->getLevel(level);
             if (!mesh || mesh->gpu)
                 continue;
             mesh->gpu = level > 0 && mesh->deformation && original && original->gpu
-                            ? r.resources->level(*mesh, original->gpu)
-                            : r.resources->mesh(*mesh);
+                            ? r.session.resources->level(*mesh, original->gpu)
+                            : r.session.resources->mesh(*mesh);
             mesh->releaseCpuData();
         }
     }
@@ -621,8 +623,8 @@ void loadUserTable(ImportContext& r, const std::string& table)
 {
     std::ifstream file(table);
     if (!file) {
-        *r.log.problems << "Could not open the table \"" << table << "\"; every material gets a default program."
-                        << std::endl;
+        *r.build.log.problems << "Could not open the table \"" << table << "\"; every material gets a default program."
+                              << std::endl;
         return;
     }
     applyShaderTable(r, parseShaderTable(file), table);
@@ -632,25 +634,26 @@ void loadUserTable(ImportContext& r, const std::string& table)
 
 SceneImport::SceneImport(GraphicsResources& resources, ReaderSettings reader, std::optional<CacheSettings> cache)
 {
-    state.resources = &resources;
-    state.reader = std::move(reader);
-    state.cache = std::move(cache);
+    state.session.resources = &resources;
+    state.session.reader = std::move(reader);
+    state.session.cache = std::move(cache);
 }
 
 ImportedScene SceneImport::loadScene(const std::string& path, const Log& log)
 {
-    state.log = log;
+    state.build = SceneBuild{};
+    state.build.log = log;
     const std::size_t slash = path.find_last_of('/');
-    state.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
-    state.textureDirectory = state.assetDirectory;
-    state.policy = ImportPolicy::shippedScene();
+    state.session.assetDirectory = slash == std::string::npos ? path : path.substr(0, slash);
+    state.build.textureDirectory = state.session.assetDirectory;
+    state.build.policy = ImportPolicy::shippedScene();
 
-    *state.log.progress << "Hi! Welcome to Quillmoor!" << std::endl;
-    *state.log.progress << controls << std::endl;
-    *state.log.progress << "Please wait on assimp to load the needed files." << std::endl;
-    *state.log.progress << "Any complaints for the wait time can be directed to:" << std::endl;
-    *state.log.progress << "https://github.com/assimp/assimp. " << std::endl;
-    *state.log.progress << "Thank you for understanding." << std::endl;
+    *state.build.log.progress << "Hi! Welcome to Quillmoor!" << std::endl;
+    *state.build.log.progress << controls << std::endl;
+    *state.build.log.progress << "Please wait on assimp to load the needed files." << std::endl;
+    *state.build.log.progress << "Any complaints for the wait time can be directed to:" << std::endl;
+    *state.build.log.progress << "https://github.com/assimp/assimp. " << std::endl;
+    *state.build.log.progress << "Thank you for understanding." << std::endl;
 
     if (!loadSharedAssets(state))
         return {};
@@ -664,55 +667,54 @@ ImportedScene SceneImport::loadScene(const std::string& path, const Log& log)
 
 ImportedScene SceneImport::buildScene(SceneSource& source)
 {
-    state.policy = ImportPolicy::shippedScene();
     usePictures(state, source);
     importObjects(state, *source.scene, nullptr, 0.0f);
     // Copied into the scene's meshes: freed before the level-of-detail build,
     // it leaves the peak (a PLY field of 8 million triangles: by about 400 MB).
     source.scene.reset();
-    *state.log.progress << "\nIn order to improve the performance, this application uses several level of detail techniques. "
+    *state.build.log.progress << "\nIn order to improve the performance, this application uses several level of detail techniques. "
                  "Please wait while other levels of detail for the scene are being generated.\nThis might take a "
                  "few minutes.\n"
               << std::endl;
     levelsOfDetail(state, source);
-    *state.log.progress << "LOD models built! Cleaning up, hold tight..." << std::endl;
+    *state.build.log.progress << "LOD models built! Cleaning up, hold tight..." << std::endl;
     uploadLevels(state);
-    *state.log.progress << "\nWelcome!" << std::endl;
+    *state.build.log.progress << "\nWelcome!" << std::endl;
     return finish();
 }
 
 ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std::function<bool()> keepWaiting)
 {
-    state.log = log;
+    state.build = SceneBuild{};
+    state.build.log = log;
     const auto opening = Clock::now();
     std::error_code error;
     if (!std::filesystem::is_regular_file(model.path, error)) {
-        *state.log.problems << "Could not open \"" << model.path << "\": "
-                  << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
+        *state.build.log.problems << "Could not open \"" << model.path << "\": "
+                                  << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
         return {};
     }
-    *state.log.progress << controls
-              << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
+    *state.build.log.progress << controls
+                              << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
                  "previous and next animation\nF5 - reload the model file\n"
               << std::endl;
-    state.assetDirectory = "QM";
-    state.textureDirectory = std::filesystem::path(model.path).parent_path().string();
-    if (state.textureDirectory.empty())
-        state.textureDirectory = ".";
+    state.session.assetDirectory = "QM";
+    state.build.textureDirectory = std::filesystem::path(model.path).parent_path().string();
+    if (state.build.textureDirectory.empty())
+        state.build.textureDirectory = ".";
     if (!loadSharedAssets(state))
         return {};
-    state.materialShaderNames.clear();
     if (!model.table.empty())
         loadUserTable(state, model.table);
 
-    *state.log.progress << "Reading " << model.path << " ..." << std::endl;
+    *state.build.log.progress << "Reading " << model.path << " ..." << std::endl;
     auto step = Clock::now();
-    state.policy = ImportPolicy::userFile(model);
-    state.keepWaiting = std::move(keepWaiting);
+    state.build.policy = ImportPolicy::userFile(model);
+    state.build.keepWaiting = std::move(keepWaiting);
     SceneSource source = readSceneSource(state, model.path);
-    state.keepWaiting = nullptr;
+    state.build.keepWaiting = nullptr;
     if (!source.scene) {
-        *state.log.problems << "Could not open \"" << model.path << "\": " << source.error << std::endl;
+        *state.build.log.problems << "Could not open \"" << model.path << "\": " << source.error << std::endl;
         return {};
     }
     const SceneData& read = *source.scene;
@@ -722,61 +724,59 @@ ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std
         lines += mesh.lines.size() / 2;
         points += mesh.points.size();
     }
-    *state.log.progress << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
-              << read.meshes.size() << " meshes (" << triangles << " triangles, " << lines << " lines, " << points
-              << " points), " << read.materials.size() << " materials, " << read.lights.size()
-              << " lights, " << read.images.size() << " embedded pictures." << std::endl;
+    *state.build.log.progress << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
+                              << read.meshes.size() << " meshes (" << triangles << " triangles, " << lines << " lines, " << points
+                              << " points), " << read.materials.size() << " materials, " << read.lights.size()
+                              << " lights, " << read.images.size() << " embedded pictures." << std::endl;
     ImportedScene built = buildUserScene(source, model);
-    *state.log.progress << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
+    *state.build.log.progress << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
     return built;
 }
 
 ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& model)
 {
-    state.policy = ImportPolicy::userFile(model);
-    state.materialCounts = {};
     const SceneData& modelScene = *source.scene;
     const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
-    *state.log.progress << orientation.description << std::endl;
+    *state.build.log.progress << orientation.description << std::endl;
     const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
     // The file's placement above its own root node.
     auto root = std::make_shared<SceneObject>();
     root->model = orientation.transform;
 
-    *state.log.progress << "Materials, textures and meshes ..." << std::endl;
+    *state.build.log.progress << "Materials, textures and meshes ..." << std::endl;
     auto step = Clock::now();
     usePictures(state, source);
     const std::optional<BoundingBox> moving =
         importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
-    const ImportContext::MaterialCounts& counts = state.materialCounts;
-    *state.log.progress << "Materials: " << counts.fromTable << " from the table, " << counts.standard
-              << " with the standard program, " << counts.diffuse << " with the diffuse program, "
-              << counts.physicallyBased << " physically based; " << counts.ownColour
-              << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
+    const SceneBuild::MaterialCounts& counts = state.build.materialCounts;
+    *state.build.log.progress << "Materials: " << counts.fromTable << " from the table, " << counts.standard
+                              << " with the standard program, " << counts.diffuse << " with the diffuse program, "
+                              << counts.physicallyBased << " physically based; " << counts.ownColour
+                              << " drawn in their own colour. Done in " << millisecondsSince(step) << " ms." << std::endl;
     source.scene.reset();
-    if (const ModelMotion* motion = state.motion.get()) {
+    if (const ModelMotion* motion = state.build.motion.get()) {
         const auto& deformers = motion->deformers;
         const auto skinned = std::count_if(deformers.begin(), deformers.end(),
                                            [](const ModelMotion::Deformer& d) { return d.skinned(); });
         const auto morphing = std::count_if(deformers.begin(), deformers.end(),
                                             [](const ModelMotion::Deformer& d) { return !d.weights.empty(); });
-        *state.log.progress << motion->listing() << " Moving " << motion->placements.size() << " objects, " << skinned
-                  << " of them skinned and " << morphing << " morphing." << std::endl;
+        *state.build.log.progress << motion->listing() << " Moving " << motion->placements.size() << " objects, " << skinned
+                                  << " of them skinned and " << morphing << " morphing." << std::endl;
     }
 
-    *state.log.progress << "Level of detail for " << state.meshLODs.size() << " meshes ..." << std::endl;
+    *state.build.log.progress << "Level of detail for " << state.build.meshLODs.size() << " meshes ..." << std::endl;
     step = Clock::now();
     levelsOfDetail(state, source);
     const long long building = millisecondsSince(step);
     step = Clock::now();
     uploadLevels(state);
-    *state.log.progress << "Level of detail " << (source.cached ? "from the cache" : "built") << " in " << building
-              << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
+    *state.build.log.progress << "Level of detail " << (source.cached ? "from the cache" : "built") << " in " << building
+                              << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
 
-    Scene& scene = *state.scene;
+    Scene& scene = *state.build.scene;
     scene.sourceFiles = std::move(source.files);
     scene.fillLight = 1.0f;
-    scene.environment = state.resources->environment(environmentFor(model, state.log));
+    scene.environment = state.session.resources->environment(environmentFor(model, state.build.log));
     Camera& camera = *scene.camera;
     camera.aspectRatio = model.aspectRatio;
     // A moving model is framed over its clips, so that none of it walks out of the start view.
@@ -790,15 +790,8 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
 
 ImportedScene SceneImport::finish()
 {
-    ImportedScene built{std::move(state.scene), std::move(state.animation)};
-    state.meshLODs.clear();
-    state.lodList.clear();
-    state.materialsByIndex.clear();
-    state.unlitMaterials.clear();
-    state.lightsByName.clear();
-    state.rejectedMeshes.clear();
-    state.pictures.clear();
-    state.motion.reset();
+    ImportedScene built{std::move(state.build.scene), std::move(state.build.animation)};
+    state.build = SceneBuild{};
     return built;
 }
 

@@ -46,19 +46,20 @@ public:
     ImportedScene openModel(const UserModel& model, const Log& log = {}, std::function<bool()> keepWaiting = {});
 
     // loadScene's part after the model file has been read (the auxiliary
-    // assets and the table are loaded already). Both builds free the
-    // source's scene data once copied, and complete its cache entry.
+    // assets and the table are loaded already, and the build's policy set).
+    // Both builds free the source's scene data once copied, and complete its
+    // cache entry.
     ImportedScene buildScene(SceneSource& source);
 
     // openModel's part after the file has been read (the programs and the
-    // table are loaded already).
+    // table are loaded already, and the build's policy set).
     ImportedScene buildUserScene(SceneSource& source, const UserModel& model);
 
-    // The shared state, for the steps a caller runs itself.
+    // The session and the build in hand, for the steps a caller runs itself.
     ImportContext& context() { return state; }
 
 private:
-    // Hands over the scene built and forgets what it shared by name.
+    // Hands over the scene built; the rest of the build goes with it.
     ImportedScene finish();
 
     ImportContext state;

@@ -11,7 +11,7 @@ namespace {
 std::string cacheBuild(const ImportContext& r)
 {
     return std::string("quillmoor ") + QM_VERSION + "\nscene data " + std::to_string(sceneDataVersion) +
-           "\nlevels " + std::to_string(levelsFormat) + "\n" + r.policy.build;
+           "\nlevels " + std::to_string(levelsFormat) + "\n" + r.build.policy.build;
 }
 
 }  // namespace
@@ -20,10 +20,10 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
 {
     SceneSource source;
     std::optional<std::string> key;
-    if (r.cache)
+    if (r.session.cache)
         key = cacheKey(path, cacheBuild(r));
     if (key) {
-        if (auto entry = CacheEntry::open(*r.cache, *key); entry && entry->sectionCount() > 0) {
+        if (auto entry = CacheEntry::open(*r.session.cache, *key); entry && entry->sectionCount() > 0) {
             std::string problem;
             source.scene = decodeSceneData(entry->section(std::size_t(CacheSection::SceneData)), problem);
             if (source.scene) {
@@ -34,7 +34,7 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
             entry->discard();  // written by another version, or damaged in a way the checksum missed
         }
     }
-    ReaderOutcome read = readInReaderProcess(path, r.reader, r.keepWaiting);
+    ReaderOutcome read = readInReaderProcess(path, r.session.reader, r.build.keepWaiting);
     if (!read.error.empty()) {
         source.error = std::move(read.error);
         return source;
@@ -47,9 +47,9 @@ SceneSource readSceneSource(const ImportContext& r, const std::string& path)
         return source;
     }
     source.files = source.scene->sourceFiles;
-    if (key && r.policy.addsToCache) {
+    if (key && r.build.policy.addsToCache) {
         // Written while the scene is built; the bytes go with the writing.
-        source.writer = std::make_unique<CacheWriter>(*r.cache, *key);
+        source.writer = std::make_unique<CacheWriter>(*r.session.cache, *key);
         source.writing = std::async(std::launch::async, [writer = source.writer.get(), bytes = std::move(read.sceneData)] {
             writer->add(bytes);
         });

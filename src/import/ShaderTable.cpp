@@ -51,22 +51,22 @@ ShaderTable parseShaderTable(std::istream& in)
 void applyShaderTable(ImportContext& r, const ShaderTable& table, const std::string& fileName)
 {
     for (const std::string& word : table.unpaired)
-        *r.log.problems << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
+        *r.build.log.problems << "Ignoring the unpaired word \"" << word << "\" in " << fileName << "." << std::endl;
     // The kinds of the table's programs are read but not needed.
     for (const auto& program : table.programs) {
         const std::string& name = program.first;
-        if (!r.shadersByName.count(name))
-            r.shadersByName[name] = r.resources->program(r.assetDirectory + "/" + name);
+        if (!r.session.shadersByName.count(name))
+            r.session.shadersByName[name] = r.session.resources->program(r.session.assetDirectory + "/" + name);
     }
     for (const auto& [material, program] : table.materials)
-        r.materialShaderNames.emplace(material, program);
+        r.build.materialShaderNames.emplace(material, program);
 }
 
 void loadShaderSources(ImportContext& r)
 {
-    std::ifstream file(r.assetDirectory + "/shader_sources.txt");
+    std::ifstream file(r.session.assetDirectory + "/shader_sources.txt");
     if (!file) {
-        *r.log.problems << "Could not open shader_sources.txt." << std::endl;
+        *r.build.log.problems << "Could not open shader_sources.txt." << std::endl;
         return;
     }
     applyShaderTable(r, parseShaderTable(file), "shader_sources.txt");

@@ -23,9 +23,9 @@ protected:
         testApplication();
         directory = fs::temp_directory_path() / "qm-billboards";
         fs::create_directories(directory);
-        context.resources = &resources;
-        context.assetDirectory = directory.string();
-        context.billboardShader = std::make_shared<qm::Shader>();
+        context.session.resources = &resources;
+        context.session.assetDirectory = directory.string();
+        context.session.billboardShader = std::make_shared<qm::Shader>();
         scenegen::Image picture(4, 8);
         ASSERT_TRUE(scenegen::writePng(picture, directory / "tree.png"));
     }
@@ -38,7 +38,7 @@ protected:
 
 TEST_F(Billboards, CarryTheirSizeInEveryVertex)
 {
-    const auto billboard = qm::createBillboard(resources, qm::loadImage((directory / "tree.png").string()), context.billboardShader, 3.0f, 8.0f);
+    const auto billboard = qm::createBillboard(resources, qm::loadImage((directory / "tree.png").string()), context.session.billboardShader, 3.0f, 8.0f);
     ASSERT_TRUE(billboard);
     EXPECT_EQ(billboard->billboardSize, glm::vec2(3, 8));
     ASSERT_EQ(billboard->getVertices().size(), 3u);
@@ -51,13 +51,13 @@ TEST_F(Billboards, CarryTheirSizeInEveryVertex)
     }
     EXPECT_EQ(billboard->getIndices(), (std::vector<std::uint32_t>{0, 1, 2}));
     const qm::Material& material = *billboard->getMaterial();
-    EXPECT_EQ(material.shader, context.billboardShader);
+    EXPECT_EQ(material.shader, context.session.billboardShader);
     ASSERT_EQ(material.textures.size(), 1u);
     EXPECT_EQ(material.textures[0]->kind, qm::TextureKind::Diffuse);
     EXPECT_EQ(material.ambient, glm::vec3(0.2f));
     EXPECT_EQ(material.shininess, 32.0f);
 
-    EXPECT_EQ(qm::createBillboard(resources, qm::loadImage((directory / "no-such-picture.png").string()), context.billboardShader, 1, 1), nullptr) << "silently empty";
+    EXPECT_EQ(qm::createBillboard(resources, qm::loadImage((directory / "no-such-picture.png").string()), context.session.billboardShader, 1, 1), nullptr) << "silently empty";
 }
 
 TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)
@@ -69,7 +69,7 @@ TEST_F(Billboards, TakeTheFullWidthAndTwiceTheHeightOfTheMesh)
     auto mesh = std::make_shared<qm::Mesh>(vertices, std::vector<std::uint32_t>{0, 1, 2}, nullptr);
     auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
     chain->computeBoundingBox();
-    context.meshLODs.emplace("tree", chain);
+    context.build.meshLODs.emplace("tree", chain);
     testing::internal::CaptureStdout();
     qm::generateLODs(context);
     testing::internal::GetCapturedStdout();

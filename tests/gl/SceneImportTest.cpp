@@ -273,12 +273,12 @@ TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
         ASSERT_TRUE(built);
         scene = built.scene;
         animation = built.animation;
-        sphere = import.context().lightSphereMesh;
+        sphere = import.context().session.lightSphereMesh;
         lightBuffer = built.scene->objects.at(1)->light->volume->vertexBuffer;
         meshArray = built.scene->objects.at(0)->getMesh(0)->gpu->vertexArray;
         EXPECT_TRUE(glIsBuffer(lightBuffer) && glIsVertexArray(meshArray));
-        EXPECT_FALSE(import.context().scene || import.context().animation) << "handed over, not kept";
-        EXPECT_TRUE(import.context().meshLODs.empty() && import.context().materialsByIndex.empty());
+        EXPECT_FALSE(import.context().build.scene || import.context().build.animation) << "handed over, not kept";
+        EXPECT_TRUE(import.context().build.meshLODs.empty() && import.context().build.materialsByIndex.empty());
     }
     EXPECT_TRUE(scene.expired());
     EXPECT_TRUE(animation.expired());

@@ -20,7 +20,7 @@ std::shared_ptr<qm::Mesh> gridMesh(int columns, int rows)
 TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
 {
     qm::ImportContext context;
-    auto& chains = context.lodList;
+    auto& chains = context.build.lodList;
     for (int i = 0; i < 12; ++i) {
         const auto mesh = gridMesh(5, 4);
         chains.push_back(std::make_shared<qm::MeshLOD>(mesh, mesh, mesh));
@@ -45,13 +45,13 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 {
     qm::NoGraphics noGraphics;
     qm::ImportContext r;
-    r.resources = &noGraphics;
-    r.assetDirectory = "/nonexistent";
+    r.session.resources = &noGraphics;
+    r.session.assetDirectory = "/nonexistent";
     for (int i = 0; i < 25; ++i) {
         const auto mesh = gridMesh(6, 5);
         auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
         chain->computeBoundingBox();
-        r.meshLODs.emplace("mesh" + std::to_string(i), chain);
+        r.build.meshLODs.emplace("mesh" + std::to_string(i), chain);
     }
     testing::internal::CaptureStdout();
     qm::generateLODs(r);
@@ -59,8 +59,8 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
 
     EXPECT_EQ(std::count(progress.begin(), progress.end(), '\n'), 26);
     EXPECT_EQ(progress.find("Almost there..."), progress.rfind("Almost there...")) << "printed once";
-    ASSERT_EQ(r.lodList.size(), 25u);
-    for (const auto& chain : r.lodList) {
+    ASSERT_EQ(r.build.lodList.size(), 25u);
+    for (const auto& chain : r.build.lodList) {
         EXPECT_NE(chain->getLevel(1), chain->getLevel(0));
         EXPECT_NE(chain->getLevel(2), chain->getLevel(1));
         EXPECT_EQ(chain->getLevel(1)->getVertices().size(), 18u);  // 30 * 0.6
@@ -73,13 +73,13 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
 {
     qm::NoGraphics noGraphics;
     qm::ImportContext r;
-    r.resources = &noGraphics;
-    r.assetDirectory = "/nonexistent";
+    r.session.resources = &noGraphics;
+    r.session.assetDirectory = "/nonexistent";
     qm::MeshData hub = qm::testmeshes::cone(40000);
     const auto mesh = std::make_shared<qm::Mesh>(std::move(hub.vertices), std::move(hub.indices), nullptr);
     auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
     chain->computeBoundingBox();
-    r.meshLODs.emplace("hub", chain);
+    r.build.meshLODs.emplace("hub", chain);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     qm::generateLODs(r);
@@ -101,8 +101,8 @@ TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
 {
     for (const qm::LodMethod method : {qm::LodMethod::Builtin, qm::LodMethod::KeepBorders}) {
         qm::ImportContext r;
-        r.policy.lod = method;
-        r.policy.progressMarks = false;
+        r.build.policy.lod = method;
+        r.build.policy.progressMarks = false;
         const auto mesh = gridMesh(8, 8);
         auto deformation = std::make_shared<qm::MeshDeformation>();
         deformation->vertexCount = std::uint32_t(mesh->getVertices().size());
@@ -110,8 +110,8 @@ TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
         deformation->morphDeltas.assign(2 * mesh->getVertices().size(), glm::vec3(0.0f, 1.0f, 0.0f));
         mesh->deformation = deformation;
         const auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
-        r.meshLODs.emplace("grid", chain);
-        r.lodList.push_back(chain);
+        r.build.meshLODs.emplace("grid", chain);
+        r.build.lodList.push_back(chain);
         chain->name = "grid";
         testing::internal::CaptureStdout();
         qm::buildLevels(r);
