@@ -1,6 +1,8 @@
 #version 330 core
-// Point light over the G-buffer for the instanced positions. There is no
-// stencil mask on this path: the radius test below does its job.
+// Point light over the G-buffer, on both paths: the instanced positions,
+// with no stencil mask (the radius test below does its job), and the
+// nearest ones inside their stencil mask (the STENCILLED form, whose vertex
+// stage alone differs). One shading, one radius: no seam between the two.
 flat in vec3 lightViewPosition;
 
 struct PointLight {
@@ -23,9 +25,6 @@ uniform sampler2D gSurface;
 layout(location = 0) out vec3 lightOut;
 
 #include "brdf.glsl"
-
-// Wisp light: shared verbatim by lightSphere.frag and lightSphereStenciled.frag
-// so the instanced and the stencilled positions cannot drift apart.
 
 // The scene's attenuation falls off fast; this lifts the wisps so a light a
 // few units up still lights a clear circle on the ground and walls.

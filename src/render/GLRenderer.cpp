@@ -16,7 +16,7 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
     glEnable(GL_PROGRAM_POINT_SIZE);
     directionalQuadShader = loadShader("QM/directionalQuad");
     stencilShader = loadShader("QM/stencil");
-    lightSphereStenciledShader = loadShader("QM/lightSphereStenciled");
+    lightSphereStenciledShader = loadShader("QM/lightSphere", stencilledDefine);
     forwardShader = loadShader("QM/forward");
     forwardDeformingShader = loadShader("QM/forward", deformingDefine);
     screenQuad.init();

@@ -87,8 +87,8 @@ private:
     void bindEnvironment(Shader& shader, const DrawList& frame) const;
     // A blended object's nearest point lights that reach it.
     void setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const;
-    void setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const;
-    void setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light, const DrawList& frame) const;
+    void setPointLightUniforms(Shader& shader, const PointLight& light) const;
+    void setLightPassUniforms(Shader& shader, const PointLight& light, const DrawList& frame) const;
     void clearTarget(GLenum attachment) const;
 };
 

@@ -37,7 +37,7 @@ void GLRenderer::bindGBufferTextures() const
     glActiveTexture(GL_TEXTURE0);
 }
 
-void GLRenderer::setPointLightUniforms(Shader& shader, bool withRadius, const PointLight& light) const
+void GLRenderer::setPointLightUniforms(Shader& shader, const PointLight& light) const
 {
     glUniform3fv(shader.uniform(Uniform::pointLightColor), 1, glm::value_ptr(light.color));
     glUniform1f(shader.uniform(Uniform::pointLightAmbientIntensity), light.ambientIntensity);
@@ -45,18 +45,18 @@ void GLRenderer::setPointLightUniforms(Shader& shader, bool withRadius, const Po
     glUniform1f(shader.uniform(Uniform::pointLightConstant), light.constant);
     glUniform1f(shader.uniform(Uniform::pointLightLinear), light.linear);
     glUniform1f(shader.uniform(Uniform::pointLightQuadratic), light.quadratic);
-    if (withRadius)
-        glUniform1f(shader.uniform(Uniform::pointLightRadius), light.radius);
+    // Both paths shade with the radius the sphere was sized by.
+    glUniform1f(shader.uniform(Uniform::pointLightRadius), light.radius);
 }
 
 // Everything a light program needs once per light; leaves no program current.
-void GLRenderer::setLightPassUniforms(Shader& shader, bool withRadius, const PointLight& light,
+void GLRenderer::setLightPassUniforms(Shader& shader, const PointLight& light,
                                       const DrawList& frame) const
 {
     glUseProgram(shader.program);
     setUniformMat4(shader, frame.camera.projection, Uniform::projection);
     setUniformMat4(shader, frame.camera.view, Uniform::view);
-    setPointLightUniforms(shader, withRadius, light);
+    setPointLightUniforms(shader, light);
     glUniform2f(shader.uniform(Uniform::gScreenSize), float(width), float(height));
     setGBufferSamplers(shader);
 }
@@ -72,8 +72,8 @@ void GLRenderer::lightingPass(const DrawList& frame)
     for (const LightDraw& draw : frame.lights) {
         const PointLight* light = draw.light;
         Shader& own = *light->volumeMesh->getMaterial()->shader;
-        setLightPassUniforms(own, true, *light, frame);
-        setLightPassUniforms(*lightSphereStenciledShader, false, *light, frame);
+        setLightPassUniforms(own, *light, frame);
+        setLightPassUniforms(*lightSphereStenciledShader, *light, frame);
 
         const std::vector<glm::vec3>& positions = draw.positions;
         std::size_t i = 0;

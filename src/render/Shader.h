@@ -47,6 +47,8 @@ std::string readShaderFile(const std::string& path);
 
 // The line that turns on a vertex stage's deformation ("deformation.glsl").
 inline constexpr const char* deformingDefine = "#define DEFORMING\n";
+// The line that places the light sphere at one position for the stencilled path ("lightSphere.vert").
+inline constexpr const char* stencilledDefine = "#define STENCILLED\n";
 
 // Uploads to the program's uniform (see Shader::uniform).
 void setUniformMat4(Shader& shader, const glm::mat4& matrix, Uniform uniform);

@@ -190,6 +190,7 @@ TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
 {
     int programs = 0;
     int deformingPrograms = 0;
+    int stencilledPrograms = 0;
     for (const auto& entry : fs::recursive_directory_iterator(QM_GLSL_DIRECTORY)) {
         if (entry.path().extension() != ".vert")
             continue;
@@ -199,12 +200,20 @@ TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
         CaptureStdout();
         CaptureStderr();
         const auto shader = threeStages ? qm::loadGeometryShader(base) : qm::loadShader(base);
-        // A mesh's program also builds in its deforming form, with the buffer textures on their units.
-        const bool mesh = qm::readShaderFile(entry.path().string()).find("#ifdef DEFORMING") != std::string::npos;
+        // A mesh's program also builds in its deforming form, with the buffer textures on their units,
+        // and the light sphere's in its stencilled form.
+        const std::string vertex = qm::readShaderFile(entry.path().string());
+        const bool mesh = vertex.find("#ifdef DEFORMING") != std::string::npos;
         const auto deforming = mesh ? qm::loadShader(base, qm::deformingDefine) : nullptr;
+        const bool stencilled = vertex.find("#ifdef STENCILLED") != std::string::npos;
+        const auto stencilledForm = stencilled ? qm::loadShader(base, qm::stencilledDefine) : nullptr;
         EXPECT_EQ(GetCapturedStderr(), "");
         EXPECT_EQ(GetCapturedStdout(), "");
         EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE);
+        if (stencilledForm) {
+            EXPECT_EQ(programParameter(stencilledForm->program, GL_LINK_STATUS), GL_TRUE);
+            ++stencilledPrograms;
+        }
         ++programs;
         if (!deforming)
             continue;
@@ -218,6 +227,7 @@ TEST_F(ShaderTest, EveryProgramOfTheRuntimeDataBuilds)
     EXPECT_GE(programs, 15);
     // The four classic mesh programs, the physically based, unlit and forward ones.
     EXPECT_EQ(deformingPrograms, 7);
+    EXPECT_EQ(stencilledPrograms, 1) << "the light sphere";
 }
 
 }  // namespace
