@@ -23,25 +23,19 @@ EFFECT = """    <effect id="{name}-fx" name="{name}">
     </effect>
 """
 
+SOURCE = """        <source id="{id}">
+          <float_array id="{id}-array" count="{count}">{values}</float_array>
+          <technique_common>
+            <accessor source="#{id}-array" count="{vcount}" stride="3">
+              <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
+            </accessor>
+          </technique_common>
+        </source>
+"""
+
 GEOMETRY = """    <geometry id="{name}-mesh" name="{name}">
       <mesh>
-        <source id="{name}-positions">
-          <float_array id="{name}-positions-array" count="{pcount}">{positions}</float_array>
-          <technique_common>
-            <accessor source="#{name}-positions-array" count="{vcount}" stride="3">
-              <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
-            </accessor>
-          </technique_common>
-        </source>
-        <source id="{name}-normals">
-          <float_array id="{name}-normals-array" count="{pcount}">{normals}</float_array>
-          <technique_common>
-            <accessor source="#{name}-normals-array" count="{vcount}" stride="3">
-              <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
-            </accessor>
-          </technique_common>
-        </source>
-        <vertices id="{name}-vertices">
+{sources}        <vertices id="{name}-vertices">
           <input semantic="POSITION" source="#{name}-positions"/>
           <input semantic="NORMAL" source="#{name}-normals"/>
         </vertices>
@@ -97,8 +91,9 @@ def main(folder):
     geometries, nodes = "", ""
     for name, material, _, _, half, (x, y, z) in boxes:
         p, n, i = box(half)
-        geometries += GEOMETRY.format(name=name, material=material, pcount=3 * len(p), vcount=len(p),
-                                      positions=flat(p), normals=flat(n), tcount=len(i) // 3,
+        sources = "".join(SOURCE.format(id=f"{name}-{kind}", count=3 * len(p), vcount=len(p), values=flat(rows))
+                          for kind, rows in (("positions", p), ("normals", n)))
+        geometries += GEOMETRY.format(name=name, material=material, sources=sources, tcount=len(i) // 3,
                                       indices=" ".join(map(str, i)))
         nodes += NODE.format(name=name, material=material, x=x, y=y, z=z)
     text = ('<?xml version="1.0" encoding="UTF-8"?>\n'
