@@ -1,0 +1,186 @@
+#include "MaterialImport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <utility>
+
+#include "DrawnOpacity.h"
+#include "GraphicsResources.h"
+#include "ImportContext.h"
+#include "Material.h"
+#include "TextureLoading.h"
+#include "TextureTransform.h"
+
+namespace qm {
+
+namespace {
+
+// A program of the runtime data, loaded on first use.
+std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
+{
+    std::shared_ptr<Shader>& shader = r.session.shadersByName[name];
+    if (!shader)
+        shader = r.session.resources->program(r.session.assetDirectory + "/" + name);
+    return shader;
+}
+
+// The material of the table's or a classic program, with the textures it
+// reads (only the diffuse ones for the diffuse program) and, under the
+// policy's own colour, a texture of its diffuse colour where it has no picture.
+std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& modelScene,
+                                         const SceneMaterial& modelMaterial, std::shared_ptr<Shader> shader,
+                                         bool diffuseOnly = false)
+{
+    auto material = std::make_shared<Material>();
+    material->ambient = glm::vec3(0.2f);
+    for (const auto& [slot, kind] : {std::pair{TextureSlot::Diffuse, TextureKind::Diffuse},
+                                     std::pair{TextureSlot::Specular, TextureKind::Specular},
+                                     std::pair{TextureSlot::Normal, TextureKind::Normal}}) {
+        if (diffuseOnly && slot != TextureSlot::Diffuse)
+            continue;
+        auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.build.textureDirectory,
+                                             *r.session.resources, r.build.pictures, *r.build.log.problems);
+        material->textures.insert(material->textures.end(), textures.begin(), textures.end());
+    }
+    const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
+                                        [](const SceneTexture& t) { return t.slot == TextureSlot::Diffuse; });
+    if (r.build.policy.ownColour && !hasDiffuse) {
+        const auto& colour = modelMaterial.diffuse;
+        material->textures.push_back(colourTexture(*r.session.resources, {colour[0], colour[1], colour[2]}));
+        ++r.build.materialCounts.ownColour;
+    }
+    material->shininess = 32.0f;
+    material->shader = std::move(shader);
+    return material;
+}
+
+// Whether a material has every map the standard program reads.
+bool hasEveryMap(const SceneMaterial& material)
+{
+    const auto has = [&](TextureSlot slot) {
+        return std::any_of(material.textures.begin(), material.textures.end(),
+                           [slot](const SceneTexture& t) { return t.slot == slot; });
+    };
+    return has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
+}
+
+// The first picture of a slot, as `kind`; none when the material names none.
+std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelScene, const SceneMaterial& material,
+                                      TextureSlot slot, TextureKind kind)
+{
+    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
+                                    [slot](const SceneTexture& t) { return t.slot == slot; });
+    if (first == material.textures.end())
+        return nullptr;
+    SceneMaterial one;
+    one.textures.push_back(*first);
+    return loadMaterialTextures(modelScene, one, slot, kind, r.build.textureDirectory, *r.session.resources, r.build.pictures,
+                                *r.build.log.problems)
+        .front();
+}
+
+// A material for the physically based program (or, for points and lines,
+// the unlit one). A classic material gets here only to be blended (its
+// opacity as drawn is below 1): its diffuse colour and picture become the
+// base colour, its shininess a roughness, and it is not metal.
+std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneData& modelScene,
+                                                const SceneMaterial& from, float opacity, Shading shading)
+{
+    auto material = std::make_shared<Material>();
+    material->shading = shading;
+    material->shader = namedProgram(r, shading == Shading::Unlit ? "unlit" : "pbr");
+    material->doubleSided = from.doubleSided;
+    SurfaceParameters& s = material->surface;
+    const bool metalRough = from.physicallyBased;
+    s.baseColour = from.hasBaseColour ? glm::make_vec4(from.baseColour.data())
+                                      : glm::vec4(from.diffuse[0], from.diffuse[1], from.diffuse[2], opacity);
+    if (shading == Shading::Unlit)
+        return material;
+    s.metallic = metalRough ? from.metallic : 0.0f;
+    s.roughness = metalRough ? from.roughness : std::sqrt(2.0f / (std::max(from.shininess, 0.0f) + 2.0f));
+    s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
+    s.occlusionStrength = from.occlusionStrength;
+    s.normalScale = from.normalScale;
+    s.alphaCutoff = from.alphaCutoff;
+    material->coverage = from.alphaMode == AlphaMode::Mask                              ? Coverage::Mask
+                         : from.alphaMode == AlphaMode::Blend || s.baseColour.a < 1.0f ? Coverage::Blend
+                                                                                       : Coverage::Opaque;
+    if (from.alphaMode == AlphaMode::Opaque && metalRough)
+        material->coverage = Coverage::Opaque;  // glTF: alpha is ignored for opaque materials
+    const bool hasBase = std::any_of(from.textures.begin(), from.textures.end(),
+                                     [](const SceneTexture& t) { return t.slot == TextureSlot::BaseColour; });
+    const TextureSlot baseSlot = hasBase ? TextureSlot::BaseColour : TextureSlot::Diffuse;
+    s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
+    if (metalRough)
+        s.metallicRoughnessMap =
+            firstPicture(r, modelScene, from, TextureSlot::MetallicRoughness, TextureKind::MetallicRoughness);
+    s.normalMap = firstPicture(r, modelScene, from, TextureSlot::Normal, TextureKind::Normal);
+    s.occlusionMap = firstPicture(r, modelScene, from, TextureSlot::Occlusion, TextureKind::Occlusion);
+    s.emissiveMap = firstPicture(r, modelScene, from, TextureSlot::Emissive, TextureKind::Emissive);
+    for (const SceneTexture& texture : from.textures)
+        if (texture.slot == baseSlot) {
+            s.uvTransform = textureTransform(texture);
+            break;
+        }
+    return material;
+}
+
+// The opacity a file's material is drawn with; a mix-up is reported once
+// for the material, whether triangles or points and lines use it first.
+float opacityOf(const ImportContext& r, const SceneMaterial& material, unsigned index)
+{
+    std::string why;
+    const float opacity = drawnOpacity(material, why);
+    if (!why.empty() && !r.build.materialsByIndex.count(index) && !r.build.unlitMaterials.count(index))
+        *r.build.log.problems << why << std::endl;
+    return opacity;
+}
+
+}  // namespace
+
+// The unlit material points and lines of a file's material are drawn with.
+std::shared_ptr<Material> unlitMaterialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
+{
+    if (const auto it = r.build.unlitMaterials.find(index); it != r.build.unlitMaterials.end())
+        return it->second;
+    const SceneMaterial& from = modelScene.materials[index];
+    const float opacity = opacityOf(r, from, index);
+    return r.build.unlitMaterials[index] = createSurfaceMaterial(r, modelScene, from, opacity, Shading::Unlit);
+}
+
+// The material of a mesh, created on its first use; empty (reported) when
+// the table assigns it no loaded program and the policy gives no default.
+std::shared_ptr<Material> materialFor(ImportContext& r, const SceneData& modelScene, unsigned index)
+{
+    if (const auto it = r.build.materialsByIndex.find(index); it != r.build.materialsByIndex.end())
+        return it->second;
+    const SceneMaterial& modelMaterial = modelScene.materials[index];
+    const auto program = r.build.materialShaderNames.find(modelMaterial.name);
+    const auto shader = program == r.build.materialShaderNames.end() ? r.session.shadersByName.end()
+                                                               : r.session.shadersByName.find(program->second);
+    if (shader != r.session.shadersByName.end()) {
+        ++r.build.materialCounts.fromTable;
+        return r.build.materialsByIndex[index] = createMaterial(r, modelScene, modelMaterial, shader->second);
+    }
+    if (!r.build.policy.defaultPrograms) {
+        *r.build.log.problems << "Could not find shader for the material \"" << modelMaterial.name << "\"." << std::endl;
+        return nullptr;
+    }
+    const float opacity = opacityOf(r, modelMaterial, index);
+    if (modelMaterial.physicallyBased || opacity < 1.0f) {
+        ++r.build.materialCounts.physicallyBased;
+        return r.build.materialsByIndex[index] =
+                   createSurfaceMaterial(r, modelScene, modelMaterial, opacity, Shading::PhysicallyBased);
+    }
+    // A material the table does not name: the standard program when it has
+    // every map that reads, else the diffuse one, which reads no specular or
+    // normal map (the material then gets none to bind).
+    const bool standard = hasEveryMap(modelMaterial);
+    ++(standard ? r.build.materialCounts.standard : r.build.materialCounts.diffuse);
+    return r.build.materialsByIndex[index] =
+               createMaterial(r, modelScene, modelMaterial,
+                              namedProgram(r, standard ? "material_standard" : "material_diffuse"), !standard);
+}
+
+}  // namespace qm
