@@ -163,9 +163,10 @@ TEST(DrawnOpacity, OnlyAClassicZeroWithoutPictureIsDrawnOpaque)
         std::string why;
         EXPECT_EQ(qm::drawnOpacity(c.material, why), c.drawn) << c.name;
         EXPECT_EQ(why.empty(), c.drawn == c.material.opacity) << c.name;
-        if (!why.empty())
+        if (!why.empty()) {
             EXPECT_EQ(why, "The material \"Glass\" has opacity 0 and no opacity picture: drawing it opaque, as its "
                            "exporter most likely meant.");
+        }
     }
 }
 
