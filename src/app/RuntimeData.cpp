@@ -54,24 +54,20 @@ std::string readerProgram()
     return (directory / "quillmoor-reader").string();
 }
 
-bool enterRuntimeData()
+std::optional<fs::path> runtimeData()
 {
     const fs::path executableDirectory = qm::executableDirectory();
     const auto candidates = runtimeDataCandidates(std::getenv("QUILLMOOR_DATA"), executableDirectory);
-    std::error_code error;
     if (const auto found = findRuntimeData(candidates)) {
-        fs::current_path(*found, error);
-        if (!error)
-            return true;
-        std::cerr << "Could not enter the runtime data folder \"" << found->string() << "\": " << error.message()
-                  << std::endl;
-        return false;
+        std::error_code error;
+        const fs::path whole = fs::absolute(*found, error);
+        return error ? *found : whole;
     }
     std::cerr << "Could not find the runtime data (a folder holding QM/) in";
     for (std::size_t i = 0; i < candidates.size(); ++i)
         std::cerr << (i == 0 ? " \"" : " nor in \"") << candidates[i].string() << "\"";
     std::cerr << "." << std::endl;
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace qm

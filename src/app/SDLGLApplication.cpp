@@ -77,7 +77,7 @@ void SDLGLApplication::init()
 
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == -1)
         std::cerr << "Sound issue." << std::endl;
-    music = Mix_LoadMUS("QM/Lullwave.mp3");
+    music = Mix_LoadMUS((settings.dataRoot / "QM/Lullwave.mp3").c_str());
     if (!music)
         std::cerr << "Sound file loading issue: " << SDL_GetError() << std::endl;
 }

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -24,6 +25,8 @@ struct WindowSettings {
     int height = 900;
     bool fullscreen = false;
     bool headless = false;
+    // The runtime data's folder, where the music lies (the working directory when empty).
+    std::filesystem::path dataRoot;
 };
 
 // The SDL window with its OpenGL 3.2 core context, the audio and the music,

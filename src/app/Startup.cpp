@@ -24,8 +24,8 @@ namespace {
 
 constexpr std::uint64_t thumbnailReaderMemory = std::uint64_t(1) << 30;
 
-// A path the user gave, made absolute before the runtime data becomes the
-// working directory.
+// A path the user gave, in full: the messages, the cache and the reader's
+// process name it so.
 std::string absolute(const std::string& path)
 {
     std::error_code error;
@@ -138,25 +138,26 @@ int run(int argc, char** argv)
     if (!options.screenshot.empty())
         options.screenshot = absolute(options.screenshot);
 
-    if (!enterRuntimeData())
+    const std::optional<std::filesystem::path> dataRoot = runtimeData();
+    if (!dataRoot)
         return 1;
     const bool headless = !options.screenshot.empty();
     const std::int64_t openedAt = FileWatch::now();
     auto application = std::make_unique<SDLGLApplication>(
-        WindowSettings{options.width, options.height, options.fullscreen, headless});
+        WindowSettings{options.width, options.height, options.fullscreen, headless, *dataRoot});
     if (!application->initialised())
         return 1;
 
     const float aspectRatio = float(options.width) / float(options.height);
     // Holds the programs and the light sphere for dropped files; released, like
     // all it built, before run returns.
-    GLResources resources;
+    GLResources resources(*dataRoot);
     // A thumbnail is asked for by a file manager, for every file it shows:
     // it may take no more than 1 GiB to read one, and a file that needs more
     // gets none.
     SceneImport import(resources,
                        thumbnail ? readerSettings(readerProgram(), thumbnailReaderMemory) : readerSettings(readerProgram()),
-                       options.cache ? cacheSettings() : std::nullopt);
+                       options.cache ? cacheSettings() : std::nullopt, *dataRoot);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
     if (!built)
@@ -171,7 +172,7 @@ int run(int argc, char** argv)
     if (!headless)
         application->showWindow();
     std::shared_ptr<GLRenderer> renderer =
-        std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height));
+        std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height), *dataRoot);
     renderer->depthOfField = !thumbnail;
 
     renderer->setScene(scene);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,7 +32,11 @@ struct Shader;
 struct ImportSession {
     // Makes the programs, textures, sky and GPU copies; not owned.
     GraphicsResources* resources = nullptr;
-    // The runtime data's programs, sphere, sky and table.
+    // The folder the runtime data's names ("QM/...") are relative to; the
+    // working directory when empty. The user's own files are named in full.
+    // Messages name files as the scene does, not as they lie on disk.
+    std::filesystem::path dataRoot;
+    // The runtime data's programs, sphere, sky and table, as named below dataRoot.
     std::string assetDirectory;
     // How model files are read, and where read scenes are kept; no cache
     // when empty.
@@ -94,6 +99,9 @@ struct SceneBuild {
 struct ImportContext {
     ImportSession session;
     SceneBuild build;
+
+    // Where the file a scene names lies: below the data root, or in full.
+    std::string file(const std::string& name) const { return (session.dataRoot / name).string(); }
 };
 
 }  // namespace qm

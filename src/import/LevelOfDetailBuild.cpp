@@ -132,7 +132,7 @@ void attachBillboards(ImportContext& r)
     for (const auto& [name, chain] : r.build.meshLODs) {
         chain->name = name;
         const BoundingBox box = chain->getBoundingBox();
-        chain->levels[3] = createBillboard(*r.session.resources, r.build.pictures.load(r.session.assetDirectory + "/" + name + ".png"),
+        chain->levels[3] = createBillboard(*r.session.resources, r.build.pictures.load(r.file(r.session.assetDirectory + "/" + name + ".png")),
                                            r.session.billboardShader, box.halfExtents.x * 2.0f, box.halfExtents.y * 4.0f);
         r.build.lodList.push_back(chain);
     }

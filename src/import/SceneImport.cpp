@@ -375,7 +375,8 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
 {
     r.build.scene = std::make_shared<Scene>();
     std::shared_ptr<Shader> skyProgram = r.session.resources->program("QM/cubemap");
-    const CubeFaces faces = loadCubeFaces(r.session.assetDirectory + "/cubemap", "loadsa_colors_", *r.build.log.problems);
+    const CubeFaces faces = loadCubeFaces(r.session.assetDirectory + "/cubemap", "loadsa_colors_", *r.build.log.problems,
+                                           r.session.dataRoot);
     r.build.scene->setSkybox(r.session.resources->sky(faces, skyProgram));
     r.build.lightsByName.clear();
     createLights(r, modelScene, unboundedLightRadius);
@@ -466,8 +467,10 @@ void loadUserTable(ImportContext& r, const std::string& table)
 
 }  // namespace
 
-SceneImport::SceneImport(GraphicsResources& resources, ReaderSettings reader, std::optional<CacheSettings> cache)
+SceneImport::SceneImport(GraphicsResources& resources, ReaderSettings reader, std::optional<CacheSettings> cache,
+                         std::filesystem::path dataRoot)
 {
+    state.session.dataRoot = std::move(dataRoot);
     state.session.resources = &resources;
     state.session.reader = std::move(reader);
     state.session.cache = std::move(cache);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,15 +25,16 @@ struct ImportedScene {
 // objects, levels of detail and uploads. Files are read by the model
 // reader's process (or taken from the scene cache), never in this one. The
 // programs and the light sphere are shared by the scenes it builds; what it
-// keeps goes with it. Prints its progress. Needs the current GL context for
-// its whole life, and the runtime data as working directory.
+// keeps goes with it. Reports to the log it is given. Needs the current GL
+// context for its whole life.
 class SceneImport {
 public:
     // Makes its programs, textures and GPU copies with `resources`, which
     // must outlive it; reads with `reader`, and keeps what it read and built
-    // in `cache` when there is one.
+    // in `cache` when there is one. The runtime data ("QM/...") lies in
+    // `dataRoot` (the working directory when empty).
     SceneImport(GraphicsResources& resources, ReaderSettings reader,
-                std::optional<CacheSettings> cache = std::nullopt);
+                std::optional<CacheSettings> cache = std::nullopt, std::filesystem::path dataRoot = {});
 
     // The shipped scene, after the welcome text; empty (after reporting why)
     // when the light sphere or the model file cannot be read. Reports to `log`.

@@ -16,8 +16,9 @@ std::string cacheBuild(const ImportContext& r)
 
 }  // namespace
 
-SceneSource readSceneSource(const ImportContext& r, const std::string& path)
+SceneSource readSceneSource(const ImportContext& r, const std::string& name)
 {
+    const std::string path = r.file(name);
     SceneSource source;
     std::optional<std::string> key;
     if (r.session.cache)

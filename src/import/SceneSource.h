@@ -33,10 +33,10 @@ struct SceneSource {
     std::string error;
 };
 
-// Reads `path` from the import's cache when an entry for it and the
+// Reads the file `name` (see ImportContext::file) from the import's cache when an entry for it and the
 // policy's build is whole and its sources unchanged, else through the
 // reader's process (starting the entry's writing when there is a cache).
-SceneSource readSceneSource(const ImportContext& context, const std::string& path);
+SceneSource readSceneSource(const ImportContext& context, const std::string& name);
 
 // A section of the entry the source was read from; none when it was not
 // read from the cache or its entry lacks the section.

@@ -64,7 +64,7 @@ void applyShaderTable(ImportContext& r, const ShaderTable& table, const std::str
 
 void loadShaderSources(ImportContext& r)
 {
-    std::ifstream file(r.session.assetDirectory + "/shader_sources.txt");
+    std::ifstream file(r.file(r.session.assetDirectory + "/shader_sources.txt"));
     if (!file) {
         *r.build.log.problems << "Could not open shader_sources.txt." << std::endl;
         return;

@@ -52,8 +52,10 @@ ImageFile decodeEmbedded(const SceneImage& image)
 
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
                                                            TextureSlot slot, TextureKind kind,
-                                                           const std::string& directory, GraphicsResources& resources,
-                                                           PictureStore& pictures, std::ostream& problems)
+                                                           const std::string& directory,
+                                                           const std::filesystem::path& root,
+                                                           GraphicsResources& resources, PictureStore& pictures,
+                                                           std::ostream& problems)
 {
     std::vector<std::shared_ptr<Texture>> textures;
     for (const SceneTexture& texture : material.textures) {
@@ -65,7 +67,8 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& mode
         if (embedded) {
             image = decodeEmbedded(modelScene.images[std::size_t(texture.image)]);
         } else {
-            image = pictures.load(findTextureFile(directory, texture.path).value_or(file));
+            image = pictures.load(
+                findTextureFile((root / directory).string(), texture.path).value_or((root / file).string()));
         }
         if (!image) {
             problems << image.error << " - " << file << std::endl;
@@ -89,14 +92,15 @@ std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::
     return resources.texture(TextureKind::Diffuse, 1, 1, texel.data());
 }
 
-CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems)
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems,
+                        const std::filesystem::path& root)
 {
     CubeFaces cube;
     std::array<ImageFile, 6>& faces = cube.faces;
     int size = 0;
     for (std::size_t face = 0; face < faces.size(); ++face) {
         const std::string file = folder + "/" + prefix + std::to_string(face) + ".jpg";
-        faces[face] = loadImage(file);
+        faces[face] = loadImage((root / file).string());
         if (!faces[face]) {
             problems << faces[face].error << " - " << file << std::endl;
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -21,11 +22,14 @@ namespace qm {
 // (model files often carry the paths of the machine they were made on).
 // A texture that cannot be loaded is reported and keeps its place with a
 // stand-in: a checker for diffuse, black for specular, flat for normal maps.
-// Picture files are decoded through `pictures`.
+// Picture files are decoded through `pictures`. `directory` lies below
+// `root` (see ImportContext::file); the reports name files as `directory` does.
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
                                                            TextureSlot slot, TextureKind kind,
-                                                           const std::string& directory, GraphicsResources& resources,
-                                                           PictureStore& pictures, std::ostream& problems);
+                                                           const std::string& directory,
+                                                           const std::filesystem::path& root,
+                                                           GraphicsResources& resources, PictureStore& pictures,
+                                                           std::ostream& problems);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.
@@ -34,6 +38,9 @@ std::shared_ptr<Texture> colourTexture(GraphicsResources& resources, const glm::
 // The six faces "<folder>/<prefix><0..5>.jpg" of a cube map (+x, -x, +y,
 // -y, +z, -z). A face that cannot be loaded, or whose size differs from the
 // first good face, is reported and left to the plain stand-in of that size.
-CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems);
+// `folder` is relative to `root` (the working directory when empty); the
+// reports name the faces as `folder` does.
+CubeFaces loadCubeFaces(const std::string& folder, const std::string& prefix, std::ostream& problems,
+                        const std::filesystem::path& root = {});
 
 }  // namespace qm

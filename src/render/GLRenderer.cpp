@@ -8,17 +8,18 @@
 
 namespace qm {
 
-GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(height)
+GLRenderer::GLRenderer(GLuint width, GLuint height, const std::filesystem::path& dataRoot)
+    : width(width), height(height)
 {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     // Point meshes set their size in the program.
     glEnable(GL_PROGRAM_POINT_SIZE);
-    directionalQuadShader = loadShader("QM/directionalQuad");
-    stencilShader = loadShader("QM/stencil");
-    lightSphereStenciledShader = loadShader("QM/lightSphere", stencilledDefine);
-    forwardShader = loadShader("QM/forward");
-    forwardDeformingShader = loadShader("QM/forward", deformingDefine);
+    directionalQuadShader = loadShader("QM/directionalQuad", "", dataRoot);
+    stencilShader = loadShader("QM/stencil", "", dataRoot);
+    lightSphereStenciledShader = loadShader("QM/lightSphere", stencilledDefine, dataRoot);
+    forwardShader = loadShader("QM/forward", "", dataRoot);
+    forwardDeformingShader = loadShader("QM/forward", deformingDefine, dataRoot);
     screenQuad.init();
     Shader& directional = *directionalQuadShader;
     setGBufferSamplers(directional);
@@ -32,7 +33,7 @@ GLRenderer::GLRenderer(GLuint width, GLuint height) : width(width), height(heigh
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
     framebuffers = std::make_shared<FramebufferHandler>(width, height);
-    postProcessing = std::make_unique<PostProcessing>();
+    postProcessing = std::make_unique<PostProcessing>(dataRoot);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <vector>
@@ -29,8 +30,10 @@ public:
     // with a stencil mask; the rest go instanced.
     static constexpr int MAX_STENCILED_LIGHTS = 20;
 
-    // Builds the programs and targets for a window of this size; needs the current context.
-    GLRenderer(GLuint width, GLuint height);
+    // Builds the programs (from the runtime data's folder `dataRoot`, the
+    // working directory when empty) and targets for a window of this size;
+    // needs the current context.
+    GLRenderer(GLuint width, GLuint height, const std::filesystem::path& dataRoot = {});
 
     // One frame into the default framebuffer; the caller swaps.
     void render() override;

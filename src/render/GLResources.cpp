@@ -10,12 +10,12 @@ namespace qm {
 
 std::shared_ptr<Shader> GLResources::program(const std::string& name, bool geometryStage)
 {
-    return geometryStage ? loadGeometryShader(name) : loadShader(name);
+    return geometryStage ? loadGeometryShader(name, dataRoot) : loadShader(name, "", dataRoot);
 }
 
 std::shared_ptr<Shader> GLResources::deformingProgram(const std::string& name)
 {
-    return loadShader(name, deformingDefine);
+    return loadShader(name, deformingDefine, dataRoot);
 }
 
 std::shared_ptr<Texture> GLResources::texture(TextureKind kind, int width, int height, const std::uint8_t* pixels)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "GraphicsResources.h"
 
 namespace qm {
@@ -8,6 +10,10 @@ namespace qm {
 // hands out is a GL object owned by what it returns.
 class GLResources : public GraphicsResources {
 public:
+    // Programs are read from `dataRoot`, the runtime data's folder (the
+    // working directory when empty).
+    explicit GLResources(std::filesystem::path dataRoot = {}) : dataRoot(std::move(dataRoot)) {}
+
     std::shared_ptr<Shader> program(const std::string& name, bool geometryStage) override;
     std::shared_ptr<Shader> deformingProgram(const std::string& name) override;
     std::shared_ptr<Texture> texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) override;
@@ -16,6 +22,9 @@ public:
     std::shared_ptr<GpuMesh> mesh(const Mesh& mesh) override;
     std::shared_ptr<GpuMesh> level(const Mesh& level, std::shared_ptr<const GpuMesh> original) override;
     std::shared_ptr<GpuMesh> lightVolume(const Mesh& volume) override;
+
+private:
+    std::filesystem::path dataRoot;
 };
 
 }  // namespace qm

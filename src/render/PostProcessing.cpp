@@ -17,11 +17,11 @@ float effectiveFocusDepth(float focusDepth, float maxDepth)
     return static_cast<double>(gap) < 0.001 ? maxDepth - 1.0f : focusDepth;
 }
 
-PostProcessing::PostProcessing()
-    : thresholdShader(loadShader("QM/postprocessing/thresholdSeparate")),
-      blurShader(loadShader("QM/postprocessing/blur")),
-      mergeShader(loadShader("QM/postprocessing/mergeHDR")),
-      dofShader(loadShader("QM/postprocessing/dof"))
+PostProcessing::PostProcessing(const std::filesystem::path& dataRoot)
+    : thresholdShader(loadShader("QM/postprocessing/thresholdSeparate", "", dataRoot)),
+      blurShader(loadShader("QM/postprocessing/blur", "", dataRoot)),
+      mergeShader(loadShader("QM/postprocessing/mergeHDR", "", dataRoot)),
+      dofShader(loadShader("QM/postprocessing/dof", "", dataRoot))
 {
     quad.init();
 }

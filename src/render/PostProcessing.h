@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "ScreenQuad.h"
@@ -11,7 +12,8 @@ namespace qm {
 // and their full-screen quad.
 class PostProcessing {
 public:
-    PostProcessing();
+    // Programs from the runtime data's folder (see loadShader).
+    explicit PostProcessing(const std::filesystem::path& dataRoot = {});
 
     void brightPass();
     // One blur draw of the texture on unit 0 along one axis.

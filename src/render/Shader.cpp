@@ -80,9 +80,9 @@ GLint Shader::uniform(Uniform uniform)
 
 namespace {
 
-std::string readWholeFile(const std::string& path)
+std::string readWholeFile(const std::string& path, const std::filesystem::path& root)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::ifstream file(root / path, std::ios::binary | std::ios::ate);
     if (!file) {
         std::cerr << "Unable to open shader file \"" << path << "\"" << std::endl;
         return {};
@@ -97,9 +97,9 @@ std::string readWholeFile(const std::string& path)
 
 }  // namespace
 
-std::string readShaderFile(const std::string& path)
+std::string readShaderFile(const std::string& path, const std::filesystem::path& root)
 {
-    std::string source = readWholeFile(path);
+    std::string source = readWholeFile(path, root);
     const std::string directive = "#include \"";
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -115,7 +115,7 @@ std::string readShaderFile(const std::string& path)
             continue;
         }
         const std::string name = source.substr(at + directive.size(), close - at - directive.size());
-        const std::string included = readWholeFile(folder + name);
+        const std::string included = readWholeFile(folder + name, root);
         source.replace(at, (end == std::string::npos ? source.size() : end) - at, included);
         ++expansions;
     }
@@ -134,19 +134,19 @@ std::string withDefines(std::string source, const std::string& defines)
 
 }  // namespace
 
-std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines)
+std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines, const std::filesystem::path& root)
 {
-    const std::string vertex = withDefines(readShaderFile(name + ".vert"), defines);
-    const std::string fragment = withDefines(readShaderFile(name + ".frag"), defines);
+    const std::string vertex = withDefines(readShaderFile(name + ".vert", root), defines);
+    const std::string fragment = withDefines(readShaderFile(name + ".frag", root), defines);
     // A braced list is evaluated left to right: the stages compile in this order.
     return linkProgram({compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)});
 }
 
-std::shared_ptr<Shader> loadGeometryShader(const std::string& name)
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name, const std::filesystem::path& root)
 {
-    const std::string vertex = readShaderFile(name + ".vert");
-    const std::string fragment = readShaderFile(name + ".frag");
-    const std::string geometry = readShaderFile(name + ".geom");
+    const std::string vertex = readShaderFile(name + ".vert", root);
+    const std::string fragment = readShaderFile(name + ".frag", root);
+    const std::string geometry = readShaderFile(name + ".geom", root);
     return linkProgram({compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_GEOMETRY_SHADER, geometry),
                               compileStage(GL_FRAGMENT_SHADER, fragment)});
 }

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -32,10 +33,14 @@ private:
     }();
 };
 
+// The program whose stages are the files NAME.vert, NAME.frag (and
+// NAME.geom), read from `root` (the runtime data's folder; the working
+// directory when empty). Messages name the files as `name` does.
 // `defines` (whole lines, such as "#define DEFORMING\n") go into every
 // stage after its first line, the #version line.
-std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines = "");
-std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
+std::shared_ptr<Shader> loadShader(const std::string& name, const std::string& defines = "",
+                                   const std::filesystem::path& root = {});
+std::shared_ptr<Shader> loadGeometryShader(const std::string& name, const std::filesystem::path& root = {});
 
 // The whole file, byte for byte (no newline translation). A file that cannot
 // be opened is reported on standard error and read as empty source, so its
@@ -43,7 +48,7 @@ std::shared_ptr<Shader> loadGeometryShader(const std::string& name);
 // `#include "NAME"` is replaced by the file NAME beside it, whose own such
 // lines are replaced in turn, so that programs can share functions (GLSL
 // has no includes of its own).
-std::string readShaderFile(const std::string& path);
+std::string readShaderFile(const std::string& path, const std::filesystem::path& root = {});
 
 // The line that turns on a vertex stage's deformation ("deformation.glsl").
 inline constexpr const char* deformingDefine = "#define DEFORMING\n";
