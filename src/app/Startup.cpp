@@ -109,55 +109,45 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments)
     return parseCommandLine(combined);
 }
 
-}  // namespace
-
-int run(int argc, char** argv)
+// The options as the run uses them: a thumbnail as a one-frame square
+// screenshot, without simplified levels or a depth of field, which so small
+// a picture cannot show; the user's paths in full.
+ViewerOptions runOptions(ViewerOptions options)
 {
-    const CommandLine command = readCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
-    switch (command.action) {
-    case CommandLine::Help: std::cout << usage(); return 0;
-    case CommandLine::Version: std::cout << versionLine() << std::endl; return 0;
-    case CommandLine::Error: std::cerr << "quillmoor: " << command.error << "\n\n" << usage(); return 2;
-    case CommandLine::Run: break;
-    }
-    ViewerOptions options = command.options;
-    // A thumbnail: one square picture of the start view, without simplified
-    // levels or a depth of field, which so small a picture cannot show.
-    const bool thumbnail = !options.thumbnail.empty();
-    if (thumbnail) {
+    if (!options.thumbnail.empty()) {
         options.screenshot = options.thumbnail;
         options.width = options.height = options.thumbnailSize;
         options.frames = 1;
     }
-    if (!options.model.empty())
-        options.model = absolute(options.model);
-    if (!options.table.empty())
-        options.table = absolute(options.table);
-    if (!options.environment.empty())
-        options.environment = absolute(options.environment);
-    if (!options.screenshot.empty())
-        options.screenshot = absolute(options.screenshot);
+    for (std::string* path : {&options.model, &options.table, &options.environment, &options.screenshot}) {
+        if (!path->empty())
+            *path = absolute(*path);
+    }
+    return options;
+}
 
-    const std::optional<std::filesystem::path> dataRoot = runtimeData();
-    if (!dataRoot)
-        return 1;
+// Opens the shipped scene or the user's model and shows it: in the window
+// until it is closed, or as the screenshot. The exit code.
+int view(const ViewerOptions& options, const std::filesystem::path& dataRoot)
+{
+    const bool thumbnail = !options.thumbnail.empty();
     const bool headless = !options.screenshot.empty();
     const std::int64_t openedAt = FileWatch::now();
     auto application = std::make_unique<SDLGLApplication>(
-        WindowSettings{options.width, options.height, options.fullscreen, headless, *dataRoot});
+        WindowSettings{options.width, options.height, options.fullscreen, headless, dataRoot});
     if (!application->initialised())
         return 1;
 
     const float aspectRatio = float(options.width) / float(options.height);
     // Holds the programs and the light sphere for dropped files; released, like
-    // all it built, before run returns.
-    GLResources resources(*dataRoot);
+    // all it built, before view returns.
+    GLResources resources(dataRoot);
     // A thumbnail is asked for by a file manager, for every file it shows:
     // it may take no more than 1 GiB to read one, and a file that needs more
     // gets none.
     SceneImport import(resources,
                        thumbnail ? readerSettings(readerProgram(), thumbnailReaderMemory) : readerSettings(readerProgram()),
-                       options.cache ? cacheSettings() : std::nullopt, *dataRoot);
+                       options.cache ? cacheSettings() : std::nullopt, dataRoot);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
     if (!built)
@@ -172,7 +162,7 @@ int run(int argc, char** argv)
     if (!headless)
         application->showWindow();
     std::shared_ptr<GLRenderer> renderer =
-        std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height), *dataRoot);
+        std::make_shared<GLRenderer>(GLuint(application->width), GLuint(application->height), dataRoot);
     renderer->depthOfField = !thumbnail;
 
     renderer->setScene(scene);
@@ -201,6 +191,21 @@ int run(int argc, char** argv)
     scene.reset();
     application.reset();
     return status;
+}
+
+}  // namespace
+
+int run(int argc, char** argv)
+{
+    const CommandLine command = readCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
+    switch (command.action) {
+    case CommandLine::Help: std::cout << usage(); return 0;
+    case CommandLine::Version: std::cout << versionLine() << std::endl; return 0;
+    case CommandLine::Error: std::cerr << "quillmoor: " << command.error << "\n\n" << usage(); return 2;
+    case CommandLine::Run: break;
+    }
+    const std::optional<std::filesystem::path> dataRoot = runtimeData();
+    return dataRoot ? view(runOptions(command.options), *dataRoot) : 1;
 }
 
 }  // namespace qm
