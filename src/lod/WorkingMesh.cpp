@@ -326,19 +326,18 @@ auto WorkingMesh::withFaces(std::uint32_t v, Work work) const
     return work(FaceTable(v, fan, around, triangles_, room_));
 }
 
-WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uint32_t> indices)
-{
-    assert(indices.size() % 3 == 0 && "whole triangles only");
-    assert(std::all_of(indices.begin(), indices.end(), [&](std::uint32_t i) { return i < input.size(); }) &&
-           "indices within the vertex list");
-    const std::size_t n = input.size();
+namespace {
 
-    // Welding: runs of positions within 0.0001 of their first vertex in
-    // position order. Ordered by x alone, coincident vertices would be kept
+// For each input vertex, the first vertex (in position order) of the run of
+// positions within 0.0001 of it that it belongs to; itself when it leads one.
+std::vector<std::uint32_t> weldTargets(std::span<const Vertex> input)
+{
+    // Ordered by x alone, coincident vertices would be kept
     // apart by others of the same x (every vertex of a face at x = 1, say),
     // and the simplifier would then tear the mesh open along such seams.
     // The positions are sorted together with their numbers, out of the
     // larger records: the order is the same, the memory read far less.
+    const std::size_t n = input.size();
     std::vector<std::uint32_t> welded(n);
     std::iota(welded.begin(), welded.end(), 0u);
     if (n > 1) {
@@ -364,8 +363,19 @@ WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uin
             i = j;
         }
     }
+    return welded;
+}
+
+}  // namespace
+
+WorkingMesh::WorkingMesh(std::span<const Vertex> input, std::span<const std::uint32_t> indices)
+{
+    assert(indices.size() % 3 == 0 && "whole triangles only");
+    assert(std::all_of(indices.begin(), indices.end(), [&](std::uint32_t i) { return i < input.size(); }) &&
+           "indices within the vertex list");
+    std::vector<std::uint32_t> welded = weldTargets(input);
     // The welded vertices, numbered in input order; then every input vertex by its number.
-    for (std::size_t k = 0; k < n; ++k) {
+    for (std::size_t k = 0; k < input.size(); ++k) {
         if (welded[k] == k) {
             welded[k] = std::uint32_t(records_.size());
             records_.push_back(input[k]);
