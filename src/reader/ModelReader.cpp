@@ -77,16 +77,4 @@ const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, 
     return scene;
 }
 
-const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
-                                   std::string& error)
-{
-    const aiScene* scene = readChecked(
-        reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), modelReadFlags, hint); }, error);
-    if (!scene && isPointCloudRefusal(error))
-        scene = readChecked(
-            reader, [&] { return reader.ReadFileFromMemory(bytes.data(), bytes.size(), pointCloudReadFlags, hint); },
-            error);
-    return scene;
-}
-
 }  // namespace qm

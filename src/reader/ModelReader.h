@@ -4,7 +4,6 @@
 #include <assimp/scene.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -24,10 +23,5 @@ inline constexpr unsigned modelReadFlags = 0x00800408;
 // model file, as absolute paths.
 const aiScene* readModelFile(Assimp::Importer& reader, const std::string& path, std::string& error,
                              std::vector<std::string>* opened = nullptr);
-
-// The same for a file held in memory. `hint` is a file extension ("fbx"),
-// or empty to let the reader recognise the format by its content.
-const aiScene* readModelFromMemory(Assimp::Importer& reader, std::string_view bytes, const char* hint,
-                                   std::string& error);
 
 }  // namespace qm

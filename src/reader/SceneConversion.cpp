@@ -192,6 +192,33 @@ bool takeMaxPhysical(const aiMaterial& from, SceneMaterial& to)
     return true;
 }
 
+// The material's picture `index` of `type`: its file or embedded image,
+// texture coordinates and transform.
+SceneTexture convertTexture(const aiScene& scene, const aiMaterial& from, aiTextureType type, unsigned index,
+                            TextureSlot slot)
+{
+    SceneTexture texture;
+    texture.slot = slot;
+    aiString path;
+    aiGetMaterialTexture(&from, type, index, &path);
+    texture.path = path.C_Str();
+    if (const aiTexture* embedded = scene.GetEmbeddedTexture(path.C_Str())) {
+        const auto found = std::find(scene.mTextures, scene.mTextures + scene.mNumTextures, embedded);
+        texture.image = std::int32_t(found - scene.mTextures);
+    }
+    int set = 0;
+    if (aiGetMaterialInteger(&from, AI_MATKEY_UVWSRC(type, index), &set) == AI_SUCCESS && set >= 0 && set < 2)
+        texture.texCoordSet = std::uint32_t(set);
+    aiUVTransform transform;
+    if (aiGetMaterialUVTransform(&from, AI_MATKEY_UVTRANSFORM(type, index), &transform) == AI_SUCCESS &&
+        std::isfinite(transform.mRotation)) {
+        texture.offset = {transform.mTranslation.x, transform.mTranslation.y};
+        texture.scale = {transform.mScaling.x, transform.mScaling.y};
+        texture.rotation = transform.mRotation;
+    }
+    return texture;
+}
+
 SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
 {
     SceneMaterial to;
@@ -249,28 +276,8 @@ SceneMaterial convertMaterial(const aiScene& scene, const aiMaterial& from)
         // 3ds Max keeps metalness and roughness in two grey pictures, not in one packed the glTF way.
         if (maxPhysical && (type == aiTextureType_METALNESS || type == aiTextureType_UNKNOWN))
             continue;
-        for (unsigned i = 0; i < aiGetMaterialTextureCount(&from, type); ++i) {
-            SceneTexture texture;
-            texture.slot = slot;
-            aiString path;
-            aiGetMaterialTexture(&from, type, i, &path);
-            texture.path = path.C_Str();
-            if (const aiTexture* embedded = scene.GetEmbeddedTexture(path.C_Str())) {
-                const auto found = std::find(scene.mTextures, scene.mTextures + scene.mNumTextures, embedded);
-                texture.image = std::int32_t(found - scene.mTextures);
-            }
-            int set = 0;
-            if (aiGetMaterialInteger(&from, AI_MATKEY_UVWSRC(type, i), &set) == AI_SUCCESS && set >= 0 && set < 2)
-                texture.texCoordSet = std::uint32_t(set);
-            aiUVTransform transform;
-            if (aiGetMaterialUVTransform(&from, AI_MATKEY_UVTRANSFORM(type, i), &transform) == AI_SUCCESS &&
-                std::isfinite(transform.mRotation)) {
-                texture.offset = {transform.mTranslation.x, transform.mTranslation.y};
-                texture.scale = {transform.mScaling.x, transform.mScaling.y};
-                texture.rotation = transform.mRotation;
-            }
-            to.textures.push_back(std::move(texture));
-        }
+        for (unsigned i = 0; i < aiGetMaterialTextureCount(&from, type); ++i)
+            to.textures.push_back(convertTexture(scene, from, type, i, slot));
     }
     return to;
 }

@@ -12,12 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // Real files the reader takes, and damaged ones it refuses with a reason
 // (those that crash it are the viewer's reader process's tests); the same
 // reader goes on reading the next file.
@@ -81,19 +75,6 @@ TEST(ModelReader, NamesTheOtherFilesItOpened)
         EXPECT_TRUE(std::all_of(opened.begin(), opened.end(), [](const std::string& p) { return p.front() == '/'; }));
     }
     fs::remove(lacking);
-}
-
-// From memory the reader tells the format by the content.
-TEST(ModelReader, FilesInMemoryAreRecognisedByTheirContent)
-{
-    Assimp::Importer reader;
-    std::string error;
-    for (const char* path : {QM_TESTDATA_DIRECTORY "/fbx/duck.fbx", QM_TESTDATA_DIRECTORY "/meshes/cow.obj"}) {
-        const std::string bytes = contents(path);
-        EXPECT_TRUE(qm::readModelFromMemory(reader, bytes, "", error)) << path << ": " << error;
-    }
-    EXPECT_FALSE(qm::readModelFromMemory(reader, "", "", error));
-    EXPECT_FALSE(error.empty());
 }
 
 }  // namespace
