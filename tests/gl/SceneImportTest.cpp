@@ -3,11 +3,8 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <set>
 #include <sstream>
 
 #include "AnimationHandler.h"
@@ -23,7 +20,6 @@
 #include "Models.h"
 #include "PointLight.h"
 #include "SceneImport.h"
-#include "Skybox.h"
 #include "TestApplication.h"
 #include "Texture.h"
 
@@ -35,48 +31,6 @@ using testing::internal::CaptureStderr;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStderr;
 using testing::internal::GetCapturedStdout;
-
-const char* const expectedConsole =
-    "Hi! Welcome to Quillmoor!\n"
-    "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - increase camera exposure\n"
-    "3 - decrease camera focus distance\n4 - increase camera focus distance\n\n"
-    "Please wait on assimp to load the needed files.\n"
-    "Any complaints for the wait time can be directed to:\n"
-    "https://github.com/assimp/assimp. \n"
-    "Thank you for understanding.\n"
-    "\nIn order to improve the performance, this application uses several level of detail techniques. Please "
-    "wait while other levels of detail for the scene are being generated.\nThis might take a few minutes.\n\n"
-    "LOD models built! Cleaning up, hold tight...\n"
-    "\nWelcome!\n";
-
-// The console less the level-of-detail workers' progress ("..." per mesh,
-// "Almost there..." once), whose lines other threads may interleave.
-std::string withoutProgress(const std::string& console, int& progressLines)
-{
-    const std::string notice = "This might take a few minutes.\n\n";
-    const std::string built = "LOD models built!";
-    const std::size_t from = console.find(notice);
-    const std::size_t to = console.find(built);
-    if (from == std::string::npos || to == std::string::npos || to < from)
-        return console;
-    std::string progress = console.substr(from + notice.size(), to - from - notice.size());
-    progressLines = int(std::count(progress.begin(), progress.end(), '\n'));
-    for (const std::string& word : {std::string("Almost there..."), std::string("...")}) {
-        for (std::size_t at; (at = progress.find(word)) != std::string::npos;)
-            progress.erase(at, word.size());
-    }
-    EXPECT_EQ(progress.find_first_not_of('\n'), std::string::npos) << "only progress lines: " << progress;
-    return console.substr(0, from + notice.size()) + console.substr(to);
-}
-
-// An ASCII FBX file of scopes nested `depth` deep.
-std::string nestedScopes(int depth)
-{
-    std::string text = "; FBX 7.4.0 project file\n";
-    for (int i = 0; i < depth; ++i)
-        text += "A: {\n";
-    return text + std::string(std::size_t(depth), '}');
-}
 
 void writeFile(const fs::path& path, const std::string& bytes)
 {
@@ -156,7 +110,6 @@ protected:
 // a glimmet, a material the table does not know and one whose texture is missing.
 struct SmallModel {
     FbxScene fbx;
-    FbxScene::Id group = 0;
 
     SmallModel()
     {
@@ -169,7 +122,7 @@ struct SmallModel {
         const auto glimmet = fbx.addGeometry("glimmet_mesh", scenegen::icosphere(1));
         const auto orphan = fbx.addGeometry("orphan", scenegen::box({0, 0, 0}, {3, 3, 3}));
 
-        group = fbx.addGroupNode("G", FbxScene::root, {{10, 0, 0}, {0, 90, 0}, {2, 2, 2}});
+        const auto group = fbx.addGroupNode("G", FbxScene::root, {{10, 0, 0}, {0, 90, 0}, {2, 2, 2}});
         fbx.addMeshNode("rock_1", group, {{1, 0, 0}, {}, glm::vec3(1)}, rock, stone);
         fbx.addLightNode("Point.1000", group, {{0, 5, 0}, {}, glm::vec3(1)}, glm::vec3(1));
         fbx.addMeshNode("rock_2", FbxScene::root, {{-5, 0, 0}, {}, glm::vec3(1)}, rock, stone);
@@ -188,9 +141,7 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     const SmallModel model;
     const auto scene = import(model.fbx);
     ASSERT_TRUE(scene) << errors;
-    int progressLines = 0;
-    EXPECT_EQ(withoutProgress(console, progressLines), expectedConsole);
-    EXPECT_EQ(progressLines, 3) << "one per distinct mesh: rock, tuft, glimmet_mesh";
+    // Each problem once, though three objects share the grass.
     EXPECT_EQ(errors,
               "Unable to open file - " + directory.string() + "/textures/missing.png\n"
               "Could not find shader for the material \"Unlisted\".\n");
@@ -210,49 +161,30 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
     EXPECT_NEAR(lamp->position.y, 10.0f, 1e-5f);
     EXPECT_NEAR(rock1->boundingBox.max.y, 4.0f, 1e-5f);
 
-    // Lights: one per parameter set, shared by name; both placements animate with the glimmet.
+    // Lights: one per parameter set, boxed by the radius of Point.1000's set; both animate with the glimmet.
     ASSERT_TRUE(lamp->light && lamp2->light);
     EXPECT_NE(lamp->light, lamp2->light);
-    EXPECT_NEAR(lamp->light->radius, 15.2033f, 1e-4f);
     EXPECT_NEAR(lamp->boundingBox.halfExtents.x, 15.2033f, 1e-4f);
-    const auto& animated = imported.animation->objects;
-    EXPECT_EQ(animated, (std::vector<std::shared_ptr<qm::SceneObject>>{lamp, glimmet, lamp2}));
+    EXPECT_EQ(imported.animation->objects, (std::vector<std::shared_ptr<qm::SceneObject>>{lamp, glimmet, lamp2}));
 
     // Texture order: diffuse, diffuse, specular, normal (found by its base name).
-    const auto& stoneTextures = rock1->getMesh(0)->getMaterial()->textures;
-    ASSERT_EQ(stoneTextures.size(), 4u);
-    std::vector<int> types;
-    for (const auto& texture : stoneTextures) {
-        types.push_back(int(texture->kind));
+    std::vector<qm::TextureKind> kinds;
+    for (const auto& texture : rock1->getMesh(0)->getMaterial()->textures) {
+        kinds.push_back(texture->kind);
         EXPECT_EQ(glIsTexture(texture->id), GL_TRUE);
     }
-    EXPECT_EQ(types, (std::vector<int>{0, 0, 1, 2}));
-    EXPECT_EQ(rock1->getMesh(0)->getMaterial()->shininess, 32.0f);
+    using enum qm::TextureKind;
+    EXPECT_EQ(kinds, (std::vector<qm::TextureKind>{Diffuse, Diffuse, Specular, Normal}));
+    EXPECT_EQ(tuft1->getMesh(0)->getMaterial()->textures.size(), 1u) << "the missing picture keeps its place";
 
-    // The missing picture keeps its place with a checker stand-in.
-    const auto& grassTextures = tuft1->getMesh(0)->getMaterial()->textures;
-    ASSERT_EQ(grassTextures.size(), 1u);
-    GLint width = 0;
-    glBindTexture(GL_TEXTURE_2D, grassTextures[0]->id);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_EQ(width, 8);
-
-    // Uploaded once, CPU copies released, index counts kept.
+    // Uploaded once, CPU copies released.
     for (const auto& object : {rock1, tuft1, glimmet}) {
-        const auto mesh = object->getMesh(0);
-        EXPECT_EQ(glIsVertexArray(mesh->gpu->vertexArray), GL_TRUE);
-        EXPECT_TRUE(mesh->getVertices().empty());
-        EXPECT_GT(mesh->gpu->indexCount, 0u);
+        EXPECT_EQ(glIsVertexArray(object->getMesh(0)->gpu->vertexArray), GL_TRUE);
+        EXPECT_TRUE(object->getMesh(0)->getVertices().empty());
     }
     EXPECT_EQ(rock1->getMesh(0)->gpu->indexCount, 36u);
-    EXPECT_NE(scene->skybox->cubeMap, 0u);
-    EXPECT_EQ(scene->camera->fov, 45.0f);
 }
 
-// Walking away from an oak: on each side of every level's bound the tree
-// covers about as much of the picture (it neither vanishes nor opens up),
-// and what covers it is the level the bound calls for.
 // Nothing of an import outlives the import and the scene it handed over:
 // no object is kept alive by it, and their GL names are deleted.
 TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
@@ -287,11 +219,15 @@ TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
     EXPECT_FALSE(glIsVertexArray(meshArray));
 }
 
+// Walking away from an oak: on each side of every level's bound the tree
+// covers about as much of the picture (it neither vanishes nor opens up),
+// and what covers it is the level the bound calls for.
 TEST_F(SceneImport, WalkingAwayStepsThroughTheLevelsToTheBillboard)
 {
     FbxScene model;
     const auto stone = model.addMaterial("Stone", glm::vec3(1), {{"stone_d.png"}, "stone_s.png", "stone_n.png"});
-    model.addMeshNode("tree_oak", FbxScene::root, {}, model.addGeometry("tree_oak", scenegen::models::treeOak()), stone);
+    const auto oakMesh = model.addGeometry("tree_oak", scenegen::models::treeOak());
+    model.addMeshNode("tree_oak", FbxScene::root, {}, oakMesh, stone);
     fs::copy_file("QM/tree_oak.png", directory / "tree_oak.png");  // the generated billboard picture
     const auto scene = import(model);
     ASSERT_TRUE(scene) << errors;
@@ -360,66 +296,15 @@ TEST_F(SceneImport, WalkingAwayStepsThroughTheLevelsToTheBillboard)
     glViewport(windowViewport[0], windowViewport[1], windowViewport[2], windowViewport[3]);
 }
 
-TEST_F(SceneImport, WorldMatricesMatchTheModelReader)
+// A sphere file that reads but has no node named "Sphere" stops the import
+// before the model is read. (A sphere file that cannot be read at all is the
+// bad-input rows' "sphere" and "truncated-sphere".)
+TEST_F(SceneImport, ASphereFileWithoutTheSphereStopsTheImport)
 {
-    const SmallModel model;
-    const auto scene = import(model.fbx);
-    ASSERT_TRUE(scene);
-
-    Assimp::Importer reader;
-    const aiScene* read = reader.ReadFile((directory / "model.fbx").string(), qm::modelReadFlags);
-    ASSERT_TRUE(read);
-    const aiNode* group = read->mRootNode->FindNode("G");
-    const aiNode* child = read->mRootNode->FindNode("rock_1");
-    const aiMatrix4x4 world = read->mRootNode->mTransformation * group->mTransformation * child->mTransformation;
-    const glm::mat4& model4 = scene->objects[0]->model;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            EXPECT_NEAR(model4[column][row], world[row][column], 1e-5f) << row << ", " << column;
-}
-
-TEST_F(SceneImport, FailuresOfTheLightSphere)
-{
-    writeFile(directory / "sphere.fbx", "this is not a model file");
-    SmallModel model;
-    EXPECT_FALSE(import(model.fbx));
-    EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
-    EXPECT_NE(errors.find("\nError reading sphere mesh: "), std::string::npos) << errors;
-
     writeSphere("Ball");
-    EXPECT_FALSE(import(model.fbx));
+    EXPECT_FALSE(import(SmallModel().fbx));
     EXPECT_EQ(errors.rfind("Error reading sphere mesh: ", 0), 0u) << errors;
-    const std::string waitingNotice = "Thank you for understanding.\n";
-    EXPECT_EQ(console, std::string(expectedConsole).substr(0, std::string(expectedConsole).find(waitingNotice) +
-                                                                   waitingNotice.size()));
-}
-
-TEST_F(SceneImport, FailuresOfTheModelFile)
-{
-    const SmallModel model;
-    const std::vector<std::uint8_t> bytes = model.fbx.encode();
-    const struct {
-        const char* name;
-        std::string content;
-    } cases[] = {
-        {"truncated", std::string(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() / 2))},
-        {"empty", ""},
-        {"text", "; not an FBX file at all\n"},
-        // As deep as the reader is let go: it rejects the layout without running out of stack.
-        // Deep, but not deep enough to exhaust the reader.
-        {"nested a thousand deep", nestedScopes(1000)},
-    };
-    for (const auto& c : cases) {
-        writeFile(directory / "model.fbx", c.content);
-        EXPECT_FALSE(importFile(directory / "model.fbx")) << c.name;
-        EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << c.name << ": " << errors;
-    }
-    // Deeper than the reader's stack: its process dies, not the viewer's.
-    writeFile(directory / "model.fbx", nestedScopes(200000));
-    EXPECT_FALSE(importFile(directory / "model.fbx"));
-    EXPECT_EQ(errors.rfind("Assimp file reading error: the model reader crashed (signal ", 0), 0u) << errors;
-    EXPECT_FALSE(importFile(directory / "absent.fbx"));
-    EXPECT_EQ(errors.rfind("Assimp file reading error: ", 0), 0u) << errors;
+    EXPECT_TRUE(console.ends_with("Thank you for understanding.\n")) << console;
 }
 
 TEST_F(SceneImport, MissingTableLeavesEveryMaterialOut)
@@ -438,72 +323,33 @@ TEST_F(SceneImport, MissingTableLeavesEveryMaterialOut)
     EXPECT_TRUE(scene->objects[0]->light && scene->objects[1]->light);
 }
 
-// The real FBX files of the test data, with a table mapping all their materials.
-TEST_F(SceneImport, RealModelFilesImportWithTheReadersCounts)
+// The real FBX files of the test data through the shipped scene's rules,
+// with a table mapping all their materials: their textures carry the paths
+// of other machines, and only those not beside the file are reported. The
+// duck and the jeep carry theirs inside (a TGA and a JPEG file).
+TEST_F(SceneImport, RealModelFilesImportWithOnlyTheirMissingPicturesReported)
 {
+    for (const auto& entry : fs::directory_iterator(QM_TESTDATA_DIRECTORY "/fbx"))
+        fs::create_symlink(entry.path(), directory / entry.path().filename());
     for (const char* file : {"duck.fbx", "jeep1.fbx", "spider.fbx"}) {
         SCOPED_TRACE(file);
-        for (const auto& entry : fs::directory_iterator(QM_TESTDATA_DIRECTORY "/fbx")) {
-            if (!fs::exists(directory / entry.path().filename()))
-                fs::create_symlink(entry.path(), directory / entry.path().filename());
-        }
         Assimp::Importer reader;
         const aiScene* read = reader.ReadFile((directory / file).string(), qm::modelReadFlags);
         ASSERT_TRUE(read);
         std::string table = "material_standard deferred\n###\n";
-        for (unsigned i = 0; i < read->mNumMaterials; ++i) {
-            aiString name;
-            aiGetMaterialString(read->mMaterials[i], "?mat.name", 0, 0, &name);
-            table += std::string(name.C_Str()) + " material_standard\n";
-        }
+        for (unsigned i = 0; i < read->mNumMaterials; ++i)
+            table += std::string(read->mMaterials[i]->GetName().C_Str()) + " material_standard\n";
         writeFile(directory / "shader_sources.txt", table);
-
-        // What the reader says: nodes with a mesh, distinct mesh names and materials.
-        std::size_t nodesWithMeshes = 0;
-        std::set<std::string> meshNames;
-        std::set<unsigned> materials;
-        const auto count = [&](const aiNode* node, auto&& self) -> void {
-            if (node->mNumMeshes > 0) {
-                ++nodesWithMeshes;
-                meshNames.insert(read->mMeshes[node->mMeshes[0]]->mName.C_Str());
-                materials.insert(read->mMeshes[node->mMeshes[0]]->mMaterialIndex);
-            }
-            for (unsigned i = 0; i < node->mNumChildren; ++i)
-                self(node->mChildren[i], self);
-        };
-        count(read->mRootNode, count);
 
         const auto scene = importFile(directory / file);
         ASSERT_TRUE(scene) << errors;
-        // Their textures carry the paths of other machines; those not beside the file are reported.
-        // The duck and the jeep carry theirs inside (a TGA and a JPEG file) and read them from there.
+        EXPECT_FALSE(scene->objects.empty());
+        if (std::string(file) != "spider.fbx") {
+            EXPECT_EQ(errors, "");
+        }
         std::istringstream lines(errors);
         for (std::string line; std::getline(lines, line);)
             EXPECT_EQ(line.rfind("Unable to open file - ", 0), 0u) << line;
-        if (std::string(file) != "spider.fbx") {
-            EXPECT_EQ(errors, "");
-            for (const auto& object : scene->objects) {
-                if (!object->getMeshLOD())
-                    continue;
-                GLint width = 0;
-                glBindTexture(GL_TEXTURE_2D, object->getMesh(0)->getMaterial()->textures.at(0)->id);
-                glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-                EXPECT_EQ(width, 512) << "the embedded picture, not the stand-in";
-            }
-        }
-        EXPECT_EQ(scene->objects.size(), nodesWithMeshes + read->mNumLights);
-        std::set<std::shared_ptr<qm::MeshLOD>> chains;
-        std::set<std::shared_ptr<qm::Material>> sharedMaterials;
-        for (const auto& object : scene->objects) {
-            if (object->getMeshLOD()) {
-                chains.insert(object->getMeshLOD());
-                sharedMaterials.insert(object->getMesh(0)->getMaterial());
-            }
-        }
-        EXPECT_EQ(chains.size(), meshNames.size());
-        EXPECT_EQ(sharedMaterials.size(), materials.size());
-        std::cout << file << ": " << scene->objects.size() << " objects, " << chains.size() << " meshes, "
-                  << sharedMaterials.size() << " materials, " << read->mNumLights << " lights" << std::endl;
     }
 }
 

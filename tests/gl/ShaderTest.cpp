@@ -84,6 +84,9 @@ TEST_F(ShaderTest, LinksTwoAndThreeStagePrograms)
     EXPECT_EQ(glIsProgram(name), GL_FALSE);
 }
 
+// A compile error in the system's words, the driver's log after it; the
+// program is kept, unlinked. (Missing files, named likewise, are the
+// bad-input rows "glsl-including" and "glsl-included".)
 TEST_F(ShaderTest, CompileErrorIsReportedAndTheProgramKept)
 {
     const std::string base = write("broken", ".vert", vertexSource);
@@ -104,24 +107,6 @@ TEST_F(ShaderTest, CompileErrorIsReportedAndTheProgramKept)
     EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_FALSE);
 }
 
-TEST_F(ShaderTest, MissingFilesReadAsEmptySourceAndAreNamed)
-{
-    const std::string base = (directory / "absent").string();
-
-    CaptureStderr();
-    CaptureStdout();
-    const auto shader = qm::loadShader(base);
-    std::cout.flush();
-    GetCapturedStdout();
-    const std::string errors = GetCapturedStderr();
-
-    EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".vert\"\n"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("Unable to open shader file \"" + base + ".frag\"\n"), std::string::npos) << errors;
-    ASSERT_TRUE(shader);
-    EXPECT_EQ(glIsProgram(shader->program), GL_TRUE);
-    EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_FALSE);
-}
-
 TEST_F(ShaderTest, WindowsLineEndsArePassedByteForByte)
 {
     std::string crlfVertex = std::regex_replace(vertexSource, std::regex("\n"), "\r\n");
@@ -130,7 +115,6 @@ TEST_F(ShaderTest, WindowsLineEndsArePassedByteForByte)
     write("crlf", ".frag", crlfFragment);
 
     EXPECT_EQ(qm::readShaderFile(base + ".vert"), crlfVertex);
-    EXPECT_EQ(qm::readShaderFile(base + ".vert").size(), fs::file_size(base + ".vert"));
 
     CaptureStderr();
     const auto shader = qm::loadShader(base);
@@ -178,7 +162,8 @@ TEST_F(ShaderTest, IncludeLinesAreReplacedByTheFileBeside)
 {
     write("shared", ".glsl", "float shared() { return 1.0; }\n");
     const std::string base = write("including", ".frag",
-                                   "#version 330 core\n#include \"shared.glsl\"\n// #include \"shared.glsl\"\nvoid main() {}\n");
+                                   "#version 330 core\n#include \"shared.glsl\"\n"
+                                   "// #include \"shared.glsl\"\nvoid main() {}\n");
     EXPECT_EQ(qm::readShaderFile(base + ".frag"),
               "#version 330 core\nfloat shared() { return 1.0; }\n\n// #include \"shared.glsl\"\nvoid main() {}\n");
 }
