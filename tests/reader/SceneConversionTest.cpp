@@ -21,6 +21,15 @@ std::size_t nodeCount(const aiNode& node)
     return count;
 }
 
+qm::SceneData readConverted(const std::string& path)
+{
+    Assimp::Importer reader;
+    std::string error;
+    const aiScene* scene = qm::readModelFile(reader, path, error);
+    EXPECT_TRUE(scene) << path << ": " << error;
+    return scene ? qm::toSceneData(*scene) : qm::SceneData{};
+}
+
 // One small model, a textured box under a plain roof (10 quads and
 // triangles, 16 triangles), in every format the viewer opens; the formats
 // without materials or objects hold it as one mesh. Its triangles share
@@ -34,11 +43,7 @@ TEST(SceneConversion, EveryFormatGivesTheBox)
                  {"box.3ds", 2}, {"box.ply", 1},  {"box.stl", 1},           {"box-binary.stl", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        Assimp::Importer reader;
-        std::string error;
-        const aiScene* scene = qm::readModelFile(reader, QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.file), error);
-        ASSERT_TRUE(scene) << error;
-        const qm::SceneData data = qm::toSceneData(*scene);
+        const qm::SceneData data = readConverted(QM_TESTDATA_DIRECTORY "/formats/" + std::string(c.file));
         EXPECT_EQ(qm::sceneDataProblem(data), "");
         ASSERT_EQ(data.meshes.size(), c.meshes);
         std::size_t triangles = 0;
@@ -83,12 +88,35 @@ TEST(SceneConversion, RealFilesKeepTheirStructureThroughTheByteForm)
     }
 }
 
-// A mesh made by hand: a quad's two triangles, a line and a point, with
-// colours. Corners that agree in everything are joined; two that differ
-// only in colour are not. A face naming a vertex the mesh lacks leaves only
-// the problem.
+// A mesh as the model reader makes one: corners, and faces of any number of them.
+aiMesh* meshOf(const std::vector<aiVector3D>& corners, const std::vector<std::vector<unsigned>>& faces)
+{
+    aiMesh* mesh = new aiMesh;
+    mesh->mNumVertices = unsigned(corners.size());
+    mesh->mVertices = new aiVector3D[corners.size()];
+    std::copy(corners.begin(), corners.end(), mesh->mVertices);
+    mesh->mNumFaces = unsigned(faces.size());
+    mesh->mFaces = new aiFace[faces.size()];
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        mesh->mFaces[f].mNumIndices = unsigned(faces[f].size());
+        mesh->mFaces[f].mIndices = new unsigned[faces[f].size()];
+        std::copy(faces[f].begin(), faces[f].end(), mesh->mFaces[f].mIndices);
+    }
+    return mesh;
+}
+
+// A quad's two triangles, a line and a point, with colours. Corners that
+// agree in everything are joined; two that differ only in colour are not. A
+// face naming a vertex the mesh lacks leaves only the problem.
 TEST(SceneConversion, JoinsOnlyVerticesThatAgreeInEverything)
 {
+    aiMesh* quad = meshOf({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 0}},
+                          {{0, 1, 2}, {3, 4, 5}, {5, 6}, {6}});
+    quad->mColors[0] = new aiColor4D[quad->mNumVertices];
+    for (unsigned v = 0; v < quad->mNumVertices; ++v)
+        quad->mColors[0][v] = v == 6 ? aiColor4D(1, 0, 0, 1) : aiColor4D(1, 1, 1, 1);
+    aiMesh* broken = meshOf({{0, 0, 0}}, {{0, 0, 5}});
+    broken->mName = "broken";
     aiScene scene;
     scene.mRootNode = new aiNode("root");
     scene.mRootNode->mNumMeshes = 2;
@@ -96,31 +124,7 @@ TEST(SceneConversion, JoinsOnlyVerticesThatAgreeInEverything)
     scene.mNumMaterials = 1;
     scene.mMaterials = new aiMaterial*[1]{new aiMaterial};
     scene.mNumMeshes = 2;
-    scene.mMeshes = new aiMesh*[2]{new aiMesh, new aiMesh};
-    aiMesh& quad = *scene.mMeshes[0];
-    const std::vector<aiVector3D> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 0}};
-    quad.mNumVertices = unsigned(corners.size());
-    quad.mVertices = new aiVector3D[corners.size()];
-    std::copy(corners.begin(), corners.end(), quad.mVertices);
-    quad.mColors[0] = new aiColor4D[corners.size()];
-    for (unsigned v = 0; v < quad.mNumVertices; ++v)
-        quad.mColors[0][v] = v == 6 ? aiColor4D(1, 0, 0, 1) : aiColor4D(1, 1, 1, 1);
-    const std::vector<std::vector<unsigned>> faces = {{0, 1, 2}, {3, 4, 5}, {5, 6}, {6}};
-    quad.mNumFaces = unsigned(faces.size());
-    quad.mFaces = new aiFace[faces.size()];
-    for (std::size_t f = 0; f < faces.size(); ++f) {
-        quad.mFaces[f].mNumIndices = unsigned(faces[f].size());
-        quad.mFaces[f].mIndices = new unsigned[faces[f].size()];
-        std::copy(faces[f].begin(), faces[f].end(), quad.mFaces[f].mIndices);
-    }
-    aiMesh& broken = *scene.mMeshes[1];
-    broken.mName = "broken";
-    broken.mNumVertices = 1;
-    broken.mVertices = new aiVector3D[1];
-    broken.mNumFaces = 1;
-    broken.mFaces = new aiFace[1];
-    broken.mFaces[0].mNumIndices = 3;
-    broken.mFaces[0].mIndices = new unsigned[3]{0, 0, 5};
+    scene.mMeshes = new aiMesh*[2]{quad, broken};
 
     const qm::SceneData data = qm::toSceneData(scene);
     ASSERT_EQ(qm::sceneDataProblem(data), "");
@@ -134,19 +138,6 @@ TEST(SceneConversion, JoinsOnlyVerticesThatAgreeInEverything)
     EXPECT_EQ(data.meshes[1].vertexCount(), 0u);
     ASSERT_EQ(data.nodes.size(), 1u);
     EXPECT_EQ(data.nodes[0].meshes, (std::vector<std::uint32_t>{0, 1}));
-}
-
-}  // namespace
-
-namespace {
-
-qm::SceneData readConverted(const std::string& path)
-{
-    Assimp::Importer reader;
-    std::string error;
-    const aiScene* scene = qm::readModelFile(reader, path, error);
-    EXPECT_TRUE(scene) << path << ": " << error;
-    return scene ? qm::toSceneData(*scene) : qm::SceneData{};
 }
 
 // The material test files carry each kind of surface and primitive; the
@@ -234,10 +225,6 @@ TEST(SceneConversion, PointCloudsAndLinesAreRead)
     }
     fs::remove_all(folder);
 }
-
-}  // namespace
-
-namespace {
 
 // The animated test files keep their motion through the conversion: node
 // channels with their keys, a morph target with its weights, a skin's bones

@@ -11,22 +11,15 @@ namespace {
 qm::MeshData sheet(int n)
 {
     qm::MeshData mesh;
-    auto& vertices = mesh.vertices;
-    auto& indices = mesh.indices;
-    for (int y = 0; y <= n; ++y) {
-        for (int x = 0; x <= n; ++x) {
-            qm::Vertex v;
-            v.position = {float(x), 0.2f * std::sin(float(x) * 0.3f) * std::cos(float(y) * 0.2f), float(y)};
-            v.normal = {0, 1, 0};
-            vertices.push_back(v);
-        }
-    }
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x)
+            mesh.vertices.push_back(
+                {{float(x), 0.2f * std::sin(float(x) * 0.3f) * std::cos(float(y) * 0.2f), float(y)}, {0, 1, 0}, {}});
     const auto at = [n](int x, int y) { return std::uint32_t(y * (n + 1) + x); };
-    for (int y = 0; y < n; ++y) {
+    for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x)
-            indices.insert(indices.end(), {at(x, y), at(x, y + 1), at(x + 1, y), at(x + 1, y), at(x, y + 1),
-                                           at(x + 1, y + 1)});
-    }
+            mesh.indices.insert(mesh.indices.end(),
+                                {at(x, y), at(x, y + 1), at(x + 1, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1)});
     return mesh;
 }
 

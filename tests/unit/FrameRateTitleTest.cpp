@@ -11,7 +11,6 @@ TEST(FrameRateTitle, ShowsSinglePrecisionRateWithSixDecimals)
         const char* title;
     } cases[] = {
         {20, "Quillmoor - 50.000000"},
-        {16, "Quillmoor - 62.500000"},
         {3, "Quillmoor - 333.333344"},  // 1000 / 3 rounded to float first
         {1, "Quillmoor - 1000.000000"},
         {0, "Quillmoor - 1000.000000"},  // below the clock's resolution: finite

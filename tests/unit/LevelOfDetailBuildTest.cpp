@@ -29,14 +29,8 @@ TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
     qm::generateLODRange(context, 9, 12);
     const std::string progress = testing::internal::GetCapturedStdout();
     EXPECT_EQ(progress, "...\n...\nAlmost there...\n...\n");
-    for (std::size_t i = 0; i < chains.size(); ++i) {
-        const bool built = i >= 9;
-        EXPECT_EQ(chains[i]->getLevel(1) != chains[i]->getLevel(0), built) << i;
-        if (built) {
-            EXPECT_EQ(chains[i]->getLevel(1)->getVertices().size(), 12u);
-            EXPECT_EQ(chains[i]->getLevel(2)->getVertices().size(), 4u);
-        }
-    }
+    for (std::size_t i = 0; i < chains.size(); ++i)
+        EXPECT_EQ(chains[i]->getLevel(1) != chains[i]->getLevel(0), i >= 9) << i;
 }
 
 // The whole build on its ten threads. Without pictures every billboard is
@@ -61,8 +55,6 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
     EXPECT_EQ(progress.find("Almost there..."), progress.rfind("Almost there...")) << "printed once";
     ASSERT_EQ(r.build.lodList.size(), 25u);
     for (const auto& chain : r.build.lodList) {
-        EXPECT_NE(chain->getLevel(1), chain->getLevel(0));
-        EXPECT_NE(chain->getLevel(2), chain->getLevel(1));
         EXPECT_EQ(chain->getLevel(1)->getVertices().size(), 18u);  // 30 * 0.6
         EXPECT_EQ(chain->getLevel(2)->getVertices().size(), 7u);   // 18 * 0.4
         EXPECT_EQ(chain->getLevel(3), nullptr);
@@ -89,10 +81,6 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
     EXPECT_EQ(chain->getLevel(1), mesh);
     EXPECT_EQ(chain->getLevel(2), mesh);
 }
-
-}  // namespace
-
-namespace {
 
 // A deforming mesh's levels keep its vertices, which its bones and morph
 // targets are numbered by, with either simplifier; the scene cache keeps

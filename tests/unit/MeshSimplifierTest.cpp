@@ -61,7 +61,6 @@ TEST(MeshSimplifier, WeldsPositionsCloserThanATenThousandth)
         const MeshSimplifier s =
             simplifierOf({{0.5f, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5f + gap, 0, 0}}, {0, 1, 2, 3, 2, 1});
         EXPECT_EQ(s.mesh().vertexCount(), expected) << gap;
-        EXPECT_EQ(s.collapsedCount(), 0u);
         expectInvariants(s);
     }
 }

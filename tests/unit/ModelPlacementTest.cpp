@@ -6,6 +6,7 @@
 
 #include "ModelFraming.h"
 #include "ModelOrientation.h"
+#include "NearVector.h"
 
 namespace {
 
@@ -23,13 +24,6 @@ void record(qm::SceneData& scene, int up, int upSign, int front, int frontSign, 
 glm::vec3 apply(const glm::mat4& m, const glm::vec3& v)
 {
     return glm::vec3(m * glm::vec4(v, 1.0f));
-}
-
-void expectNear(const glm::vec3& a, const glm::vec3& b)
-{
-    EXPECT_NEAR(a.x, b.x, 1e-5f);
-    EXPECT_NEAR(a.y, b.y, 1e-5f);
-    EXPECT_NEAR(a.z, b.z, 1e-5f);
 }
 
 TEST(ModelOrientation, FileSettingsAndOverridesTurnAndScaleTheModel)
@@ -126,7 +120,6 @@ TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
         // Distances follow the size: a box a tenth the moor's radius walks at a tenth the speed.
         EXPECT_FLOAT_EQ(camera.distanceScale, glm::length(box.halfExtents) / 10.0f);
         EXPECT_FLOAT_EQ(camera.movementSpeed, 0.25f * camera.distanceScale);
-        EXPECT_FLOAT_EQ(camera.focusDepth, framing.distance);
     }
 }
 
@@ -144,7 +137,6 @@ TEST(ModelFraming, AReloadKeepsTheView)
                                           16.0f / 9.0f));
     const float speed = camera.movementSpeed;
     qm::keepView(camera, previous);
-    EXPECT_EQ(camera.position, previous.position);
     EXPECT_EQ(camera.getViewMatrix(), previous.getViewMatrix());
     EXPECT_EQ(camera.exposure, 1.25f);
     EXPECT_EQ(camera.focusDepth, 7.0f);

@@ -117,24 +117,14 @@ TEST(Octree, LeavesAtTheDepthLimitGrowWithoutLimit)
     Octree tree;
     tree.build(objects);
 
-    // The fullest leaf and its depth.
-    std::size_t most = 0;
-    int depthOfMost = 0;
-    const auto walk = [&](std::uint32_t index, int depth, auto&& self) -> void {
-        const OctreeNode& node = tree.nodes[index];
-        if (node.isLeaf()) {
-            if (node.count > most) {
-                most = node.count;
-                depthOfMost = depth;
-            }
-            return;
-        }
-        for (std::uint32_t child = node.firstChild; child < node.firstChild + 8; ++child)
-            self(child, depth + 1, self);
-    };
-    walk(0, 1, walk);
-    EXPECT_EQ(most, 101u);
-    EXPECT_EQ(depthOfMost, tree.depthLimit);
+    // The fullest leaf, and its depth counted up through its parents.
+    const auto fullest = std::max_element(tree.nodes.begin(), tree.nodes.end(),
+                                          [](const OctreeNode& a, const OctreeNode& b) { return a.count < b.count; });
+    EXPECT_EQ(fullest->count, 101u);
+    int depth = 1;
+    for (std::uint32_t node = std::uint32_t(fullest - tree.nodes.begin()); node != 0; node = tree.nodes[node].parent)
+        ++depth;
+    EXPECT_EQ(depth, tree.depthLimit);
 }
 
 TEST(Octree, AFlatBoxOnAChildBoundaryIsNotLost)

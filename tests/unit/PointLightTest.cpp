@@ -27,23 +27,6 @@ TEST(PointLight, VolumeRadiusIsWhereTheLightFallsToOne256th)
     EXPECT_EQ(unreachable.volumeRadius(), 0.0f);
 }
 
-TEST(PointLight, ParameterSetsByName)
-{
-    const PointLight special = PointLight::withParametersFor("Point.1000");
-    EXPECT_EQ(special.color, glm::vec3(0.8f, 0.8f, 1.0f));
-    EXPECT_EQ(special.constant, 5.0f);
-    EXPECT_EQ(special.linear, 2.0f);
-    EXPECT_EQ(special.quadratic, 1.0f);
-    const PointLight ordinary = PointLight::withParametersFor("Lamp");
-    EXPECT_EQ(ordinary.color, glm::vec3(0.8f));
-    EXPECT_EQ(ordinary.linear, 0.526f);
-    EXPECT_EQ(ordinary.quadratic, 0.815f);
-    for (const PointLight* light : {&special, &ordinary}) {
-        EXPECT_EQ(light->ambientIntensity, 0.2f);
-        EXPECT_EQ(light->diffuseIntensity, 0.5f);
-    }
-}
-
 TEST(PointLight, VolumeMeshIsTheSphereScaledToTheRadius)
 {
     auto material = std::make_shared<qm::Material>();
