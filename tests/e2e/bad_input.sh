@@ -160,5 +160,4 @@ model) model_rows ;;
 table) table_rows ;;
 *) echo "unknown group $group"; exit 2 ;;
 esac
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ] && [ "$passes" -gt 0 ]
+finish

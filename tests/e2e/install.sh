@@ -56,5 +56,4 @@ grep -qxE "Could not find the runtime data \(a folder holding QM/\) in \"$prefix
     "$work/no-data.err" || fail "stderr: $(cat "$work/no-data.err")"
 [ "$failures" -eq "$before" ] && pass
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -1,20 +1,8 @@
-# Shared by the end-to-end scripts: a virtual display, runtime directories
-# linked to the generated assets (QUILLMOOR_DATA points the viewer there),
-# and starting, watching and ending the viewer.
+# Shared by the end-to-end scripts in a window: a virtual display, runtime
+# directories linked to the generated assets (QUILLMOOR_DATA points the
+# viewer there), and starting, watching and ending the viewer.
 # The sourcing script sets $viewer and $assets first.
-work=$(mktemp -d)
-xvfb_pid=""
-failures=0
-passes=0
-
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
-pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 
 # Xvfb picks a free display and writes its number to the given descriptor.
 # -noreset: by default the server resets whenever its last client leaves and
@@ -22,6 +10,7 @@ pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
 # the viewer's own connection.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
+cleanup_commands='kill "$xvfb_pid" 2>/dev/null'
 # Wait until the server answers, not only until it has named its display:
 # on a loaded machine the first clients can otherwise find nobody there.
 for _ in $(seq 300); do

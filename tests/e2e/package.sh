@@ -9,19 +9,14 @@
 set -u
 build=$(realpath "$1")
 data=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
-pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
+source "$(dirname "$0")/cases.sh"
 # Each case passes when it added no failure.
 check_case() { [ "$failures" -eq "$before" ] && pass; }
 
 case_name=build
 if ! (cd "$work" && cpack -G DEB -B "$work/out" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1); then
     fail "cpack: $(tail -n 5 "$work/cpack.log")"
-    echo "$passes passed, $failures failed"
+    finish
     exit 1
 fi
 deb=$(ls "$work"/out/quillmoor_*.deb)
@@ -135,5 +130,4 @@ else
 fi
 check_case
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -15,17 +15,11 @@ assets=$(realpath "$2")
 references=$(realpath "$3")
 output=$4
 group=$5
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/cases.sh"
 mkdir -p "$output"
 output=$(realpath "$output")
 unset SDL_VIDEODRIVER
 source "$references/settings.sh"
-
-failures=0
-passes=0
-fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
-pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
 
 # Renders view $1 with the runtime data in folder $2 into $3.
 render() {
@@ -123,5 +117,4 @@ faults_cases() {
 }
 
 "${group}_cases"
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
