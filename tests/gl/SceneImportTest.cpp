@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "AnimationHandler.h"
@@ -92,7 +93,8 @@ protected:
     {
         CaptureStdout();
         CaptureStderr();
-        imported = qm::SceneImport(resources, qm::readerSettings(QM_READER_PROGRAM)).loadScene(path.string());
+        importing.emplace(resources, qm::readerSettings(QM_READER_PROGRAM));
+        imported = importing->loadScene(path.string());
         std::cout.flush();
         console = GetCapturedStdout();
         errors = GetCapturedStderr();
@@ -101,6 +103,7 @@ protected:
 
     fs::path directory;
     qm::GLResources resources;
+    std::optional<qm::SceneImport> importing;
     qm::ImportedScene imported;
     std::string console;
     std::string errors;
@@ -189,34 +192,21 @@ TEST_F(SceneImport, BuildsObjectsSharedMeshesMaterialsAndLights)
 // no object is kept alive by it, and their GL names are deleted.
 TEST_F(SceneImport, AllItBuiltGoesWithTheImportAndItsScene)
 {
-    ASSERT_TRUE(SmallModel().fbx.write(directory / "model.fbx"));
-    std::weak_ptr<qm::Scene> scene;
-    std::weak_ptr<qm::AnimationHandler> animation;
-    std::weak_ptr<qm::Mesh> sphere;
-    GLuint lightBuffer = 0;
-    GLuint meshArray = 0;
-    {
-        qm::SceneImport import(resources, qm::readerSettings(QM_READER_PROGRAM));
-        CaptureStdout();
-        CaptureStderr();
-        qm::ImportedScene built = import.loadScene((directory / "model.fbx").string());
-        GetCapturedStdout();
-        GetCapturedStderr();
-        ASSERT_TRUE(built);
-        scene = built.scene;
-        animation = built.animation;
-        sphere = import.context().session.lightSphereMesh;
-        lightBuffer = built.scene->objects.at(1)->light->volume->vertexBuffer;
-        meshArray = built.scene->objects.at(0)->getMesh(0)->gpu->vertexArray;
-        EXPECT_TRUE(glIsBuffer(lightBuffer) && glIsVertexArray(meshArray));
-        EXPECT_FALSE(import.context().build.scene || import.context().build.animation) << "handed over, not kept";
-        EXPECT_TRUE(import.context().build.meshLODs.empty() && import.context().build.materialsByIndex.empty());
-    }
-    EXPECT_TRUE(scene.expired());
-    EXPECT_TRUE(animation.expired());
-    EXPECT_TRUE(sphere.expired());
-    EXPECT_FALSE(glIsBuffer(lightBuffer));
-    EXPECT_FALSE(glIsVertexArray(meshArray));
+    const std::weak_ptr<qm::Scene> scene = import(SmallModel().fbx);
+    ASSERT_FALSE(scene.expired()) << errors;
+    const qm::ImportContext& context = importing->context();
+    const std::weak_ptr<qm::AnimationHandler> animation = imported.animation;
+    const std::weak_ptr<qm::Mesh> sphere = context.session.lightSphereMesh;
+    const GLuint lightBuffer = imported.scene->objects.at(1)->light->volume->vertexBuffer;
+    const GLuint meshArray = imported.scene->objects.at(0)->getMesh(0)->gpu->vertexArray;
+    EXPECT_TRUE(glIsBuffer(lightBuffer) && glIsVertexArray(meshArray));
+    EXPECT_FALSE(context.build.scene || context.build.animation) << "handed over, not kept";
+    EXPECT_TRUE(context.build.meshLODs.empty() && context.build.materialsByIndex.empty());
+
+    importing.reset();
+    imported = {};
+    EXPECT_TRUE(scene.expired() && animation.expired() && sphere.expired());
+    EXPECT_FALSE(glIsBuffer(lightBuffer) || glIsVertexArray(meshArray));
 }
 
 // Walking away from an oak: on each side of every level's bound the tree

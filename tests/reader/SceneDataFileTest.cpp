@@ -47,6 +47,15 @@ qm::SceneData smallScene()
     return scene;
 }
 
+// The header's payload size and checksum made to match whatever follows it.
+std::string sealed(std::string bytes)
+{
+    const std::uint64_t size = bytes.size() - qm::sceneDataHeaderSize;
+    const std::uint64_t sum = qm::checksum(qm::asBytes(bytes).subspan(qm::sceneDataHeaderSize));
+    bytes.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
+    return bytes.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
+}
+
 TEST(SceneDataFile, WhatIsWrittenReadsBackTheSame)
 {
     const std::string bytes = qm::encodeSceneData(smallScene());
@@ -127,14 +136,10 @@ TEST(SceneDataFile, FuzzFindingsAreRefused)
 {
     for (const auto& entry : std::filesystem::directory_iterator(QM_REGRESSION_DIRECTORY "/scenedata")) {
         std::ifstream file(entry.path(), std::ios::binary);
-        std::string bytes(std::istreambuf_iterator<char>(file), {});
+        const std::string bytes(std::istreambuf_iterator<char>(file), {});
         ASSERT_GE(bytes.size(), qm::sceneDataHeaderSize);
-        const std::uint64_t size = bytes.size() - qm::sceneDataHeaderSize;
-        const std::uint64_t sum = qm::checksum(qm::asBytes(bytes).subspan(qm::sceneDataHeaderSize));
-        bytes.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
-        bytes.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
         std::string problem;
-        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(bytes), problem)) << entry.path();
+        EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(sealed(bytes)), problem)) << entry.path();
     }
 }
 
@@ -149,11 +154,7 @@ TEST(SceneDataFile, ForeignVersionsAndHugeCountsAreRefused)
                            std::to_string(qm::sceneDataVersion));
 
     // A mesh count of 2^60 with a matching checksum: refused before any allocation.
-    std::string huge = bytes.substr(0, qm::sceneDataHeaderSize) + std::string("\0\0\0\0\0\0\0\x10", 8);
-    const std::uint64_t size = 8;
-    const std::uint64_t sum = qm::checksum(qm::asBytes(huge).subspan(qm::sceneDataHeaderSize));
-    huge.replace(16, 8, reinterpret_cast<const char*>(&size), 8);
-    huge.replace(24, 8, reinterpret_cast<const char*>(&sum), 8);
+    const std::string huge = sealed(bytes.substr(0, qm::sceneDataHeaderSize) + std::string("\0\0\0\0\0\0\0\x10", 8));
     EXPECT_FALSE(qm::decodeSceneData(qm::asBytes(huge), problem));
     EXPECT_EQ(problem, "scene data cut short");
 }
