@@ -6,11 +6,10 @@
 namespace {
 
 using qm::AnimationHandler;
-using qm::SceneObject;
 
-std::shared_ptr<SceneObject> flyer(glm::vec3 at, float radiusOffset)
+std::shared_ptr<qm::SceneObject> flyer(glm::vec3 at, float radiusOffset)
 {
-    auto object = std::make_shared<SceneObject>();
+    auto object = std::make_shared<qm::SceneObject>();
     object->model = glm::translate(glm::mat4(1.0f), at);
     object->position = at;
     object->boundingBox = qm::BoundingBox::fromMinMax(at - 0.5f, at + 0.5f);

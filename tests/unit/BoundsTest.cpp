@@ -8,11 +8,10 @@
 namespace {
 
 using qm::BoundingBox;
-using qm::Vertex;
 
 std::shared_ptr<qm::Mesh> meshOf(std::vector<glm::vec3> positions)
 {
-    std::vector<Vertex> vertices;
+    std::vector<qm::Vertex> vertices;
     for (const glm::vec3& p : positions)
         vertices.push_back({p, {0, 1, 0}, {0, 0}});
     return std::make_shared<qm::Mesh>(vertices, std::vector<std::uint32_t>{0, 0, 0}, nullptr);

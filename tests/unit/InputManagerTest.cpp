@@ -75,10 +75,9 @@ TEST(InputManager, HeldKeysFireOncePerScanInFixedOrder)
     }
 }
 
-// Events from SDL's queue: Home and H return to the start view, Space and
-// the brackets drive the model's animation, F5 reloads (once however long
-// it is held), a dropped file reaches the
-// handler with its path, and nothing else does.
+// Events from SDL's queue: Home and H return to the start view, Space and the
+// brackets drive the model's animation, F5 reloads (once however long it is
+// held), a dropped file reaches the handler with its path, and nothing else does.
 TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
 {
     ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
@@ -89,28 +88,21 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     std::vector<std::string> dropped;
     input.fileDropped = [&](const std::string& file) { dropped.push_back(file); };
 
-    const auto key = [](SDL_Keycode code, Uint8 repeat = 0) {
+    SDL_Event drop{};
+    drop.type = SDL_DROPFILE;
+    drop.drop.file = SDL_strdup("/models/duck.fbx");  // the handler's to free, as SDL's own are
+    SDL_PushEvent(&drop);
+    // Each key pressed, and Space and F5 also held down (repeated): once is enough.
+    const std::pair<SDL_Keycode, Uint8> keys[] = {
+        {SDLK_HOME, 0}, {SDLK_h, 0}, {SDLK_m, 0}, {SDLK_SPACE, 0}, {SDLK_SPACE, 1}, {SDLK_RIGHTBRACKET, 0},
+        {SDLK_LEFTBRACKET, 0}, {SDLK_F5, 0}, {SDLK_F5, 1}, {SDLK_x, 0}, {SDLK_ESCAPE, 0}};
+    for (const auto& [code, repeat] : keys) {
         SDL_Event event{};
         event.type = SDL_KEYDOWN;
         event.key.keysym.sym = code;
         event.key.repeat = repeat;
         SDL_PushEvent(&event);
-    };
-    key(SDLK_HOME);
-    key(SDLK_h);
-    key(SDLK_m);
-    key(SDLK_SPACE);
-    key(SDLK_SPACE, 1);  // held down: once is enough
-    key(SDLK_RIGHTBRACKET);
-    key(SDLK_LEFTBRACKET);
-    key(SDLK_F5);
-    key(SDLK_F5, 1);
-    key(SDLK_x);
-    SDL_Event drop{};
-    drop.type = SDL_DROPFILE;
-    drop.drop.file = SDL_strdup("/models/duck.fbx");  // the handler's to free, as SDL's own are
-    SDL_PushEvent(&drop);
-    key(SDLK_ESCAPE);
+    }
     input.processEvents();
 
     EXPECT_EQ(fired, (std::vector<int>{12, 12, 11, 13, 15, 14, 16, 0}));

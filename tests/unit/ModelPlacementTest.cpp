@@ -109,12 +109,11 @@ TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
                               corner & 4 ? box.max.z : box.min.z);
             const glm::vec4 c = clip * glm::vec4(p, 1.0f);
             ASSERT_GT(c.w, 0.0f);
-            const float x = c.x / c.w;
-            const float y = c.y / c.w;
-            EXPECT_LE(std::abs(x), 0.86f);
-            EXPECT_LE(std::abs(y), 0.86f);
-            EXPECT_GT(c.z / c.w, -1.0f);  // beyond the near plane
-            reach = std::max({reach, std::abs(x), std::abs(y)});
+            const glm::vec3 ndc = glm::vec3(c) / c.w;
+            EXPECT_LE(std::abs(ndc.x), 0.86f);
+            EXPECT_LE(std::abs(ndc.y), 0.86f);
+            EXPECT_GT(ndc.z, -1.0f);  // beyond the near plane
+            reach = std::max({reach, std::abs(ndc.x), std::abs(ndc.y)});
         }
         EXPECT_GT(reach, 0.8f);
         // Distances follow the size: a box a tenth the moor's radius walks at a tenth the speed.

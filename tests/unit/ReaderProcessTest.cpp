@@ -2,7 +2,6 @@
 // of the process says, and that none of them reaches the viewer's process.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 
 #include "ByteCodec.h"
@@ -15,12 +14,6 @@ qm::ReaderSettings settings()
 {
     return qm::readerSettings(QM_READER_PROGRAM);
 }
-
-// Sets the reader's test mode for one scope.
-struct Fault {
-    explicit Fault(const char* kind) { setenv("QUILLMOOR_READER_FAULT", kind, 1); }
-    ~Fault() { unsetenv("QUILLMOOR_READER_FAULT"); }
-};
 
 TEST(ReaderProcess, HandsOverTheSceneOrTheReadersReason)
 {
@@ -51,21 +44,16 @@ TEST(ReaderProcess, HandsOverTheSceneOrTheReadersReason)
               "the model reader could not be started (/nonexistent/quillmoor-reader: No such file or directory)");
 }
 
-// A reader that spins is stopped at its time limit, or as soon as the viewer
-// no longer waits. Each limit's message, as the viewer prints it, is checked
-// by e2e.open-model.reader.
-TEST(ReaderProcess, ASpinningReaderEndsAtItsTimeLimitOrWhenCancelled)
+// A reader that spins is stopped as soon as the viewer no longer waits. (Its
+// time limit, set by QUILLMOOR_READER_TIMEOUT, and the memory limit, with
+// their messages as the viewer prints them, are e2e.open-model.reader's.)
+TEST(ReaderProcess, ASpinningReaderEndsWhenCancelled)
 {
-    const std::string box = QM_TESTDATA_DIRECTORY "/formats/box.obj";
-    const Fault spin("spin");
-    qm::ReaderSettings quick = settings();
-    quick.timeLimit = 1;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(qm::readInReaderProcess(box, quick).error, "the model reader gave no answer within 1 s");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-
+    setenv("QUILLMOOR_READER_FAULT", "spin", 1);  // the reader's test mode
     int asked = 0;
-    const qm::ReaderOutcome read = qm::readInReaderProcess(box, settings(), [&asked] { return ++asked < 3; });
+    const qm::ReaderOutcome read =
+        qm::readInReaderProcess(QM_TESTDATA_DIRECTORY "/formats/box.obj", settings(), [&asked] { return ++asked < 3; });
+    unsetenv("QUILLMOOR_READER_FAULT");
     EXPECT_TRUE(read.cancelled);
     EXPECT_EQ(read.error, "the read was cancelled");
     EXPECT_EQ(asked, 3);
@@ -76,14 +64,9 @@ TEST(ReaderProcess, LimitsAndTheirWords)
     EXPECT_EQ(qm::memoryText(std::uint64_t(12) << 30), "12 GiB");
     EXPECT_EQ(qm::memoryText(std::uint64_t(3) << 29), "1.5 GiB");
     setenv("QUILLMOOR_READER_MEMORY", "300", 1);
-    setenv("QUILLMOOR_READER_TIMEOUT", "7", 1);
-    const qm::ReaderSettings set = qm::readerSettings("reader");
-    EXPECT_EQ(set.memoryLimit, std::uint64_t(300) << 20);
-    EXPECT_EQ(set.timeLimit, 7);
     EXPECT_EQ(qm::readerSettings("reader", std::uint64_t(1) << 30).memoryLimit, std::uint64_t(300) << 20)
         << "the variable holds over a caller's cap";
     unsetenv("QUILLMOOR_READER_MEMORY");
-    unsetenv("QUILLMOOR_READER_TIMEOUT");
     const qm::ReaderSettings defaults = qm::readerSettings("reader");
     EXPECT_GT(defaults.memoryLimit, 0u);
     EXPECT_LE(defaults.memoryLimit, std::uint64_t(16) << 30);

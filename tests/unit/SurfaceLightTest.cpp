@@ -37,7 +37,8 @@ TEST(EnvironmentLight, FacesLookAlongTheirAxes)
 }
 
 // The harmonics integrate the sphere: a uniform radiance L has L00 = L
-// sqrt(4 pi) and nothing else; a sky brighter above leans the first band upwards.
+// sqrt(4 pi) and nothing else; a sky brighter above leans the first band
+// upwards. (The neutral environment shows in every model's reference view.)
 TEST(EnvironmentLight, HarmonicsIntegrateTheSphere)
 {
     const auto uniform = qm::radianceHarmonics(environmentOf(32, [](const glm::vec3&) { return 0.5f; }));
@@ -49,10 +50,6 @@ TEST(EnvironmentLight, HarmonicsIntegrateTheSphere)
     EXPECT_GT(sky[1].x, 0.5f) << "L1-1 follows y";
     EXPECT_NEAR(sky[2].x, 0.0f, 2e-3f);
     EXPECT_NEAR(sky[3].x, 0.0f, 2e-3f);
-
-    const auto neutral = qm::radianceHarmonics(qm::neutralEnvironment(16));
-    EXPECT_GT(neutral[1].x, 0.0f) << "the neutral light comes from above";
-    EXPECT_EQ(neutral[0].x, neutral[0].z) << "and has no colour";
 }
 
 // A Radiance file of 4 x 2 texels, uncompressed: white above, black below.
@@ -85,28 +82,18 @@ TEST(EnvironmentLight, FilesBecomeCubesOrSayWhyNot)
         const char* name;
         const char* problem;
     } failures[] = {{"missing.hdr", "Unable to open file"},
-                    {"broken.hdr", ""},
+                    {"broken.hdr", "unsupported format"},
                     {"faces", "the face posx is not square"},
                     {"no-faces", "no face posx (.hdr, .png or .jpg) in the folder"}};
     for (const auto& f : failures) {
-        problem.clear();
         EXPECT_FALSE(qm::loadEnvironment((folder / f.name).string(), 8, problem)) << f.name;
-        if (*f.problem) {
-            EXPECT_EQ(problem, f.problem) << f.name;
-        } else {
-            EXPECT_FALSE(problem.empty()) << f.name;
-        }
+        EXPECT_EQ(problem, f.problem) << f.name;
     }
     std::filesystem::remove_all(folder);
 }
 
 TEST(TextureTransform, ActsOnTheFilesCoordinatesNotTheFlippedOnes)
 {
-    // What the file's (u, v) becomes, seen through the viewer's flipped v.
-    const auto apply = [](const qm::SceneTexture& t, glm::vec2 fileUv) {
-        const glm::vec3 flipped = qm::textureTransform(t) * glm::vec3(fileUv.x, 1.0f - fileUv.y, 1.0f);
-        return glm::vec2(flipped.x, 1.0f - flipped.y);
-    };
     const struct {
         const char* name;
         std::array<float, 2> offset;
@@ -125,9 +112,10 @@ TEST(TextureTransform, ActsOnTheFilesCoordinatesNotTheFlippedOnes)
         texture.offset = c.offset;
         texture.scale = c.scale;
         texture.rotation = c.rotation;
-        const glm::vec2 got = apply(texture, c.in);
-        EXPECT_NEAR(got.x, c.out.x, 1e-6f) << c.name;
-        EXPECT_NEAR(got.y, c.out.y, 1e-6f) << c.name;
+        // What the file's (u, v) becomes, seen through the viewer's flipped v.
+        const glm::vec3 flipped = qm::textureTransform(texture) * glm::vec3(c.in.x, 1.0f - c.in.y, 1.0f);
+        EXPECT_NEAR(flipped.x, c.out.x, 1e-6f) << c.name;
+        EXPECT_NEAR(1.0f - flipped.y, c.out.y, 1e-6f) << c.name;
     }
 }
 
