@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -102,6 +103,44 @@ const std::map<std::string, ValueReader>& valueOptions()
     return options;
 }
 
+// The options that take no value, and what each sets.
+const std::map<std::string, void (*)(ViewerOptions&)>& flagOptions()
+{
+    static const std::map<std::string, void (*)(ViewerOptions&)> flags{
+        {"--fullscreen", [](ViewerOptions& o) { o.fullscreen = true; }},
+        {"--no-cache", [](ViewerOptions& o) { o.cache = false; }},
+        {"--no-config", [](ViewerOptions& o) { o.settings = false; }},
+        {"--watch", [](ViewerOptions& o) { o.watch = true; }},
+    };
+    return flags;
+}
+
+// The options that mean nothing without a model file.
+bool needsModel(const std::string& name)
+{
+    static constexpr std::string_view options[] = {"--table",       "--up",        "--scale", "--lod",
+                                                    "--environment", "--animation", "--time",  "--watch"};
+    return std::find(std::begin(options), std::end(options), name) != std::end(options);
+}
+
+// --thumbnail SIZE INPUT OUTPUT at arguments[at], as file managers'
+// thumbnailer entries give them; why not, when they cannot be taken.
+std::string readThumbnail(const std::vector<std::string>& arguments, std::size_t at, ViewerOptions& options)
+{
+    if (at + 3 >= arguments.size())
+        return "the option --thumbnail needs SIZE INPUT OUTPUT";
+    if (!parseNumber(arguments[at + 1], options.thumbnailSize) || options.thumbnailSize < 1 ||
+        options.thumbnailSize > 4096)
+        return "the option --thumbnail does not take the size \"" + arguments[at + 1] + "\"";
+    if (!options.model.empty())
+        return "only one model file can be opened";
+    options.model = arguments[at + 2];
+    options.thumbnail = arguments[at + 3];
+    if (options.model.empty() || options.thumbnail.empty())
+        return "the option --thumbnail needs SIZE INPUT OUTPUT";
+    return {};
+}
+
 CommandLine failure(std::string why)
 {
     CommandLine result;
@@ -116,7 +155,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine result;
     ViewerOptions& options = result.options;
-    bool modelOnly = false;  // an option that means nothing without a model
+    bool modelOnly = false;  // an option that means nothing without a model was given
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -127,37 +166,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             result.action = CommandLine::Version;
             return result;
         }
-        if (argument == "--fullscreen") {
-            options.fullscreen = true;
-            continue;
-        }
-        if (argument == "--no-cache") {
-            options.cache = false;
-            continue;
-        }
-        if (argument == "--watch") {
-            options.watch = true;
-            modelOnly = true;
+        if (const auto flag = flagOptions().find(argument); flag != flagOptions().end()) {
+            flag->second(options);
+            modelOnly = modelOnly || needsModel(argument);
             continue;
         }
         if (argument == "--thumbnail") {
-            // SIZE INPUT OUTPUT, as file managers' thumbnailer entries give them.
-            if (i + 3 >= arguments.size())
-                return failure("the option --thumbnail needs SIZE INPUT OUTPUT");
-            if (!parseNumber(arguments[i + 1], options.thumbnailSize) || options.thumbnailSize < 1 ||
-                options.thumbnailSize > 4096)
-                return failure("the option --thumbnail does not take the size \"" + arguments[i + 1] + "\"");
-            if (!options.model.empty())
-                return failure("only one model file can be opened");
-            options.model = arguments[i + 2];
-            options.thumbnail = arguments[i + 3];
-            if (options.model.empty() || options.thumbnail.empty())
-                return failure("the option --thumbnail needs SIZE INPUT OUTPUT");
+            if (std::string why = readThumbnail(arguments, i, options); !why.empty())
+                return failure(std::move(why));
             i += 3;
-            continue;
-        }
-        if (argument == "--no-config") {
-            options.settings = false;
             continue;
         }
         // "--" ends the options: a model file whose name starts with a dash follows.
@@ -182,8 +199,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             return failure("the option " + name + " needs a value");
         if (!option->second(value, options))
             return failure("the option " + name + " does not take the value \"" + value + "\"");
-        modelOnly = modelOnly || name == "--table" || name == "--up" || name == "--scale" || name == "--lod" ||
-                    name == "--environment" || name == "--animation" || name == "--time";
+        modelOnly = modelOnly || needsModel(name);
     }
     if (!options.thumbnail.empty() && !options.screenshot.empty())
         return failure("--thumbnail and --screenshot cannot go together");
