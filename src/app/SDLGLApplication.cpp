@@ -104,6 +104,8 @@ void SDLGLApplication::run()
             reloadScene();
         if (animation)
             animation->update();
+        if (orbit && !flying && renderer && renderer->getScene() && orbit->advance(float(start - last) / 1000.0f))
+            orbit->apply(*renderer->getScene()->camera);
         // A model's clip plays in real time, however fast the frames come;
         // a long wait (a dropped file being read) does not jump it ahead.
         if (renderer && renderer->getScene() && renderer->getScene()->motion)
@@ -152,14 +154,22 @@ void SDLGLApplication::bindCommands()
 
     // The camera commands share the camera, so it lives as long as they do.
     if (renderer && renderer->getScene()) {
+        // Walking and looking are the fly camera's; an opened model starts in the orbit camera.
         const std::shared_ptr<Camera> camera = renderer->getScene()->camera;
-        input->bindCommand(2, [camera] { camera->move(FORWARD); });
-        input->bindCommand(3, [camera] { camera->move(BACKWARD); });
-        input->bindCommand(4, [camera](int pitchDelta, int yawDelta) {
-            camera->look(static_cast<float>(pitchDelta), static_cast<float>(yawDelta));
+        const auto walk = [this, camera](MOVE_CAM direction) {
+            return [this, camera, direction] {
+                if (flying)
+                    camera->move(direction);
+            };
+        };
+        input->bindCommand(2, walk(FORWARD));
+        input->bindCommand(3, walk(BACKWARD));
+        input->bindCommand(4, [this, camera](int pitchDelta, int yawDelta) {
+            if (flying)
+                camera->look(static_cast<float>(pitchDelta), static_cast<float>(yawDelta));
         });
-        input->bindCommand(5, [camera] { camera->move(LEFT); });
-        input->bindCommand(6, [camera] { camera->move(RIGHT); });
+        input->bindCommand(5, walk(LEFT));
+        input->bindCommand(6, walk(RIGHT));
         input->bindCommand(7, [camera] { camera->increaseExposure(); });
         input->bindCommand(8, [camera] { camera->decreaseExposure(); });
         input->bindCommand(9, [camera] { camera->increaseFocus(); });
@@ -168,14 +178,7 @@ void SDLGLApplication::bindCommands()
 
     input->bindCommand(11, [this] { playMusic(); });
 
-    // An opened model's framed view; the moor has none and the key does nothing there.
-    if (renderer && renderer->getScene() && renderer->getScene()->startView) {
-        const std::shared_ptr<Camera> camera = renderer->getScene()->camera;
-        const Framing view = *renderer->getScene()->startView;
-        input->bindCommand(12, [camera, view] { placeCamera(*camera, view.position, view.yaw, view.pitch); });
-    } else {
-        input->commands.erase(12);
-    }
+    bindInspection();
     if (renderer && renderer->getScene() && renderer->getScene()->motion) {
         const std::shared_ptr<ModelMotion> motion = renderer->getScene()->motion;
         input->bindCommand(13, [motion] {
@@ -198,6 +201,62 @@ void SDLGLApplication::bindCommands()
         input->fileDropped = [this](const std::string& file) { openDroppedFile(file); };
         input->bindCommand(16, [this] { reloadWanted = true; });
     }
+}
+
+void SDLGLApplication::bindInspection()
+{
+    // The moor has no framed view: it keeps its fly camera, and these keys
+    // and buttons do nothing there.
+    const std::shared_ptr<Scene> scene = renderer ? renderer->getScene() : nullptr;
+    if (!scene || !scene->startView) {
+        orbit.reset();
+        flying = true;
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24})
+            input->commands.erase(id);
+        return;
+    }
+    const std::shared_ptr<Camera> camera = scene->camera;
+    orbit = std::make_shared<OrbitControl>(*scene->startView);
+    // A reload keeps the view the camera has.
+    orbit->takeOver(*camera);
+    setFlying(false);
+    const auto orbiting = [this](auto&& act) {
+        return [this, act] {
+            if (!flying)
+                act(*orbit);
+        };
+    };
+    input->bindCommand(12, orbiting([](OrbitControl& o) { o.frame(); }));
+    input->bindCommand(17, [this](int dx, int dy) {
+        if (!flying)
+            orbit->turn(float(dx), float(dy));
+    });
+    input->bindCommand(18, [this, camera](int dx, int dy) {
+        if (!flying)
+            orbit->pan(*camera, float(dx), float(dy), float(height));
+    });
+    input->bindCommand(19, [this, camera](int steps, int x, int y) {
+        if (!flying)
+            orbit->zoom(*camera, float(steps), 2.0f * float(x) / float(width) - 1.0f, 1.0f - 2.0f * float(y) / float(height));
+    });
+    input->bindCommand(20, [this, camera] {
+        if (flying)
+            orbit->takeOver(*camera);
+        setFlying(!flying);
+    });
+    input->bindCommand(21, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Front); }));
+    input->bindCommand(22, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Right); }));
+    input->bindCommand(23, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Top); }));
+    input->bindCommand(24, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Opposite); }));
+}
+
+void SDLGLApplication::setFlying(bool fly)
+{
+    flying = fly;
+    // The fly camera turns with the mouse's every move; the orbit camera
+    // only while a button is held, with the pointer free.
+    if (!settings.headless)
+        SDL_SetRelativeMouseMode(fly ? SDL_TRUE : SDL_FALSE);
 }
 
 void SDLGLApplication::openDroppedFile(const std::string& file)

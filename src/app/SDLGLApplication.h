@@ -13,6 +13,7 @@
 #include "FileWatch.h"
 #include "GraphicsApplication.h"
 #include "Log.h"
+#include "OrbitControl.h"
 
 namespace qm {
 
@@ -75,6 +76,10 @@ private:
     // Shows a newly opened scene, with its commands and its files watched.
     void showScene(std::shared_ptr<Scene> scene);
     void watchFiles();
+    // The orbit camera's keys and buttons for an opened model (none for the moor).
+    void bindInspection();
+    // Between the fly camera and the orbit camera.
+    void setFlying(bool fly);
     // F5 asks; the loop reloads, outside the key's own command.
     bool reloadWanted = false;
 
@@ -84,6 +89,10 @@ private:
     bool running = true;
     Mix_Music* music = nullptr;
     FileWatch watch;
+    // An opened model's orbit camera; the fly camera is the moor's, and the
+    // model's too while `flying`.
+    std::shared_ptr<OrbitControl> orbit;
+    bool flying = true;
     // Milliseconds between looks at the watched files.
     static constexpr Uint32 lookInterval = 250;
     Uint32 lastLook = 0;

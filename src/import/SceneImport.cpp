@@ -43,6 +43,13 @@ constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - 
                                  "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
                                  "focus distance\n";
 
+constexpr const char* modelControls =
+    "Controls: \nLeft drag - turn the model\nRight or middle drag, Shift and left drag - move it\nWheel - zoom towards "
+    "the pointer\nHome or H - frame the whole model\nKeypad 1, 3, 7 - look from the front, the right, the top; keypad 9 "
+    "- from the other side\nTab - fly camera (WASD and mouse) and back\n1 - decrease camera exposure\n2 - increase "
+    "camera exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\nSpace - pause or play the "
+    "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\n";
+
 // A model file's scene data (see SceneSource.h), with the shipped scene's
 // complaint when it cannot be read.
 SceneSource readModel(ImportContext& r, const std::string& path)
@@ -531,10 +538,7 @@ ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std
                                   << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
         return {};
     }
-    *state.build.log.progress << controls
-                              << "Home or H - back to the start view\nSpace - pause or play the model's animation\n[ and ] - "
-                 "previous and next animation\nF5 - reload the model file\n"
-              << std::endl;
+    *state.build.log.progress << modelControls << std::endl;
     state.session.assetDirectory = "QM";
     state.build.textureDirectory = std::filesystem::path(model.path).parent_path().string();
     if (state.build.textureDirectory.empty())

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-// A stored callable; the manager uses Command<> and Command<int, int>.
+// A stored callable; the manager uses Command<>, Command<int, int> and Command<int, int, int>.
 template <typename... Args>
 class Command : public BaseCommand {
 public:

@@ -42,6 +42,11 @@ void InputManager::bindCommand(int id, std::function<void(int, int)> fn)
     commands[id] = std::make_shared<Command<int, int>>(std::move(fn));
 }
 
+void InputManager::bindCommand(int id, std::function<void(int, int, int)> fn)
+{
+    commands[id] = std::make_shared<Command<int, int, int>>(std::move(fn));
+}
+
 void InputManager::execute(int id)
 {
     if (const auto* command = findCommand<>(commands, id))
@@ -52,6 +57,12 @@ void InputManager::execute(int id, int a, int b)
 {
     if (const auto* command = findCommand<int, int>(commands, id))
         command->fn(a, b);
+}
+
+void InputManager::execute(int id, int a, int b, int c)
+{
+    if (const auto* command = findCommand<int, int, int>(commands, id))
+        command->fn(a, b, c);
 }
 
 void InputManager::processHeldKeys()
@@ -95,6 +106,16 @@ void InputManager::processEvents()
                 execute(15);
             else if (event.key.keysym.sym == SDLK_F5)
                 execute(16);
+            else if (event.key.keysym.sym == SDLK_TAB)
+                execute(20);
+            else if (event.key.keysym.sym == SDLK_KP_1)
+                execute(21);
+            else if (event.key.keysym.sym == SDLK_KP_3)
+                execute(22);
+            else if (event.key.keysym.sym == SDLK_KP_7)
+                execute(23);
+            else if (event.key.keysym.sym == SDLK_KP_9)
+                execute(24);
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);
@@ -113,6 +134,21 @@ void InputManager::processEvents()
             int dy = 0;
             SDL_GetRelativeMouseState(&dx, &dy);
             execute(4, -dy, dx);
+            // Dragging: the left button turns; the right or middle one, or
+            // the left with Shift, pans.
+            const Uint32 buttons = event.motion.state;
+            if ((buttons & SDL_BUTTON_LMASK) && !(SDL_GetModState() & KMOD_SHIFT))
+                execute(17, dx, dy);
+            else if (buttons & (SDL_BUTTON_LMASK | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK))
+                execute(18, dx, dy);
+            break;
+        }
+        case SDL_MOUSEWHEEL: {
+            // Steps away from the user zoom in, towards where the cursor points.
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            execute(19, event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y, x, y);
             break;
         }
         default:

@@ -17,11 +17,13 @@ class InputManager {
 public:
     void bindCommand(int id, std::function<void()> fn);
     void bindCommand(int id, std::function<void(int, int)> fn);
+    void bindCommand(int id, std::function<void(int, int, int)> fn);
 
     // Runs the command stored under id if it exists, is of the matching kind
     // and holds a callable; otherwise does nothing.
     void execute(int id);
     void execute(int id, int a, int b);
+    void execute(int id, int a, int b, int c);
 
     // Fires the commands of the keys that are down in SDL's keyboard state.
     void processHeldKeys();

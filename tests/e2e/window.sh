@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real viewer in a virtual display with the generated scene: console,
 # window, title, the two ways out (Escape, the close button), a machine
-# without sound and one without a display; a watched model reloading.
+# without sound and one without a display; a watched model reloading; a
+# model turned, zoomed and framed again in the orbit camera.
 # Screenshots go to the given folder.
 # Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder> <test data folder>
 set -u
@@ -129,6 +130,65 @@ if check_running_window "$dir"; then
     fi
     cp "$data/materials/spheres.gltf" "$dir/model/box.gltf"
     wait_for_line '^Reloaded ' 3
+    press_escape
+    wait_viewer
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    [ "$failures" -eq "$before" ] && pass
+fi
+
+# What the model covers in the window: the pixels that change when the
+# exposure goes down (key 1 held) and back up (key 2), since the sky is
+# drawn after the exposure. Writes them white on black into $shots/$1-mask.png;
+# sets $covered, their count, and $middle, their count in the middle tenth
+# of the picture's width and height (64 x 36 = 2304 pixels; a model kept in
+# the middle covers three quarters of them or more).
+coverage() {
+    local bright="$shots/$1.png" dim="$shots/$1-dim.png" mask="$shots/$1-mask.png"
+    screenshot "$1"
+    hold_key 1 1.2
+    import -window "$window" "$dim" 2>/dev/null
+    hold_key 2 1.2
+    compare -fuzz 2% "$bright" "$dim" -compose src -highlight-color white -lowlight-color black "$mask" 2>/dev/null
+    covered=$(convert "$mask" -format '%[fx:int(mean*w*h+0.5)]' info:)
+    middle=$(convert "$mask" -gravity center -crop 10%x10%+0+0 +repage -format '%[fx:int(mean*w*h+0.5)]' info:)
+}
+
+# A user's model in the orbit camera: a left-drag turns it, the model still
+# in the middle; the wheel brings it closer, covering more and still whole
+# in the middle (zoomed towards the cursor there); Home frames it again as
+# at the start.
+case_name=orbit
+before=$failures
+dir="$work/orbit"
+mkdir -p "$dir"
+viewer_args=(--resolution 640x360 "$data/fbx/duck.fbx")
+SDL_AUDIODRIVER=dummy start_viewer "$dir"
+unset viewer_args
+if check_running_window "$dir"; then
+    sleep 2
+    coverage orbit-start
+    start=$covered
+    [ "$middle" -gt 1728 ] || fail "the model covers $middle of the middle's 2304 pixels at the start"
+    xdotool mousemove --window "$window" 320 180 mousedown 1 mousemove --window "$window" 400 180 sleep 0.2 \
+        mousemove --window "$window" 480 180 mouseup 1
+    sleep 1
+    coverage orbit-turned
+    turned=$(changed "$shots/orbit-start-mask.png" "$shots/orbit-turned-mask.png")
+    [ "$turned" -gt 2000 ] || fail "a drag turned only $turned pixels of the model's outline"
+    [ "$middle" -gt 1728 ] || fail "turned, the model covers $middle of the middle's 2304 pixels"
+    xdotool mousemove --window "$window" 320 180
+    for _ in 1 2 3 4; do xdotool click --window "$window" 4; done
+    sleep 1
+    coverage orbit-closer
+    [ "$covered" -gt $((start * 3 / 2)) ] || fail "zoomed in, the model covers $covered pixels, at the start $start"
+    [ "$middle" -gt 1728 ] || fail "zoomed in, the model covers $middle of the middle's 2304 pixels"
+    xdotool key --window "$window" Home
+    sleep 1
+    coverage orbit-home
+    home=$(changed "$shots/orbit-start-mask.png" "$shots/orbit-home-mask.png")
+    # The exposure comes back only near where it was: edge pixels may fall
+    # either side of the fuzz, about an outline's worth (a turn moved 5,000).
+    [ "$home" -lt 1000 ] || fail "after Home, $home pixels of the model's outline differ from the start"
     press_escape
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"

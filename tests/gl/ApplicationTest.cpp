@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ModelMotion.h"
+#include "NearVector.h"
 #include "Scene.h"
 #include "TestApplication.h"
 
@@ -28,9 +29,11 @@ SDL_Event keyDown(SDL_Keycode key)
 }
 
 // What only a window brings (the keys and drops are the unit tests'): a
-// resize (a move is nothing), the close request, and mouse motion, whose
-// amount comes from SDL's accumulator, not the event. Synthetic events put
-// nothing there, so the camera turns by nothing.
+// resize (a move is nothing), the close request, the wheel, and mouse
+// motion, whose amount comes from SDL's accumulator, not the event
+// (synthetic events put nothing there, so the camera turns by nothing);
+// with the left button held it also turns the orbit camera, with the right
+// one it pans.
 TEST(InputEvents, WindowEventsAndMotionFireTheirCommandsInQueueOrder)
 {
     testApplication();
@@ -48,21 +51,30 @@ TEST(InputEvents, WindowEventsAndMotionFireTheirCommandsInQueueOrder)
     motion.type = SDL_MOUSEMOTION;
     motion.motion.xrel = 100;
     motion.motion.yrel = -50;
+    SDL_Event turning = motion;
+    turning.motion.state = SDL_BUTTON_LMASK;
+    SDL_Event panning = motion;
+    panning.motion.state = SDL_BUTTON_RMASK;
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 2;
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     // W is held, read from the keyboard state: its event fires nothing.
-    for (const SDL_Event& event : {keyDown(SDLK_w), resized, moved, motion, quit})
+    for (const SDL_Event& event : {keyDown(SDLK_w), resized, moved, motion, turning, panning, wheel, quit})
         pushEvent(event);
 
     qm::InputManager input;
     std::vector<std::string> fired;
     input.bindCommand(0, [&] { fired.push_back("0"); });
-    for (int id : {1, 4})
+    for (int id : {1, 4, 17, 18})
         input.bindCommand(id, [&, id](int a, int b) {
             fired.push_back(std::to_string(id) + "(" + std::to_string(a) + "," + std::to_string(b) + ")");
         });
+    input.bindCommand(19, [&](int steps, int, int) { fired.push_back("19(" + std::to_string(steps) + ")"); });
     input.processEvents();
-    EXPECT_EQ(fired, (std::vector<std::string>{"1(800,600)", "4(0,0)", "0"}));
+    EXPECT_EQ(fired, (std::vector<std::string>{"1(800,600)", "4(0,0)", "4(0,0)", "17(0,0)", "4(0,0)", "18(0,0)",
+                                               "19(2)", "0"}));
 }
 
 // Counts frames and asks nothing of GL.
@@ -115,8 +127,8 @@ TEST_F(Application, EscapeEndsTheLoopAfterFinishingThatFrame)
     EXPECT_EQ(scene->camera.use_count(), 1 + 9) << "nine camera commands hold the camera";
 }
 
-// A dropped file that opens replaces the scene, with its start view on Home;
-// one that does not keeps the current scene.
+// A dropped file that opens replaces the scene, in the orbit camera, whose
+// start view Home eases back to; one that does not keeps the current scene.
 TEST_F(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
 {
     show(std::make_shared<qm::Scene>());
@@ -134,13 +146,21 @@ TEST_F(Application, DroppedFilesReplaceTheSceneWhenTheyOpen)
         drop.drop.file = SDL_strdup(file);
         return drop;
     };
-    run({dropped("bad.obj"), dropped("good.glb"), keyDown(SDLK_HOME), keyDown(SDLK_ESCAPE)});
+    // Escape a second later, when the view has eased to where Home sends it.
+    const auto pressEscape = [](Uint32, void*) -> Uint32 {
+        SDL_Event escape = keyDown(SDLK_ESCAPE);
+        SDL_PushEvent(&escape);
+        return 0;  // once
+    };
+    const SDL_TimerID escape = SDL_AddTimer(1000, pressEscape, nullptr);
+    run({dropped("bad.obj"), dropped("good.glb"), keyDown(SDLK_HOME)});
+    SDL_RemoveTimer(escape);
 
     EXPECT_EQ(asked, (std::vector<std::string>{"bad.obj", "good.glb"}));
     EXPECT_EQ(application.modelFile, "good.glb") << "F5 now reloads the dropped file";
     EXPECT_EQ(renderer->getScene(), opened);
-    EXPECT_EQ(opened->camera->position, glm::vec3(1.0f, 2.0f, 3.0f)) << "Home returns to the start view";
-    EXPECT_FLOAT_EQ(opened->camera->yaw, -120.0f);
+    expectNear(opened->camera->position, {1.0f, 2.0f, 3.0f}, 1e-3f);
+    EXPECT_NEAR(opened->camera->yaw, -120.0f, 1e-3f);
 }
 
 // Space pauses the model's clip and the brackets step through its clips,

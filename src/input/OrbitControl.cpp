@@ -1,0 +1,128 @@
+#include "OrbitControl.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+constexpr float degreesPerPixel = 0.3f;
+// Short of the poles, where a turntable's yaw would spin the view about its own axis.
+constexpr float pitchLimit = 89.0f;
+// Each wheel step keeps this share of the distance.
+constexpr float zoomPerStep = 0.85f;
+// How fast the view closes on its goal: about 95 % of the way in a quarter second.
+constexpr float easeRate = 12.0f;
+
+glm::vec3 frontOf(float yaw, float pitch)
+{
+    const float y = yaw * degreesToRadians;
+    const float p = pitch * degreesToRadians;
+    return {std::cos(y) * std::cos(p), std::sin(p), std::sin(y) * std::cos(p)};
+}
+
+// The angle equal to `angle` (mod 360) nearest `from`, so that easing turns the short way.
+float nearestTurn(float angle, float from)
+{
+    return from + std::remainder(angle - from, 360.0f);
+}
+
+}  // namespace
+
+OrbitControl::OrbitControl(const Framing& start) : start(start)
+{
+    goal.pivot = start.position + frontOf(start.yaw, start.pitch) * start.distance;
+    goal.distance = start.distance;
+    goal.yaw = start.yaw;
+    goal.pitch = start.pitch;
+    current = goal;
+    appliedDistance = start.distance;
+}
+
+void OrbitControl::turn(float dx, float dy)
+{
+    goal.yaw += dx * degreesPerPixel;
+    goal.pitch = std::clamp(goal.pitch - dy * degreesPerPixel, -pitchLimit, pitchLimit);
+}
+
+void OrbitControl::pan(const Camera& camera, float dx, float dy, float height)
+{
+    const float perPixel = 2.0f * goal.distance * std::tan(camera.fov * 0.5f * degreesToRadians) / height;
+    goal.pivot += (-camera.right * dx + camera.up * dy) * perPixel;
+}
+
+void OrbitControl::zoom(const Camera& camera, float steps, float ndcX, float ndcY)
+{
+    const float tanVertical = std::tan(camera.fov * 0.5f * degreesToRadians);
+    const glm::vec3 cursor = goal.pivot + (camera.right * ndcX * tanVertical * camera.aspectRatio +
+                                           camera.up * ndcY * tanVertical) * goal.distance;
+    // Within a thousandth and a hundred times the framed distance.
+    const float kept = std::clamp(goal.distance * std::pow(zoomPerStep, steps), start.distance * 1e-3f,
+                                  start.distance * 100.0f) / goal.distance;
+    goal.pivot = cursor + (goal.pivot - cursor) * kept;
+    goal.distance *= kept;
+}
+
+void OrbitControl::frame()
+{
+    const OrbitControl framed(start);
+    goal = framed.goal;
+    goal.yaw = nearestTurn(goal.yaw, current.yaw);
+}
+
+void OrbitControl::lookFrom(Side side)
+{
+    switch (side) {
+    case Side::Front: goal.yaw = -90.0f, goal.pitch = 0.0f; break;
+    case Side::Right: goal.yaw = 180.0f, goal.pitch = 0.0f; break;
+    case Side::Top: goal.yaw = -90.0f, goal.pitch = -pitchLimit; break;
+    case Side::Opposite: goal.yaw += 180.0f, goal.pitch = -goal.pitch; break;
+    }
+    goal.yaw = nearestTurn(goal.yaw, current.yaw);
+}
+
+void OrbitControl::takeOver(const Camera& camera)
+{
+    goal.yaw = camera.yaw;
+    goal.pitch = std::clamp(camera.pitch, -pitchLimit, pitchLimit);
+    goal.pivot = camera.position + frontOf(goal.yaw, goal.pitch) * goal.distance;
+    current = goal;
+}
+
+bool OrbitControl::advance(float seconds)
+{
+    const float distanceGap = std::abs(goal.distance - current.distance) / goal.distance;
+    const float pivotGap = glm::length(goal.pivot - current.pivot) / goal.distance;
+    const float angleGap = std::max(std::abs(goal.yaw - current.yaw), std::abs(goal.pitch - current.pitch));
+    if (distanceGap < 1e-4f && pivotGap < 1e-4f && angleGap < 1e-3f) {
+        const bool snapped = distanceGap > 0.0f || pivotGap > 0.0f || angleGap > 0.0f;
+        current = goal;
+        return snapped;
+    }
+    const float k = 1.0f - std::exp(-easeRate * std::max(seconds, 0.0f));
+    current.pivot += (goal.pivot - current.pivot) * k;
+    // The distance eases by its ratio, so that a zoom reads the same near and far.
+    current.distance *= std::pow(goal.distance / current.distance, k);
+    current.yaw += (goal.yaw - current.yaw) * k;
+    current.pitch += (goal.pitch - current.pitch) * k;
+    return true;
+}
+
+void OrbitControl::apply(Camera& camera)
+{
+    // The camera keeps its yaw within a turn; the control's runs on, so that it eases the short way.
+    placeCamera(camera, current.pivot - frontOf(current.yaw, current.pitch) * current.distance,
+                std::remainder(current.yaw, 360.0f), current.pitch);
+    // The framing's planes, brought in or pushed out when the view comes
+    // closer or goes farther than the framed model allows.
+    const float s = start.distanceScale;
+    camera.nearPlane = std::min(0.05f * s, 0.05f * current.distance);
+    camera.farPlane = std::max(300.0f * s, current.distance + 20.0f * s);
+    camera.focusDepth += current.distance - appliedDistance;
+    camera.maxDepth += current.distance - appliedDistance;
+    appliedDistance = current.distance;
+    camera.updateProjection();
+}
+
+}  // namespace qm

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Camera.h"
+#include "ModelFraming.h"
+
+namespace qm {
+
+// The inspecting camera of an opened model: it turns, pans and zooms the
+// view around a pivot, as model viewers do. A turntable: yaw about the up
+// axis (+Y, where the model's placement puts the file's up), pitch kept
+// short of the poles. Each change sets a goal that the view eases towards,
+// at the same pace whatever the frame rate. GL-free; the window's input
+// calls it and puts its view on the scene's camera.
+class OrbitControl {
+public:
+    // Where the view stands: its pivot, its distance from it and its angles
+    // (degrees, as the camera's).
+    struct View {
+        glm::vec3 pivot{0.0f};
+        float distance = 1.0f;
+        float yaw = 0.0f;
+        float pitch = 0.0f;
+    };
+
+    // Around the model's framed start view: the pivot at the framed box's centre.
+    explicit OrbitControl(const Framing& start);
+
+    // The mouse's motion over the window, in pixels: a turn by 0.3 degrees a
+    // pixel, dragging the model along (right turns it to the right).
+    void turn(float dx, float dy);
+    // Moves the pivot across the view so that the point under the cursor
+    // follows it, in a window `height` pixels high.
+    void pan(const Camera& camera, float dx, float dy, float height);
+    // Wheel steps (positive: in), towards the point at the pivot's depth
+    // under the cursor, given in the view's -1 to 1 coordinates. The
+    // distance shrinks by a share a step, so the pivot is never passed.
+    void zoom(const Camera& camera, float steps, float ndcX, float ndcY);
+    // The whole model framed again, as at the start.
+    void frame();
+    // From the front, the right or the top of the model (as placed), or
+    // from the opposite side of where the view now looks.
+    enum class Side { Front, Right, Top, Opposite };
+    void lookFrom(Side side);
+    // Takes up a view that another control left on the camera (the fly
+    // camera's), turning about the point at the current distance ahead.
+    void takeOver(const Camera& camera);
+
+    // Eases the view towards the goal over `seconds`; false when it is
+    // there and the camera needs nothing more.
+    bool advance(float seconds);
+    // Puts the view on the camera: place, angles, near and far planes that
+    // keep the model whole however close it comes, and the focus moved
+    // with the distance.
+    void apply(Camera& camera);
+
+    const View& view() const { return current; }
+    const View& target() const { return goal; }
+
+private:
+    Framing start;
+    View current;
+    View goal;
+    // The distance the camera's planes and focus were last set for.
+    float appliedDistance = 0.0f;
+};
+
+}  // namespace qm
