@@ -3,13 +3,17 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <ctime>
 #include <iostream>
 #include <string>
 #include <utility>
 
+#include "FolderFiles.h"
 #include "FrameRateTitle.h"
 #include "ModelMotion.h"
 #include "Scene.h"
+#include "Screenshot.h"
+#include "ViewPicture.h"
 
 namespace qm {
 
@@ -85,6 +89,7 @@ void SDLGLApplication::init()
 void SDLGLApplication::run()
 {
     running = true;
+    showPlace();
     bindCommands();
     if (animation)
         animation->init();
@@ -102,6 +107,8 @@ void SDLGLApplication::run()
         }
         if (std::exchange(reloadWanted, false))
             reloadScene();
+        if (const int steps = std::exchange(stepWanted, 0))
+            stepFile(steps);
         if (animation)
             animation->update();
         if (orbit && !flying && renderer && renderer->getScene() && orbit->advance(float(start - last) / 1000.0f))
@@ -113,9 +120,13 @@ void SDLGLApplication::run()
         last = start;
         if (renderer)
             renderer->render();
+        if (std::exchange(viewWanted, false))
+            saveView();
+        if (const std::optional<glm::ivec2> pick = std::exchange(pickWanted, std::nullopt))
+            pivotOnSurface(*pick);
         SDL_GL_SwapWindow(window);
         const Uint32 end = SDL_GetTicks();
-        SDL_SetWindowTitle(window, frameRateTitle(end - start).c_str());
+        SDL_SetWindowTitle(window, (frameRateTitle(end - start) + placeTitle).c_str());
     }
 }
 
@@ -211,7 +222,7 @@ void SDLGLApplication::bindInspection()
     if (!scene || !scene->startView) {
         orbit.reset();
         flying = true;
-        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24})
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28})
             input->commands.erase(id);
         return;
     }
@@ -244,10 +255,20 @@ void SDLGLApplication::bindInspection()
             orbit->takeOver(*camera);
         setFlying(!flying);
     });
+    input->bindCommand(28, [this](int x, int y) { pickWanted = glm::ivec2(x, y); });
+    input->bindCommand(25, [this] { stepWanted = 1; });
+    input->bindCommand(26, [this] { stepWanted = -1; });
+    input->bindCommand(27, [this] { viewWanted = true; });
     input->bindCommand(21, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Front); }));
     input->bindCommand(22, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Right); }));
     input->bindCommand(23, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Top); }));
     input->bindCommand(24, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Opposite); }));
+}
+
+void SDLGLApplication::showPlace()
+{
+    const std::optional<FolderPlace> place = modelFile.empty() ? std::nullopt : placeInFolder(modelFile);
+    placeTitle = place ? " - " + describePlace(*place) : "";
 }
 
 void SDLGLApplication::setFlying(bool fly)
@@ -262,17 +283,57 @@ void SDLGLApplication::setFlying(bool fly)
 void SDLGLApplication::openDroppedFile(const std::string& file)
 {
     std::cout << "Opening the dropped file " << file << std::endl;
+    if (!openFile(file))
+        std::cout << "Keeping the current scene." << std::endl;
+}
+
+bool SDLGLApplication::openFile(const std::string& file)
+{
     const std::int64_t started = FileWatch::now();
     std::shared_ptr<Scene> scene = openModelFile(file, Log{});
-    if (!scene) {
-        std::cout << "Keeping the current scene." << std::endl;
-        return;
-    }
+    if (!scene)
+        return false;
     if (scene->motion)
         std::cout << scene->motion->clipLine() << std::endl;
     modelFile = file;
     openedAt = started;
     showScene(std::move(scene));
+    return true;
+}
+
+void SDLGLApplication::stepFile(int steps)
+{
+    if (modelFile.empty() || !openModelFile)
+        return;
+    // A file that cannot be read has been named by the import; the next one
+    // is tried, once round the folder at most.
+    std::optional<FolderPlace> place = stepInFolder(modelFile, steps);
+    for (std::size_t tried = 0; place && place->file != modelFile && tried < place->count; ++tried) {
+        std::cout << "Opening " << describePlace(*place) << std::endl;
+        if (openFile(place->file))
+            return;
+        place = stepInFolder(place->file, steps);
+    }
+}
+
+void SDLGLApplication::pivotOnSurface(const glm::ivec2& pixel)
+{
+    if (!orbit || flying || !renderer || !renderer->getScene())
+        return;
+    const Camera& camera = *renderer->getScene()->camera;
+    if (const std::optional<glm::vec3> seen = renderer->surfaceAt(pixel.x, pixel.y))
+        orbit->pivotOn(glm::vec3(glm::inverse(camera.getViewMatrix()) * glm::vec4(*seen, 1.0f)));
+    else
+        orbit->frame();
+}
+
+void SDLGLApplication::saveView()
+{
+    const std::string path = viewPicturePath(modelFile, std::time(nullptr));
+    if (path.empty())
+        std::cerr << "There is no folder to save the view in: HOME is not set." << std::endl;
+    else if (writeScreenshot(path, width, height))
+        std::cout << "Saved the view as " << path << std::endl;
 }
 
 void SDLGLApplication::reloadScene()
@@ -301,6 +362,7 @@ void SDLGLApplication::reloadScene()
 
 void SDLGLApplication::showScene(std::shared_ptr<Scene> scene)
 {
+    showPlace();
     animation.reset();
     renderer->setScene(std::move(scene));
     bindCommands();

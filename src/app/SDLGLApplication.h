@@ -73,6 +73,19 @@ public:
 private:
     void init();
     void openDroppedFile(const std::string& file);
+    // Opens a model file in place of the scene; false (the import has said
+    // why) when it cannot.
+    bool openFile(const std::string& file);
+    // The next (or previous, with a negative step) model file of the
+    // folder, passing over those that cannot be read.
+    void stepFile(int steps);
+    // The picture as it stands, into the user's pictures folder (F12).
+    void saveView();
+    // A double-click: the orbit turns about the surface under the pointer,
+    // or frames the whole model again over the sky.
+    void pivotOnSurface(const glm::ivec2& pixel);
+    // The model file's place in its folder, for the title.
+    void showPlace();
     // Shows a newly opened scene, with its commands and its files watched.
     void showScene(std::shared_ptr<Scene> scene);
     void watchFiles();
@@ -82,6 +95,13 @@ private:
     void setFlying(bool fly);
     // F5 asks; the loop reloads, outside the key's own command.
     bool reloadWanted = false;
+    // The same for Page Down and Up, and for F12 (taken after the frame is drawn).
+    int stepWanted = 0;
+    bool viewWanted = false;
+    // And for a double-click, read after the frame it points into.
+    std::optional<glm::ivec2> pickWanted;
+    // " - duck.fbx (3/12)" after the frame rate; nothing for the moor.
+    std::string placeTitle;
 
     WindowSettings settings;
     SDL_Window* window = nullptr;

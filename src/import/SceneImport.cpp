@@ -45,10 +45,11 @@ constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - 
 
 constexpr const char* modelControls =
     "Controls: \nLeft drag - turn the model\nRight or middle drag, Shift and left drag - move it\nWheel - zoom towards "
-    "the pointer\nHome or H - frame the whole model\nKeypad 1, 3, 7 - look from the front, the right, the top; keypad 9 "
+    "the pointer\nDouble-click - turn about the point clicked\nHome or H - frame the whole model\nKeypad 1, 3, 7 - look from the front, the right, the top; keypad 9 "
     "- from the other side\nTab - fly camera (WASD and mouse) and back\n1 - decrease camera exposure\n2 - increase "
     "camera exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\nSpace - pause or play the "
-    "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\n";
+    "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\nPage Down and Page Up - next "
+    "and previous model file of the folder\nF12 - save the view as a picture\n";
 
 // A model file's scene data (see SceneSource.h), with the shipped scene's
 // complaint when it cannot be read.

@@ -116,6 +116,12 @@ void InputManager::processEvents()
                 execute(23);
             else if (event.key.keysym.sym == SDLK_KP_9)
                 execute(24);
+            else if (event.key.keysym.sym == SDLK_PAGEDOWN || event.key.keysym.sym == SDLK_RIGHT)
+                execute(25);
+            else if (event.key.keysym.sym == SDLK_PAGEUP || event.key.keysym.sym == SDLK_LEFT)
+                execute(26);
+            else if (event.key.keysym.sym == SDLK_F12)
+                execute(27);
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);
@@ -143,6 +149,10 @@ void InputManager::processEvents()
                 execute(18, dx, dy);
             break;
         }
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT && event.button.clicks == 2)
+                execute(28, event.button.x, event.button.y);
+            break;
         case SDL_MOUSEWHEEL: {
             // Steps away from the user zoom in, towards where the cursor points.
             int x = 0;

@@ -71,6 +71,17 @@ void OrbitControl::frame()
     goal.yaw = nearestTurn(goal.yaw, current.yaw);
 }
 
+void OrbitControl::pivotOn(const glm::vec3& point)
+{
+    const glm::vec3 eye = goal.pivot - frontOf(goal.yaw, goal.pitch) * goal.distance;
+    const glm::vec3 toPoint = point - eye;
+    goal.distance = std::max(glm::length(toPoint), start.distance * 1e-3f);
+    const glm::vec3 front = toPoint / std::max(glm::length(toPoint), 1e-20f);
+    goal.pitch = std::clamp(std::asin(std::clamp(front.y, -1.0f, 1.0f)) / degreesToRadians, -pitchLimit, pitchLimit);
+    goal.yaw = nearestTurn(std::atan2(front.z, front.x) / degreesToRadians, current.yaw);
+    goal.pivot = eye + frontOf(goal.yaw, goal.pitch) * goal.distance;
+}
+
 void OrbitControl::lookFrom(Side side)
 {
     switch (side) {

@@ -37,6 +37,9 @@ public:
     void zoom(const Camera& camera, float steps, float ndcX, float ndcY);
     // The whole model framed again, as at the start.
     void frame();
+    // Turns about `point` from now on, easing the view to look at it from
+    // where the camera stands.
+    void pivotOn(const glm::vec3& point);
     // From the front, the right or the top of the model (as placed), or
     // from the opposite side of where the view now looks.
     enum class Side { Front, Right, Top, Opposite };

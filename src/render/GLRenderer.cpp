@@ -8,6 +8,21 @@
 
 namespace qm {
 
+std::optional<glm::vec3> GLRenderer::surfaceAt(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= int(width) || y >= int(height))
+        return std::nullopt;
+    glm::vec3 position(0.0f);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->gBufferFbo);
+    glReadBuffer(FramebufferHandler::attachment(FramebufferHandler::Position));
+    glReadPixels(x, int(height) - 1 - y, 1, 1, GL_RGB, GL_FLOAT, &position);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    // A zero position is where nothing opaque was drawn (as the merge reads it).
+    if (position == glm::vec3(0.0f))
+        return std::nullopt;
+    return position;
+}
+
 GLRenderer::GLRenderer(GLuint width, GLuint height, const std::filesystem::path& dataRoot)
     : width(width), height(height)
 {

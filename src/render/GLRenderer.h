@@ -37,6 +37,8 @@ public:
 
     // One frame into the default framebuffer; the caller swaps.
     void render() override;
+    // Read from the G-buffer's positions, which no pass after the geometry writes over.
+    std::optional<glm::vec3> surfaceAt(int x, int y) const override;
 
     // The passes, in frame order.
     void geometryPass(const DrawList& frame);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <utility>
+
+#include "Math.h"
 
 namespace qm {
 
@@ -12,6 +15,9 @@ class Renderer {
 public:
     virtual ~Renderer() = default;
     virtual void render() = 0;
+    // Where the last frame drew an opaque surface at window pixel (x, y),
+    // counted from the top left, in view space; nothing over the sky.
+    virtual std::optional<glm::vec3> surfaceAt(int /*x*/, int /*y*/) const { return std::nullopt; }
 
     void setScene(std::shared_ptr<Scene> newScene) { scene = std::move(newScene); }
     const std::shared_ptr<Scene>& getScene() const { return scene; }

@@ -105,7 +105,8 @@ check_running_window() {
     fi
     local title
     title=$(xdotool getwindowname "$window")
-    [[ $title =~ ^Quillmoor\ -\ [0-9]+\.[0-9]{6}$ ]] || fail "title '$title'"
+    # A model file's window adds its place in its folder.
+    [[ $title =~ ^Quillmoor\ -\ [0-9]+\.[0-9]{6}(\ -\ .+\ \([0-9]+/[0-9]+\))?$ ]] || fail "title '$title'"
     return 0
 }
 

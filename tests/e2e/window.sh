@@ -2,7 +2,8 @@
 # The real viewer in a virtual display with the generated scene: console,
 # window, title, the two ways out (Escape, the close button), a machine
 # without sound and one without a display; a watched model reloading; a
-# model turned, zoomed and framed again in the orbit camera.
+# model turned, zoomed and framed again in the orbit camera; the next file
+# of the folder; the view saved.
 # Screenshots go to the given folder.
 # Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder> <test data folder>
 set -u
@@ -156,7 +157,7 @@ coverage() {
 # A user's model in the orbit camera: a left-drag turns it, the model still
 # in the middle; the wheel brings it closer, covering more and still whole
 # in the middle (zoomed towards the cursor there); Home frames it again as
-# at the start.
+# at the start; a double-click makes the point clicked the middle.
 case_name=orbit
 before=$failures
 dir="$work/orbit"
@@ -189,6 +190,59 @@ if check_running_window "$dir"; then
     # The exposure comes back only near where it was: edge pixels may fall
     # either side of the fuzz, about an outline's worth (a turn moved 5,000).
     [ "$home" -lt 1000 ] || fail "after Home, $home pixels of the model's outline differ from the start"
+    # A double-click on the model turns the view to the point clicked, now
+    # in the middle; one on the sky frames the model again.
+    xdotool mousemove --window "$window" 370 150 click --repeat 2 --delay 80 1
+    sleep 1.5
+    coverage orbit-picked
+    picked=$(changed "$shots/orbit-start-mask.png" "$shots/orbit-picked-mask.png")
+    [ "$picked" -gt 2000 ] || fail "a double-click moved only $picked pixels of the model's outline"
+    [ "$middle" -gt 1728 ] || fail "after a double-click, the model covers $middle of the middle's 2304 pixels"
+    xdotool mousemove --window "$window" 20 20 click --repeat 2 --delay 80 1
+    sleep 1.5
+    coverage orbit-sky
+    home=$(changed "$shots/orbit-start-mask.png" "$shots/orbit-sky-mask.png")
+    [ "$home" -lt 1000 ] || fail "after a double-click on the sky, $home pixels of the model's outline differ"
+    press_escape
+    wait_viewer
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    [ "$failures" -eq "$before" ] && pass
+fi
+
+# Page Down and Page Up (and the arrows) step through the model files of
+# the folder, round the end, naming each in the console and the title; one
+# that cannot be read is named and passed over. F12 saves the view into
+# the pictures folder.
+case_name=next-file
+before=$failures
+dir="$work/next-file"
+mkdir -p "$dir/models" "$dir/pictures"
+cp "$data"/formats/box.{obj,mtl,gltf,bin,png,ply} "$dir/models/"
+mv "$dir/models/box.obj" "$dir/models/a.obj" && mv "$dir/models/box.gltf" "$dir/models/b.gltf"
+mv "$dir/models/box.ply" "$dir/models/d.ply"
+echo "not a model" >"$dir/models/c.stl"
+viewer_args=(--resolution 640x360 "$dir/models/b.gltf")
+XDG_PICTURES_DIR="$dir/pictures" SDL_AUDIODRIVER=dummy start_viewer "$dir"
+unset viewer_args
+if check_running_window "$dir"; then
+    [[ $(xdotool getwindowname "$window") == *" - b.gltf (2/4)" ]] || fail "title: $(xdotool getwindowname "$window")"
+    xdotool windowfocus --sync "$window" && xdotool key --window "$window" Next
+    if wait_for_line '^Ready in ' 2; then
+        grep -qx "Opening c.stl (3/4)" "$dir/stdout" || fail "stdout: $(grep Opening "$dir/stdout")"
+        grep -q "^Could not open \"$dir/models/c.stl\": " "$dir/stderr" || fail "stderr: $(cat "$dir/stderr")"
+        grep -qx "Opening d.ply (4/4)" "$dir/stdout" || fail "stdout: $(grep Opening "$dir/stdout")"
+        sleep 1
+        [[ $(xdotool getwindowname "$window") == *" - d.ply (4/4)" ]] || fail "title: $(xdotool getwindowname "$window")"
+    fi
+    xdotool key --window "$window" F12
+    if wait_for_line '^Saved the view as ' 1; then
+        picture=$(sed -n 's/^Saved the view as //p' "$dir/stdout")
+        [[ $picture == "$dir/pictures/d-"*.png ]] || fail "saved as $picture"
+        [ "$(identify -format '%wx%h' "$picture" 2>/dev/null)" = 640x360 ] || fail "$picture is no 640x360 picture"
+    fi
+    xdotool key --window "$window" Right
+    # Escape while a file is read cancels the read, not the viewer.
+    wait_for_line '^Opening a.obj (1/4)$' 1 && wait_for_line '^Ready in ' 3
     press_escape
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"

@@ -111,6 +111,22 @@ TEST(OrbitControl, EasesAtTheSamePaceWhateverTheFrameRate)
     EXPECT_LT(slow.orbit.view().yaw, slow.framing.yaw + 60.0f);
 }
 
+// A double-clicked point becomes the pivot: the view turns to it from where
+// it stands, and later turns go round it.
+TEST(OrbitControl, PivotsOnAPointFromWhereTheCameraStands)
+{
+    Inspecting in;
+    const glm::vec3 eye = in.camera.position;
+    const glm::vec3 point(10.5f, 0.8f, -0.3f);
+    in.orbit.pivotOn(point);
+    in.settle();
+    expectNear(in.camera.position, eye, 1e-3f);
+    expectNear(glm::vec3(in.onScreen(point), 0), glm::vec3(0), 1e-4f);
+    in.orbit.turn(300.0f, 0.0f);
+    in.settle();
+    EXPECT_NEAR(glm::distance(in.camera.position, point), glm::distance(eye, point), 1e-3f);
+}
+
 // The keypad's views look along the axes; the opposite side turns the short way.
 TEST(OrbitControl, LooksFromTheSidesAndTheOpposite)
 {
