@@ -99,6 +99,8 @@ void SDLGLApplication::run()
     Uint32 last = SDL_GetTicks();
     while (running) {
         const Uint32 start = SDL_GetTicks();
+        const float seconds = float(start - last) / 1000.0f;
+        last = start;
         input->processHeldKeys();
         input->processEvents();
         if (watchModel && start - lastLook >= lookInterval) {
@@ -111,19 +113,20 @@ void SDLGLApplication::run()
             stepFile(steps);
         if (animation)
             animation->update();
-        if (orbit && !flying && renderer && renderer->getScene() && orbit->advance(float(start - last) / 1000.0f))
+        if (orbit && !flying && renderer && renderer->getScene() && orbit->advance(seconds))
             orbit->apply(*renderer->getScene()->camera);
         // A model's clip plays in real time, however fast the frames come;
         // a long wait (a dropped file being read) does not jump it ahead.
         if (renderer && renderer->getScene() && renderer->getScene()->motion)
-            renderer->getScene()->motion->advance(std::min(float(start - last) / 1000.0f, 0.1f));
-        last = start;
+            renderer->getScene()->motion->advance(std::min(seconds, 0.1f));
         if (renderer)
             renderer->render();
         if (std::exchange(viewWanted, false))
             saveView();
         if (const std::optional<glm::ivec2> pick = std::exchange(pickWanted, std::nullopt))
             pivotOnSurface(*pick);
+        if (overlay)
+            overlay->draw(seconds, flying);
         SDL_GL_SwapWindow(window);
         const Uint32 end = SDL_GetTicks();
         SDL_SetWindowTitle(window, (frameRateTitle(end - start) + placeTitle).c_str());
@@ -222,7 +225,7 @@ void SDLGLApplication::bindInspection()
     if (!scene || !scene->startView) {
         orbit.reset();
         flying = true;
-        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28})
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29})
             input->commands.erase(id);
         return;
     }
@@ -256,6 +259,11 @@ void SDLGLApplication::bindInspection()
         setFlying(!flying);
     });
     input->bindCommand(28, [this](int x, int y) { pickWanted = glm::ivec2(x, y); });
+    input->bindCommand(29, [this] {
+        if (!overlay)
+            overlay = std::make_unique<Overlay>(width, height);
+        overlay->helpShown = !overlay->helpShown;
+    });
     input->bindCommand(25, [this] { stepWanted = 1; });
     input->bindCommand(26, [this] { stepWanted = -1; });
     input->bindCommand(27, [this] { viewWanted = true; });

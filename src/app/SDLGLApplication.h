@@ -14,6 +14,7 @@
 #include "GraphicsApplication.h"
 #include "Log.h"
 #include "OrbitControl.h"
+#include "Overlay.h"
 
 namespace qm {
 
@@ -113,6 +114,8 @@ private:
     // model's too while `flying`.
     std::shared_ptr<OrbitControl> orbit;
     bool flying = true;
+    // Made when first asked for (F1), for an opened model.
+    std::unique_ptr<Overlay> overlay;
     // Milliseconds between looks at the watched files.
     static constexpr Uint32 lookInterval = 250;
     Uint32 lastLook = 0;

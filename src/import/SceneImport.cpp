@@ -49,7 +49,7 @@ constexpr const char* modelControls =
     "- from the other side\nTab - fly camera (WASD and mouse) and back\n1 - decrease camera exposure\n2 - increase "
     "camera exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\nSpace - pause or play the "
     "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\nPage Down and Page Up - next "
-    "and previous model file of the folder\nF12 - save the view as a picture\n";
+    "and previous model file of the folder\nF12 - save the view as a picture\nF1 or ? - show or hide the help card\n";
 
 // A model file's scene data (see SceneSource.h), with the shipped scene's
 // complaint when it cannot be read.

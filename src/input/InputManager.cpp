@@ -122,6 +122,10 @@ void InputManager::processEvents()
                 execute(26);
             else if (event.key.keysym.sym == SDLK_F12)
                 execute(27);
+            // "?" is Shift and "/" on many layouts, a key of its own on others.
+            else if (event.key.keysym.sym == SDLK_F1 || event.key.keysym.sym == SDLK_QUESTION ||
+                     (event.key.keysym.sym == SDLK_SLASH && (event.key.keysym.mod & KMOD_SHIFT)))
+                execute(29);
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);

@@ -157,7 +157,8 @@ coverage() {
 # A user's model in the orbit camera: a left-drag turns it, the model still
 # in the middle; the wheel brings it closer, covering more and still whole
 # in the middle (zoomed towards the cursor there); Home frames it again as
-# at the start; a double-click makes the point clicked the middle.
+# at the start; a double-click makes the point clicked the middle; F1
+# shows the help card and takes it away.
 case_name=orbit
 before=$failures
 dir="$work/orbit"
@@ -203,6 +204,20 @@ if check_running_window "$dir"; then
     coverage orbit-sky
     home=$(changed "$shots/orbit-start-mask.png" "$shots/orbit-sky-mask.png")
     [ "$home" -lt 1000 ] || fail "after a double-click on the sky, $home pixels of the model's outline differ"
+    # F1 shows the help card in the top left corner, and takes it away.
+    screenshot orbit-no-help
+    xdotool key --window "$window" F1
+    sleep 1
+    screenshot orbit-help
+    convert "$shots/orbit-no-help.png" -crop 320x180+0+0 +repage "$work/corner-before.png"
+    convert "$shots/orbit-help.png" -crop 320x180+0+0 +repage "$work/corner-help.png"
+    card=$(changed "$work/corner-before.png" "$work/corner-help.png")
+    [ "$card" -gt 20000 ] || fail "F1 changed only $card pixels of the top left quarter"
+    xdotool key --window "$window" F1
+    sleep 1
+    screenshot orbit-help-gone
+    gone=$(changed "$shots/orbit-no-help.png" "$shots/orbit-help-gone.png")
+    [ "$gone" -lt 100 ] || fail "F1 again left $gone pixels changed"
     press_escape
     wait_viewer
     [ "$rc" -eq 0 ] || fail "exit code $rc"
