@@ -20,6 +20,23 @@ constexpr std::array<std::pair<SDL_Scancode, int>, 8> heldKeyCommands{{
     {SDL_SCANCODE_4, 9},
 }};
 
+// Keys that act once however long they are held, by character.
+constexpr std::array<std::pair<SDL_Keycode, int>, 13> pressedKeyCommands{{
+    {SDLK_F5, 16},
+    {SDLK_TAB, 20},
+    {SDLK_KP_1, 21},
+    {SDLK_KP_3, 22},
+    {SDLK_KP_7, 23},
+    {SDLK_KP_9, 24},
+    {SDLK_PAGEDOWN, 25},
+    {SDLK_RIGHT, 25},
+    {SDLK_PAGEUP, 26},
+    {SDLK_LEFT, 26},
+    {SDLK_F12, 27},
+    {SDLK_F1, 29},
+    {SDLK_QUESTION, 29},
+}};
+
 template <typename... Args>
 const Command<Args...>* findCommand(const std::map<int, std::shared_ptr<BaseCommand>>& commands, int id)
 {
@@ -104,28 +121,15 @@ void InputManager::processEvents()
             else if (event.key.keysym.sym == SDLK_RIGHTBRACKET ||
                      event.key.keysym.scancode == SDL_SCANCODE_RIGHTBRACKET)
                 execute(15);
-            else if (event.key.keysym.sym == SDLK_F5)
-                execute(16);
-            else if (event.key.keysym.sym == SDLK_TAB)
-                execute(20);
-            else if (event.key.keysym.sym == SDLK_KP_1)
-                execute(21);
-            else if (event.key.keysym.sym == SDLK_KP_3)
-                execute(22);
-            else if (event.key.keysym.sym == SDLK_KP_7)
-                execute(23);
-            else if (event.key.keysym.sym == SDLK_KP_9)
-                execute(24);
-            else if (event.key.keysym.sym == SDLK_PAGEDOWN || event.key.keysym.sym == SDLK_RIGHT)
-                execute(25);
-            else if (event.key.keysym.sym == SDLK_PAGEUP || event.key.keysym.sym == SDLK_LEFT)
-                execute(26);
-            else if (event.key.keysym.sym == SDLK_F12)
-                execute(27);
             // "?" is Shift and "/" on many layouts, a key of its own on others.
-            else if (event.key.keysym.sym == SDLK_F1 || event.key.keysym.sym == SDLK_QUESTION ||
-                     (event.key.keysym.sym == SDLK_SLASH && (event.key.keysym.mod & KMOD_SHIFT)))
+            else if (event.key.keysym.sym == SDLK_SLASH && (event.key.keysym.mod & KMOD_SHIFT))
                 execute(29);
+            else {
+                for (const auto& [key, id] : pressedKeyCommands) {
+                    if (event.key.keysym.sym == key)
+                        execute(id);
+                }
+            }
             break;
         case SDL_DROPFILE: {
             const std::unique_ptr<char, decltype(&SDL_free)> file(event.drop.file, SDL_free);

@@ -110,6 +110,15 @@ check_running_window() {
     return 0
 }
 
+# Escape ends the viewer with 0; the case passes when it added no failure
+# since $before.
+quit_with_escape() {
+    press_escape
+    wait_viewer
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+    [ "$failures" -eq "$before" ] && pass
+}
+
 press_escape() {
     xdotool windowfocus --sync "$window" && xdotool key --window "$window" Escape
 }
