@@ -126,7 +126,9 @@ void SDLGLApplication::run()
         if (const std::optional<glm::ivec2> pick = std::exchange(pickWanted, std::nullopt))
             pivotOnSurface(*pick);
         if (overlay)
-            overlay->draw(seconds, flying);
+            overlay->draw(seconds, flying, renderer && renderer->getScene() && renderer->getScene()->summary
+                                               ? &*renderer->getScene()->summary
+                                               : nullptr);
         SDL_GL_SwapWindow(window);
         const Uint32 end = SDL_GetTicks();
         SDL_SetWindowTitle(window, (frameRateTitle(end - start) + placeTitle).c_str());
@@ -225,7 +227,7 @@ void SDLGLApplication::bindInspection()
     if (!scene || !scene->startView) {
         orbit.reset();
         flying = true;
-        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29})
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30})
             input->commands.erase(id);
         return;
     }
@@ -259,11 +261,15 @@ void SDLGLApplication::bindInspection()
         setFlying(!flying);
     });
     input->bindCommand(28, [this](int x, int y) { pickWanted = glm::ivec2(x, y); });
-    input->bindCommand(29, [this] {
-        if (!overlay)
-            overlay = std::make_unique<Overlay>(width, height);
-        overlay->helpShown = !overlay->helpShown;
-    });
+    const auto toggle = [this](bool Overlay::*shown) {
+        return [this, shown] {
+            if (!overlay)
+                overlay = std::make_unique<Overlay>(width, height);
+            overlay.get()->*shown = !(overlay.get()->*shown);
+        };
+    };
+    input->bindCommand(29, toggle(&Overlay::helpShown));
+    input->bindCommand(30, toggle(&Overlay::infoShown));
     input->bindCommand(25, [this] { stepWanted = 1; });
     input->bindCommand(26, [this] { stepWanted = -1; });
     input->bindCommand(27, [this] { viewWanted = true; });

@@ -12,6 +12,7 @@
 #include "ImportPolicy.h"
 #include "Log.h"
 #include "ModelMotion.h"
+#include "ModelSummary.h"
 #include "PictureStore.h"
 #include "ReaderProcess.h"
 #include "SceneCache.h"
@@ -90,6 +91,8 @@ struct SceneBuild {
     std::shared_ptr<ModelMotion> motion;
     // The pictures the scene's materials and billboards use.
     PictureStore pictures;
+    // A user's file's numbers, gathered as it is read and built.
+    ModelSummary summary;
     // Meshes already reported as unusable, so each is reported once.
     std::unordered_set<std::string> rejectedMeshes;
 };

@@ -49,7 +49,7 @@ constexpr const char* modelControls =
     "- from the other side\nTab - fly camera (WASD and mouse) and back\n1 - decrease camera exposure\n2 - increase "
     "camera exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\nSpace - pause or play the "
     "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\nPage Down and Page Up - next "
-    "and previous model file of the folder\nF12 - save the view as a picture\nF1 or ? - show or hide the help card\n";
+    "and previous model file of the folder\nF12 - save the view as a picture\nF1 or ? - show or hide the help card\nI - show or hide the model's numbers\n";
 
 // A model file's scene data (see SceneSource.h), with the shipped scene's
 // complaint when it cannot be read.
@@ -560,16 +560,22 @@ ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std
         return {};
     }
     const SceneData& read = *source.scene;
-    std::size_t triangles = 0, lines = 0, points = 0;
+    ModelSummary& s = state.build.summary;
+    s.file = model.path;
+    s.fromCache = source.cached != nullptr;
+    s.meshes = read.meshes.size();
     for (const SceneMesh& mesh : read.meshes) {
-        triangles += mesh.triangles.size() / 3;
-        lines += mesh.lines.size() / 2;
-        points += mesh.points.size();
+        s.triangles += mesh.triangles.size() / 3;
+        s.lines += mesh.lines.size() / 2;
+        s.points += mesh.points.size();
     }
+    s.materials = read.materials.size();
+    s.lights = read.lights.size();
+    s.embeddedPictures = read.images.size();
     *state.build.log.progress << (source.cached ? "Read from the cache in " : "Read in ") << millisecondsSince(step) << " ms: "
-                              << read.meshes.size() << " meshes (" << triangles << " triangles, " << lines << " lines, " << points
-                              << " points), " << read.materials.size() << " materials, " << read.lights.size()
-                              << " lights, " << read.images.size() << " embedded pictures." << std::endl;
+                              << s.meshes << " meshes (" << s.triangles << " triangles, " << s.lines << " lines, "
+                              << s.points << " points), " << s.materials << " materials, " << s.lights << " lights, "
+                              << s.embeddedPictures << " embedded pictures." << std::endl;
     ImportedScene built = buildUserScene(source, model);
     *state.build.log.progress << "Ready in " << millisecondsSince(opening) << " ms." << std::endl;
     return built;
@@ -607,6 +613,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     }
 
     *state.build.log.progress << "Level of detail for " << state.build.meshLODs.size() << " meshes ..." << std::endl;
+    state.build.summary.levelChains = state.build.meshLODs.size();
     step = Clock::now();
     levelsOfDetail(state, source);
     const long long building = millisecondsSince(step);
@@ -627,6 +634,11 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
         framed.grow(moving->min, moving->max);
     scene.startView = frameBox(framed, camera.fov, camera.aspectRatio);
     applyFraming(camera, *scene.startView);
+    ModelSummary& summary = state.build.summary;
+    summary.units = orientation.description;
+    summary.physicallyBased = std::size_t(state.build.materialCounts.physicallyBased);
+    summary.clips = state.build.motion ? state.build.motion->clips.size() : 0;
+    scene.summary = std::move(summary);
     return finish();
 }
 

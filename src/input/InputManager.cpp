@@ -21,7 +21,7 @@ constexpr std::array<std::pair<SDL_Scancode, int>, 8> heldKeyCommands{{
 }};
 
 // Keys that act once however long they are held, by character.
-constexpr std::array<std::pair<SDL_Keycode, int>, 13> pressedKeyCommands{{
+constexpr std::array<std::pair<SDL_Keycode, int>, 14> pressedKeyCommands{{
     {SDLK_F5, 16},
     {SDLK_TAB, 20},
     {SDLK_KP_1, 21},
@@ -35,6 +35,7 @@ constexpr std::array<std::pair<SDL_Keycode, int>, 13> pressedKeyCommands{{
     {SDLK_F12, 27},
     {SDLK_F1, 29},
     {SDLK_QUESTION, 29},
+    {SDLK_i, 30},
 }};
 
 template <typename... Args>

@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "DrawList.h"
 #include "ModelFraming.h"
+#include "ModelSummary.h"
 #include "Octree.h"
 #include "SceneObject.h"
 
@@ -76,6 +77,8 @@ public:
     float fillLight = 0.0f;
     // An opened model's framed view, which the Home key returns to.
     std::optional<Framing> startView;
+    // An opened model's numbers, for the information panel.
+    std::optional<ModelSummary> summary;
     // The files it was built from besides the model file (what the file
     // refers to, its pictures), as absolute paths: a change to one calls
     // for a reload.

@@ -162,7 +162,7 @@ double_click() {
 # in the middle; the wheel brings it closer, covering more and still whole
 # in the middle (zoomed towards the cursor there); Home frames it again as
 # at the start; a double-click makes the point clicked the middle; F1
-# shows the help card and takes it away.
+# shows the help card and takes it away; I shows the model's numbers.
 case_name=orbit
 before=$failures
 dir="$work/orbit"
@@ -218,6 +218,14 @@ if check_running_window "$dir"; then
     screenshot orbit-help-gone
     gone=$(changed "$shots/orbit-no-help.png" "$shots/orbit-help-gone.png")
     [ "$gone" -lt 100 ] || fail "F1 again left $gone pixels changed"
+    # I shows the model's numbers in the top right corner.
+    xdotool key --window "$window" i
+    sleep 1.5
+    screenshot orbit-info
+    convert "$shots/orbit-no-help.png" -crop 320x180+320+0 +repage "$work/corner-before.png"
+    convert "$shots/orbit-info.png" -crop 320x180+320+0 +repage "$work/corner-info.png"
+    panel=$(changed "$work/corner-before.png" "$work/corner-info.png")
+    [ "$panel" -gt 20000 ] || fail "I changed only $panel pixels of the top right quarter"
     quit_with_escape
 fi
 
