@@ -158,6 +158,18 @@ double_click() {
     coverage "$3"
 }
 
+# Presses key $1 and takes screenshot $2; sets $corner, how many pixels of
+# the quarter at offset $3 (+0+0 top left, +320+0 top right) differ from
+# screenshot orbit-no-help.
+key_changes_corner() {
+    xdotool key --window "$window" "$1"
+    sleep 1.5
+    screenshot "$2"
+    convert "$shots/orbit-no-help.png" -crop "320x180$3" +repage "$work/corner-before.png"
+    convert "$shots/$2.png" -crop "320x180$3" +repage "$work/corner-after.png"
+    corner=$(changed "$work/corner-before.png" "$work/corner-after.png")
+}
+
 # A user's model in the orbit camera: a left-drag turns it, the model still
 # in the middle; the wheel brings it closer, covering more and still whole
 # in the middle (zoomed towards the cursor there); Home frames it again as
@@ -206,26 +218,16 @@ if check_running_window "$dir"; then
     [ "$home" -lt 1000 ] || fail "after a double-click on the sky, $home pixels of the model's outline differ"
     # F1 shows the help card in the top left corner, and takes it away.
     screenshot orbit-no-help
-    xdotool key --window "$window" F1
-    sleep 1.5
-    screenshot orbit-help
-    convert "$shots/orbit-no-help.png" -crop 320x180+0+0 +repage "$work/corner-before.png"
-    convert "$shots/orbit-help.png" -crop 320x180+0+0 +repage "$work/corner-help.png"
-    card=$(changed "$work/corner-before.png" "$work/corner-help.png")
-    [ "$card" -gt 20000 ] || fail "F1 changed only $card pixels of the top left quarter"
+    key_changes_corner F1 orbit-help +0+0
+    [ "$corner" -gt 20000 ] || fail "F1 changed only $corner pixels of the top left quarter"
     xdotool key --window "$window" F1
     sleep 1.5
     screenshot orbit-help-gone
     gone=$(changed "$shots/orbit-no-help.png" "$shots/orbit-help-gone.png")
     [ "$gone" -lt 100 ] || fail "F1 again left $gone pixels changed"
     # I shows the model's numbers in the top right corner.
-    xdotool key --window "$window" i
-    sleep 1.5
-    screenshot orbit-info
-    convert "$shots/orbit-no-help.png" -crop 320x180+320+0 +repage "$work/corner-before.png"
-    convert "$shots/orbit-info.png" -crop 320x180+320+0 +repage "$work/corner-info.png"
-    panel=$(changed "$work/corner-before.png" "$work/corner-info.png")
-    [ "$panel" -gt 20000 ] || fail "I changed only $panel pixels of the top right quarter"
+    key_changes_corner i orbit-info +320+0
+    [ "$corner" -gt 20000 ] || fail "I changed only $corner pixels of the top right quarter"
     quit_with_escape
 fi
 
