@@ -232,7 +232,7 @@ void SDLGLApplication::bindInspection()
         return;
     }
     const std::shared_ptr<Camera> camera = scene->camera;
-    orbit = std::make_shared<OrbitControl>(*scene->startView);
+    orbit = std::make_unique<OrbitControl>(*scene->startView);
     // A reload keeps the view the camera has.
     orbit->takeOver(*camera);
     setFlying(false);

@@ -112,7 +112,7 @@ private:
     FileWatch watch;
     // An opened model's orbit camera; the fly camera is the moor's, and the
     // model's too while `flying`.
-    std::shared_ptr<OrbitControl> orbit;
+    std::unique_ptr<OrbitControl> orbit;
     bool flying = true;
     // Made when first asked for (F1), for an opened model.
     std::unique_ptr<Overlay> overlay;

@@ -28,16 +28,17 @@ float nearestTurn(float angle, float from)
     return from + std::remainder(angle - from, 360.0f);
 }
 
+// The framed start view as an orbit about the framed box's centre.
+OrbitControl::View framedView(const Framing& start)
+{
+    return {start.position + frontOf(start.yaw, start.pitch) * start.distance, start.distance, start.yaw, start.pitch};
+}
+
 }  // namespace
 
-OrbitControl::OrbitControl(const Framing& start) : start(start)
+OrbitControl::OrbitControl(const Framing& start)
+    : start(start), current(framedView(start)), goal(current), appliedDistance(start.distance)
 {
-    goal.pivot = start.position + frontOf(start.yaw, start.pitch) * start.distance;
-    goal.distance = start.distance;
-    goal.yaw = start.yaw;
-    goal.pitch = start.pitch;
-    current = goal;
-    appliedDistance = start.distance;
 }
 
 void OrbitControl::turn(float dx, float dy)
@@ -66,8 +67,7 @@ void OrbitControl::zoom(const Camera& camera, float steps, float ndcX, float ndc
 
 void OrbitControl::frame()
 {
-    const OrbitControl framed(start);
-    goal = framed.goal;
+    goal = framedView(start);
     goal.yaw = nearestTurn(goal.yaw, current.yaw);
 }
 
