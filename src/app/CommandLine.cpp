@@ -66,6 +66,13 @@ const std::map<std::string, ValueReader>& valueOptions()
              o.lod = v == "builtin" ? LodMethod::Builtin : LodMethod::KeepBorders;
              return true;
          }},
+        {"--orbit",
+         [](const std::string& v, ViewerOptions& o) {
+             if (v != "turntable" && v != "trackball")
+                 return false;
+             o.trackball = v == "trackball";
+             return true;
+         }},
         {"--screenshot", [](const std::string& v, ViewerOptions& o) { o.screenshot = v; return !v.empty(); }},
         {"--frames", [](const std::string& v, ViewerOptions& o) { return parseNumber(v, o.frames) && o.frames > 0; }},
         {"--resolution",
@@ -111,16 +118,31 @@ const std::map<std::string, void (*)(ViewerOptions&)>& flagOptions()
         {"--no-cache", [](ViewerOptions& o) { o.cache = false; }},
         {"--no-config", [](ViewerOptions& o) { o.settings = false; }},
         {"--watch", [](ViewerOptions& o) { o.watch = true; }},
+        {"--grid", [](ViewerOptions& o) { o.grid = true; }},
+        {"--axes", [](ViewerOptions& o) { o.axes = true; }},
+        {"--overlay", [](ViewerOptions& o) { o.overlay = true; }},
     };
     return flags;
 }
 
 // The options that mean nothing without a model file.
+constexpr std::string_view modelOptions[] = {"--table",     "--up",   "--scale", "--lod",  "--environment",
+                                             "--animation", "--time", "--watch", "--grid", "--axes",
+                                             "--orbit",     "--overlay"};
+
 bool needsModel(const std::string& name)
 {
-    static constexpr std::string_view options[] = {"--table",       "--up",        "--scale", "--lod",
-                                                    "--environment", "--animation", "--time",  "--watch"};
-    return std::find(std::begin(options), std::end(options), name) != std::end(options);
+    return std::find(std::begin(modelOptions), std::end(modelOptions), name) != std::end(modelOptions);
+}
+
+// "--table, ... and --overlay need a model file".
+std::string modelOptionsError()
+{
+    std::string list;
+    for (std::size_t i = 0; i < std::size(modelOptions); ++i)
+        list += std::string(i == 0 ? "" : i + 1 == std::size(modelOptions) ? " and " : ", ") +
+                std::string(modelOptions[i]);
+    return list + " need a model file";
 }
 
 // --thumbnail SIZE INPUT OUTPUT at arguments[at], as file managers'
@@ -204,7 +226,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     if (!options.thumbnail.empty() && !options.screenshot.empty())
         return failure("--thumbnail and --screenshot cannot go together");
     if (modelOnly && options.model.empty())
-        return failure("--table, --up, --scale, --lod, --environment, --animation, --time and --watch need a model file");
+        return failure(modelOptionsError());
     return result;
 }
 
@@ -230,6 +252,14 @@ std::string usage()
            "                             pose is the one at T (default: the frames' fixed step)\n"
            "  --watch                    reload MODEL when it or a file it refers to changes\n"
            "                             on disk, keeping the view (F5 reloads by hand)\n"
+           "  --grid                     a ground grid under MODEL, a line a metre or a power\n"
+           "                             of ten of metres apart (G shows and hides it)\n"
+           "  --axes                     the axes at the origin (X shows and hides them)\n"
+           "  --orbit turntable|trackball\n"
+           "                             how a drag turns MODEL: about its up axis, the pitch\n"
+           "                             short of the poles (default), or freely\n"
+           "  --overlay                  with --screenshot or --thumbnail, the picture with the\n"
+           "                             model's numbers and its clip's timeline over it\n"
            "  --screenshot FILE.png      render without a window or display, write the last\n"
            "                             frame as PNG and exit\n"
            "  --frames N                 frames rendered for --screenshot (default 10)\n"

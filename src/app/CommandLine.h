@@ -29,6 +29,13 @@ struct ViewerOptions {
     bool cache = true;
     // Reload the model when one of its files changes.
     bool watch = false;
+    // The model's ground grid and the world's axes shown from the start.
+    bool grid = false;
+    bool axes = false;
+    // A drag turns the model freely instead of about its up axis.
+    bool trackball = false;
+    // A screenshot or thumbnail drawn with the information panel and the timeline.
+    bool overlay = false;
     // Whether the settings file (Settings.h) gives the defaults.
     bool settings = true;
     std::optional<std::array<float, 5>> camera;  // x, y, z, yaw, pitch

@@ -4,46 +4,137 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
+#include "Controls.h"
+#include "ModelMotion.h"
 #include "OverlayDrawing.h"
+#include "Scene.h"
 
 namespace qm {
 
-std::vector<std::string> helpLines(bool flying)
+namespace {
+
+using Panels = std::vector<std::array<float, 4>>;
+
+// The window being laid out, as its corners.
+void addPanel(Panels& panels)
 {
-    std::vector<std::string> lines;
-    if (flying) {
-        lines = {"W, A, S, D - walk", "Mouse - look around", "Tab - back to turning the model"};
-    } else {
-        lines = {"Left drag - turn the model",
-                 "Right or middle drag, Shift + left drag - move it",
-                 "Wheel - zoom towards the pointer",
-                 "Double-click - turn about the point clicked",
-                 "Home or H - frame the whole model",
-                 "Keypad 1, 3, 7 - from the front, the right, the top",
-                 "Keypad 9 - from the other side",
-                 "Tab - fly camera"};
-    }
-    for (const char* line : {"1 and 2 - exposure down and up", "3 and 4 - focus nearer and farther",
-                             "Space - pause or play the animation", "[ and ] - previous and next animation",
-                             "Page Down and Page Up - next and previous file", "F5 - reload the file",
-                             "F12 - save the view as a picture", "I - the model's numbers", "F1 or ? - this card",
-                             "Escape - quit"})
-        lines.emplace_back(line);
-    return lines;
+    const ImVec2 at = ImGui::GetWindowPos();
+    const ImVec2 size = ImGui::GetWindowSize();
+    panels.push_back({at.x, at.y, at.x + size.x, at.y + size.y});
 }
 
-std::vector<std::string> infoLines(const ModelSummary& model, float frameSeconds, std::uint64_t memoryBytes)
+// Missing pictures named on the panel, at most; the console has them all.
+constexpr std::size_t namedMissing = 4;
+
+std::string texturesLine(const TextureTally& textures)
+{
+    std::string line = std::to_string(textures.files.size()) + " textures";
+    if (textures.largest > 0)
+        line += ", the largest " + std::to_string(textures.largest) + " texels across";
+    if (textures.missing.empty())
+        return line;
+    line += "; " + std::to_string(textures.missing.size()) + " missing: ";
+    for (std::size_t i = 0; i < std::min(textures.missing.size(), namedMissing); ++i)
+        line += (i ? ", " : "") + std::filesystem::path(textures.missing[i]).filename().string();
+    return line + (textures.missing.size() > namedMissing ? ", ..." : "");
+}
+
+// The clip playing, its time and its bar, along the bottom of the picture.
+void timeline(ModelMotion& motion, Panels& panels)
+{
+    const AnimationClip& clip = motion.clips[*motion.clip()];
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(16.0f, display.y - 16.0f), ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+    ImGui::SetNextWindowSize(ImVec2(display.x - 32.0f, 0.0f));
+    ImGui::SetNextWindowBgAlpha(0.8f);
+    ImGui::Begin("Timeline", nullptr,
+                 ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                     ImGuiWindowFlags_NoScrollbar);
+    if (ImGui::Button(motion.paused ? "Play" : "Pause"))
+        motion.paused = !motion.paused;
+    ImGui::SameLine();
+    ImGui::TextUnformatted(clip.name.empty() ? "(unnamed clip)" : clip.name.c_str());
+    ImGui::SameLine();
+    float time = motion.time();
+    char label[64];
+    std::snprintf(label, sizeof label, "%.2f s of %.2f s", double(time), double(clip.duration));
+    ImGui::SetNextItemWidth(-1.0f);
+    ImGui::SliderFloat("##time", &time, 0.0f, clip.duration, label);
+    // Held on the bar, the pose stays where it points, moving or not.
+    if (ImGui::IsItemActive())
+        motion.setTime(time);
+    addPanel(panels);
+    ImGui::End();
+}
+
+// What the overlay has to show this frame.
+struct Shown {
+    bool help = false;
+    bool flying = false;
+    const ModelSummary* model = nullptr;
+    ModelMotion* motion = nullptr;
+    const Guides* grid = nullptr;
+};
+
+// A card of lines, at a corner: its position, and the window's corner that
+// goes there. A title after "##" is not shown.
+void card(const char* title, const std::vector<std::string>& lines, ImVec2 at, ImVec2 pivot, Panels& panels)
+{
+    ImGui::SetNextWindowPos(at, ImGuiCond_Always, pivot);
+    ImGui::SetNextWindowBgAlpha(0.8f);
+    ImGui::Begin(title, nullptr,
+                 ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                     (title[0] == '#' ? ImGuiWindowFlags_NoTitleBar : 0));
+    for (const std::string& line : lines)
+        ImGui::TextUnformatted(line.c_str());
+    addPanel(panels);
+    ImGui::End();
+}
+
+// One frame's panels.
+void layOut(const Shown& shown, float seconds, std::optional<float> gpuSeconds, Panels& panels)
+{
+    panels.clear();
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (shown.help)
+        card(shown.flying ? "Keys: flying" : "Keys: inspecting the model", controlLines(shown.flying),
+             ImVec2(16.0f, 16.0f), ImVec2(0.0f, 0.0f), panels);
+    if (shown.model)
+        card("The model", infoLines(*shown.model, seconds, gpuSeconds, residentMemory()),
+             ImVec2(display.x - 16.0f, 16.0f), ImVec2(1.0f, 0.0f), panels);
+    if (shown.motion)
+        timeline(*shown.motion, panels);
+    if (shown.grid) {
+        char spacing[64];
+        std::snprintf(spacing, sizeof spacing, "Grid lines %g m apart", double(gridSpacing(shown.grid->model)));
+        // Above the timeline, when there is one.
+        card("##grid", {spacing}, ImVec2(display.x - 16.0f, display.y - (shown.motion ? 64.0f : 16.0f)),
+             ImVec2(1.0f, 1.0f), panels);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> infoLines(const ModelSummary& model, float frameSeconds, std::optional<float> gpuSeconds,
+                                   std::uint64_t memoryBytes)
 {
     const auto number = [](std::size_t n) { return std::to_string(n); };
     std::string format = std::filesystem::path(model.file).extension().string();
     std::transform(format.begin(), format.end(), format.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    char frame[96];
-    std::snprintf(frame, sizeof frame, "Frame: %.1f ms, %.0f frames a second", double(frameSeconds) * 1000.0,
+    char frame[128];
+    char gpu[48] = "";
+    if (gpuSeconds)
+        std::snprintf(gpu, sizeof gpu, " (%.1f ms on the GPU)", double(*gpuSeconds) * 1000.0);
+    std::snprintf(frame, sizeof frame, "Frame: %.1f ms%s, %.0f frames a second", double(frameSeconds) * 1000.0, gpu,
                   frameSeconds > 0.0f ? 1.0 / double(frameSeconds) : 0.0);
     return {
         std::filesystem::path(model.file).filename().string() + (format.empty() ? "" : " (" + format.substr(1) + ")") +
@@ -52,6 +143,7 @@ std::vector<std::string> infoLines(const ModelSummary& model, float frameSeconds
             " lines, " + number(model.points) + " points",
         number(model.materials) + " materials, " + number(model.physicallyBased) + " physically based; " +
             number(model.embeddedPictures) + " pictures inside the file",
+        texturesLine(model.textures),
         number(model.lights) + " lights, " + number(model.clips) + " animations",
         "Levels of detail for " + number(model.levelChains) + " meshes",
         model.units,
@@ -85,31 +177,77 @@ Overlay::~Overlay()
     ImGui::DestroyContext(context);
 }
 
-void Overlay::draw(float seconds, bool flying, const ModelSummary* model)
+bool Overlay::over(int x, int y) const
 {
-    if (!helpShown && !(infoShown && model))
-        return;
+    return std::any_of(panels.begin(), panels.end(), [&](const std::array<float, 4>& p) {
+        return float(x) >= p[0] && float(y) >= p[1] && float(x) < p[2] && float(y) < p[3];
+    });
+}
+
+bool Overlay::take(const SDL_Event& event)
+{
     ImGui::SetCurrentContext(context);
-    ImGui::GetIO().DeltaTime = seconds > 0.0f ? seconds : 1.0f / 60.0f;
+    ImGuiIO& io = ImGui::GetIO();
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        io.MousePos = ImVec2(float(event.motion.x), float(event.motion.y));
+        return holding;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const int button = event.button.button == SDL_BUTTON_LEFT    ? 0
+                           : event.button.button == SDL_BUTTON_RIGHT ? 1
+                           : event.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                      : -1;
+        io.MousePos = ImVec2(float(event.button.x), float(event.button.y));
+        if (button < 0)
+            return false;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        io.MouseDown[button] = down;
+        if (down) {
+            pressed[button] = true;
+            holding = holding || over(event.button.x, event.button.y);
+            return holding;
+        }
+        return std::exchange(holding, false);
+    }
+    case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        if (!over(x, y))
+            return false;
+        io.MouseWheel += float(event.wheel.y);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void Overlay::draw(float seconds, std::optional<float> gpuSeconds, bool flying, Scene* scene)
+{
+    const Shown shown{helpShown, flying,
+                      infoShown && scene && scene->summary ? &*scene->summary : nullptr,
+                      scene && scene->motion && scene->motion->clip() ? scene->motion.get() : nullptr,
+                      scene && scene->guides && scene->guides->grid ? &*scene->guides : nullptr};
+    if (!shown.help && !shown.model && !shown.motion && !shown.grid) {
+        panels.clear();
+        return;
+    }
+    ImGui::SetCurrentContext(context);
+    ImGuiIO& io = ImGui::GetIO();
+    io.DeltaTime = seconds > 0.0f ? seconds : 1.0f / 60.0f;
+    for (int button = 0; button < 3; ++button)
+        io.MouseDown[button] = io.MouseDown[button] || std::exchange(pressed[button], false);
     drawing->newFrame();
-    ImGui::NewFrame();
-    // A card of lines, at a corner: its position, and the window's corner that goes there.
-    const auto card = [](const char* title, const std::vector<std::string>& lines, ImVec2 at, ImVec2 pivot) {
-        ImGui::SetNextWindowPos(at, ImGuiCond_Always, pivot);
-        ImGui::SetNextWindowBgAlpha(0.8f);
-        ImGui::Begin(title, nullptr,
-                     ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
-                         ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing);
-        for (const std::string& line : lines)
-            ImGui::TextUnformatted(line.c_str());
-        ImGui::End();
-    };
-    if (helpShown)
-        card(flying ? "Keys: flying" : "Keys: inspecting the model", helpLines(flying), ImVec2(16.0f, 16.0f),
-             ImVec2(0.0f, 0.0f));
-    if (infoShown && model)
-        card("The model", infoLines(*model, seconds, residentMemory()),
-             ImVec2(ImGui::GetIO().DisplaySize.x - 16.0f, 16.0f), ImVec2(1.0f, 0.0f));
+    // Panels that fit their lines take their size in their first frame and
+    // show from the next: the very first is laid out unseen, so that a
+    // single frame (a screenshot's) has them.
+    for (int pass = ImGui::GetFrameCount() == 0 ? 0 : 1; pass < 2; ++pass) {
+        ImGui::NewFrame();
+        layOut(shown, seconds, gpuSeconds, panels);
+        if (pass == 0)
+            ImGui::EndFrame();
+    }
     ImGui::Render();
     drawing->draw(ImGui::GetDrawData());
 }

@@ -126,16 +126,15 @@ void SDLGLApplication::run()
         if (const std::optional<glm::ivec2> pick = std::exchange(pickWanted, std::nullopt))
             pivotOnSurface(*pick);
         if (overlay)
-            overlay->draw(seconds, flying, renderer && renderer->getScene() && renderer->getScene()->summary
-                                               ? &*renderer->getScene()->summary
-                                               : nullptr);
+            overlay->draw(seconds, gpuTime ? gpuTime->seconds() : std::nullopt, flying,
+                          renderer ? renderer->getScene().get() : nullptr);
         SDL_GL_SwapWindow(window);
         const Uint32 end = SDL_GetTicks();
         SDL_SetWindowTitle(window, (frameRateTitle(end - start) + placeTitle).c_str());
     }
 }
 
-void SDLGLApplication::renderFrames(int frames, bool holdPose)
+void SDLGLApplication::renderFrames(int frames, bool holdPose, bool withOverlay)
 {
     if (animation)
         animation->init(0);
@@ -149,6 +148,12 @@ void SDLGLApplication::renderFrames(int frames, bool holdPose)
             animation->update();
         if (renderer)
             renderer->render();
+    }
+    if (withOverlay && renderer && renderer->getScene()) {
+        if (!overlay)
+            overlay = std::make_unique<Overlay>(width, height);
+        overlay->infoShown = true;
+        overlay->draw(fixedStep, std::nullopt, false, renderer->getScene().get());
     }
     glFinish();
 }
@@ -227,12 +232,18 @@ void SDLGLApplication::bindInspection()
     if (!scene || !scene->startView) {
         orbit.reset();
         flying = true;
-        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30})
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34})
             input->commands.erase(id);
+        input->eventTaken = nullptr;
         return;
     }
+    // The timeline shows from the start; the rest when asked for.
+    if (!overlay)
+        overlay = std::make_unique<Overlay>(width, height);
+    input->eventTaken = [this](const SDL_Event& event) { return !flying && overlay->take(event); };
     const std::shared_ptr<Camera> camera = scene->camera;
-    orbit = std::make_unique<OrbitControl>(*scene->startView);
+    orbit = std::make_unique<OrbitControl>(*scene->startView, rotation);
+    fileView = -1;
     // A reload keeps the view the camera has.
     orbit->takeOver(*camera);
     setFlying(false);
@@ -261,15 +272,16 @@ void SDLGLApplication::bindInspection()
         setFlying(!flying);
     });
     input->bindCommand(28, [this](int x, int y) { pickWanted = glm::ivec2(x, y); });
-    const auto toggle = [this](bool Overlay::*shown) {
-        return [this, shown] {
-            if (!overlay)
-                overlay = std::make_unique<Overlay>(width, height);
-            overlay.get()->*shown = !(overlay.get()->*shown);
-        };
-    };
-    input->bindCommand(29, toggle(&Overlay::helpShown));
-    input->bindCommand(30, toggle(&Overlay::infoShown));
+    input->bindCommand(29, [this] { overlay->helpShown = !overlay->helpShown; });
+    input->bindCommand(30, [this] {
+        overlay->infoShown = !overlay->infoShown;
+        // The GPU's time is measured only while the panel shows it.
+        gpuTime = overlay->infoShown ? std::make_unique<GpuFrameTime>() : nullptr;
+        renderer->profiler = gpuTime.get();
+    });
+    input->bindCommand(32, [scene] { scene->guides->grid = !scene->guides->grid; });
+    input->bindCommand(33, [scene] { scene->guides->axes = !scene->guides->axes; });
+    input->bindCommand(34, orbiting([this, scene](OrbitControl& o) { nextFileView(o, *scene); }));
     input->bindCommand(25, [this] { stepWanted = 1; });
     input->bindCommand(26, [this] { stepWanted = -1; });
     input->bindCommand(27, [this] { viewWanted = true; });
@@ -277,6 +289,29 @@ void SDLGLApplication::bindInspection()
     input->bindCommand(22, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Right); }));
     input->bindCommand(23, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Top); }));
     input->bindCommand(24, orbiting([](OrbitControl& o) { o.lookFrom(OrbitControl::Side::Opposite); }));
+    input->bindCommand(31, orbiting([camera](OrbitControl& o) {
+        camera->orthographic = !camera->orthographic;
+        o.apply(*camera);
+    }));
+}
+
+void SDLGLApplication::nextFileView(OrbitControl& control, const Scene& scene)
+{
+    const std::vector<FileView>& views = scene.fileViews;
+    if (views.empty()) {
+        std::cout << "The file has no cameras." << std::endl;
+        return;
+    }
+    // After the last, the framed view; then the first again.
+    fileView = fileView + 1 < int(views.size()) ? fileView + 1 : -1;
+    if (fileView < 0) {
+        control.frame();
+        std::cout << "The whole model framed." << std::endl;
+        return;
+    }
+    const FileView& view = views[std::size_t(fileView)];
+    control.lookAlong(view);
+    std::cout << "Camera " << fileView + 1 << " of " << views.size() << ": \"" << view.name << "\"" << std::endl;
 }
 
 void SDLGLApplication::showPlace()
@@ -288,6 +323,12 @@ void SDLGLApplication::showPlace()
 void SDLGLApplication::setFlying(bool fly)
 {
     flying = fly;
+    // Walking needs depth to be seen.
+    const Scene* scene = renderer ? renderer->getScene().get() : nullptr;
+    if (fly && scene && scene->camera->orthographic) {
+        scene->camera->orthographic = false;
+        scene->camera->updateProjection();
+    }
     // The fly camera turns with the mouse's every move; the orbit camera
     // only while a button is held, with the pointer free.
     if (!settings.headless)
@@ -376,6 +417,12 @@ void SDLGLApplication::reloadScene()
 
 void SDLGLApplication::showScene(std::shared_ptr<Scene> scene)
 {
+    // The grid and axes stay as the user set them, from file to file.
+    const Scene* previous = renderer->getScene().get();
+    if (previous && previous->guides && scene->guides) {
+        scene->guides->grid = previous->guides->grid;
+        scene->guides->axes = previous->guides->axes;
+    }
     showPlace();
     animation.reset();
     renderer->setScene(std::move(scene));

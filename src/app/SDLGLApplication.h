@@ -11,6 +11,7 @@
 #include <string>
 
 #include "FileWatch.h"
+#include "GpuFrameTime.h"
 #include "GraphicsApplication.h"
 #include "Log.h"
 #include "OrbitControl.h"
@@ -44,8 +45,9 @@ public:
     // last one unswapped in the back buffer for a screenshot. The animation
     // starts from a fixed seed, so the same call gives the same picture. A
     // model's clip moves on by fixedStep a frame from where it stands,
-    // unless `holdPose` keeps every frame at that time.
-    void renderFrames(int frames, bool holdPose = false);
+    // unless `holdPose` keeps every frame at that time. `withOverlay` draws
+    // the information panel and the timeline over the last frame.
+    void renderFrames(int frames, bool holdPose = false, bool withOverlay = false);
     static constexpr float fixedStep = 1.0f / 60.0f;
     void quit() override;
     void showWindow() override;
@@ -65,6 +67,8 @@ public:
     // When the open of the scene shown began (FileWatch::now()): a file
     // saved since then is reloaded once more. Unknown: none is.
     std::int64_t openedAt = std::numeric_limits<std::int64_t>::max();
+    // How an opened model's orbit camera turns.
+    OrbitControl::Rotation rotation = OrbitControl::Rotation::Turntable;
     // Reopens the model file, keeping the view and the clip; on failure the
     // scene stays. Prints one line either way.
     void reloadScene();
@@ -94,6 +98,11 @@ private:
     void bindInspection();
     // Between the fly camera and the orbit camera.
     void setFlying(bool fly);
+    // C: the orbit camera looks as the file's next camera does, or after
+    // the last, frames the whole model again; says which in one line.
+    void nextFileView(OrbitControl& control, const Scene& scene);
+    // The file camera looked through last (-1: none since the framed view).
+    int fileView = -1;
     // F5 asks; the loop reloads, outside the key's own command.
     bool reloadWanted = false;
     // The same for Page Down and Up, and for F12 (taken after the frame is drawn).
@@ -114,8 +123,10 @@ private:
     // model's too while `flying`.
     std::unique_ptr<OrbitControl> orbit;
     bool flying = true;
-    // Made when first asked for (F1), for an opened model.
+    // Made with an opened model's first scene.
     std::unique_ptr<Overlay> overlay;
+    // While the information panel shows.
+    std::unique_ptr<GpuFrameTime> gpuTime;
     // Milliseconds between looks at the watched files.
     static constexpr Uint32 lookInterval = 250;
     Uint32 lastLook = 0;

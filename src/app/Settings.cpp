@@ -30,7 +30,7 @@ std::string lowerCase(std::string text)
 std::vector<std::string> argumentsOf(const std::string& name, const std::string& value, const std::string& folder,
                                      std::string& problem)
 {
-    if (name == "fullscreen" || name == "cache" || name == "watch") {
+    if (name == "fullscreen" || name == "cache" || name == "watch" || name == "grid" || name == "axes") {
         const std::string answer = lowerCase(value);
         if (answer != "yes" && answer != "no") {
             problem = name + " takes yes or no";
@@ -41,7 +41,8 @@ std::vector<std::string> argumentsOf(const std::string& name, const std::string&
             return on ? std::vector<std::string>{} : std::vector<std::string>{"--no-cache"};
         return on ? std::vector<std::string>{"--" + name} : std::vector<std::string>{};
     }
-    if (name == "screenshot" || name == "thumbnail" || name == "help" || name == "version" || name == "no-config") {
+    if (name == "screenshot" || name == "thumbnail" || name == "overlay" || name == "help" || name == "version" ||
+        name == "no-config") {
         problem = name + " is not a setting: give it on the command line";
         return {};
     }

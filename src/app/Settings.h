@@ -9,7 +9,7 @@ namespace qm {
 // The settings file: default values for the command-line options, one
 // `name = value` a line, the name being the option's without its dashes
 // (`resolution = 1280x720`, `up = z`), `yes` or `no` for the switches
-// `fullscreen`, `cache` and `watch`. `#` starts a comment; a `[.ext]` line starts a
+// `fullscreen`, `cache`, `watch`, `grid` and `axes`. `#` starts a comment; a `[.ext]` line starts a
 // section whose lines apply only to model files of that extension (in any
 // letter case). Relative paths are taken from the file's folder. The
 // command line overrides it; `--no-config` leaves it unread.

@@ -159,6 +159,10 @@ int view(const ViewerOptions& options, const std::filesystem::path& dataRoot)
     applyCameraOptions(*scene->camera, options);
     if (scene->motion)
         startMotion(*scene->motion, options);
+    if (scene->guides) {
+        scene->guides->grid = options.grid;
+        scene->guides->axes = options.axes;
+    }
     if (!headless)
         application->showWindow();
     std::shared_ptr<GLRenderer> renderer =
@@ -171,12 +175,13 @@ int view(const ViewerOptions& options, const std::filesystem::path& dataRoot)
     scene->setAnimationHandler(animation);
     int status = 0;
     if (headless) {
-        application->renderFrames(options.frames, options.time.has_value());
+        application->renderFrames(options.frames, options.time.has_value(), options.overlay);
         status = writeScreenshot(options.screenshot, application->width, application->height) ? 0 : 1;
     } else {
         SDLGLApplication* window = application.get();
         application->modelFile = options.model;
         application->watchModel = options.watch;
+        application->rotation = options.trackball ? OrbitControl::Rotation::Trackball : OrbitControl::Rotation::Turntable;
         application->openedAt = openedAt;
         application->openModelFile = [&import, &options, aspectRatio, window](const std::string& file, const Log& log) {
             return import

@@ -40,7 +40,8 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& mode
         if (diffuseOnly && slot != TextureSlot::Diffuse)
             continue;
         auto textures = loadMaterialTextures(modelScene, modelMaterial, slot, kind, r.build.textureDirectory,
-                                             r.session.dataRoot, *r.session.resources, r.build.pictures, *r.build.log.problems);
+                                             r.session.dataRoot, *r.session.resources, r.build.pictures, *r.build.log.problems,
+                                             r.build.summary.textures);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
     const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
@@ -76,7 +77,7 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
     SceneMaterial one;
     one.textures.push_back(*first);
     return loadMaterialTextures(modelScene, one, slot, kind, r.build.textureDirectory, r.session.dataRoot,
-                                *r.session.resources, r.build.pictures, *r.build.log.problems)
+                                *r.session.resources, r.build.pictures, *r.build.log.problems, r.build.summary.textures)
         .front();
 }
 

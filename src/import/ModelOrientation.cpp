@@ -54,14 +54,24 @@ const char* axisName(const glm::vec3& v)
 
 }  // namespace
 
-BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
+// Each node's matrix in the world, below `root`.
+std::vector<glm::mat4> nodeWorlds(const SceneData& scene, const glm::mat4& root)
 {
-    BoundingBox box = BoundingBox::empty();
     // Parents come first, so each node's parent matrix is ready.
     std::vector<glm::mat4> world(scene.nodes.size());
     for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
         const SceneNode& node = scene.nodes[i];
         world[i] = (node.parent < 0 ? root : world[std::size_t(node.parent)]) * glm::make_mat4(node.transform.data());
+    }
+    return world;
+}
+
+BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root)
+{
+    BoundingBox box = BoundingBox::empty();
+    const std::vector<glm::mat4> world = nodeWorlds(scene, root);
+    for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
+        const SceneNode& node = scene.nodes[i];
         for (std::uint32_t m : node.meshes) {
             // A mesh with a position that is not a number is left out of the
             // scene, and out of its bounds.
@@ -112,6 +122,37 @@ ModelOrientation modelOrientation(const SceneData& scene, std::optional<char> up
     result.transform = glm::mat4(rotation * metres);
     result.description = text.str();
     return result;
+}
+
+std::vector<FileView> fileViews(const SceneData& scene, const glm::mat4& root)
+{
+    const std::vector<glm::mat4> world = nodeWorlds(scene, root);
+    std::vector<FileView> views;
+    for (const SceneCamera& camera : scene.cameras) {
+        const auto node = std::find_if(scene.nodes.begin(), scene.nodes.end(),
+                                       [&](const SceneNode& n) { return n.name == camera.name; });
+        const glm::mat4& place = node == scene.nodes.end() ? root : world[std::size_t(node - scene.nodes.begin())];
+        const auto vector = [](const std::array<float, 3>& v) { return glm::vec3(v[0], v[1], v[2]); };
+        FileView view{camera.name, glm::vec3(place * glm::vec4(vector(camera.position), 1.0f)),
+                      glm::mat3(place) * vector(camera.lookAt), glm::mat3(place) * vector(camera.up)};
+        const float ahead = glm::length(view.front);
+        if (!(ahead > 0.0f) || !std::isfinite(ahead) || !std::isfinite(glm::length(view.position)))
+            continue;
+        view.front /= ahead;
+        // Up at right angles to the view; one along it (or none) gives way to
+        // the world's up, or to its back for a view straight up or down.
+        const auto across = [&](const glm::vec3& up) {
+            const glm::vec3 side = glm::cross(view.front, up);
+            const float length = glm::length(side);
+            return length > 1e-4f && std::isfinite(length) ? glm::normalize(glm::cross(side / length, view.front))
+                                                           : glm::vec3(0.0f);
+        };
+        view.up = across(view.up);
+        for (const glm::vec3 fallback : {glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f, 0.0f, -1.0f)})
+            view.up = view.up == glm::vec3(0.0f) ? across(fallback) : view.up;
+        views.push_back(view);
+    }
+    return views;
 }
 
 }  // namespace qm

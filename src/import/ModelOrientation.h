@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BoundingBox.h"
 #include "Math.h"
+#include "ModelFraming.h"
 #include "SceneData.h"
 
 namespace qm {
@@ -27,5 +29,11 @@ ModelOrientation modelOrientation(const SceneData& scene, std::optional<char> up
 // The world box of every mesh the node tree places, with `root` applied
 // above the tree; an empty box at the origin when nothing is placed.
 BoundingBox modelBounds(const SceneData& scene, const glm::mat4& root);
+
+// The file's cameras placed in the world as their nodes and `root` put
+// them, in the file's order; a camera whose node is missing stands where
+// its own values say, below `root`, and one with no direction or a place
+// that is not a number is left out.
+std::vector<FileView> fileViews(const SceneData& scene, const glm::mat4& root);
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "AnimationHandler.h"
+#include "Controls.h"
 #include "EnvironmentLight.h"
 #include "FileLights.h"
 #include "GraphicsResources.h"
@@ -42,14 +43,6 @@ std::shared_ptr<Mesh> processMesh(ImportContext& r, const SceneMesh& modelMesh,
 constexpr const char* controls = "Controls: \nWASD - movement\nMouse - pan\n1 - decrease camera exposure\n2 - "
                                  "increase camera exposure\n3 - decrease camera focus distance\n4 - increase camera "
                                  "focus distance\n";
-
-constexpr const char* modelControls =
-    "Controls: \nLeft drag - turn the model\nRight or middle drag, Shift and left drag - move it\nWheel - zoom towards "
-    "the pointer\nDouble-click - turn about the point clicked\nHome or H - frame the whole model\nKeypad 1, 3, 7 - look from the front, the right, the top; keypad 9 "
-    "- from the other side\nTab - fly camera (WASD and mouse) and back\n1 - decrease camera exposure\n2 - increase "
-    "camera exposure\n3 - decrease camera focus distance\n4 - increase camera focus distance\nSpace - pause or play the "
-    "model's animation\n[ and ] - previous and next animation\nF5 - reload the model file\nPage Down and Page Up - next "
-    "and previous model file of the folder\nF12 - save the view as a picture\nF1 or ? - show or hide the help card\nI - show or hide the model's numbers\n";
 
 // A model file's scene data (see SceneSource.h), with the shipped scene's
 // complaint when it cannot be read.
@@ -539,7 +532,10 @@ ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std
                                   << (std::filesystem::exists(model.path, error) ? "not a file" : "no such file") << "." << std::endl;
         return {};
     }
-    *state.build.log.progress << modelControls << std::endl;
+    *state.build.log.progress << "Controls: \n";
+    for (const std::string& line : controlLines(false))
+        *state.build.log.progress << line << '\n';
+    *state.build.log.progress << std::endl;
     state.session.assetDirectory = "QM";
     state.build.textureDirectory = std::filesystem::path(model.path).parent_path().string();
     if (state.build.textureDirectory.empty())
@@ -587,6 +583,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     const ModelOrientation orientation = modelOrientation(modelScene, model.upAxis, model.scale);
     *state.build.log.progress << orientation.description << std::endl;
     const BoundingBox bounds = modelBounds(modelScene, orientation.transform);
+    std::vector<FileView> views = fileViews(modelScene, orientation.transform);
     // The file's placement above its own root node.
     auto root = std::make_shared<SceneObject>();
     root->model = orientation.transform;
@@ -623,6 +620,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
                               << " ms, uploaded in " << millisecondsSince(step) << " ms." << std::endl;
 
     Scene& scene = *state.build.scene;
+    scene.fileViews = std::move(views);
     scene.sourceFiles = std::move(source.files);
     scene.fillLight = 1.0f;
     scene.environment = state.session.resources->environment(environmentFor(model, state.build.log));
@@ -633,6 +631,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     if (moving)
         framed.grow(moving->min, moving->max);
     scene.startView = frameBox(framed, camera.fov, camera.aspectRatio);
+    scene.guides = Guides{framed};
     applyFraming(camera, *scene.startView);
     ModelSummary& summary = state.build.summary;
     summary.units = orientation.description;

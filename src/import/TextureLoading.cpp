@@ -1,5 +1,6 @@
 #include "TextureLoading.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <ostream>
@@ -55,7 +56,7 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& mode
                                                            const std::string& directory,
                                                            const std::filesystem::path& root,
                                                            GraphicsResources& resources, PictureStore& pictures,
-                                                           std::ostream& problems)
+                                                           std::ostream& problems, TextureTally& tally)
 {
     std::vector<std::shared_ptr<Texture>> textures;
     for (const SceneTexture& texture : material.textures) {
@@ -70,11 +71,15 @@ std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& mode
             image = pictures.load(
                 findTextureFile((root / directory).string(), texture.path).value_or((root / file).string()));
         }
+        const bool first = tally.files.insert(file).second;
         if (!image) {
             problems << image.error << " - " << file << std::endl;
+            if (first)
+                tally.missing.push_back(file);
             textures.push_back(standInTexture(resources, kind));
             continue;
         }
+        tally.largest = std::max({tally.largest, image.width, image.height});
         textures.push_back(resources.texture(kind, image.width, image.height, image.pixels.get()));
     }
     return textures;

@@ -9,6 +9,7 @@
 #include "CubeFaces.h"
 #include "GraphicsResources.h"
 #include "Math.h"
+#include "ModelSummary.h"
 #include "PictureStore.h"
 #include "SceneData.h"
 #include "TextureKind.h"
@@ -23,13 +24,14 @@ namespace qm {
 // A texture that cannot be loaded is reported and keeps its place with a
 // stand-in: a checker for diffuse, black for specular, flat for normal maps.
 // Picture files are decoded through `pictures`. `directory` lies below
-// `root` (see ImportContext::file); the reports name files as `directory` does.
+// `root` (see ImportContext::file); the reports name files as `directory`
+// does, and so does `tally`, which counts each picture met.
 std::vector<std::shared_ptr<Texture>> loadMaterialTextures(const SceneData& modelScene, const SceneMaterial& material,
                                                            TextureSlot slot, TextureKind kind,
                                                            const std::string& directory,
                                                            const std::filesystem::path& root,
                                                            GraphicsResources& resources, PictureStore& pictures,
-                                                           std::ostream& problems);
+                                                           std::ostream& problems, TextureTally& tally);
 
 // A 1x1 diffuse texture of a material's own colour (linear, 0 to 1), for a
 // material that names no picture.

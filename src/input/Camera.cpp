@@ -11,7 +11,14 @@ Camera::Camera()
 
 void Camera::updateProjection()
 {
-    projection = glm::perspective(fov * degreesToRadians, aspectRatio, nearPlane, farPlane);
+    projection = orthographic ? glm::ortho(-halfHeight * aspectRatio, halfHeight * aspectRatio, -halfHeight,
+                                           halfHeight, nearPlane, farPlane)
+                              : perspective();
+}
+
+glm::mat4 Camera::perspective() const
+{
+    return glm::perspective(fov * degreesToRadians, aspectRatio, nearPlane, farPlane);
 }
 
 glm::mat4 Camera::getViewMatrix() const
@@ -90,13 +97,23 @@ Plane planeThrough(const glm::vec3& normal, const glm::vec3& point)
 
 std::array<Plane, 6> Camera::frustumPlanes() const
 {
+    const glm::vec3 nc = position + front * nearPlane;
+    const glm::vec3 fc = position + front * farPlane;
+    if (orthographic) {
+        const float halfWidth = halfHeight * aspectRatio;
+        return {
+            planeThrough(front, nc),
+            planeThrough(-front, fc),
+            planeThrough(up, position - up * halfHeight),
+            planeThrough(-up, position + up * halfHeight),
+            planeThrough(-right, position + right * halfWidth),
+            planeThrough(right, position - right * halfWidth),
+        };
+    }
     const float t = static_cast<float>(std::tan(static_cast<double>(fov * 0.5f * degreesToRadians)));
     const float nearHeight = t * (nearPlane * 2.0f);
     const float halfHeight = nearHeight * 0.5f;
     const float halfWidth = aspectRatio * nearHeight * 0.5f;
-
-    const glm::vec3 nc = position + front * nearPlane;
-    const glm::vec3 fc = position + front * farPlane;
 
     // Each side plane passes through the eye and one edge of the near rectangle.
     const auto side = [&](const glm::vec3& q, auto normalFromRay) {

@@ -23,6 +23,9 @@ public:
     virtual void frameUpdate() {}
 
     void updateProjection();
+    // The perspective projection whatever `orthographic` says: the sky's,
+    // which has no size to draw parallel.
+    glm::mat4 perspective() const;
     glm::mat4 getViewMatrix() const;
 
     void increaseExposure();
@@ -41,6 +44,10 @@ public:
     float fov = 30.0f;
     float nearPlane = 1.0f;
     float farPlane = 300.0f;
+    // Parallel lines stay parallel: the view is a box `halfHeight` high
+    // above and below its middle, at any distance.
+    bool orthographic = false;
+    float halfHeight = 1.0f;
     float movementSpeed = 0.1f;
     float mouseSensitivity = 0.1f;
     // The step of keys 3 and 4.

@@ -21,11 +21,12 @@ constexpr std::array<std::pair<SDL_Scancode, int>, 8> heldKeyCommands{{
 }};
 
 // Keys that act once however long they are held, by character.
-constexpr std::array<std::pair<SDL_Keycode, int>, 14> pressedKeyCommands{{
+constexpr std::array<std::pair<SDL_Keycode, int>, 18> pressedKeyCommands{{
     {SDLK_F5, 16},
     {SDLK_TAB, 20},
     {SDLK_KP_1, 21},
     {SDLK_KP_3, 22},
+    {SDLK_KP_5, 31},
     {SDLK_KP_7, 23},
     {SDLK_KP_9, 24},
     {SDLK_PAGEDOWN, 25},
@@ -36,6 +37,9 @@ constexpr std::array<std::pair<SDL_Keycode, int>, 14> pressedKeyCommands{{
     {SDLK_F1, 29},
     {SDLK_QUESTION, 29},
     {SDLK_i, 30},
+    {SDLK_g, 32},
+    {SDLK_x, 33},
+    {SDLK_c, 34},
 }};
 
 template <typename... Args>
@@ -100,6 +104,12 @@ void InputManager::processEvents()
 {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (eventTaken && eventTaken(event)) {
+            // What the mouse moved meanwhile is not the camera's to turn by.
+            if (event.type == SDL_MOUSEMOTION)
+                SDL_GetRelativeMouseState(nullptr, nullptr);
+            continue;
+        }
         switch (event.type) {
         case SDL_QUIT:
             execute(0);

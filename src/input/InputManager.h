@@ -35,6 +35,9 @@ public:
     std::map<int, std::shared_ptr<BaseCommand>> commands;
     // Called with the path of a file dropped onto the window.
     std::function<void(const std::string&)> fileDropped;
+    // Offered each event first; true keeps it from the commands (an
+    // on-screen panel's press or drag).
+    std::function<bool(const SDL_Event&)> eventTaken;
 };
 
 }  // namespace qm

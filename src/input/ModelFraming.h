@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "BoundingBox.h"
 #include "Camera.h"
 
@@ -15,6 +17,15 @@ struct Framing {
     float distanceScale = 1.0f;
     // The distance from the start place to the model's centre.
     float distance = 0.0f;
+};
+
+// A view the model file holds (one of its cameras), placed in the world.
+struct FileView {
+    std::string name;
+    glm::vec3 position{0.0f};
+    // Unit vectors, at right angles.
+    glm::vec3 front{0.0f, 0.0f, -1.0f};
+    glm::vec3 up{0.0f, 1.0f, 0.0f};
 };
 
 // Looks at the box's centre from the front right and a little above, from

@@ -1,10 +1,13 @@
 #include "GLRenderer.h"
 
+#include <cstddef>
+
 #include "PassState.h"
 
 #include "DrawList.h"
 #include "Scene.h"
 #include "Skybox.h"
+#include "VertexAttributes.h"
 
 namespace qm {
 
@@ -35,6 +38,7 @@ GLRenderer::GLRenderer(GLuint width, GLuint height, const std::filesystem::path&
     lightSphereStenciledShader = loadShader("QM/lightSphere", stencilledDefine, dataRoot);
     forwardShader = loadShader("QM/forward", "", dataRoot);
     forwardDeformingShader = loadShader("QM/forward", deformingDefine, dataRoot);
+    guideShader = loadShader("QM/guide", "", dataRoot);
     screenQuad.init();
     Shader& directional = *directionalQuadShader;
     setGBufferSamplers(directional);
@@ -55,6 +59,18 @@ GLRenderer::GLRenderer(GLuint width, GLuint height, const std::filesystem::path&
 void GLRenderer::bindGBuffer() const
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers->gBufferFbo);
+}
+
+void GLRenderer::restoreSceneDepth(GLenum target) const
+{
+    const auto w = GLint(framebuffers->width);
+    const auto h = GLint(framebuffers->height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->depthCopyFbo);
+    bindGBuffer();
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDrawBuffer(GL_NONE);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glDrawBuffer(target);
 }
 
 void GLRenderer::clearTarget(GLenum attachment) const
@@ -106,14 +122,7 @@ void GLRenderer::render()
 
     // The scene depth back, for the sky to stay behind it.
     mark("sky");
-    const auto w = GLint(framebuffers->width);
-    const auto h = GLint(framebuffers->height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->depthCopyFbo);
-    bindGBuffer();
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glDrawBuffer(GL_NONE);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
-    glDrawBuffer(Targets::attachment(Targets::toneMapped));
+    restoreSceneDepth(Targets::attachment(Targets::toneMapped));
     skyPass(frame);
 
     // Depth of field: two blur rounds of the final image, then the composite.
@@ -121,10 +130,14 @@ void GLRenderer::render()
     if (depthOfField)
         depthOfFieldPass(camera);
 
+    const GLenum shown = Targets::attachment(depthOfField ? Targets::composed : Targets::toneMapped);
+    mark("guides");
+    guidePass(frame, shown);
+
     mark("present");
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers->gBufferFbo);
-    glReadBuffer(Targets::attachment(depthOfField ? Targets::composed : Targets::toneMapped));
+    glReadBuffer(shown);
     glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, GLint(width), GLint(height), GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
     mark("end");
@@ -169,9 +182,36 @@ void GLRenderer::skyPass(const DrawList& frame)
     glUniform1i(shader.uniform(Uniform::cubeMapTex), 0);
     // Turning moves the sky, walking does not: the view without its translation.
     const glm::mat4 rotationOnly(glm::mat3(frame.camera.view));
-    setUniformMat4(shader, frame.camera.projection * rotationOnly, Uniform::viewProj);
+    setUniformMat4(shader, frame.camera.skyProjection * rotationOnly, Uniform::viewProj);
     glBindVertexArray(skybox.vertexArray);
     glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+}
+
+void GLRenderer::guidePass(const DrawList& frame, GLenum shown)
+{
+    if (frame.guides.empty())
+        return;
+    if (!guideVertexArray) {
+        guideVertexArray = makeVertexArray();
+        guideBuffer = makeBuffer();
+        glBindVertexArray(guideVertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, guideBuffer);
+        feedAttribute(attribute::position, 3, sizeof(GuideVertex), offsetof(GuideVertex, position));
+        feedAttribute(attribute::colour, 3, sizeof(GuideVertex), offsetof(GuideVertex, colour));
+        glBindVertexArray(0);
+    }
+    // The passes since the sky cleared the depth.
+    restoreSceneDepth(shown);
+    applyPassState(PassState::guides());
+    Shader& shader = *guideShader;
+    glUseProgram(shader.program);
+    setUniformMat4(shader, frame.camera.projection * frame.camera.view, Uniform::viewProj);
+    glBindVertexArray(guideVertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, guideBuffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(frame.guides.size() * sizeof(GuideVertex)), frame.guides.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_LINES, 0, GLsizei(frame.guides.size()));
     glBindVertexArray(0);
 }
 

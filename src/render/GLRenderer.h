@@ -5,7 +5,6 @@
 #include <span>
 #include <vector>
 
-#include "FrameProfiler.h"
 #include "FramebufferHandler.h"
 #include "PostProcessing.h"
 #include "Renderer.h"
@@ -55,6 +54,8 @@ public:
     // Each step's source blurred into its target, in order.
     void blur(std::span<const FramebufferHandler::BlurStep> steps);
     void skyPass(const DrawList& frame);
+    // The frame's guide lines over the picture shown, against the scene's depth.
+    void guidePass(const DrawList& frame, GLenum shown);
 
     // The most point lights that light one blended object: the nearest that reach it.
     static constexpr int MAX_FORWARD_LIGHTS = 4;
@@ -73,12 +74,15 @@ public:
     GLTexture whiteTexture;
     // Points are drawn this many pixels wide.
     float pointSize = 3.0f;
-    // Optional: told where each pass begins.
-    FrameProfiler* profiler = nullptr;
     // False: the tone-mapped image with its sky is shown as it is (thumbnails).
     bool depthOfField = true;
 
 private:
+    std::shared_ptr<Shader> guideShader;
+    // Made when a frame first has guide lines: the moor never has.
+    GLVertexArray guideVertexArray;
+    GLBuffer guideBuffer;
+
     void mark(const char* pass) const
     {
         if (profiler)
@@ -95,6 +99,8 @@ private:
     void setPointLightUniforms(Shader& shader, const PointLight& light) const;
     void setLightPassUniforms(Shader& shader, const PointLight& light, const DrawList& frame) const;
     void clearTarget(GLenum attachment) const;
+    // The G-buffer's depth as the opaque passes left it (the copy), to draw into `target` against.
+    void restoreSceneDepth(GLenum target) const;
 };
 
 // Uploads a classic material's ambient colour, shininess and textures (sampler

@@ -45,6 +45,8 @@ struct PassState {
     // The sky cube from inside, behind everything drawn and showing through
     // blended surfaces where nothing opaque is behind them.
     static constexpr PassState sky() { return {true, true, GL_LEQUAL, Stencil::Off, Blend::Under, GL_FRONT}; }
+    // Lines over the finished picture, hidden behind the scene.
+    static constexpr PassState guides() { return {true, false, GL_LEQUAL, Stencil::Off, Blend::None, GL_NONE}; }
 };
 
 // Sets all of it.

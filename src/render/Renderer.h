@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "FrameProfiler.h"
 #include "Math.h"
 
 namespace qm {
@@ -21,6 +22,9 @@ public:
 
     void setScene(std::shared_ptr<Scene> newScene) { scene = std::move(newScene); }
     const std::shared_ptr<Scene>& getScene() const { return scene; }
+
+    // Optional: told where each pass begins.
+    FrameProfiler* profiler = nullptr;
 
 protected:
     std::shared_ptr<Scene> scene;

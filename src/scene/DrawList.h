@@ -69,10 +69,18 @@ struct LightDraw {
     std::vector<glm::vec3> positions;
 };
 
+// One end of an unlit line drawn over the picture (a grid, axes).
+struct GuideVertex {
+    glm::vec3 position{0.0f};
+    glm::vec3 colour{0.0f};
+};
+
 // The camera's values a frame is drawn with.
 struct FrameCamera {
     glm::mat4 view{1.0f};
     glm::mat4 projection{1.0f};
+    // The sky's: in perspective even when the view is orthographic.
+    glm::mat4 skyProjection{1.0f};
     glm::vec3 position{0.0f};
     float exposure = 0.0f;
     float focusDepth = 0.0f;
@@ -93,6 +101,9 @@ struct DrawList {
     std::vector<glm::mat4> blendedDeformations;
     // In the lights' order of creation.
     std::vector<LightDraw> lights;
+    // Lines over the finished picture, their ends in pairs, hidden behind
+    // what is nearer.
+    std::vector<GuideVertex> guides;
     const Skybox* sky = nullptr;
     const Environment* environment = nullptr;
     float fillLight = 0.0f;

@@ -10,6 +10,8 @@
 #include "PointLight.h"
 #include "Scene.h"
 
+#include "Guides.h"
+
 namespace qm {
 
 namespace {
@@ -113,11 +115,14 @@ const DrawList& Scene::buildDrawList()
         updateMovingRows();
     octree.query(camera->frustumPlanes(), visibleRows);
     recycleDrawList();
-    frame.camera = {camera->getViewMatrix(), camera->projection, camera->position, camera->exposure,
-                    camera->focusDepth,      camera->maxDepth,   camera->distanceScale};
+    frame.camera = {camera->getViewMatrix(), camera->projection, camera->perspective(), camera->position,
+                    camera->exposure,        camera->focusDepth, camera->maxDepth,       camera->distanceScale};
     frame.sky = skybox.get();
     frame.environment = environment.get();
     frame.fillLight = fillLight;
+    frame.guides.clear();
+    if (guides)
+        appendGuideLines(*guides, frame.guides);
     // The rows in view lie scattered over the table: each is asked for a few
     // objects ahead of its turn.
     constexpr std::size_t ahead = 8;

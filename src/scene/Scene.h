@@ -8,6 +8,7 @@
 
 #include "Camera.h"
 #include "DrawList.h"
+#include "Guides.h"
 #include "ModelFraming.h"
 #include "ModelSummary.h"
 #include "Octree.h"
@@ -77,6 +78,10 @@ public:
     float fillLight = 0.0f;
     // An opened model's framed view, which the Home key returns to.
     std::optional<Framing> startView;
+    // The views of an opened model's own cameras, which C steps through.
+    std::vector<FileView> fileViews;
+    // An opened model's grid and axes, which the moor has not.
+    std::optional<Guides> guides;
     // An opened model's numbers, for the information panel.
     std::optional<ModelSummary> summary;
     // The files it was built from besides the model file (what the file

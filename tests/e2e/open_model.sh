@@ -175,7 +175,7 @@ mistakes_case() {
 --bogus|unknown option --bogus
 model.obj --frames|the option --frames needs a value
 --resolution 640by360 m.obj|the option --resolution does not take the value "640by360"
---scale 2|--table, --up, --scale, --lod, --environment, --animation, --time and --watch need a model file
+--scale 2|--table, --up, --scale, --lod, --environment, --animation, --time, --watch, --grid, --axes, --orbit and --overlay need a model file
 CASES
 }
 
@@ -280,8 +280,9 @@ opacity_case() {
         "$work/out" || fail "summary: $(grep '^Materials' "$work/out")"
 }
 
-# Animated files: clips chosen by number, name or none; poses that stand
-# still where nothing moves; a character file in centimetres at its size.
+# Animated files: clips chosen by number, name or none, and drawn with the
+# overlay; poses that stand still where nothing moves; a character file in
+# centimetres at its size.
 motion_cases() {
     case_name=clips-by-number-and-name
     check clips_case
@@ -305,6 +306,14 @@ clips_case() {
     shoot first "$box" --time 1 || return
     cmp -s "$work/unknown.png" "$work/first.png" || fail "an unknown clip does not play the first"
     [ "$(changed "$work/first.png" "$work/hop.png")" -gt 1000 ] || fail "the two clips give the same picture"
+    # --overlay: the model's numbers at the top right, the clip's timeline along the bottom.
+    shoot overlaid "$box" --time 1 --overlay || return
+    local region
+    for region in 320x120+320+0 640x40+0+320; do
+        convert "$work/first.png" -crop "$region" +repage "$work/plain-part.png"
+        convert "$work/overlaid.png" -crop "$region" +repage "$work/overlaid-part.png"
+        [ "$(changed "$work/plain-part.png" "$work/overlaid-part.png")" -gt 5000 ] || fail "--overlay left $region as it was"
+    done
 }
 
 still_case() {

@@ -2,8 +2,9 @@
 # The real viewer in a virtual display with the generated scene: console,
 # window, title, the two ways out (Escape, the close button), a machine
 # without sound and one without a display; a watched model reloading; a
-# model turned, zoomed and framed again in the orbit camera; the next file
-# of the folder; the view saved.
+# model turned, zoomed and framed again in the orbit camera, seen
+# orthographically, its clip's timeline dragged; the next file of the
+# folder; the view saved.
 # Screenshots go to the given folder.
 # Usage: window.sh <viewer> <close_window helper> <generated QM folder> <screenshot folder> <test data folder>
 set -u
@@ -228,6 +229,81 @@ if check_running_window "$dir"; then
     # I shows the model's numbers in the top right corner.
     key_changes_corner i orbit-info +320+0
     [ "$corner" -gt 20000 ] || fail "I changed only $corner pixels of the top right quarter"
+    quit_with_escape
+fi
+
+# The width in pixels of the model's outline in mask $1 at $2 and at $3
+# hundredths of its height from the top: sets $width_a and $width_b.
+outline_widths() {
+    local mask="$shots/$1-mask.png" w h x y
+    IFS='x+' read -r w h x y <<<"$(convert "$mask" -format '%@' info:)"
+    width_a=$(convert "$mask" -crop "640x1+0+$((y + h * $2 / 100))" +repage -format '%[fx:int(mean*w+0.5)]' info:)
+    width_b=$(convert "$mask" -crop "640x1+0+$((y + h * $3 / 100))" +repage -format '%[fx:int(mean*w+0.5)]' info:)
+}
+
+# Keypad 5: a house seen from the front and a little above has walls that
+# narrow towards the ground in perspective and stay upright (as wide at
+# the eaves as at the ground) orthographically. G lays a grid under it.
+case_name=orthographic
+before=$failures
+dir="$work/orthographic"
+mkdir -p "$dir"
+viewer_args=(--resolution 640x360 "$data/formats/box.gltf")
+SDL_AUDIODRIVER=dummy start_viewer "$dir"
+unset viewer_args
+if check_running_window "$dir"; then
+    sleep 2
+    xdotool key --window "$window" KP_1
+    xdotool mousemove --window "$window" 320 100 mousedown 1 mousemove --window "$window" 320 150 sleep 0.2 \
+        mousemove --window "$window" 320 200 mouseup 1
+    sleep 1.5
+    coverage perspective
+    outline_widths perspective 60 95
+    [ $((width_a - width_b)) -ge 6 ] || fail "in perspective the walls are $width_a and $width_b pixels wide"
+    xdotool key --window "$window" KP_5
+    sleep 1.5
+    coverage orthographic
+    outline_widths orthographic 60 95
+    [ "$width_a" -gt 0 ] && [ $((width_a - width_b)) -le 2 ] && [ $((width_b - width_a)) -le 2 ] ||
+        fail "orthographic, the walls are $width_a and $width_b pixels wide"
+    xdotool key --window "$window" g
+    sleep 1.5
+    screenshot grid
+    convert "$shots/orthographic.png" -crop 640x90+0+270 +repage "$work/ground-before.png"
+    convert "$shots/grid.png" -crop 640x90+0+270 +repage "$work/ground-after.png"
+    ground=$(changed "$work/ground-before.png" "$work/ground-after.png")
+    [ "$ground" -gt 1000 ] || fail "G changed only $ground pixels of the ground"
+    quit_with_escape
+fi
+
+# The timeline of a clip: paused, then its bar dragged to near the end,
+# the clip stands there (Space says where it plays on from) and the view
+# has not turned with the drag.
+case_name=timeline
+before=$failures
+dir="$work/timeline"
+mkdir -p "$dir"
+viewer_args=(--resolution 640x360 "$data/animation/skinned-bar.gltf")
+SDL_AUDIODRIVER=dummy start_viewer "$dir"
+unset viewer_args
+if check_running_window "$dir"; then
+    sleep 2
+    xdotool key --window "$window" space
+    wait_for_line '^Paused at ' 1
+    screenshot timeline-paused
+    xdotool mousemove --window "$window" 300 327 mousedown 1 mousemove --window "$window" 450 327 sleep 0.2 \
+        mousemove --window "$window" 600 327 sleep 0.5 mouseup 1
+    sleep 1
+    screenshot timeline-scrubbed
+    xdotool key --window "$window" space
+    if wait_for_line '^Playing from ' 1; then
+        from=$(sed -n 's/^Playing from \([0-9.]*\) s\.$/\1/p' "$dir/stdout")
+        awk -v t="$from" 'BEGIN { exit !(t > 1.5 && t <= 2) }' || fail "after the drag, playing from $from s"
+    fi
+    convert "$shots/timeline-paused.png" -crop 160x60+0+0 +repage "$work/sky-before.png"
+    convert "$shots/timeline-scrubbed.png" -crop 160x60+0+0 +repage "$work/sky-after.png"
+    sky=$(changed "$work/sky-before.png" "$work/sky-after.png")
+    [ "$sky" -lt 100 ] || fail "the drag on the timeline turned the view ($sky pixels of the sky changed)"
     quit_with_escape
 fi
 

@@ -130,7 +130,8 @@ TEST_F(Rendering, PassStatesAreWholeWhateverCameBefore)
                                  PassState::lightStencil(), PassState::lightVolume(true),
                                  PassState::lightVolume(false), PassState::fullScreenAdd(),
                                  PassState::fullScreen(),   PassState::blended(true),
-                                 PassState::blended(false), PassState::sky()};
+                                 PassState::blended(false), PassState::sky(),
+                                 PassState::guides()};
     const PassState before[] = {
         {true, true, GL_GREATER, PassState::Stencil::WhereMarked, PassState::Blend::Over, GL_FRONT},
         {false, false, GL_ALWAYS, PassState::Stencil::Off, PassState::Blend::None, GL_NONE}};

@@ -115,6 +115,17 @@ TEST(Camera, FrustumPlanesClassifyPoints)
             EXPECT_EQ(planes[i].contains(c.point), i != c.outsideOf)
                 << "plane " << i << " point " << c.point.x << ", " << c.point.y << ", " << c.point.z;
     }
+
+    // Orthographic, the sides are as far apart at the near plane as 10 units ahead.
+    qm::Camera parallel = *scene.camera;
+    parallel.orthographic = true;
+    parallel.halfHeight = h;
+    const auto box = parallel.frustumPlanes();
+    for (const auto& c : cases) {
+        const glm::vec3 near = c.point.z == z ? glm::vec3(c.point.x, c.point.y, 1.0f) : c.point;
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(box[i].contains(near), i != c.outsideOf) << "orthographic, plane " << i;
+    }
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
         input.bindCommand(id, [&fired, id] { fired.push_back(id); });
     std::vector<std::string> dropped;
     input.fileDropped = [&](const std::string& file) { dropped.push_back(file); };
+    // What is taken first (by an on-screen panel) reaches no command.
+    input.eventTaken = [](const SDL_Event& e) { return e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_m; };
 
     SDL_Event drop{};
     drop.type = SDL_DROPFILE;
@@ -95,7 +97,7 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     // Each key pressed, and Space and F5 also held down (repeated): once is enough.
     const std::pair<SDL_Keycode, Uint8> keys[] = {
         {SDLK_HOME, 0}, {SDLK_h, 0}, {SDLK_m, 0}, {SDLK_SPACE, 0}, {SDLK_SPACE, 1}, {SDLK_RIGHTBRACKET, 0},
-        {SDLK_LEFTBRACKET, 0}, {SDLK_F5, 0}, {SDLK_F5, 1}, {SDLK_x, 0}, {SDLK_ESCAPE, 0}};
+        {SDLK_LEFTBRACKET, 0}, {SDLK_F5, 0}, {SDLK_F5, 1}, {SDLK_z, 0}, {SDLK_ESCAPE, 0}};
     for (const auto& [code, repeat] : keys) {
         SDL_Event event{};
         event.type = SDL_KEYDOWN;
@@ -105,7 +107,7 @@ TEST(InputManager, EventsReachTheirCommandsAndTheDropHandler)
     }
     input.processEvents();
 
-    EXPECT_EQ(fired, (std::vector<int>{12, 12, 11, 13, 15, 14, 16, 0}));
+    EXPECT_EQ(fired, (std::vector<int>{12, 12, 13, 15, 14, 16, 0}));
     EXPECT_EQ(dropped, std::vector<std::string>{"/models/duck.fbx"});
     SDL_Quit();
 }

@@ -90,6 +90,32 @@ TEST(ModelOrientation, BoundsCoverEveryPlacedMeshOnce)
 
 // Every corner of the box is in view, and the box reaches close to the
 // view's edge in at least one direction, whatever its shape and size.
+// The file's cameras stand where their nodes and the root put them, their
+// directions at unit length and their up at right angles; one with no
+// direction is left out, and one looking straight down along its up gets
+// the world's back for up.
+TEST(ModelOrientation, FileCamerasArePlacedInTheWorld)
+{
+    qm::SceneData scene;
+    qm::SceneNode root{"root", -1, qm::identityMatrix, {}};
+    qm::SceneNode moved{"eye", 0, qm::identityMatrix, {}};
+    moved.transform[12] = 10.0f;
+    scene.nodes = {root, moved};
+    scene.cameras = {{"eye", {0, 1, 0}, {0, 1, 1}, {0, 0, -3}},
+                     {"nowhere", {0, 0, 0}, {0, 1, 0}, {0, 0, 0}},
+                     {"missing", {1, 2, 3}, {0, 1, 0}, {0, -1, 0}}};
+    const auto views = qm::fileViews(scene, glm::scale(glm::mat4(1.0f), glm::vec3(2.0f)));
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(views[0].name, "eye");
+    expectNear(views[0].position, {20, 2, 0});
+    expectNear(views[0].front, {0, 0, -1});
+    expectNear(views[0].up, {0, 1, 0});
+    EXPECT_EQ(views[1].name, "missing");
+    expectNear(views[1].position, {2, 4, 6});
+    expectNear(views[1].front, {0, -1, 0});
+    expectNear(views[1].up, {0, 0, -1});
+}
+
 TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
 {
     const qm::BoundingBox boxes[] = {

@@ -13,8 +13,9 @@ struct Inspecting {
     qm::Framing framing;
     OrbitControl orbit;
 
-    Inspecting() : framing(qm::frameBox(qm::BoundingBox::fromMinMax({9, -1, -1}, {11, 1, 1}), 30.0f, 16.0f / 9.0f)),
-                   orbit(framing)
+    explicit Inspecting(OrbitControl::Rotation rotation = OrbitControl::Rotation::Turntable)
+        : framing(qm::frameBox(qm::BoundingBox::fromMinMax({9, -1, -1}, {11, 1, 1}), 30.0f, 16.0f / 9.0f)),
+          orbit(framing, rotation)
     {
         qm::applyFraming(camera, framing);
     }
@@ -93,6 +94,42 @@ TEST(OrbitControl, ZoomAndPanKeepThePointUnderTheCursor)
     in.orbit.pan(in.camera, 0.0f, 90.0f, 360.0f);
     in.settle();
     expectNear(glm::vec3(in.onScreen(pivot), 0), glm::vec3(0, -0.5f, 0), 1e-3f);
+}
+
+// Orthographic, the view shows at the pivot's depth what it showed in
+// perspective, depth changes no point's place, and the eye stands back so
+// that zooming in never cuts the model.
+TEST(OrbitControl, OrthographicKeepsTheFramingAndParallelLines)
+{
+    Inspecting in;
+    in.orbit.zoom(in.camera, 8.0f, 0.0f, 0.0f);
+    in.settle();
+    const glm::vec3 edge = in.orbit.view().pivot + in.camera.right * in.camera.aspectRatio *
+                                                       (std::tan(in.camera.fov * 0.5f * qm::degreesToRadians) *
+                                                        in.orbit.view().distance);
+    expectNear(glm::vec3(in.onScreen(edge), 0), glm::vec3(1, 0, 0), 1e-3f);
+    in.camera.orthographic = true;
+    in.orbit.apply(in.camera);
+    expectNear(glm::vec3(in.onScreen(edge), 0), glm::vec3(1, 0, 0), 1e-3f);
+    expectNear(glm::vec3(in.onScreen(edge + in.camera.front * 3.0f), 0), glm::vec3(1, 0, 0), 1e-3f);
+    EXPECT_NEAR(glm::distance(in.camera.position, in.orbit.view().pivot), 2.0f * in.framing.distance, 1e-3f);
+    EXPECT_LT(in.camera.nearPlane, in.framing.distance);
+}
+
+// A trackball turns on over the poles, about the pivot, upside down when
+// past them; its keypad views are the turntable's.
+TEST(OrbitControl, TrackballTurnsOverThePoles)
+{
+    Inspecting in(OrbitControl::Rotation::Trackball);
+    in.orbit.turn(0.0f, 400.0f);  // 120 degrees, from 22 below the level to 142
+    in.settle();
+    EXPECT_NEAR(glm::distance(in.camera.position, glm::vec3(10, 0, 0)), in.framing.distance, 1e-3f);
+    expectNear(glm::vec3(in.onScreen({10, 0, 0}), 0), glm::vec3(0), 1e-4f);
+    EXPECT_LT(in.camera.up.y, -0.5f);
+    in.orbit.lookFrom(OrbitControl::Side::Front);
+    in.settle();
+    expectNear(in.camera.front, {0, 0, -1}, 1e-3f);
+    expectNear(in.camera.up, {0, 1, 0}, 1e-3f);
 }
 
 // The same goal is reached at the same pace at 30 or 240 frames a second.

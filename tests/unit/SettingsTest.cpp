@@ -22,6 +22,7 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
                              "\n"
                              "[.FBX]\n"
                              "scale = 0.01\n"
+                             "grid = yes\n"
                              "[*.gltf]\n"
                              "exposure = 2\n"
                              "[]\n"
@@ -38,7 +39,7 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
         {"", {"--resolution", "1280x720", "--fullscreen", "--no-cache"}},
         {"walk.fbx",
          {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--watch", "--up", "z", "--environment",
-          "/home/u/.config/quillmoor/skies/dusk.hdr", "--scale", "0.01"}},
+          "/home/u/.config/quillmoor/skies/dusk.hdr", "--scale", "0.01", "--grid"}},
         {"cube.gltf",
          {"--resolution", "1280x720", "--fullscreen", "--no-cache", "--watch", "--up", "z", "--environment",
           "/home/u/.config/quillmoor/skies/dusk.hdr", "--exposure", "2"}},
@@ -49,15 +50,15 @@ TEST(Settings, LinesBecomeArgumentsAndWrongOnesAreNamed)
         EXPECT_EQ(qm::readSettings(in, "/home/u/.config/quillmoor/config", c.model, errors), c.arguments)
             << c.model;
         EXPECT_EQ(errors.str(),
-                  "/home/u/.config/quillmoor/config:13: a section is written [.ext]; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:14: unknown option --frobnicate; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:15: the option --frames does not take the value \"none\"; the "
+                  "/home/u/.config/quillmoor/config:14: a section is written [.ext]; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:15: unknown option --frobnicate; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:16: the option --frames does not take the value \"none\"; the "
                   "line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:16: screenshot is not a setting: give it on the command line; "
+                  "/home/u/.config/quillmoor/config:17: screenshot is not a setting: give it on the command line; "
                   "the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:17: expected name = value; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:18: fullscreen takes yes or no; the line is ignored.\n"
-                  "/home/u/.config/quillmoor/config:19: thumbnail is not a setting: give it on the command line; "
+                  "/home/u/.config/quillmoor/config:18: expected name = value; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:19: fullscreen takes yes or no; the line is ignored.\n"
+                  "/home/u/.config/quillmoor/config:20: thumbnail is not a setting: give it on the command line; "
                   "the line is ignored.\n")
             << c.model;
     }
