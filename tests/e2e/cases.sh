@@ -12,5 +12,10 @@ pass() { echo "ok   [$case_name]"; passes=$((passes + 1)); }
 check() { local before=$failures; "$@"; [ "$failures" -eq "$before" ] && pass; }
 # Pixels that differ between two pictures.
 changed() { compare -metric AE -fuzz 2% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+# The same within region $3 (WxH+X+Y) of both.
+changed_in() {
+    convert "$1" -crop "$3" +repage "$work/part-a.png" && convert "$2" -crop "$3" +repage "$work/part-b.png" &&
+        changed "$work/part-a.png" "$work/part-b.png"
+}
 # The summary; the script fails when a case failed or none ran.
 finish() { echo "$passes passed, $failures failed"; [ "$failures" -eq 0 ] && [ "$passes" -gt 0 ]; }

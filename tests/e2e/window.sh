@@ -166,16 +166,15 @@ key_changes_corner() {
     xdotool key --window "$window" "$1"
     sleep 1.5
     screenshot "$2"
-    convert "$shots/orbit-no-help.png" -crop "320x180$3" +repage "$work/corner-before.png"
-    convert "$shots/$2.png" -crop "320x180$3" +repage "$work/corner-after.png"
-    corner=$(changed "$work/corner-before.png" "$work/corner-after.png")
+    corner=$(changed_in "$shots/orbit-no-help.png" "$shots/$2.png" "320x180$3")
 }
 
 # A user's model in the orbit camera: a left-drag turns it, the model still
 # in the middle; the wheel brings it closer, covering more and still whole
 # in the middle (zoomed towards the cursor there); Home frames it again as
 # at the start; a double-click makes the point clicked the middle; F1
-# shows the help card and takes it away; I shows the model's numbers.
+# shows the help card and takes it away; I shows the model's numbers; C
+# steps through the file's cameras.
 case_name=orbit
 before=$failures
 dir="$work/orbit"
@@ -229,6 +228,9 @@ if check_running_window "$dir"; then
     # I shows the model's numbers in the top right corner.
     key_changes_corner i orbit-info +320+0
     [ "$corner" -gt 20000 ] || fail "I changed only $corner pixels of the top right quarter"
+    # C looks through the file's one camera, then frames the model again.
+    xdotool key --window "$window" c c
+    wait_for_line '^Camera 1 of 1: "camera1"$' 1 && wait_for_line '^The whole model framed\.$' 1
     quit_with_escape
 fi
 
@@ -269,9 +271,7 @@ if check_running_window "$dir"; then
     xdotool key --window "$window" g
     sleep 1.5
     screenshot grid
-    convert "$shots/orthographic.png" -crop 640x90+0+270 +repage "$work/ground-before.png"
-    convert "$shots/grid.png" -crop 640x90+0+270 +repage "$work/ground-after.png"
-    ground=$(changed "$work/ground-before.png" "$work/ground-after.png")
+    ground=$(changed_in "$shots/orthographic.png" "$shots/grid.png" 640x90+0+270)
     [ "$ground" -gt 1000 ] || fail "G changed only $ground pixels of the ground"
     quit_with_escape
 fi
@@ -300,9 +300,7 @@ if check_running_window "$dir"; then
         from=$(sed -n 's/^Playing from \([0-9.]*\) s\.$/\1/p' "$dir/stdout")
         awk -v t="$from" 'BEGIN { exit !(t > 1.5 && t <= 2) }' || fail "after the drag, playing from $from s"
     fi
-    convert "$shots/timeline-paused.png" -crop 160x60+0+0 +repage "$work/sky-before.png"
-    convert "$shots/timeline-scrubbed.png" -crop 160x60+0+0 +repage "$work/sky-after.png"
-    sky=$(changed "$work/sky-before.png" "$work/sky-after.png")
+    sky=$(changed_in "$shots/timeline-paused.png" "$shots/timeline-scrubbed.png" 160x60+0+0)
     [ "$sky" -lt 100 ] || fail "the drag on the timeline turned the view ($sky pixels of the sky changed)"
     quit_with_escape
 fi
