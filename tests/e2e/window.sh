@@ -135,6 +135,17 @@ if check_running_window "$dir"; then
     quit_with_escape
 fi
 
+# Starts the viewer on a model (with options) in a 640x360 window, its
+# output in the case's folder $dir; true when its window shows.
+view_model() {
+    dir="$work/$case_name"
+    mkdir -p "$dir"
+    viewer_args=(--resolution 640x360 "$@")
+    SDL_AUDIODRIVER=dummy start_viewer "$dir"
+    unset viewer_args
+    check_running_window "$dir"
+}
+
 # What the model covers in the window: the pixels that change when the
 # exposure goes down (key 1 held) and back up (key 2), since the sky is
 # drawn after the exposure. Writes them white on black into $shots/$1-mask.png;
@@ -177,12 +188,7 @@ key_changes_corner() {
 # steps through the file's cameras.
 case_name=orbit
 before=$failures
-dir="$work/orbit"
-mkdir -p "$dir"
-viewer_args=(--resolution 640x360 "$data/fbx/duck.fbx")
-SDL_AUDIODRIVER=dummy start_viewer "$dir"
-unset viewer_args
-if check_running_window "$dir"; then
+if view_model "$data/fbx/duck.fbx"; then
     sleep 2
     coverage orbit-start
     start=$covered
@@ -248,12 +254,7 @@ outline_widths() {
 # the eaves as at the ground) orthographically. G lays a grid under it.
 case_name=orthographic
 before=$failures
-dir="$work/orthographic"
-mkdir -p "$dir"
-viewer_args=(--resolution 640x360 "$data/formats/box.gltf")
-SDL_AUDIODRIVER=dummy start_viewer "$dir"
-unset viewer_args
-if check_running_window "$dir"; then
+if view_model "$data/formats/box.gltf"; then
     sleep 2
     xdotool key --window "$window" KP_1
     xdotool mousemove --window "$window" 320 100 mousedown 1 mousemove --window "$window" 320 150 sleep 0.2 \
@@ -281,12 +282,7 @@ fi
 # has not turned with the drag.
 case_name=timeline
 before=$failures
-dir="$work/timeline"
-mkdir -p "$dir"
-viewer_args=(--resolution 640x360 "$data/animation/skinned-bar.gltf")
-SDL_AUDIODRIVER=dummy start_viewer "$dir"
-unset viewer_args
-if check_running_window "$dir"; then
+if view_model "$data/animation/skinned-bar.gltf"; then
     sleep 2
     xdotool key --window "$window" space
     wait_for_line '^Paused at ' 1
