@@ -73,6 +73,13 @@ const std::map<std::string, ValueReader>& valueOptions()
              o.trackball = v == "trackball";
              return true;
          }},
+        {"--reader",
+         [](const std::string& v, ViewerOptions& o) {
+             if (v != "auto" && v != "assimp")
+                 return false;
+             o.assimpOnly = v == "assimp";
+             return true;
+         }},
         {"--screenshot", [](const std::string& v, ViewerOptions& o) { o.screenshot = v; return !v.empty(); }},
         {"--frames", [](const std::string& v, ViewerOptions& o) { return parseNumber(v, o.frames) && o.frames > 0; }},
         {"--resolution",
@@ -128,7 +135,7 @@ const std::map<std::string, void (*)(ViewerOptions&)>& flagOptions()
 // The options that mean nothing without a model file.
 constexpr std::string_view modelOptions[] = {"--table",     "--up",   "--scale", "--lod",  "--environment",
                                              "--animation", "--time", "--watch", "--grid", "--axes",
-                                             "--orbit",     "--overlay"};
+                                             "--orbit",     "--reader", "--overlay"};
 
 bool needsModel(const std::string& name)
 {
@@ -255,6 +262,8 @@ std::string usage()
            "  --grid                     a ground grid under MODEL, a line a metre or a power\n"
            "                             of ten of metres apart (G shows and hides it)\n"
            "  --axes                     the axes at the origin (X shows and hides them)\n"
+           "  --reader auto|assimp       how MODEL is read: glTF files by the viewer's own reader\n"
+           "                             and the rest by assimp (default), or all by assimp\n"
            "  --orbit turntable|trackball\n"
            "                             how a drag turns MODEL: about its up axis, the pitch\n"
            "                             short of the poles (default), or freely\n"

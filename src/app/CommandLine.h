@@ -32,6 +32,8 @@ struct ViewerOptions {
     // The model's ground grid and the world's axes shown from the start.
     bool grid = false;
     bool axes = false;
+    // glTF files read by assimp too, not by the viewer's own reader.
+    bool assimpOnly = false;
     // A drag turns the model freely instead of about its up axis.
     bool trackball = false;
     // A screenshot or thumbnail drawn with the information panel and the timeline.

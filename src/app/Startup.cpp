@@ -145,9 +145,10 @@ int view(const ViewerOptions& options, const std::filesystem::path& dataRoot)
     // A thumbnail is asked for by a file manager, for every file it shows:
     // it may take no more than 1 GiB to read one, and a file that needs more
     // gets none.
-    SceneImport import(resources,
-                       thumbnail ? readerSettings(readerProgram(), thumbnailReaderMemory) : readerSettings(readerProgram()),
-                       options.cache ? cacheSettings() : std::nullopt, dataRoot);
+    ReaderSettings reader =
+        thumbnail ? readerSettings(readerProgram(), thumbnailReaderMemory) : readerSettings(readerProgram());
+    reader.assimpOnly = options.assimpOnly;
+    SceneImport import(resources, reader, options.cache ? cacheSettings() : std::nullopt, dataRoot);
     ImportedScene built = options.model.empty() ? import.loadScene("QM/QM.fbx")
                                                 : import.openModel(userModel(options, options.model, aspectRatio));
     if (!built)

@@ -96,7 +96,10 @@ private:
 pid_t startReader(const std::string& path, const ReaderSettings& settings, const Pipe& output, std::string& error)
 {
     std::vector<std::string> arguments{settings.program, "--memory-limit", std::to_string(settings.memoryLimit),
-                                       "--time-limit", std::to_string(settings.timeLimit), path};
+                                       "--time-limit", std::to_string(settings.timeLimit)};
+    if (settings.assimpOnly)
+        arguments.insert(arguments.end(), {"--reader", "assimp"});
+    arguments.push_back(path);
     std::vector<char*> argv;
     for (std::string& a : arguments)
         argv.push_back(a.data());

@@ -15,6 +15,8 @@ struct ReaderSettings {
     std::uint64_t memoryLimit = 0;
     // How long the viewer waits for its answer, and its processor time.
     int timeLimit = 120;
+    // glTF files too through the model reader (assimp), not the project's own.
+    bool assimpOnly = false;
 };
 
 // The defaults: half the physical memory, at most `largest` bytes (16 GiB),

@@ -556,6 +556,8 @@ ImportedScene SceneImport::openModel(const UserModel& model, const Log& log, std
         return {};
     }
     const SceneData& read = *source.scene;
+    for (const std::string& note : read.notes)
+        *state.build.log.problems << note << std::endl;
     ModelSummary& s = state.build.summary;
     s.file = model.path;
     s.fromCache = source.cached != nullptr;

@@ -11,7 +11,8 @@ namespace {
 std::string cacheBuild(const ImportContext& r)
 {
     return std::string("quillmoor ") + QM_VERSION + "\nscene data " + std::to_string(sceneDataVersion) +
-           "\nlevels " + std::to_string(levelsFormat) + "\n" + r.build.policy.build;
+           "\nlevels " + std::to_string(levelsFormat) + "\n" + r.build.policy.build +
+           (r.session.reader.assimpOnly ? "\nreader assimp" : "");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 // starts it for every model it opens (see ReaderProcess.h), so that a file
 // that crashes, exhausts or hangs the reader ends this process, not the
 // viewer.
-//   quillmoor-reader [--memory-limit BYTES] [--time-limit SECONDS] MODEL
+//   quillmoor-reader [--memory-limit BYTES] [--time-limit SECONDS] [--reader assimp] MODEL
+// glTF 2.0 files are read by the project's own reader (GltfReader.h), the
+// rest, and glTF files too with --reader assimp, by the model reader.
 // Exit status: 0 with the scene data written; 3 with the reader's reason
 // written instead; 4 when memory ran out; 2 for a wrong command line.
 // QUILLMOOR_READER_FAULT=crash|spin|memory makes it misbehave on purpose,
@@ -11,14 +13,22 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "GltfDocument.h"
+#include "GltfReader.h"
 #include "ModelReader.h"
 #include "ReaderExit.h"
 #include "SceneConversion.h"
@@ -73,15 +83,50 @@ void misbehave(std::string_view fault, unsigned long long memoryLimit)
     }
 }
 
+bool isGltf(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return extension == ".gltf" || extension == ".glb";
+}
+
+// A glTF 2.0 file through the project's own reader; nothing for a glTF of
+// another version, which the model reader takes. False, with the reason,
+// when the file cannot be read.
+std::optional<qm::SceneData> readOwnGltf(const std::string& path, std::string& error, bool& refused)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open the file";
+        refused = true;
+        return std::nullopt;
+    }
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    try {
+        return qm::readGltf(bytes, std::filesystem::absolute(path).parent_path());
+    } catch (const qm::GltfForModelReader&) {
+        return std::nullopt;
+    } catch (const qm::GltfError& failure) {
+        error = failure.what();
+        refused = true;
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::string path;
     unsigned long long memoryLimit = ~0ull;
+    bool assimpOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if ((argument == "--memory-limit" || argument == "--time-limit") && i + 1 < argc) {
+        if (argument == "--reader" && i + 1 < argc && std::string_view(argv[i + 1]) == "assimp") {
+            assimpOnly = true;
+            ++i;
+        } else if ((argument == "--memory-limit" || argument == "--time-limit") && i + 1 < argc) {
             const unsigned long long value = std::strtoull(argv[++i], nullptr, 10);
 #ifndef QM_SANITIZER_BUILD
             if (argument == "--memory-limit")
@@ -104,8 +149,17 @@ int main(int argc, char** argv)
     if (const char* fault = std::getenv("QUILLMOOR_READER_FAULT"))
         misbehave(fault, memoryLimit);
 
-    Assimp::Importer reader;
     std::string error;
+    if (!assimpOnly && isGltf(path)) {
+        bool refused = false;
+        if (std::optional<qm::SceneData> data = readOwnGltf(path, error, refused))
+            return writeAll(qm::encodeSceneData(*data)) ? qm::readerExitRead : qm::readerExitUsage;
+        if (refused) {
+            writeAll(error);
+            return qm::readerExitRefused;
+        }
+    }
+    Assimp::Importer reader;
     std::vector<std::string> opened;
     const aiScene* scene = qm::readModelFile(reader, path, error, &opened);
     if (!scene) {

@@ -79,7 +79,10 @@ struct SceneTexture {
     std::int32_t image = -1;
     std::uint32_t texCoordSet = 0;
     // The texture transform, applied to the coordinates in this order:
-    // scale, then rotation (radians, counter-clockwise), then offset.
+    // scale, then rotation (radians, counter-clockwise), then offset. The
+    // offset is glTF's moved so that the turn is about the picture's middle
+    // with v running up (as the model reader gives it; see
+    // textureTransform in TextureTransform.h).
     std::array<float, 2> offset{0.0f, 0.0f};
     std::array<float, 2> scale{1.0f, 1.0f};
     float rotation = 0.0f;
@@ -209,6 +212,9 @@ struct SceneData {
     // Every file the reader opened for it besides the model file itself
     // (material files, buffers), as absolute paths.
     std::vector<std::string> sourceFiles;
+    // What the reader left out of the file and why, a line each, for the
+    // viewer to say.
+    std::vector<std::string> notes;
 };
 
 }  // namespace qm

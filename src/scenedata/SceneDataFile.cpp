@@ -93,7 +93,7 @@ void fields(Io& io, R& r)
         each(io, r.key, r.value);
     else if constexpr (std::is_same_v<Plain, SceneData>)
         each(io, r.meshes, r.materials, r.images, r.nodes, r.lights, r.cameras, r.animations, r.numbers,
-             r.sourceFiles);
+             r.sourceFiles, r.notes);
     else
         static_assert(sizeof(Plain) == 0, "a record without a field order");
 }
