@@ -259,6 +259,29 @@ std::vector<std::uint8_t> base64Decoded(std::string_view text)
     return out;
 }
 
+// The text with every byte that does not belong to a well-formed UTF-8
+// sequence replaced by '?'.
+std::string validUtf8(std::span<const std::uint8_t> text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::uint8_t lead = text[i];
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        bool whole = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; whole && k < length; ++k)
+            whole = (text[i + k] & 0xC0) == 0x80;
+        if (!whole) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        out.append(reinterpret_cast<const char*>(text.data() + i), length);
+        i += length;
+    }
+    return out;
+}
+
 }  // namespace
 
 GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::path folder) : folder(std::move(folder))
@@ -282,7 +305,14 @@ GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::
     }
     json = simdjson::padded_string(reinterpret_cast<const char*>(text.data()), text.size());
     simdjson::dom::element parsed;
-    if (const auto error = parser.parse(json).get(parsed); error != simdjson::SUCCESS)
+    auto error = parser.parse(json).get(parsed);
+    // Names that a broken writer left in another encoding do not cost the
+    // model: its stray bytes read as '?'.
+    if (error == simdjson::UTF8_ERROR) {
+        json = simdjson::padded_string(validUtf8(text));
+        error = parser.parse(json).get(parsed);
+    }
+    if (error != simdjson::SUCCESS)
         throw GltfError(std::string("the JSON cannot be read: ") + simdjson::error_message(error));
     root = gltf::object(parsed, "the file");
     const auto asset = gltf::member(root, "asset");
@@ -296,9 +326,13 @@ GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::
 simdjson::dom::object GltfDocument::item(std::string_view kind, std::uint64_t index) const
 {
     const std::vector<simdjson::dom::element> list = gltf::elements(root, kind);
+    // "accessors" names accessor 3, "bufferViews" buffer view 3.
+    const std::string one = kind == "meshes"        ? "mesh"
+                            : kind == "bufferViews" ? "buffer view"
+                                                    : std::string(kind.substr(0, kind.size() - 1));
     if (index >= list.size())
-        throw GltfError("there is no " + describe(kind, index));
-    return gltf::object(list[index], describe(kind, index));
+        throw GltfError("there is no " + describe(one, index));
+    return gltf::object(list[index], describe(one, index));
 }
 
 std::filesystem::path GltfDocument::filePath(std::string_view uri) const
