@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "GltfDocument.h"
@@ -135,6 +136,7 @@ public:
         const std::size_t materials = gltf::elements(doc.root, "materials").size();
         for (std::size_t m = 0; m < materials; ++m)
             out.materials.push_back(convertMaterial(doc.item("materials", m)));
+        findMorphedNodes();
         convertNodes();
         if (out.materials.empty() || defaultMaterial)
             out.materials.emplace_back();
@@ -274,6 +276,41 @@ private:
         return to;
     }
 
+    void findMorphedNodes()
+    {
+        for (const element a : gltf::elements(doc.root, "animations"))
+            for (const element c : gltf::elements(gltf::object(a, "an animation"), "channels")) {
+                const auto target = gltf::member(gltf::object(c, "an animation channel"), "target");
+                if (!target)
+                    continue;
+                const object aim = gltf::object(*target, "an animation channel's target");
+                if (const auto node = gltf::index(aim, "node"); node && gltf::text(aim, "path") == "weights")
+                    morphedNodes.insert(*node);
+            }
+    }
+
+    // The targets' shapes added at their weights into the mesh, which then
+    // needs them no more.
+    static void settleTargets(SceneMesh& mesh, const std::vector<float>& weights)
+    {
+        const std::vector<float> base = mesh.positions;
+        const std::vector<float> baseNormals = mesh.normals;
+        for (std::size_t t = 0; t < mesh.morphTargets.size() && t < weights.size(); ++t) {
+            const MorphTarget& target = mesh.morphTargets[t];
+            for (std::size_t i = 0; i < base.size(); ++i)
+                mesh.positions[i] += weights[t] * (target.positions[i] - base[i]);
+            for (std::size_t i = 0; i < baseNormals.size() && i < target.normals.size(); ++i)
+                mesh.normals[i] += weights[t] * (target.normals[i] - baseNormals[i]);
+        }
+        for (std::size_t v = 0; v + 2 < mesh.normals.size(); v += 3) {
+            const float length = std::sqrt(mesh.normals[v] * mesh.normals[v] + mesh.normals[v + 1] * mesh.normals[v + 1] +
+                                           mesh.normals[v + 2] * mesh.normals[v + 2]);
+            for (std::size_t c = 0; c < 3 && length > 0.0f; ++c)
+                mesh.normals[v + c] /= length;
+        }
+        mesh.morphTargets.clear();
+    }
+
     // The scene's root nodes: its default scene's, or every node without a parent.
     std::vector<std::uint64_t> roots(const std::vector<std::int64_t>& parents)
     {
@@ -336,8 +373,16 @@ private:
             to.name = nodeNames[index];
             to.parent = parent;
             to.transform = nodeMatrix(node);
-            if (const auto mesh = gltf::index(node, "mesh"))
-                to.meshes = meshesFor(*mesh, gltf::index(node, "skin"));
+            if (const auto mesh = gltf::index(node, "mesh")) {
+                // The file's own weights (the node's, else the mesh's) where no clip sets them.
+                std::vector<float> weights;
+                if (!morphedNodes.count(index)) {
+                    weights = gltf::numbers(node, "weights", {});
+                    if (weights.empty())
+                        weights = gltf::numbers(doc.item("meshes", *mesh), "weights", {});
+                }
+                to.meshes = meshesFor(*mesh, gltf::index(node, "skin"), weights);
+            }
             const auto self = std::int32_t(out.nodes.size());
             nodeMeshes[index] = to.meshes;
             out.nodes.push_back(std::move(to));
@@ -399,10 +444,12 @@ private:
     }
 
     // The scene meshes of a glTF mesh (one per primitive) as placed with
-    // `skin`; made on first use.
-    std::vector<std::uint32_t> meshesFor(std::uint64_t mesh, std::optional<std::uint64_t> skin)
+    // `skin`, their targets set at `weights` for good (a node no clip
+    // morphs); made on first use.
+    std::vector<std::uint32_t> meshesFor(std::uint64_t mesh, std::optional<std::uint64_t> skin,
+                                         const std::vector<float>& weights)
     {
-        const std::pair key{mesh, skin ? std::int64_t(*skin) : -1};
+        const std::tuple key{mesh, skin ? std::int64_t(*skin) : -1, weights};
         if (const auto found = madeMeshes.find(key); found != madeMeshes.end())
             return found->second;
         const object from = doc.item("meshes", mesh);
@@ -419,6 +466,8 @@ private:
                 to.name += " (" + std::to_string(out.meshes.size()) + ")";
             try {
                 convertPrimitive(gltf::object(primitives[p], "a primitive"), from, skin, to);
+                if (!weights.empty())
+                    settleTargets(to, weights);
             } catch (const GltfError& error) {
                 // A primitive that cannot be read is left out, the rest of the file kept.
                 SceneMesh refused;
@@ -664,7 +713,9 @@ private:
     // Each glTF image as a texture names it, and its embedded image (-1: a file).
     std::vector<std::string> imageFiles;
     std::vector<std::int32_t> imageIndex;
-    std::map<std::pair<std::uint64_t, std::int64_t>, std::vector<std::uint32_t>> madeMeshes;
+    std::map<std::tuple<std::uint64_t, std::int64_t, std::vector<float>>, std::vector<std::uint32_t>> madeMeshes;
+    // The nodes whose morph weights some clip moves.
+    std::set<std::uint64_t> morphedNodes;
     std::set<std::string> usedMeshNames;
     std::map<std::uint64_t, std::vector<std::uint32_t>> nodeMeshes;
     // Some primitive has no material: the default one goes last.

@@ -179,6 +179,35 @@ TEST(GltfReader, InterpolatesAsTheFileSays)
     }
 }
 
+// The file's own morph weights shape a mesh no clip morphs; one a clip
+// morphs keeps its targets for the clip to weigh.
+TEST(GltfReader, SettlesDefaultMorphWeights)
+{
+    std::vector<std::uint8_t> buffer;
+    append<float>(buffer, {0, 0, 0, 1, 0, 0, 0, 1, 0});  // the triangle
+    append<float>(buffer, {0, 2, 0, 0, 2, 0, 0, 2, 0});  // the target: up by 2
+    append<float>(buffer, {0, 1});                       // times, and weights
+    const std::string mesh = R"("bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":36},
+                                             {"buffer":0,"byteOffset":72,"byteLength":8}],
+        "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"},
+                     {"bufferView":1,"componentType":5126,"count":3,"type":"VEC3"},
+                     {"bufferView":2,"componentType":5126,"count":2,"type":"SCALAR"}],
+        "meshes":[{"weights":[0.25],"primitives":[{"attributes":{"POSITION":0},"targets":[{"POSITION":1}]}]}],
+        "scenes":[{"nodes":[0]}],)";
+    const qm::SceneData still = readDocument(mesh + R"("nodes":[{"mesh":0}])", buffer);
+    EXPECT_EQ(still.meshes.at(0).positions, (std::vector<float>{0, 0.5f, 0, 1, 0.5f, 0, 0, 1.5f, 0}));
+    EXPECT_TRUE(still.meshes[0].morphTargets.empty());
+    const qm::SceneData moving = readDocument(
+        mesh + R"("nodes":[{"mesh":0,"weights":[1]}],
+                  "animations":[{"samplers":[{"input":2,"output":2}],
+                                 "channels":[{"sampler":0,"target":{"node":0,"path":"weights"}}]}])",
+        buffer);
+    EXPECT_EQ(moving.meshes.at(0).positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(moving.meshes[0].morphTargets.size(), 1u);
+    ASSERT_EQ(moving.animations.at(0).morphChannels.size(), 1u);
+    EXPECT_EQ(moving.animations[0].morphChannels[0].weights, (std::vector<float>{0, 1}));
+}
+
 // Normalised short positions and octahedral byte normals, compressed with
 // EXT_meshopt_compression, decode to the values encoded; a required
 // extension the reader lacks is said with what was left out.
