@@ -22,6 +22,7 @@ using simdjson::dom::object;
 constexpr std::string_view takenExtensions[] = {
     "KHR_mesh_quantization",  "EXT_meshopt_compression",         "KHR_texture_transform",
     "KHR_lights_punctual",    "KHR_materials_emissive_strength", "KHR_materials_pbrSpecularGlossiness",
+    "EXT_texture_webp",
 };
 
 // Keys laid between two of a cubic spline's, so that the viewer's straight
@@ -183,7 +184,10 @@ private:
             SceneImage embedded;
             embedded.name = name.empty() ? "image " + std::to_string(i) : name;
             const std::string mime = gltf::text(image, "mimeType");
-            embedded.formatHint = mime == "image/png" ? "png" : mime == "image/jpeg" ? "jpg" : "";
+            embedded.formatHint = mime == "image/png"    ? "png"
+                                  : mime == "image/jpeg" ? "jpg"
+                                  : mime == "image/webp" ? "webp"
+                                                         : "";
             if (const auto view = gltf::index(image, "bufferView")) {
                 const std::span<const std::uint8_t> bytes = doc.view(*view);
                 embedded.bytes.assign(bytes.begin(), bytes.end());
@@ -204,9 +208,13 @@ private:
             return;
         const object reference = gltf::object(*info, "a texture reference");
         const object texture = doc.item("textures", gltf::index(reference, "index").value_or(~0ull));
-        std::optional<std::uint64_t> source = gltf::index(texture, "source");
+        // A WebP picture where the file has one, which the viewer decodes too.
+        const auto webp = gltf::extension(texture, "EXT_texture_webp");
+        std::optional<std::uint64_t> source = webp ? gltf::index(*webp, "source") : std::nullopt;
         if (!source)
-            return;  // only in a format the reader does not take (KHR_texture_basisu, EXT_texture_webp)
+            source = gltf::index(texture, "source");
+        if (!source)
+            return;  // only in a format the viewer does not take (KHR_texture_basisu)
         if (*source >= imageFiles.size())
             throw GltfError("a texture names image " + std::to_string(*source) + ", which does not exist");
         SceneTexture out;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,6 +23,7 @@
 #define STBI_ONLY_HDR
 #define STBI_MAX_DIMENSIONS 16384
 #include <stb/stb_image.h>
+#include <webp/decode.h>
 
 namespace qm {
 
@@ -40,6 +42,26 @@ ImageFile failedImage(std::string reason)
 {
     ImageFile image;
     image.error = std::move(reason);
+    return image;
+}
+
+bool isWebp(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WEBP", 4) == 0;
+}
+
+// WebP pictures (glTF's EXT_texture_webp), through libwebp, under the same size limit.
+ImageFile decodeWebp(std::span<const std::uint8_t> bytes)
+{
+    ImageFile image;
+    if (!WebPGetInfo(bytes.data(), bytes.size(), &image.width, &image.height))
+        return failedImage("undecodable WebP picture");
+    if (image.width > STBI_MAX_DIMENSIONS || image.height > STBI_MAX_DIMENSIONS)
+        return failedImage("too large");
+    std::uint8_t* pixels = WebPDecodeRGBA(bytes.data(), bytes.size(), &image.width, &image.height);
+    if (!pixels)
+        return failedImage("undecodable WebP picture");
+    image.pixels = {pixels, WebPFree};
     return image;
 }
 
@@ -149,6 +171,8 @@ RadianceImage loadRadiance(const std::string& path)
 
 ImageFile decodeImage(std::span<const std::uint8_t> bytes)
 {
+    if (isWebp(bytes))
+        return decodeWebp(bytes);
     if (!huffmanTablesFit(bytes))
         return failedImage("bad DHT header");
     ImageFile image;

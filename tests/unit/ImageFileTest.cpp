@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <webp/encode.h>
 
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,20 @@ std::string bmpWithRedPixel()
            littleEndian(pixels.size(), 4) + littleEndian(2835, 4) + littleEndian(2835, 4) + littleEndian(0, 8) + pixels;
 }
 
+// The same as lossless WebP, as glTF's EXT_texture_webp carries it.
+std::string webpWithRedPixel()
+{
+    std::uint8_t rgba[3 * 2 * 4] = {};
+    for (int i = 0; i < 6; ++i)
+        rgba[4 * i + 3] = 255;
+    rgba[4 * 5] = 255;
+    std::uint8_t* encoded = nullptr;
+    const std::size_t size = WebPEncodeLosslessRGBA(rgba, 3, 2, 3 * 4, &encoded);
+    const std::string bytes(reinterpret_cast<const char*>(encoded), size);
+    WebPFree(encoded);
+    return bytes;
+}
+
 std::string tgaWithRedPixel()
 {
     std::string header = std::string("\0\0\x02", 3) + std::string(9, '\0') + littleEndian(3, 2) + littleEndian(2, 2) +
@@ -50,13 +65,14 @@ std::string tgaWithRedPixel()
 
 // The failures' reasons, as the viewer prints them, are checked by
 // e2e.bad-input (images, missing) and e2e.open-model.reader (a folder).
-TEST(ImageFile, DecodesPngBmpAndTgaIntoRgbaRowsTopFirst)
+TEST(ImageFile, DecodesPngBmpTgaAndWebpIntoRgbaRowsTopFirst)
 {
     scenegen::Image picture(3, 2);
     picture.set(2, 1, {1, 0, 0, 1});
     const fs::path png = fs::temp_directory_path() / "qm-image-good.png";
     ASSERT_TRUE(scenegen::writePng(picture, png));
-    for (const fs::path& good : {png, writeBytes("good.bmp", bmpWithRedPixel()), writeBytes("good.tga", tgaWithRedPixel())}) {
+    for (const fs::path& good : {png, writeBytes("good.bmp", bmpWithRedPixel()), writeBytes("good.tga", tgaWithRedPixel()),
+                                 writeBytes("good.webp", webpWithRedPixel())}) {
         const qm::ImageFile image = qm::loadImage(good.string());
         ASSERT_TRUE(image) << good << ": " << image.error;
         EXPECT_EQ(image.width, 3);
