@@ -53,6 +53,12 @@ bench: deps
 	  --model bench/data/QM-large.fbx 1000 2000
 	cd build && ./bench/qm_open_bench ./quillmoor bench/thumbnails $(addprefix --thumbnail $(CURDIR)/,$(MODEL_FILES))
 	cd build && ./bench/qm_open_bench ./quillmoor bench/thumbnails --thumbnail bench/data/QM-large.fbx
+	cd build && ./tools/scenegen/scenegen --field 1001 bench/data/field-2m.glb
+	cd build && ./bench/qm_gltf_reader_bench $(CURDIR)/tests/data/materials/spheres.gltf bench/data/field-2m.glb
+	cd build && for reader in assimp auto; do for file in $(CURDIR)/tests/data/materials/spheres.gltf bench/data/field-2m.glb; do \
+	  /usr/bin/time -f "reader_process $$reader $$(basename $$file) seconds %e peak_kib %M" \
+	  ./quillmoor-reader --reader $$reader $$file >/dev/null; done; done
+	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d --model bench/data/field-2m.glb
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 

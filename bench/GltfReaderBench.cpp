@@ -11,9 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,10 +57,11 @@ std::optional<qm::SceneData> byAssimp(const std::string& path, std::string& erro
 
 std::optional<qm::SceneData> byOwn(const std::string& path, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::optional<std::vector<std::uint8_t>> bytes = qm::fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
     try {
-        return qm::readGltf(bytes, std::filesystem::absolute(path).parent_path());
+        return qm::readGltf(*bytes, std::filesystem::absolute(path).parent_path());
     } catch (const qm::GltfError& failure) {
         error = failure.what();
         return std::nullopt;

@@ -6,9 +6,20 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace qm {
+
+std::optional<std::vector<std::uint8_t>> fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(std::size_t(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+        return std::nullopt;
+    return bytes;
+}
 
 namespace gltf {
 
@@ -364,11 +375,11 @@ std::vector<std::uint8_t> GltfDocument::uriBytes(std::string_view uri)
         return {plain.begin(), plain.end()};
     }
     const std::filesystem::path path = filePath(uri);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::vector<std::uint8_t>> bytes = fileBytes(path);
+    if (!bytes)
         throw GltfError("cannot open \"" + path.string() + "\"");
     opened.push_back(path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return std::move(*bytes);
 }
 
 std::span<const std::uint8_t> GltfDocument::buffer(std::uint64_t index)
@@ -462,8 +473,8 @@ int GltfDocument::components(std::uint64_t accessor) const
     return componentsOf(gltf::text(item("accessors", accessor), "type"));
 }
 
-template <typename Take>
-void GltfDocument::read(std::uint64_t accessor, int wanted, Take take)
+template <typename Take, typename Whole>
+void GltfDocument::read(std::uint64_t accessor, int wanted, Take take, Whole whole)
 {
     const simdjson::dom::object object = item("accessors", accessor);
     const std::string name = describe("accessor", accessor);
@@ -486,9 +497,13 @@ void GltfDocument::read(std::uint64_t accessor, int wanted, Take take)
         if (count > 0 && (stride < elementSize || offset > bytes.size() || stride > maxAccessorBytes ||
                           (count - 1) * stride + elementSize > bytes.size() - offset))
             throw GltfError(name + " reaches past the end of its buffer view");
-        for (std::uint64_t e = 0; e < count; ++e)
-            for (int c = 0; c < taken; ++c)
-                take(std::size_t(e), c, bytes.data() + offset + e * stride + std::uint64_t(c * size), type, normalised);
+        // Packed elements of all the components wanted may go in one copy.
+        if (stride != elementSize || taken != wanted ||
+            !whole(bytes.data() + offset, std::size_t(count), type, n, normalised))
+            for (std::uint64_t e = 0; e < count; ++e)
+                for (int c = 0; c < taken; ++c)
+                    take(std::size_t(e), c, bytes.data() + offset + e * stride + std::uint64_t(c * size), type,
+                         normalised);
     }
     const auto sparse = gltf::member(object, "sparse");
     if (!sparse)
@@ -525,18 +540,36 @@ std::vector<float> GltfDocument::floats(std::uint64_t accessor, int components)
     if (components == 4 && this->components(accessor) == 3)
         for (std::size_t e = 0; e < n; ++e)
             out[e * 4 + 3] = 1.0f;
-    read(accessor, components, [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool normalised) {
-        out[e * std::size_t(components) + std::size_t(c)] = toFloat(at, type, normalised);
-    });
+    read(
+        accessor, components,
+        [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool normalised) {
+            out[e * std::size_t(components) + std::size_t(c)] = toFloat(at, type, normalised);
+        },
+        [&](const std::uint8_t* at, std::size_t count, std::uint64_t type, int n, bool) {
+            if (type != 5126 || n != components)
+                return false;
+            if (count > 0)
+                std::memcpy(out.data(), at, count * std::size_t(n) * 4);
+            return true;
+        });
     return out;
 }
 
 std::vector<std::uint32_t> GltfDocument::integers(std::uint64_t accessor, int components)
 {
     std::vector<std::uint32_t> out(count(accessor) * std::size_t(components), 0);
-    read(accessor, components, [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool) {
-        out[e * std::size_t(components) + std::size_t(c)] = toInteger(at, type);
-    });
+    read(
+        accessor, components,
+        [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool) {
+            out[e * std::size_t(components) + std::size_t(c)] = toInteger(at, type);
+        },
+        [&](const std::uint8_t* at, std::size_t count, std::uint64_t type, int n, bool) {
+            if (type != 5125 || n != components)
+                return false;
+            if (count > 0)
+                std::memcpy(out.data(), at, count * std::size_t(n) * 4);
+            return true;
+        });
     return out;
 }
 

@@ -65,9 +65,12 @@ public:
 
 private:
     std::span<const std::uint8_t> buffer(std::uint64_t index);
-    // Reads `count` elements of `accessor` through `take(element, component, byte pointer, type)`.
-    template <typename Take>
-    void read(std::uint64_t accessor, int components, Take take);
+    // Reads the elements of `accessor` through `take(element, component,
+    // bytes, type, normalised)`, or all at once through `whole(bytes, count,
+    // type, components, normalised)` where it returns true (packed elements
+    // of every component wanted), then its sparse values through `take`.
+    template <typename Take, typename Whole>
+    void read(std::uint64_t accessor, int components, Take take, Whole whole);
 
     simdjson::dom::parser parser;
     simdjson::padded_string json;
@@ -76,6 +79,9 @@ private:
     std::vector<std::optional<std::vector<std::uint8_t>>> buffers;
     std::vector<std::optional<std::vector<std::uint8_t>>> decodedViews;
 };
+
+// A whole file's bytes, in one read; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> fileBytes(const std::filesystem::path& path);
 
 // Reading the JSON: a missing member is nothing (or the fallback); one of
 // the wrong type throws GltfError naming it.

@@ -520,7 +520,11 @@ private:
         if (skin)
             convertSkin(attributes, *skin, n, to);
         convertTargets(primitive, mesh, to);
-        joinMeshVertices(to);
+        // A primitive without indices gives every corner its own vertex: those
+        // that agree are joined, as the simplifier needs. Indexed ones stay as
+        // the file shares them.
+        if (!gltf::index(primitive, "indices"))
+            joinMeshVertices(to);
     }
 
     void convertPrimitives(object primitive, std::size_t n, SceneMesh& to)

@@ -54,7 +54,8 @@ void joinMeshVertices(SceneMesh& mesh)
         addStream(streams, target.positions, vertices);
         addStream(streams, target.normals, vertices);
     }
-    std::vector<unsigned> remap(vertices);
+    // Without primitives no vertex is kept.
+    std::vector<unsigned> remap(vertices, ~0u);
     const std::size_t kept = used.empty() ? 0
                                           : meshopt_generateVertexRemapMulti(remap.data(), used.data(), used.size(),
                                                                              vertices, streams.data(), streams.size());

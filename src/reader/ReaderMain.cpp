@@ -3,7 +3,7 @@
 // starts it for every model it opens (see ReaderProcess.h), so that a file
 // that crashes, exhausts or hangs the reader ends this process, not the
 // viewer.
-//   quillmoor-reader [--memory-limit BYTES] [--time-limit SECONDS] [--reader assimp] MODEL
+//   quillmoor-reader [--memory-limit BYTES] [--time-limit SECONDS] [--reader auto|assimp] MODEL
 // glTF 2.0 files are read by the project's own reader (GltfReader.h), the
 // rest, and glTF files too with --reader assimp, by the model reader.
 // Exit status: 0 with the scene data written; 3 with the reader's reason
@@ -19,8 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
@@ -96,15 +94,14 @@ bool isGltf(const std::string& path)
 // when the file cannot be read.
 std::optional<qm::SceneData> readOwnGltf(const std::string& path, std::string& error, bool& refused)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::optional<std::vector<std::uint8_t>> bytes = qm::fileBytes(path);
+    if (!bytes) {
         error = "cannot open the file";
         refused = true;
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     try {
-        return qm::readGltf(bytes, std::filesystem::absolute(path).parent_path());
+        return qm::readGltf(*bytes, std::filesystem::absolute(path).parent_path());
     } catch (const qm::GltfForModelReader&) {
         return std::nullopt;
     } catch (const qm::GltfError& failure) {
@@ -123,9 +120,9 @@ int main(int argc, char** argv)
     bool assimpOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--reader" && i + 1 < argc && std::string_view(argv[i + 1]) == "assimp") {
-            assimpOnly = true;
-            ++i;
+        if (argument == "--reader" && i + 1 < argc &&
+            (std::string_view(argv[i + 1]) == "assimp" || std::string_view(argv[i + 1]) == "auto")) {
+            assimpOnly = std::string_view(argv[++i]) == "assimp";
         } else if ((argument == "--memory-limit" || argument == "--time-limit") && i + 1 < argc) {
             const unsigned long long value = std::strtoull(argv[++i], nullptr, 10);
 #ifndef QM_SANITIZER_BUILD
