@@ -18,8 +18,7 @@ struct GltfError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// A glTF file this reader leaves to the model reader: one of another
-// version than 2.0, or one whose meshes are Draco-compressed.
+// A glTF file of another version than 2.0, which the model reader takes.
 struct GltfForModelReader : GltfError {
     using GltfError::GltfError;
 };

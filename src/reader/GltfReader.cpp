@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "GltfDocument.h"
+#include "GltfDraco.h"
 #include "MeshVertexJoin.h"
 
 namespace qm {
@@ -22,7 +23,7 @@ using simdjson::dom::object;
 constexpr std::string_view takenExtensions[] = {
     "KHR_mesh_quantization",  "EXT_meshopt_compression",         "KHR_texture_transform",
     "KHR_lights_punctual",    "KHR_materials_emissive_strength", "KHR_materials_pbrSpecularGlossiness",
-    "EXT_texture_webp",
+    "EXT_texture_webp",       "KHR_draco_mesh_compression",
 };
 
 // Keys laid between two of a cubic spline's, so that the viewer's straight
@@ -33,8 +34,6 @@ constexpr double pi = 3.14159265358979323846;
 
 std::string leftOutBy(std::string_view extension)
 {
-    if (extension == "KHR_draco_mesh_compression")
-        return "the meshes compressed with it are left out";
     if (extension == "KHR_texture_basisu" || extension == "EXT_texture_webp" || extension == "EXT_texture_avif")
         return "the pictures in its format are left out";
     return "what it describes is left out";
@@ -114,6 +113,61 @@ void bakeKeys(const std::vector<float>& input, const std::vector<float>& output,
     }
 }
 
+// A primitive's vertex attributes: from their accessors, or from the
+// Draco data that replaces those where the primitive is compressed.
+class Geometry {
+public:
+    Geometry(GltfDocument& doc, object primitive)
+        : doc(doc), attributes(gltf::child(primitive, "attributes", "its attributes"))
+    {
+        if (const auto compressed = gltf::extension(primitive, "KHR_draco_mesh_compression")) {
+            draco.emplace(doc.view(gltf::index(*compressed, "bufferView").value_or(~0ull)));
+            dracoIds = gltf::child(*compressed, "attributes", "its Draco attributes");
+        }
+    }
+
+    bool has(std::string_view name) const { return gltf::index(attributes, name) || dracoId(name); }
+
+    std::size_t count(std::string_view name) const
+    {
+        return dracoId(name) ? draco->vertexCount() : doc.count(*gltf::index(attributes, name));
+    }
+
+    std::vector<float> floats(std::string_view name, int width)
+    {
+        if (const auto id = dracoId(name))
+            return draco->floats(*id, width);
+        return doc.floats(*gltf::index(attributes, name), width);
+    }
+
+    std::vector<std::uint32_t> integers(std::string_view name, int width)
+    {
+        if (const auto id = dracoId(name))
+            return draco->integers(*id, width);
+        return doc.integers(*gltf::index(attributes, name), width);
+    }
+
+    // The Draco data's triangles; none for a primitive that is not compressed.
+    std::optional<std::vector<std::uint32_t>> dracoTriangles() const
+    {
+        return draco ? std::optional(draco->triangles()) : std::nullopt;
+    }
+
+private:
+    std::optional<std::uint32_t> dracoId(std::string_view name) const
+    {
+        if (!dracoIds)
+            return std::nullopt;
+        const auto id = gltf::index(*dracoIds, name);
+        return id ? std::optional(std::uint32_t(*id)) : std::nullopt;
+    }
+
+    GltfDocument& doc;
+    object attributes;
+    std::optional<DracoPrimitive> draco;
+    std::optional<object> dracoIds;
+};
+
 class Conversion {
 public:
     explicit Conversion(GltfDocument& document) : doc(document) {}
@@ -124,8 +178,6 @@ public:
             std::string_view name;
             if (e.get(name) != simdjson::SUCCESS)
                 throw GltfError("\"extensionsRequired\" holds what is not a name");
-            if (name == "KHR_draco_mesh_compression")
-                throw GltfForModelReader("Draco-compressed meshes");
             if (std::find(std::begin(takenExtensions), std::end(takenExtensions), name) == std::end(takenExtensions))
                 out.notes.push_back("The file requires " + std::string(name) +
                                     ", which the glTF reader does not take: " + leftOutBy(name) + ".");
@@ -497,18 +549,16 @@ private:
             throw GltfError("its material does not exist");
         to.material = material ? std::uint32_t(*material) : ~0u;
         defaultMaterial = defaultMaterial || !material;
-        const object attributes = gltf::child(primitive, "attributes", "its attributes");
-        const auto attribute = [&](std::string_view name) { return gltf::index(attributes, name); };
-        const auto positions = attribute("POSITION");
-        if (!positions)
+        Geometry geometry(doc, primitive);
+        if (!geometry.has("POSITION"))
             throw GltfError("it has no positions");
-        to.positions = doc.floats(*positions, 3);
+        to.positions = geometry.floats("POSITION", 3);
         const std::size_t n = to.vertexCount();
         const auto take = [&](std::string_view name, int width, std::vector<float>& into) {
-            if (const auto a = attribute(name)) {
-                if (doc.count(*a) != n)
+            if (geometry.has(name)) {
+                if (geometry.count(name) != n)
                     throw GltfError(std::string(name) + " has another count than the positions");
-                into = doc.floats(*a, width);
+                into = geometry.floats(name, width);
             }
         };
         take("NORMAL", 3, to.normals);
@@ -516,9 +566,9 @@ private:
         take("TEXCOORD_0", 2, to.texCoords[0]);
         take("TEXCOORD_1", 2, to.texCoords[1]);
         take("COLOR_0", 4, to.colours);
-        convertPrimitives(primitive, n, to);
+        convertPrimitives(primitive, geometry.dracoTriangles(), n, to);
         if (skin)
-            convertSkin(attributes, *skin, n, to);
+            convertSkin(geometry, *skin, n, to);
         convertTargets(primitive, mesh, to);
         // A primitive without indices gives every corner its own vertex: those
         // that agree are joined, as the simplifier needs. Indexed ones stay as
@@ -527,11 +577,12 @@ private:
             joinMeshVertices(to);
     }
 
-    void convertPrimitives(object primitive, std::size_t n, SceneMesh& to)
+    void convertPrimitives(object primitive, std::optional<std::vector<std::uint32_t>> decoded, std::size_t n,
+                           SceneMesh& to)
     {
         std::vector<std::uint32_t> indices;
-        if (const auto a = gltf::index(primitive, "indices")) {
-            indices = doc.integers(*a, 1);
+        if (decoded || gltf::index(primitive, "indices")) {
+            indices = decoded ? std::move(*decoded) : doc.integers(*gltf::index(primitive, "indices"), 1);
             for (const std::uint32_t i : indices)
                 if (i >= n)
                     throw GltfError("an index names vertex " + std::to_string(i) + " of " + std::to_string(n));
@@ -569,7 +620,7 @@ private:
 
     // The skin's bones and, of every vertex, its four heaviest weights over
     // all its sets of joints and weights.
-    void convertSkin(object attributes, std::uint64_t skinIndex, std::size_t n, SceneMesh& to)
+    void convertSkin(Geometry& geometry, std::uint64_t skinIndex, std::size_t n, SceneMesh& to)
     {
         const object skin = doc.item("skins", skinIndex);
         std::vector<float> inverse;
@@ -589,14 +640,14 @@ private:
         to.boneIndices.assign(4 * n, 0);
         to.boneWeights.assign(4 * n, 0.0f);
         for (int set = 0;; ++set) {
-            const auto joints = gltf::index(attributes, "JOINTS_" + std::to_string(set));
-            const auto weights = gltf::index(attributes, "WEIGHTS_" + std::to_string(set));
-            if (!joints || !weights)
+            const std::string joints = "JOINTS_" + std::to_string(set);
+            const std::string weights = "WEIGHTS_" + std::to_string(set);
+            if (!geometry.has(joints) || !geometry.has(weights))
                 break;
-            if (doc.count(*joints) != n || doc.count(*weights) != n)
+            if (geometry.count(joints) != n || geometry.count(weights) != n)
                 throw GltfError("its joints or weights have another count than the positions");
-            const std::vector<std::uint32_t> bones = doc.integers(*joints, 4);
-            const std::vector<float> amounts = doc.floats(*weights, 4);
+            const std::vector<std::uint32_t> bones = geometry.integers(joints, 4);
+            const std::vector<float> amounts = geometry.floats(weights, 4);
             for (std::size_t v = 0; v < n; ++v) {
                 float* kept = &to.boneWeights[4 * v];
                 std::uint32_t* keptBones = &to.boneIndices[4 * v];

@@ -12,7 +12,7 @@ namespace qm {
 // the way the other reader's conversion does (SceneConversion.h), and
 // further: every primitive mode, both texture coordinate sets, normalised
 // and quantised attributes (KHR_mesh_quantization), sparse accessors,
-// EXT_meshopt_compression, skins with more than four weights a vertex (the
+// EXT_meshopt_compression, KHR_draco_mesh_compression, skins with more than four weights a vertex (the
 // four heaviest kept), morph targets (set at the file's own weights for a
 // node no clip morphs), each picture's KHR_texture_transform,
 // KHR_materials_emissive_strength, EXT_texture_webp, KHR_lights_punctual
@@ -23,7 +23,7 @@ namespace qm {
 // (empty: none at all). An extension the file requires and the reader
 // does not take is named in `SceneData::notes` with what was left out.
 // Throws GltfError with the reason a file cannot be read, GltfForModelReader
-// for a file it leaves to the model reader (another version, Draco).
+// for a glTF of another version, which the model reader takes.
 SceneData readGltf(std::span<const std::uint8_t> file, const std::filesystem::path& folder);
 
 }  // namespace qm

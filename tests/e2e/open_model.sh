@@ -198,7 +198,7 @@ looks_cases() {
     check upright_case
     case_name=centimetres-frame-as-metres
     check units_case
-    case_name=embedded-texture-drawn
+    case_name=embedded-and-compressed-box-drawn
     check embedded_case
     case_name=missing-texture-checker-and-own-colour
     check colours_case
@@ -242,6 +242,15 @@ embedded_case() {
     # Physically based (glTF), under the neutral environment: paler than the classic programs drew it.
     [ "$blue" -gt 2000 ] || fail "only $blue pixels of the blue picture"
     [ "$(count_pixels "$work/embedded.png" magenta)" -eq 0 ] || fail "the checker shows"
+    # Its Draco and meshopt-with-quantised copies give its picture, within
+    # the reference views' tolerance (quantised texture coordinates move the
+    # picture's edges by a texel at most).
+    local compressed rmse
+    for compressed in draco meshopt; do
+        shoot "$compressed" "$data/formats/box-$compressed.glb" || return
+        rmse=$(compare -metric RMSE "$work/embedded.png" "$work/$compressed.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+        awk -v e="$rmse" 'BEGIN { exit !(e < 0.01) }' || fail "the $compressed box differs by $rmse (RMSE)"
+    done
 }
 
 colours_case() {

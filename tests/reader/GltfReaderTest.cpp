@@ -73,8 +73,8 @@ std::string refusal(const std::string& body, const std::vector<std::uint8_t>& bu
 }
 
 // The project's reader gives what the model reader's conversion gives for
-// every glTF file of the test data: the same vertices (in the same order
-// once joined),
+// every glTF file of the test data (and the box where it refuses the
+// compressed copies): the same vertices (in the same order once joined),
 // primitives, skins, morph targets, the materials' values and pictures
 // (the model reader adds a default material and files base colour pictures
 // twice), the meshes placed as often, and clips of the same length.
@@ -88,10 +88,15 @@ TEST(GltfReader, GivesWhatTheModelReaderGivesForTheTestFiles)
         Assimp::Importer reader;
         std::string error;
         const aiScene* scene = qm::readModelFile(reader, path.string(), error);
-        ASSERT_TRUE(scene) << error;
-        const qm::SceneData theirs = qm::toSceneData(*scene);
         const qm::SceneData ours = qm::readGltf(fileBytes(path), path.parent_path());
         EXPECT_EQ(qm::sceneDataProblem(ours), "");
+        // The compressed copies of the box, which the model reader refuses, give the box.
+        if (!scene) {
+            ASSERT_EQ(ours.meshes.size(), 2u) << error;
+            EXPECT_EQ(ours.meshes[0].triangles.size() + ours.meshes[1].triangles.size(), 3u * 16u);
+            continue;
+        }
+        const qm::SceneData theirs = qm::toSceneData(*scene);
         ASSERT_EQ(ours.meshes.size(), theirs.meshes.size());
         for (std::size_t m = 0; m < ours.meshes.size(); ++m) {
             // The model reader's conversion joins every mesh's vertices; ours only where the file does not share them.
