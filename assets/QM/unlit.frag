@@ -1,12 +1,16 @@
 #version 330 core
-// Geometry pass of points and lines: their colour as it is, unlit (the
-// normal's length tells the lighting passes so).
+// Geometry pass of points and lines, and of surfaces their file marks
+// unlit: their base colour as it is (factor, picture, vertex colour), unlit
+// (the normal's length tells the lighting passes so).
 in vec3 viewPosition;
 in vec3 viewNormal;
 in vec2 texCoord;
 in vec4 vertexColour;
 
 uniform vec4 baseColourFactor;
+uniform sampler2D baseColourMap;
+// Fragments less opaque than this are cut; below 0 for other materials.
+uniform float alphaCutoff;
 
 layout(location = 0) out vec3 gAlbedoOut;
 layout(location = 1) out vec3 gPositionOut;
@@ -14,7 +18,10 @@ layout(location = 2) out vec3 gNormalOut;
 
 void main()
 {
-    gAlbedoOut = baseColourFactor.rgb * vertexColour.rgb;
+    vec4 colour = baseColourFactor * texture(baseColourMap, texCoord) * vertexColour;
+    if (colour.a < alphaCutoff)
+        discard;
+    gAlbedoOut = colour.rgb;
     gPositionOut = viewPosition;
     gNormalOut = vec3(0.0, 0.0, 8.0);
 }

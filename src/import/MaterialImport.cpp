@@ -81,8 +81,9 @@ std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelSc
         .front();
 }
 
-// A material for the physically based program (or, for points and lines,
-// the unlit one). A classic material gets here only to be blended (its
+// A material for the physically based program (or, for points and lines
+// and surfaces the file marks unlit, the unlit one, which reads the base
+// colour alone). A classic material gets here only to be blended (its
 // opacity as drawn is below 1): its diffuse colour and picture become the
 // base colour, its shininess a roughness, and it is not metal.
 std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneData& modelScene,
@@ -96,13 +97,6 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     const bool metalRough = from.physicallyBased;
     s.baseColour = from.hasBaseColour ? glm::make_vec4(from.baseColour.data())
                                       : glm::vec4(from.diffuse[0], from.diffuse[1], from.diffuse[2], opacity);
-    if (shading == Shading::Unlit)
-        return material;
-    s.metallic = metalRough ? from.metallic : 0.0f;
-    s.roughness = metalRough ? from.roughness : std::sqrt(2.0f / (std::max(from.shininess, 0.0f) + 2.0f));
-    s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
-    s.occlusionStrength = from.occlusionStrength;
-    s.normalScale = from.normalScale;
     s.alphaCutoff = from.alphaCutoff;
     material->coverage = from.alphaMode == AlphaMode::Mask                              ? Coverage::Mask
                          : from.alphaMode == AlphaMode::Blend || s.baseColour.a < 1.0f ? Coverage::Blend
@@ -113,17 +107,27 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
                                      [](const SceneTexture& t) { return t.slot == TextureSlot::BaseColour; });
     const TextureSlot baseSlot = hasBase ? TextureSlot::BaseColour : TextureSlot::Diffuse;
     s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
+    for (const SceneTexture& texture : from.textures)
+        if (texture.slot == baseSlot) {
+            s.uvTransform = textureTransform(texture);
+            break;
+        }
+    // The unlit program draws into the G-buffer only: blended unlit surfaces are drawn opaque.
+    if (shading == Shading::Unlit && material->coverage == Coverage::Blend)
+        material->coverage = Coverage::Opaque;
+    if (shading == Shading::Unlit)
+        return material;
+    s.metallic = metalRough ? from.metallic : 0.0f;
+    s.roughness = metalRough ? from.roughness : std::sqrt(2.0f / (std::max(from.shininess, 0.0f) + 2.0f));
+    s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
+    s.occlusionStrength = from.occlusionStrength;
+    s.normalScale = from.normalScale;
     if (metalRough)
         s.metallicRoughnessMap =
             firstPicture(r, modelScene, from, TextureSlot::MetallicRoughness, TextureKind::MetallicRoughness);
     s.normalMap = firstPicture(r, modelScene, from, TextureSlot::Normal, TextureKind::Normal);
     s.occlusionMap = firstPicture(r, modelScene, from, TextureSlot::Occlusion, TextureKind::Occlusion);
     s.emissiveMap = firstPicture(r, modelScene, from, TextureSlot::Emissive, TextureKind::Emissive);
-    for (const SceneTexture& texture : from.textures)
-        if (texture.slot == baseSlot) {
-            s.uvTransform = textureTransform(texture);
-            break;
-        }
     return material;
 }
 

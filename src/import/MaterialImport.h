@@ -19,7 +19,8 @@ struct Material;
 // gives no default.
 std::shared_ptr<Material> materialFor(ImportContext& context, const SceneData& modelScene, unsigned index);
 
-// The unlit material a mesh's points and lines are drawn with.
+// The unlit material a mesh's points and lines are drawn with, and the
+// triangles of a material the file marks unlit.
 std::shared_ptr<Material> unlitMaterialFor(ImportContext& context, const SceneData& modelScene, unsigned index);
 
 }  // namespace qm

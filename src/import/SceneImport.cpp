@@ -136,7 +136,8 @@ bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, std::uint32_t
         if (const auto shared = r.build.meshLODs.find(key); shared != r.build.meshLODs.end())
             target->setMeshLOD(shared->second);
         else if (processMesh(r, modelMesh, target,
-                             modelMesh.triangles.empty() && modelMesh.problem.empty()
+                             (modelMesh.triangles.empty() || modelScene.materials[modelMesh.material].unlit) &&
+                                     modelMesh.problem.empty()
                                  ? unlitMaterialFor(r, modelScene, modelMesh.material)
                                  : materialFor(r, modelScene, modelMesh.material),
                              key))

@@ -23,7 +23,7 @@ using simdjson::dom::object;
 constexpr std::string_view takenExtensions[] = {
     "KHR_mesh_quantization",  "EXT_meshopt_compression",         "KHR_texture_transform",
     "KHR_lights_punctual",    "KHR_materials_emissive_strength", "KHR_materials_pbrSpecularGlossiness",
-    "EXT_texture_webp",       "KHR_draco_mesh_compression",
+    "EXT_texture_webp",       "KHR_draco_mesh_compression",      "KHR_materials_unlit",
 };
 
 // Keys laid between two of a cubic spline's, so that the viewer's straight
@@ -318,6 +318,7 @@ private:
         }
         const std::vector<float> emissive = gltf::numbers(from, "emissiveFactor", {0, 0, 0});
         to.emissive = {emissive[0], emissive[1], emissive[2]};
+        to.unlit = gltf::extension(from, "KHR_materials_unlit").has_value();
         if (const auto strength = gltf::extension(from, "KHR_materials_emissive_strength"))
             to.emissiveStrength = float(gltf::number(*strength, "emissiveStrength", 1.0));
         const std::string mode = gltf::text(from, "alphaMode");

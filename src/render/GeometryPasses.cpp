@@ -81,19 +81,23 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
 {
     const SurfaceParameters& s = material.surface;
     glUniform4fv(shader.uniform(Uniform::baseColourFactor), 1, glm::value_ptr(s.baseColour));
-    if (material.shading == Shading::Unlit)
+    glUniformMatrix3fv(shader.uniform(Uniform::uvTransform), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
+    // The forward program blends and cuts nothing.
+    if (material.coverage != Coverage::Blend)
+        glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
+    if (material.shading == Shading::Unlit) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, s.baseColourMap ? GLuint(s.baseColourMap->id) : GLuint(whiteTexture));
+        glUniform1i(shader.uniform(Uniform::baseColourMap), 0);
         return;
+    }
     glUniform1f(shader.uniform(Uniform::metallicFactor), s.metallic);
     glUniform1f(shader.uniform(Uniform::roughnessFactor), s.roughness);
     glUniform3fv(shader.uniform(Uniform::emissiveFactor), 1, glm::value_ptr(s.emissive));
     glUniform1f(shader.uniform(Uniform::occlusionStrength), s.occlusionStrength);
     glUniform1f(shader.uniform(Uniform::normalScale), s.normalScale);
-    // The forward program blends and cuts nothing.
-    if (material.coverage != Coverage::Blend)
-        glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
     glUniform1i(shader.uniform(Uniform::doubleSided), material.doubleSided ? 1 : 0);
     glUniform1i(shader.uniform(Uniform::hasNormalMap), s.normalMap ? 1 : 0);
-    glUniformMatrix3fv(shader.uniform(Uniform::uvTransform), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
     // A missing picture reads as white, which the factors alone then decide
     // (the normal map is not read without one).
     const std::pair<Uniform, const Texture*> maps[5] = {{Uniform::baseColourMap, s.baseColourMap.get()},

@@ -112,6 +112,8 @@ struct SceneMaterial {
     bool physicallyBased = false;
     float occlusionStrength = 1.0f;
     float normalScale = 1.0f;
+    // Drawn in its base colour alone, without light (glTF's KHR_materials_unlit).
+    bool unlit = false;
     // In the file's order within each slot.
     std::vector<SceneTexture> textures;
 };

@@ -307,11 +307,12 @@ TEST(GltfReader, RefusesDamageWithTheReason)
 }
 
 // A node's punctual light and camera are named after the node, with
-// glTF's defaults where the file gives none.
-TEST(GltfReader, TakesPunctualLightsAndCameras)
+// glTF's defaults where the file gives none; an unlit material is marked.
+TEST(GltfReader, TakesPunctualLightsCamerasAndUnlitMaterials)
 {
     const qm::SceneData data = readDocument(
-        R"("extensions":{"KHR_lights_punctual":{"lights":[{"type":"spot","color":[1,0.5,0],"intensity":2,
+        R"("materials":[{"extensions":{"KHR_materials_unlit":{}}},{}],
+           "extensions":{"KHR_lights_punctual":{"lights":[{"type":"spot","color":[1,0.5,0],"intensity":2,
                                                              "spot":{"outerConeAngle":0.5}}]}},
            "cameras":[{"type":"perspective","perspective":{"yfov":1.0,"znear":0.1}}],
            "nodes":[{"name":"lamp","extensions":{"KHR_lights_punctual":{"light":0}}},{"name":"eye","camera":0}],
@@ -325,6 +326,9 @@ TEST(GltfReader, TakesPunctualLightsAndCameras)
     EXPECT_EQ(data.cameras[0].name, "eye");
     EXPECT_FLOAT_EQ(data.cameras[0].horizontalFov, 0.5f);
     EXPECT_EQ(data.cameras[0].lookAt, (std::array<float, 3>{0, 0, -1}));
+    ASSERT_EQ(data.materials.size(), 2u);
+    EXPECT_TRUE(data.materials[0].unlit);
+    EXPECT_FALSE(data.materials[1].unlit);
 }
 
 }  // namespace
