@@ -2,6 +2,7 @@
 // no folder to read other files from: it either refuses them with a reason
 // or gives scene data that keeps its rules.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "GltfDocument.h"
@@ -12,8 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     try {
         const qm::SceneData scene = qm::readGltf({data, size}, {});
-        if (!qm::sceneDataProblem(scene).empty())
+        if (const std::string problem = qm::sceneDataProblem(scene); !problem.empty()) {
+            std::fprintf(stderr, "scene data against its rules: %s\n", problem.c_str());
             std::abort();
+        }
     } catch (const qm::GltfError&) {
         // Refused, with its reason.
     }

@@ -638,6 +638,8 @@ private:
             to.bones.push_back(bone);
             ++b;
         }
+        if (to.bones.empty())
+            return;  // a skin of no joints moves nothing
         to.boneIndices.assign(4 * n, 0);
         to.boneWeights.assign(4 * n, 0.0f);
         for (int set = 0;; ++set) {

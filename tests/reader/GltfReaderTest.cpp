@@ -58,11 +58,14 @@ qm::SceneData readDocument(const std::string& body, const std::vector<std::uint8
     return qm::readGltf({reinterpret_cast<const std::uint8_t*>(json.data()), json.size()}, folder);
 }
 
-// What a read leaves, or why it could not: "" or the reason.
+// What a read leaves, or why it could not: "" or the reason (also where
+// what it gives breaks the scene data's rules).
 std::string refusal(const std::string& body, const std::vector<std::uint8_t>& buffer = {}, const fs::path& folder = {})
 {
     try {
         const qm::SceneData data = readDocument(body, buffer, folder);
+        if (const std::string problem = qm::sceneDataProblem(data); !problem.empty())
+            return "against the scene data's rules: " + problem;
         for (const qm::SceneMesh& mesh : data.meshes)
             if (!mesh.problem.empty())
                 return "mesh: " + mesh.problem;
@@ -279,6 +282,11 @@ TEST(GltfReader, RefusesDamageWithTheReason)
         {R"("buffers":[{"byteLength":40,"uri":"data:application/octet-stream;base64,AAAA"}])",
          "buffer 0 holds 3 bytes, not 40"},
         {R"("nodes":[{"children":[5]}])", "a node's child does not exist"},
+        // A skin of no joints moves nothing (fuzzing found its empty bone list named).
+        {views + R"("nodes":[{"mesh":0,"skin":0}],"skins":[{"joints":[]}],
+                    "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],
+                    "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}])",
+         ""},
         // Two corners without indices make no triangle, and the mesh keeps no vertex (fuzzing found a crash).
         {views + R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],
                     "accessors":[{"bufferView":0,"componentType":5126,"count":2,"type":"VEC3"}])",
