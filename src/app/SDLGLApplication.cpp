@@ -232,7 +232,7 @@ void SDLGLApplication::bindInspection()
     if (!scene || !scene->startView) {
         orbit.reset();
         flying = true;
-        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34})
+        for (const int id : {12, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35})
             input->commands.erase(id);
         input->eventTaken = nullptr;
         return;
@@ -282,6 +282,11 @@ void SDLGLApplication::bindInspection()
     input->bindCommand(32, [scene] { scene->guides->grid = !scene->guides->grid; });
     input->bindCommand(33, [scene] { scene->guides->axes = !scene->guides->axes; });
     input->bindCommand(34, orbiting([this, scene](OrbitControl& o) { nextFileView(o, *scene); }));
+    input->bindCommand(35, [scene] {
+        MaterialVariants& variants = scene->variants;
+        variants.step();
+        std::cout << (variants.names.empty() ? "The file has no material variants." : variants.line()) << std::endl;
+    });
     input->bindCommand(25, [this] { stepWanted = 1; });
     input->bindCommand(26, [this] { stepWanted = -1; });
     input->bindCommand(27, [this] { viewWanted = true; });

@@ -113,6 +113,33 @@ std::shared_ptr<Shader> deformingVariant(ImportContext& r, const std::shared_ptr
     return nullptr;
 }
 
+// The material a mesh is drawn with in its file's material `index`: the
+// unlit one for points and lines, and for surfaces the file marks unlit.
+std::shared_ptr<Material> drawnMaterial(ImportContext& r, const SceneData& modelScene, const SceneMesh& modelMesh,
+                                        std::uint32_t index)
+{
+    const bool unlit = (modelMesh.triangles.empty() || modelScene.materials[index].unlit) && modelMesh.problem.empty();
+    return unlit ? unlitMaterialFor(r, modelScene, index) : materialFor(r, modelScene, index);
+}
+
+// The materials the file's variants give a mesh's chain, for V to show.
+void addVariantChange(ImportContext& r, const SceneData& modelScene, const SceneMesh& modelMesh,
+                      const std::shared_ptr<MeshLOD>& chain)
+{
+    if (modelMesh.variantMaterials.empty() || !chain || !chain->levels[0])
+        return;
+    const Mesh& original = *chain->levels[0];
+    MaterialVariants::Change change{chain, original.getMaterial(), {}};
+    change.byVariant.resize(modelScene.variants.size());
+    for (std::size_t i = 0; i + 1 < modelMesh.variantMaterials.size(); i += 2) {
+        std::shared_ptr<Material> material = drawnMaterial(r, modelScene, modelMesh, modelMesh.variantMaterials[i + 1]);
+        if (material && original.deformation && !material->deformingShader)
+            material->deformingShader = deformingVariant(r, material->shader);
+        change.byVariant[modelMesh.variantMaterials[i]] = std::move(material);
+    }
+    r.build.scene->variants.changes.push_back(std::move(change));
+}
+
 // A user model's node with all its meshes: the first on the node's own
 // object, each further one on a child object in the same place. Meshes are
 // shared by index, since such files often leave names empty or repeat them.
@@ -135,13 +162,10 @@ bool placeEveryMesh(ImportContext& r, const SceneData& modelScene, std::uint32_t
         key.insert(0, 1, '#').append(1, ' ').append(modelMesh.name);
         if (const auto shared = r.build.meshLODs.find(key); shared != r.build.meshLODs.end())
             target->setMeshLOD(shared->second);
-        else if (processMesh(r, modelMesh, target,
-                             (modelMesh.triangles.empty() || modelScene.materials[modelMesh.material].unlit) &&
-                                     modelMesh.problem.empty()
-                                 ? unlitMaterialFor(r, modelScene, modelMesh.material)
-                                 : materialFor(r, modelScene, modelMesh.material),
-                             key))
+        else if (processMesh(r, modelMesh, target, drawnMaterial(r, modelScene, modelMesh, modelMesh.material), key)) {
             r.build.meshLODs.emplace(key, target->getMeshLOD());
+            addVariantChange(r, modelScene, modelMesh, target->getMeshLOD());
+        }
         if (!target->getMeshLOD())
             continue;
         target->computeBounds();
@@ -596,6 +620,7 @@ ImportedScene SceneImport::buildUserScene(SceneSource& source, const UserModel& 
     usePictures(state, source);
     const std::optional<BoundingBox> moving =
         importObjects(state, modelScene, root, 2.0f * glm::length(bounds.halfExtents));
+    state.build.scene->variants.names = modelScene.variants;
     const SceneBuild::MaterialCounts& counts = state.build.materialCounts;
     *state.build.log.progress << "Materials: " << counts.fromTable << " from the table, " << counts.standard
                               << " with the standard program, " << counts.diffuse << " with the diffuse program, "

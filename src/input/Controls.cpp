@@ -20,7 +20,7 @@ std::vector<std::string> controlLines(bool flying)
                  "Tab - fly camera (W, A, S, D and mouse)"};
     for (const char* line : {"1 and 2 - exposure down and up", "3 and 4 - focus nearer and farther",
                              "Space - pause or play the animation", "[ and ] - previous and next animation",
-                             "G - ground grid, X - axes", "Page Down and Page Up - next and previous file",
+                             "G - ground grid, X - axes", "V - the file's material variants in turn", "Page Down and Page Up - next and previous file",
                              "F5 - reload the file", "F12 - save the view as a picture", "I - the model's numbers",
                              "F1 or ? - the help card", "Escape - quit"})
         lines.emplace_back(line);

@@ -21,7 +21,7 @@ constexpr std::array<std::pair<SDL_Scancode, int>, 8> heldKeyCommands{{
 }};
 
 // Keys that act once however long they are held, by character.
-constexpr std::array<std::pair<SDL_Keycode, int>, 18> pressedKeyCommands{{
+constexpr std::array<std::pair<SDL_Keycode, int>, 19> pressedKeyCommands{{
     {SDLK_F5, 16},
     {SDLK_TAB, 20},
     {SDLK_KP_1, 21},
@@ -40,6 +40,7 @@ constexpr std::array<std::pair<SDL_Keycode, int>, 18> pressedKeyCommands{{
     {SDLK_g, 32},
     {SDLK_x, 33},
     {SDLK_c, 34},
+    {SDLK_v, 35},
 }};
 
 template <typename... Args>

@@ -24,6 +24,7 @@ constexpr std::string_view takenExtensions[] = {
     "KHR_mesh_quantization",  "EXT_meshopt_compression",         "KHR_texture_transform",
     "KHR_lights_punctual",    "KHR_materials_emissive_strength", "KHR_materials_pbrSpecularGlossiness",
     "EXT_texture_webp",       "KHR_draco_mesh_compression",      "KHR_materials_unlit",
+    "KHR_materials_variants",
 };
 
 // Keys laid between two of a cubic spline's, so that the viewer's straight
@@ -189,6 +190,9 @@ public:
         const std::size_t materials = gltf::elements(doc.root, "materials").size();
         for (std::size_t m = 0; m < materials; ++m)
             out.materials.push_back(convertMaterial(doc.item("materials", m)));
+        if (const auto variants = gltf::extension(doc.root, "KHR_materials_variants"))
+            for (const element v : gltf::elements(*variants, "variants"))
+                out.variants.push_back(gltf::text(gltf::object(v, "a material variant"), "name"));
         findMorphedNodes();
         convertNodes();
         if (out.materials.empty() || defaultMaterial)
@@ -550,6 +554,19 @@ private:
             throw GltfError("its material does not exist");
         to.material = material ? std::uint32_t(*material) : ~0u;
         defaultMaterial = defaultMaterial || !material;
+        if (const auto variants = gltf::extension(primitive, "KHR_materials_variants"))
+            for (const element e : gltf::elements(*variants, "mappings")) {
+                const object mapping = gltf::object(e, "a material variant's mapping");
+                const std::uint64_t chosen = gltf::index(mapping, "material").value_or(~0ull);
+                for (const element v : gltf::elements(mapping, "variants")) {
+                    std::uint64_t variant = 0;
+                    if (v.get(variant) != simdjson::SUCCESS || variant >= out.variants.size() ||
+                        chosen >= out.materials.size())
+                        throw GltfError("its material variants name a variant or material that does not exist");
+                    to.variantMaterials.insert(to.variantMaterials.end(),
+                                               {std::uint32_t(variant), std::uint32_t(chosen)});
+                }
+            }
         Geometry geometry(doc, primitive);
         if (!geometry.has("POSITION"))
             throw GltfError("it has no positions");

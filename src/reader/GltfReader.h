@@ -15,8 +15,9 @@ namespace qm {
 // EXT_meshopt_compression, KHR_draco_mesh_compression, skins with more than four weights a vertex (the
 // four heaviest kept), morph targets (set at the file's own weights for a
 // node no clip morphs), each picture's KHR_texture_transform,
-// KHR_materials_emissive_strength, EXT_texture_webp, KHR_lights_punctual
-// and the cameras,
+// KHR_materials_emissive_strength, KHR_materials_unlit,
+// KHR_materials_variants, EXT_texture_webp, KHR_lights_punctual and the
+// cameras,
 // and animations as the file interpolates them (steps held, cubic splines
 // through their tangents, both laid out as keys the viewer joins linearly).
 // `folder` is where the files it names lie; it reads none from elsewhere

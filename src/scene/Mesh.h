@@ -26,6 +26,8 @@ public:
     const std::vector<Vertex>& getVertices() const { return vertices; }
     const std::vector<std::uint32_t>& getIndices() const { return indices; }
     const std::shared_ptr<Material>& getMaterial() const { return material; }
+    // Another material, as a file's material variant gives it.
+    void setMaterial(std::shared_ptr<Material> other) { material = std::move(other); }
     Primitive primitive() const { return kind; }
 
     glm::vec2 billboardSize{0.0f};

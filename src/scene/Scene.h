@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "DrawList.h"
 #include "Guides.h"
+#include "MaterialVariants.h"
 #include "ModelFraming.h"
 #include "ModelSummary.h"
 #include "Octree.h"
@@ -80,6 +81,8 @@ public:
     std::optional<Framing> startView;
     // The views of an opened model's own cameras, which C steps through.
     std::vector<FileView> fileViews;
+    // An opened model's material variants, which V steps through.
+    MaterialVariants variants;
     // An opened model's grid and axes, which the moor has not.
     std::optional<Guides> guides;
     // An opened model's numbers, for the information panel.

@@ -51,6 +51,10 @@ struct SceneMesh {
     std::vector<std::uint32_t> boneIndices;  // 4 per vertex, into bones
     std::vector<float> boneWeights;          // 4 per vertex
     std::vector<MorphTarget> morphTargets;
+    // The materials its file's variants give it, in pairs: a variant (of
+    // SceneData::variants) and its material; a variant not named keeps
+    // `material`.
+    std::vector<std::uint32_t> variantMaterials;
     // Why the file's mesh could not be taken (it then holds no vertices):
     // the viewer reports it once and leaves the mesh out.
     std::string problem;
@@ -217,6 +221,8 @@ struct SceneData {
     // What the reader left out of the file and why, a line each, for the
     // viewer to say.
     std::vector<std::string> notes;
+    // The names of the file's material variants (glTF's KHR_materials_variants).
+    std::vector<std::string> variants;
 };
 
 }  // namespace qm

@@ -67,7 +67,7 @@ void fields(Io& io, R& r)
         each(io, r.name, r.positions, r.normals);
     else if constexpr (std::is_same_v<Plain, SceneMesh>)
         each(io, r.name, r.material, r.positions, r.normals, r.tangents, r.texCoords, r.colours, r.triangles, r.lines,
-             r.points, r.bones, r.boneIndices, r.boneWeights, r.morphTargets, r.problem);
+             r.points, r.bones, r.boneIndices, r.boneWeights, r.morphTargets, r.variantMaterials, r.problem);
     else if constexpr (std::is_same_v<Plain, SceneTexture>)
         each(io, r.slot, r.path, r.image, r.texCoordSet, r.offset, r.scale, r.rotation);
     else if constexpr (std::is_same_v<Plain, SceneMaterial>)
@@ -93,7 +93,7 @@ void fields(Io& io, R& r)
         each(io, r.key, r.value);
     else if constexpr (std::is_same_v<Plain, SceneData>)
         each(io, r.meshes, r.materials, r.images, r.nodes, r.lights, r.cameras, r.animations, r.numbers,
-             r.sourceFiles, r.notes);
+             r.sourceFiles, r.notes, r.variants);
     else
         static_assert(sizeof(Plain) == 0, "a record without a field order");
 }
@@ -212,6 +212,11 @@ std::string meshProblem(const SceneData& scene, const SceneMesh& mesh)
     for (const MorphTarget& target : mesh.morphTargets)
         if (target.positions.size() != 3 * n || !attributeFits(target.normals.size(), n, 3))
             return "morph target \"" + target.name + "\" does not match the vertices";
+    if (mesh.variantMaterials.size() % 2 != 0)
+        return "variant materials do not come in pairs";
+    for (std::size_t i = 0; i < mesh.variantMaterials.size(); i += 2)
+        if (mesh.variantMaterials[i] >= scene.variants.size() || mesh.variantMaterials[i + 1] >= scene.materials.size())
+            return "variant materials name a variant or material that does not exist";
     return {};
 }
 

@@ -251,10 +251,11 @@ outline_widths() {
 
 # Keypad 5: a house seen from the front and a little above has walls that
 # narrow towards the ground in perspective and stay upright (as wide at
-# the eaves as at the ground) orthographically. G lays a grid under it.
+# the eaves as at the ground) orthographically. G lays a grid under it, V
+# puts its file's first material variant on.
 case_name=orthographic
 before=$failures
-if view_model "$data/formats/box.gltf"; then
+if view_model "$data/formats/box-variants.gltf"; then
     sleep 2
     xdotool key --window "$window" KP_1
     xdotool mousemove --window "$window" 320 100 mousedown 1 mousemove --window "$window" 320 150 sleep 0.2 \
@@ -274,6 +275,13 @@ if view_model "$data/formats/box.gltf"; then
     screenshot grid
     ground=$(changed_in "$shots/orthographic.png" "$shots/grid.png" 640x90+0+270)
     [ "$ground" -gt 1000 ] || fail "G changed only $ground pixels of the ground"
+    # V puts the file's first material variant on: grey walls.
+    xdotool key --window "$window" v
+    wait_for_line '^Material variant 1 of 2: "Grey"\.$' 1
+    sleep 1.5
+    screenshot variant
+    walls=$(changed_in "$shots/grid.png" "$shots/variant.png" 160x120+240+120)
+    [ "$walls" -gt 2000 ] || fail "V changed only $walls pixels of the house"
     quit_with_escape
 fi
 

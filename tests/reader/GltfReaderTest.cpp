@@ -339,4 +339,15 @@ TEST(GltfReader, TakesPunctualLightsCamerasAndUnlitMaterials)
     EXPECT_FALSE(data.materials[1].unlit);
 }
 
+// Material variants: their names, and each primitive's materials by variant.
+TEST(GltfReader, TakesMaterialVariants)
+{
+    const fs::path file = fs::path(QM_TESTDATA_DIRECTORY) / "formats/box-variants.gltf";
+    const qm::SceneData data = qm::readGltf(fileBytes(file), file.parent_path());
+    EXPECT_EQ(data.variants, (std::vector<std::string>{"Grey", "All plain"}));
+    for (const qm::SceneMesh& mesh : data.meshes)
+        EXPECT_EQ(mesh.variantMaterials, (std::vector<std::uint32_t>{0, 0, 1, 2}));
+    EXPECT_EQ(qm::sceneDataProblem(data), "");
+}
+
 }  // namespace

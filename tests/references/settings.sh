@@ -69,7 +69,7 @@ forward-pass-skipped|blended|forward.frag|s/colourOut = vec4(light, m.baseColour
 sky-over-blended|classic|postprocessing/mergeHDR.frag|s/colour = vec4(linearToSrgb(mapped), coverage);/colour = vec4(linearToSrgb(mapped), 0.0);/
 back-not-turned|double-sided|material.glsl|s/N = -N;/N = N;/
 vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
-point-colours-dropped|points|unlit.frag|s/\* vertexColour.rgb/* vec3(1.0)/
+point-colours-dropped|points|unlit.frag|s/\* vertexColour;/* vec4(1.0);/
 lines-unlit-lost|lines|directionalQuad.frag|s/lightOut = albedo;/lightOut = vec3(0.0);/
 bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(position, 1.0)).xyz;/position = position;/
 morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/position += 0.0 */
