@@ -326,10 +326,13 @@ GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::
     if (error != simdjson::SUCCESS)
         throw GltfError(std::string("the JSON cannot be read: ") + simdjson::error_message(error));
     root = gltf::object(parsed, "the file");
+    // glTF 1.0 files (some giving their version as a number) go to the model reader.
     const auto asset = gltf::member(root, "asset");
-    const std::string version = asset ? gltf::text(gltf::object(*asset, "\"asset\""), "version") : "";
-    if (!version.starts_with("2."))
-        throw GltfForModelReader("a glTF file of version \"" + version + "\"");
+    const auto version = asset && asset->is_object() ? gltf::member(gltf::object(*asset, "\"asset\""), "version")
+                                                     : std::nullopt;
+    std::string_view given;
+    if (!version || version->get(given) != simdjson::SUCCESS || !given.starts_with("2."))
+        throw GltfForModelReader("a glTF file of another version than 2");
     buffers.resize(gltf::elements(root, "buffers").size());
     decodedViews.resize(gltf::elements(root, "bufferViews").size());
 }
