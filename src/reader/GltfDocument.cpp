@@ -293,6 +293,20 @@ std::string validUtf8(std::span<const std::uint8_t> text)
     return out;
 }
 
+// Takes packed elements of 4-byte components into `out` in one copy, where
+// they are of the type `out` holds and as wide as wanted.
+template <typename T>
+auto wholeCopy(std::vector<T>& out, std::uint64_t type, int components)
+{
+    return [&out, type, components](const std::uint8_t* at, std::size_t count, std::uint64_t given, int n, bool) {
+        if (given != type || n != components)
+            return false;
+        if (count > 0)
+            std::memcpy(out.data(), at, count * std::size_t(n) * sizeof(T));
+        return true;
+    };
+}
+
 }  // namespace
 
 GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::path folder) : folder(std::move(folder))
@@ -548,13 +562,7 @@ std::vector<float> GltfDocument::floats(std::uint64_t accessor, int components)
         [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool normalised) {
             out[e * std::size_t(components) + std::size_t(c)] = toFloat(at, type, normalised);
         },
-        [&](const std::uint8_t* at, std::size_t count, std::uint64_t type, int n, bool) {
-            if (type != 5126 || n != components)
-                return false;
-            if (count > 0)
-                std::memcpy(out.data(), at, count * std::size_t(n) * 4);
-            return true;
-        });
+        wholeCopy(out, 5126, components));
     return out;
 }
 
@@ -566,13 +574,7 @@ std::vector<std::uint32_t> GltfDocument::integers(std::uint64_t accessor, int co
         [&](std::size_t e, int c, const std::uint8_t* at, std::uint64_t type, bool) {
             out[e * std::size_t(components) + std::size_t(c)] = toInteger(at, type);
         },
-        [&](const std::uint8_t* at, std::size_t count, std::uint64_t type, int n, bool) {
-            if (type != 5125 || n != components)
-                return false;
-            if (count > 0)
-                std::memcpy(out.data(), at, count * std::size_t(n) * 4);
-            return true;
-        });
+        wholeCopy(out, 5125, components));
     return out;
 }
 
