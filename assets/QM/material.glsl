@@ -17,6 +17,9 @@ uniform float roughnessFactor;
 uniform vec3 emissiveFactor;
 uniform float occlusionStrength;
 uniform float normalScale;
+// Each picture's texture transform: base colour, metal-rough, normal,
+// occlusion, emission.
+uniform mat3 uvTransforms[5];
 // Fragments less opaque than this are cut; below 0 for other materials.
 uniform float alphaCutoff;
 uniform bool doubleSided;
@@ -33,24 +36,31 @@ struct MaterialSample {
     vec3 emission;
 };
 
+// Where picture `map` (its place in uvTransforms) is read at this fragment.
+vec2 pictureCoord(int map)
+{
+    return (uvTransforms[map] * vec3(texCoord, 1.0)).xy;
+}
+
 MaterialSample sampleMaterial()
 {
     MaterialSample m;
-    m.baseColour = baseColourFactor * texture(baseColourMap, texCoord) * vertexColour;
+    m.baseColour = baseColourFactor * texture(baseColourMap, pictureCoord(0)) * vertexColour;
     vec3 N = normalize(viewNormal);
     // Seen from behind, a double-sided surface is lit as its other side.
     if (doubleSided && !gl_FrontFacing)
         N = -N;
     m.normal = N;
     if (hasNormalMap) {
-        vec3 tangentNormal = texture(normalMap, texCoord).rgb * 2.0 - 1.0;
+        vec2 normalCoord = pictureCoord(2);
+        vec3 tangentNormal = texture(normalMap, normalCoord).rgb * 2.0 - 1.0;
         tangentNormal.xy *= normalScale;
-        m.normal = perturbNormal(N, viewPosition, texCoord, normalize(tangentNormal));
+        m.normal = perturbNormal(N, viewPosition, normalCoord, normalize(tangentNormal));
     }
-    vec4 metalRough = texture(metallicRoughnessMap, texCoord);
+    vec4 metalRough = texture(metallicRoughnessMap, pictureCoord(1));
     m.metallic = clamp(metallicFactor * metalRough.b, 0.0, 1.0);
     m.roughness = clamp(roughnessFactor * metalRough.g, 0.0, 1.0);
-    m.occlusion = clamp(1.0 + occlusionStrength * (texture(occlusionMap, texCoord).r - 1.0), 0.0, 1.0);
-    m.emission = emissiveFactor * texture(emissiveMap, texCoord).rgb;
+    m.occlusion = clamp(1.0 + occlusionStrength * (texture(occlusionMap, pictureCoord(3)).r - 1.0), 0.0, 1.0);
+    m.emission = emissiveFactor * texture(emissiveMap, pictureCoord(4)).rgb;
     return m;
 }

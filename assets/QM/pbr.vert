@@ -10,7 +10,6 @@ layout(location = 10) in vec4 v_colour;
 #include "deformation.glsl"
 
 uniform mat4 projection;
-uniform mat3 uvTransform;
 // Points are drawn this many pixels wide.
 uniform float pointSize;
 
@@ -27,7 +26,8 @@ void main()
     vec4 p = v_modelView * vec4(position, 1.0);
     viewPosition = p.xyz;
     viewNormal = v_modelViewInvTrans * normal;
-    texCoord = (uvTransform * vec3(v_texCoord, 1.0)).xy;
+    // As the file gives them: each picture's transform is applied where it is read.
+    texCoord = v_texCoord;
     vertexColour = v_colour;
     gl_Position = projection * p;
     gl_PointSize = pointSize;

@@ -66,6 +66,14 @@ bool hasEveryMap(const SceneMaterial& material)
     return has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
 }
 
+// The texture transform of a slot's first picture; none (identity) without one.
+glm::mat3 pictureTransform(const SceneMaterial& material, TextureSlot slot)
+{
+    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
+                                    [slot](const SceneTexture& t) { return t.slot == slot; });
+    return first == material.textures.end() ? glm::mat3(1.0f) : textureTransform(*first);
+}
+
 // The first picture of a slot, as `kind`; none when the material names none.
 std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelScene, const SceneMaterial& material,
                                       TextureSlot slot, TextureKind kind)
@@ -107,11 +115,10 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
                                      [](const SceneTexture& t) { return t.slot == TextureSlot::BaseColour; });
     const TextureSlot baseSlot = hasBase ? TextureSlot::BaseColour : TextureSlot::Diffuse;
     s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
-    for (const SceneTexture& texture : from.textures)
-        if (texture.slot == baseSlot) {
-            s.uvTransform = textureTransform(texture);
-            break;
-        }
+    const TextureSlot pictures[5] = {baseSlot, TextureSlot::MetallicRoughness, TextureSlot::Normal,
+                                     TextureSlot::Occlusion, TextureSlot::Emissive};
+    for (std::size_t p = 0; p < s.uvTransforms.size(); ++p)
+        s.uvTransforms[p] = pictureTransform(from, pictures[p]);
     // The unlit program draws into the G-buffer only: blended unlit surfaces are drawn opaque.
     if (shading == Shading::Unlit && material->coverage == Coverage::Blend)
         material->coverage = Coverage::Opaque;

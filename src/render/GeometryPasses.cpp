@@ -81,7 +81,8 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
 {
     const SurfaceParameters& s = material.surface;
     glUniform4fv(shader.uniform(Uniform::baseColourFactor), 1, glm::value_ptr(s.baseColour));
-    glUniformMatrix3fv(shader.uniform(Uniform::uvTransform), 1, GL_FALSE, glm::value_ptr(s.uvTransform));
+    glUniformMatrix3fv(shader.uniform(Uniform::uvTransforms), GLsizei(s.uvTransforms.size()), GL_FALSE,
+                       glm::value_ptr(s.uvTransforms[0]));
     // The forward program blends and cuts nothing.
     if (material.coverage != Coverage::Blend)
         glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);

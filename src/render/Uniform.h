@@ -62,7 +62,7 @@ namespace qm {
     X(alphaCutoff, "alphaCutoff")                                 \
     X(doubleSided, "doubleSided")                                 \
     X(hasNormalMap, "hasNormalMap")                               \
-    X(uvTransform, "uvTransform")                                 \
+    X(uvTransforms, "uvTransforms[0]")                            \
     X(baseColourMap, "baseColourMap")                             \
     X(metallicRoughnessMap, "metallicRoughnessMap")               \
     X(normalMap, "normalMap")                                     \

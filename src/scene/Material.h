@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -26,8 +27,10 @@ struct SurfaceParameters {
     float occlusionStrength = 1.0f;
     float normalScale = 1.0f;
     float alphaCutoff = 0.5f;
-    // The base colour picture's texture transform, used for every picture.
-    glm::mat3 uvTransform{1.0f};
+    // Each picture's texture transform: base colour, metal-rough, normal,
+    // occlusion, emission.
+    std::array<glm::mat3, 5> uvTransforms{glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
+                                          glm::mat3(1.0f)};
     std::shared_ptr<Texture> baseColourMap;
     std::shared_ptr<Texture> metallicRoughnessMap;
     std::shared_ptr<Texture> normalMap;

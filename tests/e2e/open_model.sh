@@ -242,6 +242,12 @@ embedded_case() {
     # Physically based (glTF), under the neutral environment: paler than the classic programs drew it.
     [ "$blue" -gt 2000 ] || fail "only $blue pixels of the blue picture"
     [ "$(count_pixels "$work/embedded.png" magenta)" -eq 0 ] || fail "the checker shows"
+    # A transform on its emissive picture alone moves that picture: the same
+    # file without the transform glows otherwise.
+    cp "$data"/formats/box.{bin,png} "$work/"
+    sed 's/"KHR_texture_transform": {/"unknown": {/' "$data/formats/box-glowing.gltf" >"$work/still.gltf"
+    shoot glowing "$data/formats/box-glowing.gltf" && shoot still "$work/still.gltf" || return
+    [ "$(changed "$work/glowing.png" "$work/still.png")" -gt 3000 ] || fail "the emissive picture's transform moves nothing"
     # Its Draco and meshopt-with-quantised copies give its picture, within
     # the reference views' tolerance (quantised texture coordinates move the
     # picture's edges by a texel at most).
