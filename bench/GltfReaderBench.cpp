@@ -57,11 +57,8 @@ std::optional<qm::SceneData> byAssimp(const std::string& path, std::string& erro
 
 std::optional<qm::SceneData> byOwn(const std::string& path, std::string& error)
 {
-    const std::optional<std::vector<std::uint8_t>> bytes = qm::fileBytes(path);
-    if (!bytes)
-        return std::nullopt;
     try {
-        return qm::readGltf(*bytes, std::filesystem::absolute(path).parent_path());
+        return qm::readGltfFile(path);
     } catch (const qm::GltfError& failure) {
         error = failure.what();
         return std::nullopt;

@@ -25,6 +25,14 @@ std::shared_ptr<Shader> namedProgram(ImportContext& r, const std::string& name)
     return shader;
 }
 
+// The material's first picture of a slot; none when it names none.
+const SceneTexture* firstTexture(const SceneMaterial& material, TextureSlot slot)
+{
+    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
+                                    [slot](const SceneTexture& t) { return t.slot == slot; });
+    return first == material.textures.end() ? nullptr : &*first;
+}
+
 // The material of the table's or a classic program, with the textures it
 // reads (only the diffuse ones for the diffuse program) and, under the
 // policy's own colour, a texture of its diffuse colour where it has no picture.
@@ -44,9 +52,7 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& mode
                                              r.build.summary.textures);
         material->textures.insert(material->textures.end(), textures.begin(), textures.end());
     }
-    const bool hasDiffuse = std::any_of(modelMaterial.textures.begin(), modelMaterial.textures.end(),
-                                        [](const SceneTexture& t) { return t.slot == TextureSlot::Diffuse; });
-    if (r.build.policy.ownColour && !hasDiffuse) {
+    if (r.build.policy.ownColour && !firstTexture(modelMaterial, TextureSlot::Diffuse)) {
         const auto& colour = modelMaterial.diffuse;
         material->textures.push_back(colourTexture(*r.session.resources, {colour[0], colour[1], colour[2]}));
         ++r.build.materialCounts.ownColour;
@@ -59,28 +65,23 @@ std::shared_ptr<Material> createMaterial(ImportContext& r, const SceneData& mode
 // Whether a material has every map the standard program reads.
 bool hasEveryMap(const SceneMaterial& material)
 {
-    const auto has = [&](TextureSlot slot) {
-        return std::any_of(material.textures.begin(), material.textures.end(),
-                           [slot](const SceneTexture& t) { return t.slot == slot; });
-    };
-    return has(TextureSlot::Diffuse) && has(TextureSlot::Specular) && has(TextureSlot::Normal);
+    return firstTexture(material, TextureSlot::Diffuse) && firstTexture(material, TextureSlot::Specular) &&
+           firstTexture(material, TextureSlot::Normal);
 }
 
 // The texture transform of a slot's first picture; none (identity) without one.
 glm::mat3 pictureTransform(const SceneMaterial& material, TextureSlot slot)
 {
-    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
-                                    [slot](const SceneTexture& t) { return t.slot == slot; });
-    return first == material.textures.end() ? glm::mat3(1.0f) : textureTransform(*first);
+    const SceneTexture* first = firstTexture(material, slot);
+    return first ? textureTransform(*first) : glm::mat3(1.0f);
 }
 
 // The first picture of a slot, as `kind`; none when the material names none.
 std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelScene, const SceneMaterial& material,
                                       TextureSlot slot, TextureKind kind)
 {
-    const auto first = std::find_if(material.textures.begin(), material.textures.end(),
-                                    [slot](const SceneTexture& t) { return t.slot == slot; });
-    if (first == material.textures.end())
+    const SceneTexture* first = firstTexture(material, slot);
+    if (!first)
         return nullptr;
     SceneMaterial one;
     one.textures.push_back(*first);
@@ -111,9 +112,8 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
                                                                                        : Coverage::Opaque;
     if (from.alphaMode == AlphaMode::Opaque && metalRough)
         material->coverage = Coverage::Opaque;  // glTF: alpha is ignored for opaque materials
-    const bool hasBase = std::any_of(from.textures.begin(), from.textures.end(),
-                                     [](const SceneTexture& t) { return t.slot == TextureSlot::BaseColour; });
-    const TextureSlot baseSlot = hasBase ? TextureSlot::BaseColour : TextureSlot::Diffuse;
+    const TextureSlot baseSlot =
+        firstTexture(from, TextureSlot::BaseColour) ? TextureSlot::BaseColour : TextureSlot::Diffuse;
     s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
     const TextureSlot pictures[5] = {baseSlot, TextureSlot::MetallicRoughness, TextureSlot::Normal,
                                      TextureSlot::Occlusion, TextureSlot::Emissive};

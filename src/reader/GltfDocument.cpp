@@ -347,13 +347,21 @@ GltfDocument::GltfDocument(std::span<const std::uint8_t> file, std::filesystem::
     std::string_view given;
     if (!version || version->get(given) != simdjson::SUCCESS || !given.starts_with("2."))
         throw GltfForModelReader("a glTF file of another version than 2");
-    buffers.resize(gltf::elements(root, "buffers").size());
-    decodedViews.resize(gltf::elements(root, "bufferViews").size());
+    buffers.resize(items("buffers").size());
+    decodedViews.resize(items("bufferViews").size());
+}
+
+const std::vector<simdjson::dom::element>& GltfDocument::items(std::string_view kind) const
+{
+    auto found = arrays.find(kind);
+    if (found == arrays.end())
+        found = arrays.emplace(std::string(kind), gltf::elements(root, kind)).first;
+    return found->second;
 }
 
 simdjson::dom::object GltfDocument::item(std::string_view kind, std::uint64_t index) const
 {
-    const std::vector<simdjson::dom::element> list = gltf::elements(root, kind);
+    const std::vector<simdjson::dom::element>& list = items(kind);
     // "accessors" names accessor 3, "bufferViews" buffer view 3.
     const std::string one = kind == "meshes"        ? "mesh"
                             : kind == "bufferViews" ? "buffer view"
@@ -402,8 +410,6 @@ std::vector<std::uint8_t> GltfDocument::uriBytes(std::string_view uri)
 std::span<const std::uint8_t> GltfDocument::buffer(std::uint64_t index)
 {
     const simdjson::dom::object object = item("buffers", index);
-    if (index >= buffers.size())
-        throw GltfError("there is no " + describe("buffer", index));
     if (!buffers[index]) {
         if (const auto uri = gltf::member(object, "uri"))
             buffers[index] = uriBytes(gltf::text(object, "uri"));
@@ -432,8 +438,6 @@ void GltfDocument::loadBuffers()
 std::span<const std::uint8_t> GltfDocument::view(std::uint64_t index)
 {
     const simdjson::dom::object object = item("bufferViews", index);
-    if (index >= decodedViews.size())
-        throw GltfError("there is no " + describe("buffer view", index));
     const auto compressed = gltf::extension(object, "EXT_meshopt_compression");
     const simdjson::dom::object source = compressed ? *compressed : object;
     const std::span<const std::uint8_t> data = buffer(gltf::index(source, "buffer").value_or(~0ull));

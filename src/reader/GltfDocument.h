@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -59,7 +60,9 @@ public:
     // within the folder.
     std::filesystem::path filePath(std::string_view uri) const;
 
-    // The root's array `kind`'s element `index` (an accessor, a node, ...).
+    // The root's array `kind` (accessors, nodes, ...), read once; none when missing.
+    const std::vector<simdjson::dom::element>& items(std::string_view kind) const;
+    // Its element `index`, which must be an object.
     simdjson::dom::object item(std::string_view kind, std::uint64_t index) const;
 
 private:
@@ -77,6 +80,9 @@ private:
     bool hasGlbChunk = false;
     std::vector<std::optional<std::vector<std::uint8_t>>> buffers;
     std::vector<std::optional<std::vector<std::uint8_t>>> decodedViews;
+    // The root's arrays as items() first read them: looking one element up
+    // is then no walk through the array.
+    mutable std::map<std::string, std::vector<simdjson::dom::element>, std::less<>> arrays;
 };
 
 // A whole file's bytes, in one read; nothing when it cannot be read.

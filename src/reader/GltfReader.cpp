@@ -9,6 +9,7 @@
 
 #include "GltfDocument.h"
 #include "GltfDraco.h"
+#include "MaterialModels.h"
 #include "MeshVertexJoin.h"
 
 namespace qm {
@@ -175,7 +176,7 @@ public:
 
     SceneData run()
     {
-        for (const element e : gltf::elements(doc.root, "extensionsRequired")) {
+        for (const element e : doc.items("extensionsRequired")) {
             std::string_view name;
             if (e.get(name) != simdjson::SUCCESS)
                 throw GltfError("\"extensionsRequired\" holds what is not a name");
@@ -187,12 +188,14 @@ public:
         doc.loadBuffers();
         nameNodes();
         convertImages();
-        const std::size_t materials = gltf::elements(doc.root, "materials").size();
+        const std::size_t materials = doc.items("materials").size();
         for (std::size_t m = 0; m < materials; ++m)
             out.materials.push_back(convertMaterial(doc.item("materials", m)));
         if (const auto variants = gltf::extension(doc.root, "KHR_materials_variants"))
             for (const element v : gltf::elements(*variants, "variants"))
                 out.variants.push_back(gltf::text(gltf::object(v, "a material variant"), "name"));
+        if (const auto lights = gltf::extension(doc.root, "KHR_lights_punctual"))
+            punctualLights = gltf::elements(*lights, "lights");
         findMorphedNodes();
         convertNodes();
         if (out.materials.empty() || defaultMaterial)
@@ -200,7 +203,7 @@ public:
         for (SceneMesh& mesh : out.meshes)
             if (defaultMaterial && mesh.material == ~0u)
                 mesh.material = std::uint32_t(out.materials.size() - 1);
-        const std::size_t animations = gltf::elements(doc.root, "animations").size();
+        const std::size_t animations = doc.items("animations").size();
         for (std::size_t a = 0; a < animations; ++a)
             convertAnimation(doc.item("animations", a), a);
         out.sourceFiles = doc.opened;
@@ -210,7 +213,7 @@ public:
 private:
     void nameNodes()
     {
-        const std::size_t count = gltf::elements(doc.root, "nodes").size();
+        const std::size_t count = doc.items("nodes").size();
         std::set<std::string> taken;
         for (std::size_t i = 0; i < count; ++i) {
             std::string name = gltf::text(doc.item("nodes", i), "name");
@@ -227,7 +230,7 @@ private:
 
     void convertImages()
     {
-        const std::size_t count = gltf::elements(doc.root, "images").size();
+        const std::size_t count = doc.items("images").size();
         for (std::size_t i = 0; i < count; ++i) {
             const object image = doc.item("images", i);
             const std::string uri = gltf::text(image, "uri");
@@ -313,11 +316,9 @@ private:
         if (glossy && !gltf::member(from, "pbrMetallicRoughness")) {
             const std::vector<float> diffuse = gltf::numbers(*glossy, "diffuseFactor", {1, 1, 1, 1});
             const std::vector<float> specular = gltf::numbers(*glossy, "specularFactor", {1, 1, 1});
-            to.diffuse = to.baseColour = {diffuse[0], diffuse[1], diffuse[2], diffuse[3]};
+            to.diffuse = {diffuse[0], diffuse[1], diffuse[2], diffuse[3]};
             to.specular = {specular[0], specular[1], specular[2]};
-            // As the other reader's conversion: metal in proportion to a specular above a dielectric's 4 %.
-            to.roughness = 1.0f - std::clamp(float(gltf::number(*glossy, "glossinessFactor", 1.0)), 0.0f, 1.0f);
-            to.metallic = std::clamp((std::max({specular[0], specular[1], specular[2]}) - 0.04f) / 0.96f, 0.0f, 1.0f);
+            convertSpecularGlossiness(to, float(gltf::number(*glossy, "glossinessFactor", 1.0)));
             addTexture(to, gltf::member(*glossy, "diffuseTexture"), TextureSlot::Diffuse);
         }
         const std::vector<float> emissive = gltf::numbers(from, "emissiveFactor", {0, 0, 0});
@@ -343,7 +344,7 @@ private:
 
     void findMorphedNodes()
     {
-        for (const element a : gltf::elements(doc.root, "animations"))
+        for (const element a : doc.items("animations"))
             for (const element c : gltf::elements(gltf::object(a, "an animation"), "channels")) {
                 const auto target = gltf::member(gltf::object(c, "an animation channel"), "target");
                 if (!target)
@@ -379,7 +380,7 @@ private:
     // The scene's root nodes: its default scene's, or every node without a parent.
     std::vector<std::uint64_t> roots(const std::vector<std::int64_t>& parents)
     {
-        const std::vector<element> scenes = gltf::elements(doc.root, "scenes");
+        const std::vector<element>& scenes = doc.items("scenes");
         if (!scenes.empty()) {
             const std::uint64_t chosen = gltf::index(doc.root, "scene").value_or(0);
             std::vector<std::uint64_t> list;
@@ -461,8 +462,7 @@ private:
     void placeLightAndCamera(object node, const std::string& name)
     {
         if (const auto punctual = gltf::extension(node, "KHR_lights_punctual")) {
-            const auto lights = gltf::extension(doc.root, "KHR_lights_punctual");
-            const std::vector<element> list = lights ? gltf::elements(*lights, "lights") : std::vector<element>{};
+            const std::vector<element>& list = punctualLights;
             const std::uint64_t index = gltf::index(*punctual, "light").value_or(~0ull);
             if (index >= list.size())
                 throw GltfError("a node names light " + std::to_string(index) + ", which does not exist");
@@ -797,6 +797,8 @@ private:
     std::vector<std::string> imageFiles;
     std::vector<std::int32_t> imageIndex;
     std::map<std::tuple<std::uint64_t, std::int64_t, std::vector<float>>, std::vector<std::uint32_t>> madeMeshes;
+    // The file's KHR_lights_punctual lights, which nodes name by index.
+    std::vector<element> punctualLights;
     // The nodes whose morph weights some clip moves.
     std::set<std::uint64_t> morphedNodes;
     std::set<std::string> usedMeshNames;
@@ -811,6 +813,14 @@ SceneData readGltf(std::span<const std::uint8_t> file, const std::filesystem::pa
 {
     GltfDocument document(file, folder);
     return Conversion(document).run();
+}
+
+SceneData readGltfFile(const std::filesystem::path& path)
+{
+    const std::optional<std::vector<std::uint8_t>> bytes = fileBytes(path);
+    if (!bytes)
+        throw GltfError("cannot open the file");
+    return readGltf(*bytes, std::filesystem::absolute(path).parent_path());
 }
 
 }  // namespace qm

@@ -27,4 +27,8 @@ namespace qm {
 // for a glTF of another version, which the model reader takes.
 SceneData readGltf(std::span<const std::uint8_t> file, const std::filesystem::path& folder);
 
+// The same for a file on disk, its folder being where its files lie;
+// GltfError too when it cannot be opened.
+SceneData readGltfFile(const std::filesystem::path& path);
+
 }  // namespace qm

@@ -94,14 +94,8 @@ bool isGltf(const std::string& path)
 // when the file cannot be read.
 std::optional<qm::SceneData> readOwnGltf(const std::string& path, std::string& error, bool& refused)
 {
-    const std::optional<std::vector<std::uint8_t>> bytes = qm::fileBytes(path);
-    if (!bytes) {
-        error = "cannot open the file";
-        refused = true;
-        return std::nullopt;
-    }
     try {
-        return qm::readGltf(*bytes, std::filesystem::absolute(path).parent_path());
+        return qm::readGltfFile(path);
     } catch (const qm::GltfForModelReader&) {
         return std::nullopt;
     } catch (const qm::GltfError& failure) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "MaterialModels.h"
 #include "MeshVertexJoin.h"
 
 namespace qm {
@@ -150,20 +151,6 @@ std::array<float, 4> colour(const aiMaterial& m, const char* key, std::array<flo
 std::array<float, 3> rgb(const std::array<float, 4>& c)
 {
     return {c[0], c[1], c[2]};
-}
-
-// Specular-glossiness as metal-rough: the diffuse colour becomes the base
-// colour, roughness is one minus glossiness, and a material whose specular
-// colour is brighter than a dielectric's reflectance (4%) counts as metal,
-// in proportion. Its textures stay in their classic slots: the diffuse
-// picture serves as the base colour, the specular-glossiness picture is not used.
-void convertSpecularGlossiness(SceneMaterial& to, float glossiness)
-{
-    to.baseColour = to.diffuse;
-    to.hasBaseColour = true;
-    to.roughness = 1.0f - std::clamp(glossiness, 0.0f, 1.0f);
-    const float specular = std::max({to.specular[0], to.specular[1], to.specular[2]});
-    to.metallic = std::clamp((specular - 0.04f) / 0.96f, 0.0f, 1.0f);
 }
 
 // 3ds Max's physical material, which the FBX reader hands over only as its

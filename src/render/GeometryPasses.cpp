@@ -86,19 +86,17 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
     // The forward program blends and cuts nothing.
     if (material.coverage != Coverage::Blend)
         glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
-    if (material.shading == Shading::Unlit) {
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, s.baseColourMap ? GLuint(s.baseColourMap->id) : GLuint(whiteTexture));
-        glUniform1i(shader.uniform(Uniform::baseColourMap), 0);
-        return;
+    // The unlit program reads the base colour alone.
+    const bool unlit = material.shading == Shading::Unlit;
+    if (!unlit) {
+        glUniform1f(shader.uniform(Uniform::metallicFactor), s.metallic);
+        glUniform1f(shader.uniform(Uniform::roughnessFactor), s.roughness);
+        glUniform3fv(shader.uniform(Uniform::emissiveFactor), 1, glm::value_ptr(s.emissive));
+        glUniform1f(shader.uniform(Uniform::occlusionStrength), s.occlusionStrength);
+        glUniform1f(shader.uniform(Uniform::normalScale), s.normalScale);
+        glUniform1i(shader.uniform(Uniform::doubleSided), material.doubleSided ? 1 : 0);
+        glUniform1i(shader.uniform(Uniform::hasNormalMap), s.normalMap ? 1 : 0);
     }
-    glUniform1f(shader.uniform(Uniform::metallicFactor), s.metallic);
-    glUniform1f(shader.uniform(Uniform::roughnessFactor), s.roughness);
-    glUniform3fv(shader.uniform(Uniform::emissiveFactor), 1, glm::value_ptr(s.emissive));
-    glUniform1f(shader.uniform(Uniform::occlusionStrength), s.occlusionStrength);
-    glUniform1f(shader.uniform(Uniform::normalScale), s.normalScale);
-    glUniform1i(shader.uniform(Uniform::doubleSided), material.doubleSided ? 1 : 0);
-    glUniform1i(shader.uniform(Uniform::hasNormalMap), s.normalMap ? 1 : 0);
     // A missing picture reads as white, which the factors alone then decide
     // (the normal map is not read without one).
     const std::pair<Uniform, const Texture*> maps[5] = {{Uniform::baseColourMap, s.baseColourMap.get()},
@@ -106,7 +104,7 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
                                                         {Uniform::normalMap, s.normalMap.get()},
                                                         {Uniform::occlusionMap, s.occlusionMap.get()},
                                                         {Uniform::emissiveMap, s.emissiveMap.get()}};
-    for (GLenum unit = 0; unit < 5; ++unit) {
+    for (GLenum unit = 0; unit < (unlit ? 1u : 5u); ++unit) {
         const auto& [sampler, texture] = maps[unit];
         glActiveTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, texture ? GLuint(texture->id) : GLuint(whiteTexture));

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,12 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string base64(const std::vector<std::uint8_t>& bytes)
 {
@@ -91,7 +83,7 @@ TEST(GltfReader, GivesWhatTheModelReaderGivesForTheTestFiles)
         Assimp::Importer reader;
         std::string error;
         const aiScene* scene = qm::readModelFile(reader, path.string(), error);
-        const qm::SceneData ours = qm::readGltf(fileBytes(path), path.parent_path());
+        const qm::SceneData ours = qm::readGltfFile(path);
         EXPECT_EQ(qm::sceneDataProblem(ours), "");
         // The compressed copies of the box, which the model reader refuses, give the box.
         if (!scene) {
@@ -344,7 +336,7 @@ TEST(GltfReader, TakesPunctualLightsCamerasAndUnlitMaterials)
 TEST(GltfReader, TakesMaterialVariants)
 {
     const fs::path file = fs::path(QM_TESTDATA_DIRECTORY) / "formats/box-variants.gltf";
-    const qm::SceneData data = qm::readGltf(fileBytes(file), file.parent_path());
+    const qm::SceneData data = qm::readGltfFile(file);
     EXPECT_EQ(data.variants, (std::vector<std::string>{"Grey", "All plain"}));
     for (const qm::SceneMesh& mesh : data.meshes)
         EXPECT_EQ(mesh.variantMaterials, (std::vector<std::uint32_t>{0, 0, 1, 2}));
