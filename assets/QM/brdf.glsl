@@ -59,3 +59,13 @@ vec3 punctualLight(Surface s, vec3 n, vec3 v, vec3 l, vec3 colour)
 {
     return PI * colour * brdfTimesCosine(s, n, v, l);
 }
+
+// How much of a spot light reaches along l (toward the light) from a light
+// pointing along spotDirection, between the cosines of its cone's half
+// angles; a point light's outer cosine lies below -1 and gives 1.
+float spotCone(vec3 spotDirection, vec3 l, float cosInner, float cosOuter)
+{
+    float scale = 1.0 / max(cosInner - cosOuter, 0.001);
+    float along = clamp((dot(spotDirection, -l) - cosOuter) * scale, 0.0, 1.0);
+    return along * along;
+}

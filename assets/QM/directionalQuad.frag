@@ -1,6 +1,7 @@
 #version 330 core
 // Moonlight over the whole G-buffer, plus the dusk ambient and the glow of
-// anything whose albedo was pushed above 1.
+// anything whose albedo was pushed above 1; for a model, its own directional
+// lights too.
 in vec2 texCoords;
 
 uniform sampler2D gAlbedo;
@@ -26,7 +27,7 @@ vec3 shadePhysicallyBased(vec3 albedo, vec3 p, vec3 n)
     Surface s = readSurface(albedo, texture(gSurface, texCoords));
     vec3 v = normalize(-p);
     vec3 direct = punctualLight(s, n, v, MOON_DIRECTION, MOON_COLOUR)
-        + punctualLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR);
+        + punctualLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR) + modelDirectionalLights(s, n, v);
     return direct + environmentLight(s, n, v) * s.occlusion + texture(gEmission, texCoords).rgb;
 }
 
@@ -60,5 +61,5 @@ void main()
     vec3 moon = MOON_COLOUR * (albedo * lambert + vec3(specularIntensity * blinn * 0.5));
     vec3 emission = max(albedo - 1.0, 0.0) * EMISSION_GAIN;
     vec3 fill = fillLight * FILL_COLOUR * albedo * max(dot(n, FILL_DIRECTION), 0.0);
-    lightOut = moon + fill + AMBIENT * albedo + emission;
+    lightOut = moon + fill + modelDirectionalLights(albedo, n) + AMBIENT * albedo + emission;
 }

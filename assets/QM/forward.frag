@@ -6,12 +6,15 @@
 #include "material.glsl"
 
 uniform float fillLight;
-// At most 4 point lights, in camera space: colour times diffuse intensity,
-// and constant, linear and quadratic attenuation with the radius.
+// At most 4 point or spot lights, in camera space: colour times diffuse
+// intensity, constant, linear and quadratic attenuation with the radius,
+// and a spot light's direction and cone (inner and outer cosines).
 uniform int pointLightCount;
 uniform vec3 pointLightPositions[4];
 uniform vec3 pointLightColours[4];
 uniform vec4 pointLightFalloff[4];
+uniform vec3 pointLightDirections[4];
+uniform vec2 pointLightCones[4];
 
 layout(location = 0) out vec4 colourOut;
 
@@ -30,15 +33,17 @@ void main()
     vec3 v = normalize(-viewPosition);
     vec3 light = punctualLight(s, n, v, MOON_DIRECTION, MOON_COLOUR)
         + punctualLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR)
-        + environmentLight(s, n, v) * s.occlusion + m.emission;
+        + modelDirectionalLights(s, n, v) + environmentLight(s, n, v) * s.occlusion + m.emission;
     for (int i = 0; i < pointLightCount; ++i) {
         vec3 toLight = pointLightPositions[i] - viewPosition;
         float d = length(toLight);
         vec4 f = pointLightFalloff[i];
         float r = d / f.w;
         float window = clamp(1.0 - r * r * r * r, 0.0, 1.0);
-        float attenuation = window * window / (f.x + f.y * d + f.z * d * d);
-        light += punctualLight(s, n, v, toLight / max(d, 1e-4), pointLightColours[i] * attenuation * WISP_STRENGTH);
+        vec3 l = toLight / max(d, 1e-4);
+        float attenuation = window * window / (f.x + f.y * d + f.z * d * d)
+            * spotCone(pointLightDirections[i], l, pointLightCones[i].x, pointLightCones[i].y);
+        light += punctualLight(s, n, v, l, pointLightColours[i] * attenuation * WISP_STRENGTH);
     }
     colourOut = vec4(light, m.baseColour.a);
 }

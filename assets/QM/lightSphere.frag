@@ -1,9 +1,10 @@
 #version 330 core
-// Point light over the G-buffer, on both paths: the instanced positions,
+// Point or spot light over the G-buffer, on both paths: the instanced positions,
 // with no stencil mask (the radius test below does its job), and the
 // nearest ones inside their stencil mask (the STENCILLED form, whose vertex
 // stage alone differs). One shading, one radius: no seam between the two.
 flat in vec3 lightViewPosition;
+flat in vec3 lightViewDirection;
 
 struct PointLight {
     vec3 color;
@@ -13,6 +14,8 @@ struct PointLight {
     float linear;
     float quadratic;
     float radius;
+    float cosInner;
+    float cosOuter;
 };
 uniform PointLight pointLight;
 
@@ -54,6 +57,7 @@ vec3 shadePointLight(vec3 albedo, vec3 p, vec3 encodedNormal, vec3 lightPos, flo
     float r2 = r * r;
     float window = clamp(1.0 - r2 * r2, 0.0, 1.0);
     window *= window;
+    window *= spotCone(lightViewDirection, l, pointLight.cosInner, pointLight.cosOuter);
 
     vec3 light = albedo * (pointLight.ambientIntensity + pointLight.diffuseIntensity * lambert)
         + vec3(pointLight.diffuseIntensity * specularIntensity * blinn);
@@ -73,6 +77,7 @@ vec3 shadePhysicallyBased(vec3 albedo, vec4 surfaceTexel, vec3 p, vec3 n, vec3 l
     float r2 = r * r;
     float window = clamp(1.0 - r2 * r2, 0.0, 1.0);
     window *= window;
+    window *= spotCone(lightViewDirection, l, pointLight.cosInner, pointLight.cosOuter);
     vec3 strength = pointLight.color * attenuation * window * WISP_STRENGTH;
     vec3 diffuseColour = mix(s.baseColour, vec3(0.0), s.metallic);
     return punctualLight(s, n, normalize(-p), l, strength * pointLight.diffuseIntensity)

@@ -16,6 +16,7 @@
 #include "PictureStore.h"
 #include "ReaderProcess.h"
 #include "SceneCache.h"
+#include "SceneData.h"
 
 namespace qm {
 
@@ -84,6 +85,7 @@ struct SceneBuild {
     // The same materials for points and lines, which are drawn unlit.
     std::unordered_map<unsigned, std::shared_ptr<Material>> unlitMaterials;
     std::unordered_map<std::string, std::shared_ptr<PointLight>> lightsByName;
+    std::unordered_map<std::string, SceneLight> sunsByName;
     // With the file's motion: its meshes keep what deforms them, and its
     // placed objects are noted for the motion to move.
     bool deformMeshes = false;

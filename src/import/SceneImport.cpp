@@ -267,6 +267,9 @@ void processNodes(ImportContext& r, const SceneData& modelScene, const std::shar
         object->localTransform = glm::make_mat4(node.transform.data());
         // Column vectors: the parent's world matrix applies after the child's own.
         object->model = parent ? parent->model * object->localTransform : object->localTransform;
+        if (const auto sun = r.build.sunsByName.find(node.name); sun != r.build.sunsByName.end())
+            if (const auto aimed = aimedDirectionalLight(sun->second, object->model))
+                r.build.scene->directionalLights.push_back(*aimed);
         if (parent)
             parent->children.push_back(object);
         object->position = glm::vec3(object->model[3]);
@@ -405,6 +408,7 @@ std::optional<BoundingBox> importObjects(ImportContext& r, const SceneData& mode
                                            r.session.dataRoot);
     r.build.scene->setSkybox(r.session.resources->sky(faces, skyProgram));
     r.build.lightsByName.clear();
+    r.build.sunsByName.clear();
     createLights(r, modelScene, unboundedLightRadius);
     r.build.meshLODs.clear();
     r.build.rejectedMeshes.clear();

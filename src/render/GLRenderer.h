@@ -16,6 +16,7 @@ namespace qm {
 class PointLight;
 struct DrawList;
 struct FrameCamera;
+struct LightPlacement;
 struct Material;
 struct MeshDraw;
 struct ShaderGroup;
@@ -45,7 +46,7 @@ public:
     void billboardPass(const DrawList& frame);
     void lightingPass(const DrawList& frame);
     void stencilPass(const PointLight& light, const glm::vec3& position);
-    void litPass(const PointLight& light, const glm::vec3& position);
+    void litPass(const PointLight& light, const LightPlacement& placement);
     void directionalLightPass(const DrawList& frame);
     // Blended surfaces over the lit image, farthest first.
     void forwardPass(const DrawList& frame);
@@ -95,6 +96,8 @@ private:
     // The frame's environment on unit 5, with its uniforms.
     void bindEnvironment(Shader& shader, const DrawList& frame) const;
     // A blended object's nearest point lights that reach it.
+    // The frame's own directional lights, toward the light in camera space.
+    void setDirectionalLights(Shader& shader, const DrawList& frame) const;
     void setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const;
     void setPointLightUniforms(Shader& shader, const PointLight& light) const;
     void setLightPassUniforms(Shader& shader, const PointLight& light, const DrawList& frame) const;

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "DrawList.h"
 #include "Mesh.h"
 #include "MeshDeformation.h"
 #include "Shader.h"
@@ -188,7 +189,8 @@ GpuMesh uploadLightVolume(const Mesh& volume)
                  GL_STATIC_DRAW);
     feedAttribute(attribute::position, 3, sizeof(glm::vec3), 0);
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
-    feedAttribute(attribute::worldPosition, 3, sizeof(glm::vec3), 0, 1);
+    feedAttribute(attribute::worldPosition, 3, sizeof(LightPlacement), offsetof(LightPlacement, position), 1);
+    feedAttribute(attribute::worldDirection, 3, sizeof(LightPlacement), offsetof(LightPlacement, direction), 1);
     finishUpload();
     return gpu;
 }

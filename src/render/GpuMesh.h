@@ -58,8 +58,8 @@ void bindDeformation(Shader& shader, const GpuMesh& gpu, std::span<const glm::ma
 // The most texels a buffer texture may hold here, asked of GL once.
 GLint maxBufferTexels();
 
-// Uploads a light volume's positions and indices; the instance positions
-// (one per placement of the light) come per frame.
+// Uploads a light volume's positions and indices; the instance placements
+// (position and direction, one per placement of the light) come per frame.
 GpuMesh uploadLightVolume(const Mesh& volume);
 
 }  // namespace qm

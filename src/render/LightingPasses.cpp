@@ -1,5 +1,5 @@
-// The point lights (stencil-masked for the nearest positions, instanced for
-// the rest) and the full-screen directional light, all added into the lit
+// The point and spot lights (stencil-masked for the nearest placements, instanced for
+// the rest) and the full-screen directional lights, all added into the lit
 // HDR image in attachment 3.
 #include <algorithm>
 #include <span>
@@ -47,6 +47,8 @@ void GLRenderer::setPointLightUniforms(Shader& shader, const PointLight& light) 
     glUniform1f(shader.uniform(Uniform::pointLightQuadratic), light.quadratic);
     // Both paths shade with the radius the sphere was sized by.
     glUniform1f(shader.uniform(Uniform::pointLightRadius), light.radius);
+    glUniform1f(shader.uniform(Uniform::pointLightCosInner), light.cosInner);
+    glUniform1f(shader.uniform(Uniform::pointLightCosOuter), light.cosOuter);
 }
 
 // Everything a light program needs once per light; leaves no program current.
@@ -75,15 +77,15 @@ void GLRenderer::lightingPass(const DrawList& frame)
         setLightPassUniforms(own, *light, frame);
         setLightPassUniforms(*lightSphereStenciledShader, *light, frame);
 
-        const std::vector<glm::vec3>& positions = draw.positions;
+        const std::vector<LightPlacement>& placements = draw.placements;
         std::size_t i = 0;
-        for (; i < positions.size() && stenciled < MAX_STENCILED_LIGHTS; ++i, ++stenciled) {
-            stencilPass(*light, positions[i]);
-            litPass(*light, positions[i]);
+        for (; i < placements.size() && stenciled < MAX_STENCILED_LIGHTS; ++i, ++stenciled) {
+            stencilPass(*light, placements[i].position);
+            litPass(*light, placements[i]);
         }
         if (stenciled < MAX_STENCILED_LIGHTS)
             continue;
-        // Past the limit: the rest of this light's positions in one draw, which its own
+        // Past the limit: the rest of this light's placements in one draw, which its own
         // program limits to the light's radius.
         applyPassState(PassState::lightVolume(false));
         glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
@@ -91,8 +93,8 @@ void GLRenderer::lightingPass(const DrawList& frame)
         glUseProgram(own.program);
         glBindVertexArray(light->volume->vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, light->volume->instanceBuffer);
-        const std::size_t remaining = positions.size() - i;
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(remaining * sizeof(glm::vec3)), positions.data() + i,
+        const std::size_t remaining = placements.size() - i;
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(remaining * sizeof(LightPlacement)), placements.data() + i,
                      GL_DYNAMIC_DRAW);
         glDrawElementsInstanced(GL_TRIANGLES, GLsizei(light->volume->indexCount), GL_UNSIGNED_INT, nullptr, GLsizei(remaining));
         glBindVertexArray(0);
@@ -116,14 +118,15 @@ void GLRenderer::stencilPass(const PointLight& light, const glm::vec3& position)
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
 
-void GLRenderer::litPass(const PointLight& light, const glm::vec3& position)
+void GLRenderer::litPass(const PointLight& light, const LightPlacement& placement)
 {
     glDrawBuffer(FramebufferHandler::attachment(FramebufferHandler::Lit));
     bindGBufferTextures();
     Shader& shader = *lightSphereStenciledShader;
     glUseProgram(shader.program);
     applyPassState(PassState::lightVolume(true));
-    setUniformVec3(shader, position, Uniform::worldPosition);
+    setUniformVec3(shader, placement.position, Uniform::worldPosition);
+    setUniformVec3(shader, placement.direction, Uniform::worldDirection);
     glBindVertexArray(light.volume->vertexArray);
     glDrawElements(GL_TRIANGLES, GLsizei(light.volume->indexCount), GL_UNSIGNED_INT, nullptr);
 }
@@ -134,6 +137,7 @@ void GLRenderer::directionalLightPass(const DrawList& frame)
     Shader& shader = *directionalQuadShader;
     glUseProgram(shader.program);
     glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
+    setDirectionalLights(shader, frame);
     bindEnvironment(shader, frame);
     glBindVertexArray(screenQuad.vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, 6);
@@ -160,35 +164,57 @@ void GLRenderer::bindEnvironment(Shader& shader, const DrawList& frame) const
     glActiveTexture(GL_TEXTURE0);
 }
 
+void GLRenderer::setDirectionalLights(Shader& shader, const DrawList& frame) const
+{
+    glm::vec3 directions[DrawList::maxDirectionalLights]{};
+    glm::vec3 colours[DrawList::maxDirectionalLights]{};
+    const std::size_t count = std::min(frame.directionalLights.size(), DrawList::maxDirectionalLights);
+    const glm::mat3 toView(frame.camera.view);
+    for (std::size_t i = 0; i < count; ++i) {
+        // The programs take the way toward the light.
+        directions[i] = glm::normalize(toView * -frame.directionalLights[i].direction);
+        colours[i] = frame.directionalLights[i].colour;
+    }
+    glUniform1i(shader.uniform(Uniform::directionalCount), GLint(count));
+    glUniform3fv(shader.uniform(Uniform::directionalDirections), GLsizei(DrawList::maxDirectionalLights),
+                 glm::value_ptr(directions[0]));
+    glUniform3fv(shader.uniform(Uniform::directionalColours), GLsizei(DrawList::maxDirectionalLights),
+                 glm::value_ptr(colours[0]));
+}
+
 void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const
 {
     struct Candidate {
         float distance;
         const PointLight* light;
-        glm::vec3 position;
+        LightPlacement placement;
     };
     // The nearest that reach the object, kept in order as they are found:
     // nothing is allocated per draw.
     Candidate reaching[MAX_FORWARD_LIGHTS];
     std::size_t count = 0;
     for (const LightDraw& draw : frame.lights)
-        for (const glm::vec3& position : draw.positions) {
-            const float d = glm::distance(position, centre);
+        for (const LightPlacement& placement : draw.placements) {
+            const float d = glm::distance(placement.position, centre);
             if (!(d < draw.light->radius + radius) ||
                 (count == MAX_FORWARD_LIGHTS && !(d < reaching[count - 1].distance)))
                 continue;
             std::size_t at = count < MAX_FORWARD_LIGHTS ? count++ : count - 1;
             for (; at > 0 && d < reaching[at - 1].distance; --at)
                 reaching[at] = reaching[at - 1];
-            reaching[at] = {d, draw.light, position};
+            reaching[at] = {d, draw.light, placement};
         }
     glm::vec3 positions[MAX_FORWARD_LIGHTS]{};
     glm::vec3 colours[MAX_FORWARD_LIGHTS]{};
     glm::vec4 falloffs[MAX_FORWARD_LIGHTS]{};
+    glm::vec3 directions[MAX_FORWARD_LIGHTS]{};
+    glm::vec2 cones[MAX_FORWARD_LIGHTS]{};
     const glm::mat4& view = frame.camera.view;
     for (std::size_t i = 0; i < count; ++i) {
         const PointLight& light = *reaching[i].light;
-        positions[i] = glm::vec3(view * glm::vec4(reaching[i].position, 1.0f));
+        positions[i] = glm::vec3(view * glm::vec4(reaching[i].placement.position, 1.0f));
+        directions[i] = glm::mat3(view) * reaching[i].placement.direction;
+        cones[i] = {light.cosInner, light.cosOuter};
         colours[i] = light.color * light.diffuseIntensity;
         falloffs[i] = {light.constant, light.linear, light.quadratic, light.radius};
     }
@@ -196,6 +222,8 @@ void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const g
     glUniform3fv(shader.uniform(Uniform::pointLightPositions), MAX_FORWARD_LIGHTS, glm::value_ptr(positions[0]));
     glUniform3fv(shader.uniform(Uniform::pointLightColours), MAX_FORWARD_LIGHTS, glm::value_ptr(colours[0]));
     glUniform4fv(shader.uniform(Uniform::pointLightFalloff), MAX_FORWARD_LIGHTS, glm::value_ptr(falloffs[0]));
+    glUniform3fv(shader.uniform(Uniform::pointLightDirections), MAX_FORWARD_LIGHTS, glm::value_ptr(directions[0]));
+    glUniform2fv(shader.uniform(Uniform::pointLightCones), MAX_FORWARD_LIGHTS, glm::value_ptr(cones[0]));
 }
 
 void GLRenderer::forwardPass(const DrawList& frame)
@@ -220,6 +248,7 @@ void GLRenderer::forwardPass(const DrawList& frame)
             glUseProgram(shader.program);
             setUniformMat4(shader, frame.camera.projection, Uniform::projection);
             glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
+            setDirectionalLights(shader, frame);
             glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
             bindEnvironment(shader, frame);
         }

@@ -13,6 +13,7 @@ namespace qm {
     X(view, "view")                                               \
     X(viewProj, "viewProj")                                       \
     X(worldPosition, "worldPosition")                             \
+    X(worldDirection, "worldDirection")                           \
     X(cameraPos, "cameraPos")                                     \
     X(bilbDims, "bilbDims")                                       \
     X(cubeMapTex, "cubeMapTex")                                   \
@@ -35,10 +36,17 @@ namespace qm {
     X(pointLightLinear, "pointLight.linear")                      \
     X(pointLightQuadratic, "pointLight.quadratic")                \
     X(pointLightRadius, "pointLight.radius")                      \
+    X(pointLightCosInner, "pointLight.cosInner")                  \
+    X(pointLightCosOuter, "pointLight.cosOuter")                  \
     X(pointLightCount, "pointLightCount")                         \
     X(pointLightPositions, "pointLightPositions[0]")              \
     X(pointLightColours, "pointLightColours[0]")                  \
     X(pointLightFalloff, "pointLightFalloff[0]")                  \
+    X(pointLightDirections, "pointLightDirections[0]")            \
+    X(pointLightCones, "pointLightCones[0]")                      \
+    X(directionalCount, "directionalCount")                       \
+    X(directionalDirections, "directionalDirections[0]")          \
+    X(directionalColours, "directionalColours[0]")                \
     X(materialAmbient, "material.ambient")                        \
     X(materialShininess, "material.shininess")                    \
     X(materialDiffuse0, "material.diffuse0")                      \

@@ -20,8 +20,10 @@ inline constexpr GLuint colour = 10;
 // Skinned meshes only: four bone numbers (integers) and their weights.
 inline constexpr GLuint bones = 11;
 inline constexpr GLuint boneWeights = 12;
-// Light volumes: the sphere's corner, then each placement's world position.
+// Light volumes: the sphere's corner, then each placement's world position
+// and direction.
 inline constexpr GLuint worldPosition = 1;
+inline constexpr GLuint worldDirection = 2;
 // Full-screen quads: the corner (at `position`), then its texture coordinate.
 inline constexpr GLuint quadTexCoord = 1;
 }  // namespace attribute

@@ -63,10 +63,23 @@ struct BlendedDraw {
     std::uint32_t firstBlock = noBlock;
 };
 
+// Where one light stands and, for a spot light, where it points (world space).
+struct LightPlacement {
+    glm::vec3 position{0.0f};
+    glm::vec3 direction{0.0f, 0.0f, -1.0f};
+};
+
 // One light's visible placements, nearest to the camera first.
 struct LightDraw {
     const PointLight* light = nullptr;
-    std::vector<glm::vec3> positions;
+    std::vector<LightPlacement> placements;
+};
+
+// A model's own light from far away: where its light travels (world space)
+// and its colour times its intensity.
+struct DirectionalLight {
+    glm::vec3 direction{0.0f, -1.0f, 0.0f};
+    glm::vec3 colour{0.0f};
 };
 
 // One end of an unlit line drawn over the picture (a grid, axes).
@@ -101,6 +114,9 @@ struct DrawList {
     std::vector<glm::mat4> blendedDeformations;
     // In the lights' order of creation.
     std::vector<LightDraw> lights;
+    // At most maxDirectionalLights are drawn.
+    std::vector<DirectionalLight> directionalLights;
+    static constexpr std::size_t maxDirectionalLights = 4;
     // Lines over the finished picture, their ends in pairs, hidden behind
     // what is nearer.
     std::vector<GuideVertex> guides;

@@ -87,7 +87,7 @@ void Scene::recycleDrawList()
         draws->clear();
     }
     for (LightDraw& draw : frame.lights) {
-        draw.positions.clear();
+        draw.placements.clear();
         spareLights.push_back(std::move(draw));
     }
     frame.lights.clear();
@@ -120,6 +120,7 @@ const DrawList& Scene::buildDrawList()
     frame.sky = skybox.get();
     frame.environment = environment.get();
     frame.fillLight = fillLight;
+    frame.directionalLights = directionalLights;
     frame.guides.clear();
     if (guides)
         appendGuideLines(*guides, frame.guides);
@@ -173,8 +174,10 @@ const DrawList& Scene::buildDrawList()
               [](const LightDraw& a, const LightDraw& b) { return a.light->order < b.light->order; });
     const glm::vec3 eye = camera->position;
     for (LightDraw& light : frame.lights) {
-        std::sort(light.positions.begin(), light.positions.end(),
-                  [&](const glm::vec3& a, const glm::vec3& b) { return glm::distance(a, eye) < glm::distance(b, eye); });
+        std::sort(light.placements.begin(), light.placements.end(),
+                  [&](const LightPlacement& a, const LightPlacement& b) {
+                      return glm::distance(a.position, eye) < glm::distance(b.position, eye);
+                  });
     }
     return frame;
 }
@@ -223,7 +226,11 @@ void Scene::addToDrawList(std::uint32_t index)
             batch = std::int32_t(frame.lights.size());
             appendReusing(frame.lights, spareLights).light = light;
         }
-        frame.lights[std::size_t(batch)].positions.push_back(row.position);
+        // Only a spot light's direction is read; a flattened node keeps the light's own.
+        const glm::vec3 aimed = glm::mat3(row.model) * light->direction;
+        const float length = glm::length(aimed);
+        frame.lights[std::size_t(batch)].placements.push_back(
+            {row.position, length > 0.0f ? aimed / length : light->direction});
     }
 }
 

@@ -61,6 +61,15 @@ PointLight PointLight::fromFile(const SceneLight& light)
     point.constant = light.attenuationConstant;
     point.linear = light.attenuationLinear;
     point.quadratic = light.attenuationQuadratic;
+    if (light.kind == LightKind::Spot) {
+        // Whole angles in the scene data; a cone never opens past a half turn.
+        const float outer = std::clamp(light.outerCone * 0.5f, 0.0f, glm::pi<float>() * 0.5f);
+        point.cosOuter = std::cos(outer);
+        point.cosInner = std::cos(std::clamp(light.innerCone * 0.5f, 0.0f, outer));
+        const glm::vec3 direction = glm::make_vec3(light.direction.data());
+        if (glm::length(direction) > 0.0f)
+            point.direction = glm::normalize(direction);
+    }
     return point;
 }
 

@@ -19,7 +19,8 @@ struct Light {
     float diffuseIntensity = 0.0f;
 };
 
-// A point light drawn as a light-volume sphere at every visible placement.
+// A point light drawn as a light-volume sphere at every visible placement;
+// a spot light is one whose cone limits where it shines.
 class PointLight : public Light {
 public:
     // The fixed parameters for a light of this name: "Point.1000" has its own set.
@@ -38,6 +39,13 @@ public:
     float linear = 0.0f;
     float quadratic = 0.0f;
     float radius = 0.0f;
+    // A spot light's cone, as cosines of its half angles: full strength
+    // inside the inner, none outside the outer. A point light's outer cosine
+    // lies below -1, so that every direction is inside.
+    float cosInner = -1.0f;
+    float cosOuter = -2.0f;
+    // Where a spot light points, in its node's space.
+    glm::vec3 direction{0.0f, 0.0f, -1.0f};
     std::shared_ptr<Mesh> volumeMesh;
     // The volume's GPU copy, drawn once per visible placement.
     std::shared_ptr<GpuMesh> volume;

@@ -77,6 +77,9 @@ public:
     std::shared_ptr<ModelMotion> motion;
     // A soft light from the side the moon does not reach; the moor has none.
     float fillLight = 0.0f;
+    // An opened model's own directional lights, aimed as their nodes stood
+    // when it was opened.
+    std::vector<DirectionalLight> directionalLights;
     // An opened model's framed view, which the Home key returns to.
     std::optional<Framing> startView;
     // The views of an opened model's own cameras, which C steps through.

@@ -235,7 +235,7 @@ TEST_F(Rendering, NearestTwentyPositionsAreStenciledTheRestInstanced)
             light->setVolumeMesh(sphereMesh);
             light->volume = std::make_shared<qm::GpuMesh>(qm::uploadLightVolume(*light->volumeMesh));
             lights.push_back(light);
-            frame.lights.push_back({light.get(), std::vector<glm::vec3>(count, glm::vec3(0, 0, -10))});
+            frame.lights.push_back({light.get(), std::vector<qm::LightPlacement>(count, {glm::vec3(0, 0, -10)})});
         }
         DrawLog log;
         drawLog = &log;

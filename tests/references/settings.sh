@@ -21,7 +21,7 @@ views="start street moor glimmet near-focus"
 # Small files of each kind of surface (tests/data/materials), framed as
 # the viewer frames a model of one's own.
 models=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/materials")
-model_views="spheres emissive masked blended double-sided vertex-colours points lines classic"
+model_views="spheres emissive masked blended double-sided vertex-colours points lines classic lights"
 views="$views $model_views"
 # Small animated files (tests/data/animation), each early in its first clip
 # and at its turning point, where the two pictures differ most.
@@ -43,7 +43,7 @@ view_options() {
     glimmet) echo "--camera 4,9,-10,-90,-6 --exposure 3 --focus 20" ;;
     # Inside the stone circle, focused on the stone in front: the rest blurs.
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
-    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines)
+    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines | lights)
         echo "$models/$1.gltf" ;;
     # Classic materials: one at opacity 0 drawn opaque, one half transparent over it and the sky.
     classic) echo "$models/classic.dae" ;;
@@ -73,5 +73,7 @@ point-colours-dropped|points|unlit.frag|s/\* vertexColour;/* vec4(1.0);/
 lines-unlit-lost|lines|directionalQuad.frag|s/lightOut = albedo;/lightOut = vec3(0.0);/
 bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(position, 1.0)).xyz;/position = position;/
 morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/position += 0.0 */
+spot-cone-ignored|lights|brdf.glsl|s/return along \* along;/return 1.0;/
+directional-lights-dropped|lights|directionalLights.glsl|s/uniform int directionalCount;/const int directionalCount = 0;/
 node-channels-ignored|node-box-late|@node-box.gltf|s/\"node\": 0,/\"node\": 1,/
 "

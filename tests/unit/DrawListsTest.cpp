@@ -123,7 +123,12 @@ TEST(DrawLists, EmptyLevelsFallThroughToTheBillboardAndLightsAreAlwaysCollected)
     EXPECT_TRUE(frame.opaque.empty());
     ASSERT_EQ(frame.lights.size(), 2u);
     EXPECT_EQ(frame.lights[0].light, earlier.get());
-    EXPECT_EQ(frame.lights[1].positions, (std::vector<glm::vec3>{{0, 0, -3}, {0, 0, -20}, {0, 0, -250}}));
+    std::vector<glm::vec3> positions;
+    for (const qm::LightPlacement& placement : frame.lights[1].placements) {
+        positions.push_back(placement.position);
+        EXPECT_EQ(placement.direction, light->direction);
+    }
+    EXPECT_EQ(positions, (std::vector<glm::vec3>{{0, 0, -3}, {0, 0, -20}, {0, 0, -250}}));
 }
 
 TEST(DrawLists, AnimatedObjectsAreFiledOnceWhereverTheyAre)
@@ -141,7 +146,7 @@ TEST(DrawLists, AnimatedObjectsAreFiledOnceWhereverTheyAre)
     EXPECT_EQ(batchOf(frame.meshes, s.levels[0])->transforms.size(), 2u)
         << "the one in view once, the one behind despite culling";
     ASSERT_EQ(frame.lights.size(), 1u);
-    EXPECT_EQ(frame.lights[0].positions.size(), 1u);
+    EXPECT_EQ(frame.lights[0].placements.size(), 1u);
 }
 
 // Blended copies leave the opaque groups and come farthest first, each on its own.

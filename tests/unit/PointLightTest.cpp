@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FileLights.h"
 #include "PointLight.h"
 
 namespace {
@@ -42,6 +43,52 @@ TEST(PointLight, VolumeMeshIsTheSphereScaledToTheRadius)
     EXPECT_EQ(light.volumeMesh->getVertices()[0].texCoords, glm::vec2(0.5f));
     EXPECT_EQ(light.volumeMesh->getIndices(), sphere.getIndices());
     EXPECT_EQ(light.volumeMesh->getMaterial(), material);
+}
+
+// A file's spot light keeps its cone as half-angle cosines, bounded to a
+// half turn, with the inner inside the outer; a point light lights every way.
+TEST(PointLight, FileSpotLightsKeepTheirConesAndDirections)
+{
+    const float quarter = glm::pi<float>() * 0.5f;
+    const struct {
+        qm::LightKind kind;
+        float inner, outer;  // whole angles, as the scene data has them
+        std::array<float, 3> direction;
+        float cosInner, cosOuter;
+        glm::vec3 aimed;
+    } cases[] = {
+        {qm::LightKind::Spot, 0.0f, quarter, {0, 0, -2}, 1.0f, std::cos(quarter * 0.5f), {0, 0, -1}},
+        {qm::LightKind::Spot, 6.0f, 5.0f, {0, 3, 0}, 0.0f, 0.0f, {0, 1, 0}},  // past a half turn, inner past outer
+        {qm::LightKind::Spot, 0.0f, quarter, {0, 0, 0}, 1.0f, std::cos(quarter * 0.5f), {0, 0, -1}},
+        {qm::LightKind::Point, 0.0f, quarter, {1, 0, 0}, -1.0f, -2.0f, {0, 0, -1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outer);
+        qm::SceneLight from;
+        from.kind = c.kind;
+        from.innerCone = c.inner;
+        from.outerCone = c.outer;
+        from.direction = c.direction;
+        const PointLight light = PointLight::fromFile(from);
+        EXPECT_NEAR(light.cosInner, c.cosInner, 1e-6f);
+        EXPECT_NEAR(light.cosOuter, c.cosOuter, 1e-6f);
+        EXPECT_EQ(light.direction, c.aimed);
+    }
+}
+
+// A directional light turns with its node, whatever the node's scale, and
+// is left out where the node flattens it.
+TEST(PointLight, DirectionalLightsTurnWithTheirNodes)
+{
+    qm::SceneLight sun;
+    sun.kind = qm::LightKind::Directional;
+    sun.diffuse = {2, 1, 0.5f};
+    const glm::mat4 turned = glm::scale(glm::rotate(glm::mat4(1.0f), glm::pi<float>() * 0.5f, {1, 0, 0}), glm::vec3(3.0f));
+    const auto aimed = qm::aimedDirectionalLight(sun, turned);
+    ASSERT_TRUE(aimed);
+    EXPECT_NEAR(glm::distance(aimed->direction, glm::vec3(0, 1, 0)), 0.0f, 1e-6f);
+    EXPECT_EQ(aimed->colour, glm::vec3(2, 1, 0.5f));
+    EXPECT_FALSE(qm::aimedDirectionalLight(sun, glm::scale(glm::mat4(1.0f), glm::vec3(1, 1, 0))));
 }
 
 }  // namespace

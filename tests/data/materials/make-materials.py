@@ -3,7 +3,8 @@
 draws: a grid of spheres over metallic and roughness, an emissive panel, an
 alpha-masked leaf card and a half-transparent pane in front of a wall, a
 double-sided plane seen from behind, vertex colours, a point cloud, a
-line grid, and a specular-glossiness material. Buffers and pictures are
+line grid, a specular-glossiness material, and a wall under the file's own
+spot and directional lights. Buffers and pictures are
 embedded, so each file stands alone.
 Usage: make-materials.py OUTPUT_FOLDER"""
 import math
@@ -105,9 +106,28 @@ def specular_glossiness(g):
     g.node(g.primitive(p, i, n, uv), material)
 
 
+def lights(g):
+    """A narrow spot light on a grey wall, and a blue light from far off
+    to the right and in front."""
+    p, n, uv, i = quad(2.4, 1.6)
+    g.node(g.primitive(p, i, n, uv), g.material(**pbr((0.5, 0.5, 0.5, 1), roughness=0.8)))
+    g.doc["extensionsUsed"] = ["KHR_lights_punctual"]
+    g.doc["extensions"] = {"KHR_lights_punctual": {"lights": [
+        {"type": "spot", "color": [1.0, 0.8, 0.5], "intensity": 1.0,
+         "spot": {"innerConeAngle": 0.15, "outerConeAngle": 0.3}},
+        {"type": "directional", "color": [0.3, 0.5, 1.0], "intensity": 0.4}]}}
+    # Spot lights shine down their node's -Z: this one at the wall; the far
+    # light's node is turned 45 degrees about Y, so it comes from the right.
+    turn = math.radians(22.5)
+    for light, placement in ((0, {"translation": [-0.4, 0.2, 1.5]}),
+                             (1, {"rotation": [0.0, math.sin(turn), 0.0, math.cos(turn)]})):
+        g.doc["nodes"].append(dict(placement, extensions={"KHR_lights_punctual": {"light": light}}))
+        g.doc["scenes"][0]["nodes"].append(len(g.doc["nodes"]) - 1)
+
+
 FILES = {"spheres": spheres, "emissive": emissive, "masked": masked, "blended": blended,
          "double-sided": double_sided, "vertex-colours": vertex_colours, "points": points, "lines": lines,
-         "specular-glossiness": specular_glossiness}
+         "specular-glossiness": specular_glossiness, "lights": lights}
 
 if __name__ == "__main__":
     write_files(FILES)
