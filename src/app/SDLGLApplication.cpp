@@ -309,12 +309,19 @@ void SDLGLApplication::nextFileView(OrbitControl& control, const Scene& scene)
     }
     // After the last, the framed view; then the first again.
     fileView = fileView + 1 < int(views.size()) ? fileView + 1 : -1;
+    Camera& camera = *scene.camera;
     if (fileView < 0) {
+        if (scene.startView)
+            camera.fov = scene.startView->fovDegrees;
+        camera.updateProjection();
         control.frame();
         std::cout << "The whole model framed." << std::endl;
         return;
     }
     const FileView& view = views[std::size_t(fileView)];
+    if (view.fovDegrees > 0.0f)
+        camera.fov = view.fovDegrees;
+    camera.updateProjection();
     control.lookAlong(view);
     std::cout << "Camera " << fileView + 1 << " of " << views.size() << ": \"" << view.name << "\"" << std::endl;
 }

@@ -147,6 +147,12 @@ std::vector<FileView> fileViews(const SceneData& scene, const glm::mat4& root)
             return length > 1e-4f && std::isfinite(length) ? glm::normalize(glm::cross(side / length, view.front))
                                                            : glm::vec3(0.0f);
         };
+        // The file's angle is half the horizontal one; without an aspect
+        // ratio (glTF's cameras that follow the window's) it is half the vertical.
+        const float half = camera.aspect > 0.0f ? std::atan(std::tan(camera.horizontalFov) / camera.aspect)
+                                                : camera.horizontalFov;
+        if (half > 0.0f && std::isfinite(half))
+            view.fovDegrees = std::clamp(2.0f * half / degreesToRadians, 1.0f, 170.0f);
         view.up = across(view.up);
         for (const glm::vec3 fallback : {glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f, 0.0f, -1.0f)})
             view.up = view.up == glm::vec3(0.0f) ? across(fallback) : view.up;

@@ -44,6 +44,7 @@ Framing frameBox(const BoundingBox& box, float fovDegrees, float aspectRatio)
     framing.pitch = pitch;
     framing.distanceScale = radius / moorRadius;
     framing.distance = distance;
+    framing.fovDegrees = fovDegrees;
     return framing;
 }
 

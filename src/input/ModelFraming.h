@@ -17,6 +17,8 @@ struct Framing {
     float distanceScale = 1.0f;
     // The distance from the start place to the model's centre.
     float distance = 0.0f;
+    // The vertical field of view it was framed for, in degrees.
+    float fovDegrees = 45.0f;
 };
 
 // A view the model file holds (one of its cameras), placed in the world.
@@ -26,6 +28,8 @@ struct FileView {
     // Unit vectors, at right angles.
     glm::vec3 front{0.0f, 0.0f, -1.0f};
     glm::vec3 up{0.0f, 1.0f, 0.0f};
+    // The camera's vertical field of view in degrees; 0 where the file gives none.
+    float fovDegrees = 0.0f;
 };
 
 // Looks at the box's centre from the front right and a little above, from

@@ -93,7 +93,9 @@ TEST(ModelOrientation, BoundsCoverEveryPlacedMeshOnce)
 // The file's cameras stand where their nodes and the root put them, their
 // directions at unit length and their up at right angles; one with no
 // direction is left out, and one looking straight down along its up gets
-// the world's back for up.
+// the world's back for up. Their field of view is the vertical one, from
+// the horizontal half angle and the aspect ratio, or from the half angle
+// alone where the file gives no aspect ratio.
 TEST(ModelOrientation, FileCamerasArePlacedInTheWorld)
 {
     qm::SceneData scene;
@@ -104,6 +106,9 @@ TEST(ModelOrientation, FileCamerasArePlacedInTheWorld)
     scene.cameras = {{"eye", {0, 1, 0}, {0, 1, 1}, {0, 0, -3}},
                      {"nowhere", {0, 0, 0}, {0, 1, 0}, {0, 0, 0}},
                      {"missing", {1, 2, 3}, {0, 1, 0}, {0, -1, 0}}};
+    scene.cameras[0].horizontalFov = std::atan(2.0f * std::tan(glm::radians(30.0f)));
+    scene.cameras[0].aspect = 2.0f;
+    scene.cameras[2].horizontalFov = glm::radians(20.0f);
     const auto views = qm::fileViews(scene, glm::scale(glm::mat4(1.0f), glm::vec3(2.0f)));
     ASSERT_EQ(views.size(), 2u);
     EXPECT_EQ(views[0].name, "eye");
@@ -114,6 +119,8 @@ TEST(ModelOrientation, FileCamerasArePlacedInTheWorld)
     expectNear(views[1].position, {2, 4, 6});
     expectNear(views[1].front, {0, -1, 0});
     expectNear(views[1].up, {0, 0, -1});
+    EXPECT_NEAR(views[0].fovDegrees, 60.0f, 1e-4f);
+    EXPECT_NEAR(views[1].fovDegrees, 40.0f, 1e-4f);
 }
 
 TEST(ModelFraming, TheWholeBoxFillsMostOfTheView)
