@@ -27,7 +27,13 @@ views="$views $model_views"
 # and at its turning point, where the two pictures differ most.
 animations=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/animation")
 animation_views="node-box-early node-box-late morph-cube-early morph-cube-late skinned-bar-early skinned-bar-late"
+# Two boxes half way up, one rising in a step and one on a cubic spline.
+animation_views="$animation_views steps-and-splines"
 views="$views $animation_views"
+# The test box whose walls glow with their emissive picture alone moved
+# (tests/data/formats).
+formats=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/formats")
+views="$views box-glowing"
 
 # The camera (x,y,z,yaw,pitch), exposure and focus of each view.
 view_options() {
@@ -49,6 +55,8 @@ view_options() {
     classic) echo "$models/classic.dae" ;;
     node-box-early | morph-cube-early | skinned-bar-early) echo "$animations/${1%-early}.gltf --time 0.25" ;;
     node-box-late | morph-cube-late | skinned-bar-late) echo "$animations/${1%-late}.gltf --time 1" ;;
+    steps-and-splines) echo "$animations/$1.gltf --time 0.5" ;;
+    box-glowing) echo "$formats/$1.gltf" ;;
     *) return 1 ;;
     esac
 }
@@ -75,5 +83,8 @@ bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(posit
 morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/position += 0.0 */
 spot-cone-ignored|lights|brdf.glsl|s/return along \* along;/return 1.0;/
 directional-lights-dropped|lights|directionalLights.glsl|s/uniform int directionalCount;/const int directionalCount = 0;/
+picture-transform-ignored|box-glowing|material.glsl|s/pictureCoord(4)/pictureCoord(0)/
+step-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"STEP\"/\"LINEAR\"/
+cubic-tangents-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"output\": 6,/\"output\": 7,/
 node-channels-ignored|node-box-late|@node-box.gltf|s/\"node\": 0,/\"node\": 1,/
 "

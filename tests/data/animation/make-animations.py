@@ -46,11 +46,11 @@ def add_mesh(g, primitive, material, **extra):
 
 
 def add_animation(g, name, channels):
-    """channels: (node, path, times, values, kind); linear interpolation."""
+    """channels: (node, path, times, values, kind[, interpolation]); linear by default."""
     animation = {"name": name, "channels": [], "samplers": []}
-    for node, path, times, values, kind in channels:
+    for node, path, times, values, kind, *interpolation in channels:
         sampler = {"input": g.accessor(times, "SCALAR"), "output": g.accessor(values, kind),
-                   "interpolation": "LINEAR"}
+                   "interpolation": interpolation[0] if interpolation else "LINEAR"}
         # glTF asks the key times for their bounds.
         g.doc["accessors"][sampler["input"]].update(min=[min(times)], max=[max(times)])
         animation["samplers"].append(sampler)
@@ -129,7 +129,32 @@ def skinned_bar(g):
     add_animation(g, "bend", [(upper, "rotation", [0.0, 1.0, 2.0], turn(2, 0) + turn(2, 60) + turn(2, 0), "VEC4")])
 
 
-FILES = {"node-box": node_box, "morph-cube": morph_cube, "skinned-bar": skinned_bar}
+def steps_and_splines(g):
+    """Two boxes that rise one unit and come down again: the left in steps,
+    the right on a cubic spline that leaves the ground fast (its first
+    key's out-tangent is 3 units a second, the top's tangents 0). The same
+    spline's values with every tangent 0 follow, unused: the reference
+    pictures' planted fault points the sampler at them, as a viewer that
+    ignored the tangents would draw it."""
+    p, n, i = box(0.4)
+    mesh = add_mesh(g, g.primitive(p, i, n), grey(g))
+    stepped = add_node(g, name="Stepped", mesh=mesh, translation=[-0.6, 0.0, 0.0])
+    spline = add_node(g, name="Spline", mesh=mesh, translation=[0.6, 0.0, 0.0])
+    g.doc["scenes"][0]["nodes"] += [stepped, spline]
+    times = [0.0, 1.0, 2.0]
+    # Per key: in-tangent, value, out-tangent.
+    keys = [(0.0, 0.0, 3.0), (0.0, 1.0, 0.0), (-3.0, 0.0, 0.0)]
+    splined = [c for in_t, y, out_t in keys for c in (0.0, in_t, 0.0, 0.6, y, 0.0, 0.0, out_t, 0.0)]
+    add_animation(g, "rise", [
+        (stepped, "translation", times, [-0.6, 0.0, 0.0, -0.6, 1.0, 0.0, -0.6, 0.0, 0.0], "VEC3", "STEP"),
+        (spline, "translation", times, splined, "VEC3", "CUBICSPLINE"),
+    ])
+    flat = [0.0 if k % 9 < 3 or k % 9 >= 6 else c for k, c in enumerate(splined)]
+    g.accessor(flat, "VEC3")
+
+
+FILES = {"node-box": node_box, "morph-cube": morph_cube, "skinned-bar": skinned_bar,
+         "steps-and-splines": steps_and_splines}
 
 if __name__ == "__main__":
     write_files(FILES)
