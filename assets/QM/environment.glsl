@@ -36,9 +36,9 @@ vec3 environmentLight(Surface s, vec3 n, vec3 v)
 {
     vec3 worldNormal = viewToWorld * n;
     vec3 worldReflection = viewToWorld * reflect(-v, n);
-    vec3 f0 = mix(vec3(0.04), s.baseColour, s.metallic);
+    vec3 f0 = surfaceF0(s);
     vec2 scaleBias = environmentBrdf(max(dot(n, v), 1e-4), s.roughness);
     vec3 reflected = textureLod(environmentMap, worldReflection, s.roughness * environmentMips).rgb;
-    vec3 diffuseColour = mix(s.baseColour, vec3(0.0), s.metallic);
-    return diffuseColour * max(irradiance(worldNormal), 0.0) / PI + reflected * (f0 * scaleBias.x + scaleBias.y);
+    return surfaceDiffuse(s) * max(irradiance(worldNormal), 0.0) / PI
+        + reflected * (f0 * scaleBias.x + scaleBias.y) * surfaceSpecularWeight(s);
 }

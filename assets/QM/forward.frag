@@ -1,8 +1,10 @@
 #version 330 core
-// Blended surfaces, drawn over the lit image after the deferred lighting,
-// farthest first: the physically based model lit here in one go by the
-// moonlight, the fill light, the environment and the point lights nearest
-// to the object.
+// Blended surfaces, and surfaces with layers the G-buffer does not keep
+// (clear coat, sheen, transmission, index of refraction, specular), drawn
+// over the lit image after the deferred lighting, farthest first: the
+// physically based model lit here in one go by the moonlight, the fill
+// light, the model's directional lights, the environment and the point
+// lights nearest to the object.
 #include "material.glsl"
 
 uniform float fillLight;
@@ -16,7 +18,30 @@ uniform vec4 pointLightFalloff[4];
 uniform vec3 pointLightDirections[4];
 uniform vec2 pointLightCones[4];
 
+// glTF's further material extensions, by their factors.
+uniform float clearcoat;
+uniform float clearcoatRoughness;
+uniform vec3 sheenColour;
+uniform float sheenRoughness;
+uniform float transmission;
+uniform float thickness;
+// 0: nothing is absorbed.
+uniform float attenuationDistance;
+uniform vec3 attenuationColour;
+uniform float ior;
+uniform float specularWeight;
+uniform vec3 specularColour;
+// The lit opaque frame, copied before this pass with its mip chain: what
+// transmitting surfaces show through them. Black where nothing was drawn.
+uniform sampler2D behindMap;
+uniform float behindMips;
+uniform mat4 projection;
+// Blended surfaces keep their alpha; the others cover what is behind them.
+uniform bool blendedSurface;
+
 layout(location = 0) out vec4 colourOut;
+// Surfaces that cover write their place, for the depth of field.
+layout(location = 1) out vec3 positionOut;
 
 #include "brdf.glsl"
 #include "directionalLights.glsl"
@@ -24,16 +49,91 @@ layout(location = 0) out vec4 colourOut;
 
 // The wisps' strength, as in the deferred point-light programs.
 const float WISP_STRENGTH = 6.0;
+const float COAT_F0 = 0.04;
+
+float schlick(float f0, float cosine)
+{
+    return f0 + (1.0 - f0) * pow(1.0 - cosine, 5.0);
+}
+
+// Charlie's sheen distribution with Neubelt's visibility, times the cosine.
+float sheenLobe(vec3 n, vec3 v, vec3 l)
+{
+    float NdotL = max(dot(n, l), 0.0);
+    float NdotV = max(dot(n, v), 1e-4);
+    float NdotH = max(dot(n, normalize(l + v)), 0.0);
+    float alpha = max(sheenRoughness * sheenRoughness, 1e-3);
+    float distribution = (2.0 + 1.0 / alpha) * pow(max(1.0 - NdotH * NdotH, 0.0), 0.5 / alpha) / (2.0 * PI);
+    float visibility = 1.0 / max(4.0 * (NdotL + NdotV - NdotL * NdotV), 1e-4);
+    return distribution * visibility * NdotL;
+}
+
+// A light of this colour from l, through the base, the sheen over it and
+// the clear coat on top.
+vec3 layeredLight(Surface s, vec3 n, vec3 v, vec3 l, vec3 colour)
+{
+    vec3 light = punctualLight(s, n, v, l, colour) + PI * colour * sheenColour * sheenLobe(n, v, l);
+    if (clearcoat > 0.0 && dot(n, l) > 0.0) {
+        vec3 h = normalize(l + v);
+        float coat = clearcoat * schlick(COAT_F0, max(dot(v, h), 0.0));
+        float lobe = specularLobe(dot(n, l), max(dot(n, v), 1e-4), max(dot(n, h), 0.0), max(clearcoatRoughness, 0.03));
+        light = light * (1.0 - coat) + PI * colour * coat * lobe * dot(n, l);
+    }
+    return light;
+}
+
+// The environment through the same layers; the sheen's share of it is
+// approximated by the diffuse light it receives.
+vec3 layeredEnvironment(Surface s, vec3 n, vec3 v)
+{
+    float NdotV = max(dot(n, v), 1e-4);
+    vec3 light = environmentLight(s, n, v) * s.occlusion
+        + sheenColour * max(irradiance(viewToWorld * n), 0.0) / PI * (1.0 - sheenRoughness) * 0.25;
+    if (clearcoat > 0.0) {
+        float roughness = max(clearcoatRoughness, 0.03);
+        vec2 scaleBias = environmentBrdf(NdotV, roughness);
+        vec3 reflected = textureLod(environmentMap, viewToWorld * reflect(-v, n), roughness * environmentMips).rgb;
+        float coat = clearcoat * schlick(COAT_F0, NdotV);
+        light = light * (1.0 - coat) + clearcoat * reflected * (COAT_F0 * scaleBias.x + scaleBias.y);
+    }
+    return light;
+}
+
+// The light that passes through: the opaque frame behind, seen along the
+// ray refracted into a volume of the material's thickness (a screen-space
+// approximation: the exit point is looked up in the copy of the frame), as
+// blurred as the surface is rough, tinted by the base colour and absorbed
+// over the thickness.
+vec3 transmittedLight(Surface s, vec3 n, vec3 v)
+{
+    vec3 ray = refract(-v, n, 1.0 / ior);
+    vec4 clip = projection * vec4(viewPosition + ray * thickness, 1.0);
+    vec2 at = clamp(clip.xy / clip.w * 0.5 + 0.5, 0.0, 1.0);
+    vec3 behind = textureLod(behindMap, at, s.roughness * clamp(ior * 2.0 - 2.0, 0.0, 1.0) * behindMips).rgb;
+    // Nothing opaque behind: the environment along the ray.
+    if (behind == vec3(0.0))
+        behind = textureLod(environmentMap, viewToWorld * ray, s.roughness * environmentMips).rgb;
+    vec3 absorbed = attenuationDistance > 0.0 ? pow(attenuationColour, vec3(thickness / attenuationDistance)) : vec3(1.0);
+    vec3 f0 = surfaceF0(s);
+    vec3 fresnel = surfaceSpecularWeight(s) * (f0 + (1.0 - f0) * pow(1.0 - max(dot(n, v), 0.0), 5.0));
+    return (1.0 - s.metallic) * s.transmission * (1.0 - fresnel) * s.baseColour * behind * absorbed;
+}
 
 void main()
 {
     MaterialSample m = sampleMaterial();
-    Surface s = Surface(m.baseColour.rgb, m.metallic, max(m.roughness, 0.03), m.occlusion);
+    if (m.baseColour.a < alphaCutoff)
+        discard;
+    float f0 = pow((ior - 1.0) / (ior + 1.0), 2.0);
+    Surface s = Surface(m.baseColour.rgb, m.metallic, max(m.roughness, 0.03), m.occlusion,
+                        min(f0 * specularColour, vec3(1.0)), specularWeight, transmission);
     vec3 n = m.normal;
     vec3 v = normalize(-viewPosition);
-    vec3 light = punctualLight(s, n, v, MOON_DIRECTION, MOON_COLOUR)
-        + punctualLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR)
-        + modelDirectionalLights(s, n, v) + environmentLight(s, n, v) * s.occlusion + m.emission;
+    vec3 light = layeredLight(s, n, v, MOON_DIRECTION, MOON_COLOUR)
+        + layeredLight(s, n, v, FILL_DIRECTION, fillLight * FILL_COLOUR)
+        + layeredEnvironment(s, n, v) + m.emission;
+    for (int i = 0; i < directionalCount; ++i)
+        light += layeredLight(s, n, v, directionalDirections[i], directionalColours[i]);
     for (int i = 0; i < pointLightCount; ++i) {
         vec3 toLight = pointLightPositions[i] - viewPosition;
         float d = length(toLight);
@@ -43,7 +143,10 @@ void main()
         vec3 l = toLight / max(d, 1e-4);
         float attenuation = window * window / (f.x + f.y * d + f.z * d * d)
             * spotCone(pointLightDirections[i], l, pointLightCones[i].x, pointLightCones[i].y);
-        light += punctualLight(s, n, v, l, pointLightColours[i] * attenuation * WISP_STRENGTH);
+        light += layeredLight(s, n, v, l, pointLightColours[i] * attenuation * WISP_STRENGTH);
     }
-    colourOut = vec4(light, m.baseColour.a);
+    if (transmission > 0.0)
+        light += transmittedLight(s, n, v);
+    colourOut = vec4(light, blendedSurface ? m.baseColour.a : 1.0);
+    positionOut = viewPosition;
 }

@@ -4,6 +4,7 @@
 in vec3 viewPosition;
 in vec3 viewNormal;
 in vec2 texCoord;
+in vec2 texCoord1;
 in vec4 vertexColour;
 
 uniform sampler2D baseColourMap;
@@ -20,6 +21,8 @@ uniform float normalScale;
 // Each picture's texture transform: base colour, metal-rough, normal,
 // occlusion, emission.
 uniform mat3 uvTransforms[5];
+// The set of texture coordinates each picture is read with: 0 or 1.
+uniform int uvSets[5];
 // Fragments less opaque than this are cut; below 0 for other materials.
 uniform float alphaCutoff;
 uniform bool doubleSided;
@@ -39,7 +42,7 @@ struct MaterialSample {
 // Where picture `map` (its place in uvTransforms) is read at this fragment.
 vec2 pictureCoord(int map)
 {
-    return (uvTransforms[map] * vec3(texCoord, 1.0)).xy;
+    return (uvTransforms[map] * vec3(uvSets[map] == 1 ? texCoord1 : texCoord, 1.0)).xy;
 }
 
 MaterialSample sampleMaterial()

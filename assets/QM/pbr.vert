@@ -7,6 +7,7 @@ layout(location = 2) in vec2 v_texCoord;
 layout(location = 3) in mat4 v_modelView;         // locations 3..6
 layout(location = 7) in mat3 v_modelViewInvTrans; // locations 7..9
 layout(location = 10) in vec4 v_colour;
+layout(location = 13) in vec2 v_texCoord1;
 #include "deformation.glsl"
 
 uniform mat4 projection;
@@ -16,6 +17,7 @@ uniform float pointSize;
 out vec3 viewPosition;
 out vec3 viewNormal;
 out vec2 texCoord;
+out vec2 texCoord1;
 out vec4 vertexColour;
 
 void main()
@@ -28,6 +30,7 @@ void main()
     viewNormal = v_modelViewInvTrans * normal;
     // As the file gives them: each picture's transform is applied where it is read.
     texCoord = v_texCoord;
+    texCoord1 = v_texCoord1;
     vertexColour = v_colour;
     gl_Position = projection * p;
     gl_PointSize = pointSize;

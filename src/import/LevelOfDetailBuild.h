@@ -20,9 +20,9 @@ void generateLODs(ImportContext& context);
 void attachBillboards(ImportContext& context);
 void buildLevels(ImportContext& context);
 
-// The form of encodeLevels' bytes, which the scene cache's key holds: 2
-// since the levels of a deforming mesh are kept as index lists.
-inline constexpr int levelsFormat = 2;
+// The form of encodeLevels' bytes, which the scene cache's key holds: 3
+// since vertices carry a second set of texture coordinates.
+inline constexpr int levelsFormat = 3;
 
 // The chain list's levels 1 and 2 as bytes, for the scene cache.
 std::string encodeLevels(const ImportContext& context);

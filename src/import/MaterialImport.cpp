@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <ostream>
 #include <utility>
 
@@ -117,8 +118,11 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     s.baseColourMap = firstPicture(r, modelScene, from, baseSlot, TextureKind::BaseColour);
     const TextureSlot pictures[5] = {baseSlot, TextureSlot::MetallicRoughness, TextureSlot::Normal,
                                      TextureSlot::Occlusion, TextureSlot::Emissive};
-    for (std::size_t p = 0; p < s.uvTransforms.size(); ++p)
+    for (std::size_t p = 0; p < s.uvTransforms.size(); ++p) {
         s.uvTransforms[p] = pictureTransform(from, pictures[p]);
+        const SceneTexture* picture = firstTexture(from, pictures[p]);
+        s.uvSets[p] = picture && picture->texCoordSet == 1 ? 1 : 0;
+    }
     // The unlit program draws into the G-buffer only: blended unlit surfaces are drawn opaque.
     if (shading == Shading::Unlit && material->coverage == Coverage::Blend)
         material->coverage = Coverage::Opaque;
@@ -129,6 +133,8 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
     s.occlusionStrength = from.occlusionStrength;
     s.normalScale = from.normalScale;
+    if (metalRough)
+        s.layers = surfaceLayers(from);
     if (metalRough)
         s.metallicRoughnessMap =
             firstPicture(r, modelScene, from, TextureSlot::MetallicRoughness, TextureKind::MetallicRoughness);
@@ -150,6 +156,32 @@ float opacityOf(const ImportContext& r, const SceneMaterial& material, unsigned 
 }
 
 }  // namespace
+
+SurfaceLayers surfaceLayers(const SceneMaterial& from)
+{
+    // NaN falls to the fallback, and so to the lower bound's side of an absent layer.
+    const auto within = [](float value, float low, float high, float fallback) {
+        return std::isnan(value) ? fallback : std::clamp(value, low, high);
+    };
+    const auto colour = [&](const std::array<float, 3>& c, float high, float fallback) {
+        return glm::vec3(within(c[0], 0.0f, high, fallback), within(c[1], 0.0f, high, fallback),
+                         within(c[2], 0.0f, high, fallback));
+    };
+    SurfaceLayers layers;
+    layers.clearcoat = within(from.clearcoat, 0.0f, 1.0f, 0.0f);
+    layers.clearcoatRoughness = within(from.clearcoatRoughness, 0.0f, 1.0f, 0.0f);
+    layers.sheenColour = colour(from.sheenColour, 1.0f, 0.0f);
+    layers.sheenRoughness = within(from.sheenRoughness, 0.0f, 1.0f, 0.0f);
+    layers.transmission = within(from.transmission, 0.0f, 1.0f, 0.0f);
+    layers.thickness = within(from.thickness, 0.0f, std::numeric_limits<float>::max(), 0.0f);
+    layers.attenuationDistance = within(from.attenuationDistance, 0.0f, std::numeric_limits<float>::max(), 0.0f);
+    layers.attenuationColour = colour(from.attenuationColour, 1.0f, 1.0f);
+    layers.ior = within(from.ior, 1.0f, 1e6f, 1.5f);
+    layers.specular = within(from.dielectricSpecular, 0.0f, 1.0f, 1.0f);
+    // Colours of reflection may exceed 1; the program limits the product.
+    layers.specularColour = colour(from.dielectricSpecularColour, 1e3f, 1.0f);
+    return layers;
+}
 
 // The unlit material points and lines of a file's material are drawn with.
 std::shared_ptr<Material> unlitMaterialFor(ImportContext& r, const SceneData& modelScene, unsigned index)

@@ -2,12 +2,12 @@
 
 #include <memory>
 
+#include "Material.h"
 #include "SceneData.h"
 
 namespace qm {
 
 struct ImportContext;
-struct Material;
 
 // A model file's materials as the viewer draws them: the program the table
 // names, else (under the policy's default programs) a classic program by
@@ -22,5 +22,9 @@ std::shared_ptr<Material> materialFor(ImportContext& context, const SceneData& m
 // The unlit material a mesh's points and lines are drawn with, and the
 // triangles of a material the file marks unlit.
 std::shared_ptr<Material> unlitMaterialFor(ImportContext& context, const SceneData& modelScene, unsigned index);
+
+// A file material's further glTF layers, each factor within its range
+// (a factor that is not a number counts as absent).
+SurfaceLayers surfaceLayers(const SceneMaterial& material);
 
 }  // namespace qm

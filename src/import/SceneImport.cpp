@@ -335,6 +335,7 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
     const std::vector<float>& positions = modelMesh.positions;
     const std::vector<float>& normals = modelMesh.normals;
     const std::vector<float>& texCoords = modelMesh.texCoords[0];
+    const std::vector<float>& secondTexCoords = modelMesh.texCoords[1].empty() ? texCoords : modelMesh.texCoords[1];
     const std::vector<float>& colours = modelMesh.colours;
     for (std::size_t v = 0; v < count; ++v) {
         const glm::vec3 p(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
@@ -348,6 +349,8 @@ std::optional<MeshData> readMeshData(const SceneMesh& modelMesh, std::string& pr
             vertex.normal = {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]};
         if (!texCoords.empty())
             vertex.texCoords = {texCoords[2 * v], texCoords[2 * v + 1]};
+        if (!secondTexCoords.empty())
+            vertex.texCoords1 = {secondTexCoords[2 * v], secondTexCoords[2 * v + 1]};
         if (!colours.empty())
             vertex.colour = packColour(&colours[4 * v]);
     }

@@ -25,7 +25,9 @@ constexpr std::string_view takenExtensions[] = {
     "KHR_mesh_quantization",  "EXT_meshopt_compression",         "KHR_texture_transform",
     "KHR_lights_punctual",    "KHR_materials_emissive_strength", "KHR_materials_pbrSpecularGlossiness",
     "EXT_texture_webp",       "KHR_draco_mesh_compression",      "KHR_materials_unlit",
-    "KHR_materials_variants",
+    "KHR_materials_variants", "KHR_materials_clearcoat",         "KHR_materials_sheen",
+    "KHR_materials_transmission", "KHR_materials_volume",        "KHR_materials_ior",
+    "KHR_materials_specular",
 };
 
 // Keys laid between two of a cubic spline's, so that the viewer's straight
@@ -112,6 +114,40 @@ void bakeKeys(const std::vector<float>& input, const std::vector<float>& output,
                 push(input[k] + dt * s, v);
             }
         }
+    }
+}
+
+// The further material extensions' factors, where the material has them.
+void readLayers(object from, SceneMaterial& to)
+{
+    const auto number = [](object extension, std::string_view key, double fallback) {
+        return float(gltf::number(extension, key, fallback));
+    };
+    const auto triple = [](object extension, std::string_view key, std::vector<float> fallback) {
+        const std::vector<float> v = gltf::numbers(extension, key, std::move(fallback));
+        return std::array<float, 3>{v[0], v[1], v[2]};
+    };
+    if (const auto coat = gltf::extension(from, "KHR_materials_clearcoat")) {
+        to.clearcoat = number(*coat, "clearcoatFactor", 0.0);
+        to.clearcoatRoughness = number(*coat, "clearcoatRoughnessFactor", 0.0);
+    }
+    if (const auto sheen = gltf::extension(from, "KHR_materials_sheen")) {
+        to.sheenColour = triple(*sheen, "sheenColorFactor", {0, 0, 0});
+        to.sheenRoughness = number(*sheen, "sheenRoughnessFactor", 0.0);
+    }
+    if (const auto transmission = gltf::extension(from, "KHR_materials_transmission"))
+        to.transmission = number(*transmission, "transmissionFactor", 0.0);
+    if (const auto volume = gltf::extension(from, "KHR_materials_volume")) {
+        to.thickness = number(*volume, "thicknessFactor", 0.0);
+        // Absent, the distance is infinite: nothing is absorbed.
+        to.attenuationDistance = number(*volume, "attenuationDistance", 0.0);
+        to.attenuationColour = triple(*volume, "attenuationColor", {1, 1, 1});
+    }
+    if (const auto ior = gltf::extension(from, "KHR_materials_ior"))
+        to.ior = number(*ior, "ior", 1.5);
+    if (const auto specular = gltf::extension(from, "KHR_materials_specular")) {
+        to.dielectricSpecular = number(*specular, "specularFactor", 1.0);
+        to.dielectricSpecularColour = triple(*specular, "specularColorFactor", {1, 1, 1});
     }
 }
 
@@ -326,6 +362,7 @@ private:
         to.unlit = gltf::extension(from, "KHR_materials_unlit").has_value();
         if (const auto strength = gltf::extension(from, "KHR_materials_emissive_strength"))
             to.emissiveStrength = float(gltf::number(*strength, "emissiveStrength", 1.0));
+        readLayers(from, to);
         const std::string mode = gltf::text(from, "alphaMode");
         to.alphaMode = mode == "MASK" ? AlphaMode::Mask : mode == "BLEND" ? AlphaMode::Blend : AlphaMode::Opaque;
         to.alphaCutoff = float(gltf::number(from, "alphaCutoff", 0.5));

@@ -1,5 +1,7 @@
 #include "FramebufferHandler.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 namespace qm {
@@ -76,6 +78,31 @@ void FramebufferHandler::copyDepth()
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gBufferFbo);
     const GLenum attachments[3] = {attachment(Albedo), attachment(Position), attachment(Normal)};
     glDrawBuffers(3, attachments);
+}
+
+void FramebufferHandler::copyLitBehind()
+{
+    if (!behindTexture) {
+        behindTexture = makeTexture();
+        glBindTexture(GL_TEXTURE_2D, behindTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, GLsizei(width), GLsizei(height), 0, GL_RGB, GL_FLOAT, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBufferFbo);
+    glReadBuffer(attachment(Lit));
+    glBindTexture(GL_TEXTURE_2D, behindTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, GLsizei(width), GLsizei(height));
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, gBufferFbo);
+}
+
+float FramebufferHandler::behindMips() const
+{
+    return std::floor(std::log2(float(std::max({width, height, 1u}))));
 }
 
 }  // namespace qm

@@ -52,12 +52,19 @@ public:
 
     // Saves the scene depth and leaves the G-buffer bound for drawing into Albedo, Position and Normal.
     void copyDepth();
+    // Copies the lit image into behindTexture (made on first use) with its
+    // mip chain, for surfaces that show what is behind them; leaves the
+    // G-buffer bound.
+    void copyLitBehind();
+    // The mip levels above the first in behindTexture.
+    float behindMips() const;
 
     GLFramebuffer depthCopyFbo;
     GLTexture depthCopyTexture;
     GLFramebuffer gBufferFbo;
     std::array<GLTexture, 6> colorTextures;
     GLTexture depthStencilTexture;
+    GLTexture behindTexture;
     GLuint width = 0;
     GLuint height = 0;
 };

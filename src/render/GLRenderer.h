@@ -93,6 +93,8 @@ private:
     void bindGBufferTextures() const;
     // A physically based or unlit material's factors and pictures.
     void bindSurface(Shader& shader, const Material& material) const;
+    // The forward program's further layers, and the frame behind on unit 6.
+    void bindLayers(Shader& shader, const Material& material) const;
     // The frame's environment on unit 5, with its uniforms.
     void bindEnvironment(Shader& shader, const DrawList& frame) const;
     // A blended object's nearest point lights that reach it.

@@ -83,9 +83,8 @@ void GLRenderer::bindSurface(Shader& shader, const Material& material) const
     glUniform4fv(shader.uniform(Uniform::baseColourFactor), 1, glm::value_ptr(s.baseColour));
     glUniformMatrix3fv(shader.uniform(Uniform::uvTransforms), GLsizei(s.uvTransforms.size()), GL_FALSE,
                        glm::value_ptr(s.uvTransforms[0]));
-    // The forward program blends and cuts nothing.
-    if (material.coverage != Coverage::Blend)
-        glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
+    glUniform1iv(shader.uniform(Uniform::uvSets), GLsizei(s.uvSets.size()), s.uvSets.data());
+    glUniform1f(shader.uniform(Uniform::alphaCutoff), material.coverage == Coverage::Mask ? s.alphaCutoff : -1.0f);
     // The unlit program reads the base colour alone.
     const bool unlit = material.shading == Shading::Unlit;
     if (!unlit) {

@@ -131,6 +131,7 @@ GpuMesh uploadMesh(const Mesh& mesh, std::shared_ptr<const GpuMesh> vertexSource
     feedAttribute(attribute::normal, 3, sizeof(Vertex), offsetof(Vertex, normal));
     feedAttribute(attribute::texCoord, 2, sizeof(Vertex), offsetof(Vertex, texCoords));
     feedAttribute(attribute::colour, 4, sizeof(Vertex), offsetof(Vertex, colour), 0, GL_UNSIGNED_BYTE);
+    feedAttribute(attribute::texCoord1, 2, sizeof(Vertex), offsetof(Vertex, texCoords1));
 
     glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
     feedInstanceMatrix(attribute::modelView, 4, 4);

@@ -226,6 +226,26 @@ void GLRenderer::setForwardLights(Shader& shader, const DrawList& frame, const g
     glUniform2fv(shader.uniform(Uniform::pointLightCones), MAX_FORWARD_LIGHTS, glm::value_ptr(cones[0]));
 }
 
+void GLRenderer::bindLayers(Shader& shader, const Material& material) const
+{
+    const SurfaceLayers& l = material.surface.layers;
+    glUniform1f(shader.uniform(Uniform::clearcoat), l.clearcoat);
+    glUniform1f(shader.uniform(Uniform::clearcoatRoughness), l.clearcoatRoughness);
+    glUniform3fv(shader.uniform(Uniform::sheenColour), 1, glm::value_ptr(l.sheenColour));
+    glUniform1f(shader.uniform(Uniform::sheenRoughness), l.sheenRoughness);
+    glUniform1f(shader.uniform(Uniform::transmission), l.transmission);
+    glUniform1f(shader.uniform(Uniform::thickness), l.thickness);
+    glUniform1f(shader.uniform(Uniform::attenuationDistance), l.attenuationDistance);
+    glUniform3fv(shader.uniform(Uniform::attenuationColour), 1, glm::value_ptr(l.attenuationColour));
+    glUniform1f(shader.uniform(Uniform::ior), l.ior);
+    glUniform1f(shader.uniform(Uniform::specularWeight), l.specular);
+    glUniform3fv(shader.uniform(Uniform::specularColour), 1, glm::value_ptr(l.specularColour));
+    glUniform1i(shader.uniform(Uniform::blendedSurface), material.coverage == Coverage::Blend ? 1 : 0);
+    glActiveTexture(GL_TEXTURE6);
+    glBindTexture(GL_TEXTURE_2D, framebuffers->behindTexture);
+    glActiveTexture(GL_TEXTURE0);
+}
+
 void GLRenderer::forwardPass(const DrawList& frame)
 {
     bindGBuffer();
@@ -238,6 +258,12 @@ void GLRenderer::forwardPass(const DrawList& frame)
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     if (frame.blended.empty())
         return;
+    // What transmitting surfaces show through them: the lit opaque frame.
+    const bool transmitting = std::any_of(frame.blended.begin(), frame.blended.end(), [](const BlendedDraw& draw) {
+        return draw.mesh->getMaterial()->surface.layers.transmission > 0.0f;
+    });
+    if (transmitting)
+        framebuffers->copyLitBehind();
     Shader* inUse = nullptr;
     for (const BlendedDraw& draw : frame.blended) {
         const GpuMesh& gpu = *draw.mesh->gpu;
@@ -251,11 +277,19 @@ void GLRenderer::forwardPass(const DrawList& frame)
             setDirectionalLights(shader, frame);
             glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
             bindEnvironment(shader, frame);
+            glUniform1i(shader.uniform(Uniform::behindMap), 6);
+            glUniform1f(shader.uniform(Uniform::behindMips), framebuffers->behindMips());
         }
         const Material& material = *draw.mesh->getMaterial();
         bindSurface(shader, material);
+        bindLayers(shader, material);
         setForwardLights(shader, frame, draw.centre, draw.radius);
-        applyPassState(PassState::blended(material.doubleSided));
+        // A surface that covers writes its depth and place, as an opaque one would.
+        const bool blended = material.coverage == Coverage::Blend;
+        const GLenum targets[2] = {FramebufferHandler::attachment(FramebufferHandler::Lit),
+                                   blended ? GLenum(GL_NONE) : FramebufferHandler::attachment(FramebufferHandler::Position)};
+        glDrawBuffers(2, targets);
+        applyPassState(blended ? PassState::blended(material.doubleSided) : PassState::layered(material.doubleSided));
         glBindVertexArray(gpu.vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);

@@ -42,6 +42,11 @@ struct PassState {
     {
         return {true, false, GL_LESS, Stencil::Off, Blend::Over, bothSides ? GLenum(GL_NONE) : GLenum(GL_BACK)};
     }
+    // Forward-lit surfaces that cover what is behind them: tested and written.
+    static constexpr PassState layered(bool bothSides)
+    {
+        return {true, true, GL_LESS, Stencil::Off, Blend::Over, bothSides ? GLenum(GL_NONE) : GLenum(GL_BACK)};
+    }
     // The sky cube from inside, behind everything drawn and showing through
     // blended surfaces where nothing opaque is behind them.
     static constexpr PassState sky() { return {true, true, GL_LEQUAL, Stencil::Off, Blend::Under, GL_FRONT}; }

@@ -71,11 +71,26 @@ namespace qm {
     X(doubleSided, "doubleSided")                                 \
     X(hasNormalMap, "hasNormalMap")                               \
     X(uvTransforms, "uvTransforms[0]")                            \
+    X(uvSets, "uvSets[0]")                                        \
     X(baseColourMap, "baseColourMap")                             \
     X(metallicRoughnessMap, "metallicRoughnessMap")               \
     X(normalMap, "normalMap")                                     \
     X(occlusionMap, "occlusionMap")                               \
     X(emissiveMap, "emissiveMap")                                 \
+    X(clearcoat, "clearcoat")                                     \
+    X(clearcoatRoughness, "clearcoatRoughness")                   \
+    X(sheenColour, "sheenColour")                                 \
+    X(sheenRoughness, "sheenRoughness")                           \
+    X(transmission, "transmission")                               \
+    X(thickness, "thickness")                                     \
+    X(attenuationDistance, "attenuationDistance")                 \
+    X(attenuationColour, "attenuationColour")                     \
+    X(ior, "ior")                                                 \
+    X(specularWeight, "specularWeight")                           \
+    X(specularColour, "specularColour")                           \
+    X(behindMap, "behindMap")                                     \
+    X(behindMips, "behindMips")                                   \
+    X(blendedSurface, "blendedSurface")                           \
     X(skinned, "skinned")                                         \
     X(morphing, "morphing")                                       \
     X(blockSize, "blockSize")                                     \

@@ -20,6 +20,8 @@ inline constexpr GLuint colour = 10;
 // Skinned meshes only: four bone numbers (integers) and their weights.
 inline constexpr GLuint bones = 11;
 inline constexpr GLuint boneWeights = 12;
+// The second set of texture coordinates.
+inline constexpr GLuint texCoord1 = 13;
 // Light volumes: the sphere's corner, then each placement's world position
 // and direction.
 inline constexpr GLuint worldPosition = 1;

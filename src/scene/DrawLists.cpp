@@ -195,7 +195,7 @@ void Scene::addToDrawList(std::uint32_t index)
             // A deforming mesh's copy brings its block; without a motion to pose it, the mesh is drawn as stored.
             const ModelMotion::Deformer* deformer =
                 row.deformer >= 0 && mesh->deformation ? &motion->deformers[std::size_t(row.deformer)] : nullptr;
-            if (mesh->getMaterial() && mesh->getMaterial()->coverage == Coverage::Blend) {
+            if (mesh->getMaterial() && mesh->getMaterial()->drawnForward()) {
                 frame.blended.push_back({mesh, modelView, normalMatrix, row.center, glm::length(row.halfExtents),
                                          -(frame.camera.view * glm::vec4(row.center, 1.0f)).z,
                                          deformer ? std::uint32_t(frame.blendedDeformations.size())

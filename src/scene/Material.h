@@ -17,6 +17,31 @@ enum class Shading { Classic, PhysicallyBased, Unlit };
 
 enum class Coverage { Opaque, Mask, Blend };
 
+// glTF's further material extensions, by their factors: a clear coat, a
+// sheen, transmission through a volume, the index of refraction and the
+// dielectric reflection's strength and colour. A surface with any of them
+// is lit in the forward pass, which reads them all.
+struct SurfaceLayers {
+    float clearcoat = 0.0f;
+    float clearcoatRoughness = 0.0f;
+    glm::vec3 sheenColour{0.0f};
+    float sheenRoughness = 0.0f;
+    float transmission = 0.0f;
+    float thickness = 0.0f;
+    // 0: nothing is absorbed.
+    float attenuationDistance = 0.0f;
+    glm::vec3 attenuationColour{1.0f};
+    float ior = 1.5f;
+    float specular = 1.0f;
+    glm::vec3 specularColour{1.0f};
+
+    bool any() const
+    {
+        return clearcoat > 0.0f || sheenColour != glm::vec3(0.0f) || transmission > 0.0f || ior != 1.5f ||
+               specular != 1.0f || specularColour != glm::vec3(1.0f);
+    }
+};
+
 // The physically based parameters, as glTF defines them; each picture may
 // be empty, which reads as white (a flat normal for the normal map).
 struct SurfaceParameters {
@@ -31,6 +56,9 @@ struct SurfaceParameters {
     // occlusion, emission.
     std::array<glm::mat3, 5> uvTransforms{glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
                                           glm::mat3(1.0f)};
+    // The set of texture coordinates each of those pictures is read with.
+    std::array<int, 5> uvSets{};
+    SurfaceLayers layers;
     std::shared_ptr<Texture> baseColourMap;
     std::shared_ptr<Texture> metallicRoughnessMap;
     std::shared_ptr<Texture> normalMap;
@@ -55,6 +83,13 @@ struct Material {
     bool doubleSided = false;
     // Physically based and unlit materials only.
     SurfaceParameters surface;
+
+    // Drawn in the forward pass, after the deferred lighting: blended, or
+    // with layers the G-buffer does not keep.
+    bool drawnForward() const
+    {
+        return coverage == Coverage::Blend || (shading == Shading::PhysicallyBased && surface.layers.any());
+    }
 };
 
 }  // namespace qm

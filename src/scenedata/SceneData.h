@@ -118,6 +118,22 @@ struct SceneMaterial {
     float normalScale = 1.0f;
     // Drawn in its base colour alone, without light (glTF's KHR_materials_unlit).
     bool unlit = false;
+    // glTF's further material extensions, by their factors (their pictures
+    // are not read): a clear coat over the surface, a sheen as on cloth, the
+    // share of light that passes through and the volume it then crosses
+    // (absorbed to its colour over its distance; 0 for none), the index of
+    // refraction, and the dielectric reflection's strength and colour.
+    float clearcoat = 0.0f;
+    float clearcoatRoughness = 0.0f;
+    std::array<float, 3> sheenColour{0.0f, 0.0f, 0.0f};
+    float sheenRoughness = 0.0f;
+    float transmission = 0.0f;
+    float thickness = 0.0f;
+    float attenuationDistance = 0.0f;
+    std::array<float, 3> attenuationColour{1.0f, 1.0f, 1.0f};
+    float ior = 1.5f;
+    float dielectricSpecular = 1.0f;
+    std::array<float, 3> dielectricSpecularColour{1.0f, 1.0f, 1.0f};
     // In the file's order within each slot.
     std::vector<SceneTexture> textures;
 };

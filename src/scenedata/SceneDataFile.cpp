@@ -73,7 +73,9 @@ void fields(Io& io, R& r)
     else if constexpr (std::is_same_v<Plain, SceneMaterial>)
         each(io, r.name, r.diffuse, r.specular, r.shininess, r.opacity, r.baseColour, r.metallic, r.roughness,
              r.emissive, r.emissiveStrength, r.alphaMode, r.alphaCutoff, r.doubleSided, r.hasBaseColour,
-             r.physicallyBased, r.occlusionStrength, r.normalScale, r.unlit, r.textures);
+             r.physicallyBased, r.occlusionStrength, r.normalScale, r.unlit, r.clearcoat, r.clearcoatRoughness,
+             r.sheenColour, r.sheenRoughness, r.transmission, r.thickness, r.attenuationDistance, r.attenuationColour,
+             r.ior, r.dielectricSpecular, r.dielectricSpecularColour, r.textures);
     else if constexpr (std::is_same_v<Plain, SceneImage>)
         each(io, r.name, r.formatHint, r.width, r.height, r.bytes);
     else if constexpr (std::is_same_v<Plain, SceneNode>)

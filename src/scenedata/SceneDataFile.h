@@ -17,7 +17,7 @@ namespace qm {
 // they lie in memory (little-endian), enums as one byte, booleans as one
 // byte, arrays and strings after a 64-bit element count, lists of records
 // after a 64-bit record count.
-inline constexpr std::uint32_t sceneDataVersion = 5;
+inline constexpr std::uint32_t sceneDataVersion = 6;
 inline constexpr std::size_t sceneDataHeaderSize = 32;
 
 std::string encodeSceneData(const SceneData& scene);

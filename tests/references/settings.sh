@@ -21,7 +21,7 @@ views="start street moor glimmet near-focus"
 # Small files of each kind of surface (tests/data/materials), framed as
 # the viewer frames a model of one's own.
 models=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../data/materials")
-model_views="spheres emissive masked blended double-sided vertex-colours points lines classic lights"
+model_views="spheres emissive masked blended double-sided vertex-colours points lines classic lights layers texcoord-sets"
 views="$views $model_views"
 # Small animated files (tests/data/animation), each early in its first clip
 # and at its turning point, where the two pictures differ most.
@@ -49,7 +49,7 @@ view_options() {
     glimmet) echo "--camera 4,9,-10,-90,-6 --exposure 3 --focus 20" ;;
     # Inside the stone circle, focused on the stone in front: the rest blurs.
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
-    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines | lights)
+    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines | lights | layers | texcoord-sets)
         echo "$models/$1.gltf" ;;
     # Classic materials: one at opacity 0 drawn opaque, one half transparent over it and the sky.
     classic) echo "$models/classic.dae" ;;
@@ -73,7 +73,7 @@ focus-ignored|near-focus|postprocessing/dof.frag|s/uniform float focusDepth;/con
 metallic-ignored|spheres|material.glsl|s/m.metallic = clamp(.*/m.metallic = 0.0;/
 emission-off|emissive|pbr.frag|s/gEmissionOut = m.emission;/gEmissionOut = vec3(0.0);/
 mask-ignored|masked|pbr.frag|s/if (m.baseColour.a < alphaCutoff)/if (false)/
-forward-pass-skipped|blended|forward.frag|s/colourOut = vec4(light, m.baseColour.a);/colourOut = vec4(0.0);/
+forward-pass-skipped|blended|forward.frag|s/colourOut = vec4(light, blendedSurface ? m.baseColour.a : 1.0);/colourOut = vec4(0.0);/
 sky-over-blended|classic|postprocessing/mergeHDR.frag|s/colour = vec4(linearToSrgb(mapped), coverage);/colour = vec4(linearToSrgb(mapped), 0.0);/
 back-not-turned|double-sided|material.glsl|s/N = -N;/N = N;/
 vertex-colours-dropped|vertex-colours|material.glsl|s/ \* vertexColour;/;/
@@ -83,6 +83,9 @@ bones-ignored|skinned-bar-late|deformation.glsl|s/position = (skin \* vec4(posit
 morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/position += 0.0 */
 spot-cone-ignored|lights|brdf.glsl|s/return along \* along;/return 1.0;/
 directional-lights-dropped|lights|directionalLights.glsl|s/uniform int directionalCount;/const int directionalCount = 0;/
+clearcoat-off|layers|forward.frag|s/uniform float clearcoat;/const float clearcoat = 0.0;/
+transmission-ignored|layers|forward.frag|s/uniform float transmission;/const float transmission = 0.0;/
+second-set-ignored|texcoord-sets|material.glsl|s/uvSets\[map\] == 1 ? texCoord1 : texCoord/texCoord/
 picture-transform-ignored|box-glowing|material.glsl|s/pictureCoord(4)/pictureCoord(0)/
 step-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"STEP\"/\"LINEAR\"/
 cubic-tangents-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"output\": 6,/\"output\": 7,/

@@ -8,6 +8,7 @@
 
 #include "DrawnOpacity.h"
 #include "EnvironmentLight.h"
+#include "MaterialImport.h"
 #include "TextureTransform.h"
 
 namespace {
@@ -147,6 +148,42 @@ TEST(DrawnOpacity, OnlyAClassicZeroWithoutPictureIsDrawnOpaque)
         EXPECT_EQ(qm::drawnOpacity(c.material, why), c.drawn) << c.name;
         EXPECT_EQ(why.empty(), c.drawn == c.material.opacity) << c.name;
     }
+}
+
+// A file's layers are kept within their ranges (a value that is not a
+// number counts as absent), and any layer sends a surface to the forward
+// pass, as blending does.
+TEST(SurfaceLayers, FactorsStayInRangeAndLayersAreDrawnForward)
+{
+    const float nan = std::nanf("");
+    qm::SceneMaterial from;
+    from.clearcoat = 2.0f;
+    from.sheenColour = {nan, -1.0f, 0.5f};
+    from.transmission = nan;
+    from.thickness = -3.0f;
+    from.attenuationColour = {nan, 2.0f, 0.5f};
+    from.ior = 0.5f;
+    from.dielectricSpecularColour = {4.0f, nan, 0.0f};
+    const qm::SurfaceLayers layers = qm::surfaceLayers(from);
+    EXPECT_EQ(layers.clearcoat, 1.0f);
+    EXPECT_EQ(layers.sheenColour, glm::vec3(0.0f, 0.0f, 0.5f));
+    EXPECT_EQ(layers.transmission, 0.0f);
+    EXPECT_EQ(layers.thickness, 0.0f);
+    EXPECT_EQ(layers.attenuationColour, glm::vec3(1.0f, 1.0f, 0.5f));
+    EXPECT_EQ(layers.ior, 1.0f);
+    EXPECT_EQ(layers.specularColour, glm::vec3(4.0f, 1.0f, 0.0f));
+
+    qm::Material material;
+    material.shading = qm::Shading::PhysicallyBased;
+    EXPECT_FALSE(material.drawnForward());
+    material.surface.layers = qm::surfaceLayers(qm::SceneMaterial{});
+    EXPECT_FALSE(material.drawnForward()) << "glTF's defaults are no layer";
+    material.surface.layers.ior = 1.33f;
+    EXPECT_TRUE(material.drawnForward());
+    material.shading = qm::Shading::Classic;
+    EXPECT_FALSE(material.drawnForward()) << "only physically based surfaces have layers";
+    material.coverage = qm::Coverage::Blend;
+    EXPECT_TRUE(material.drawnForward());
 }
 
 }  // namespace

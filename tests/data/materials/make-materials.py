@@ -3,8 +3,10 @@
 draws: a grid of spheres over metallic and roughness, an emissive panel, an
 alpha-masked leaf card and a half-transparent pane in front of a wall, a
 double-sided plane seen from behind, vertex colours, a point cloud, a
-line grid, a specular-glossiness material, and a wall under the file's own
-spot and directional lights. Buffers and pictures are
+line grid, a specular-glossiness material, a wall under the file's own
+spot and directional lights, spheres with glTF's further material
+layers before a chequered wall, and three panels reading one picture
+through their first or second set of texture coordinates. Buffers and pictures are
 embedded, so each file stands alone.
 Usage: make-materials.py OUTPUT_FOLDER"""
 import math
@@ -125,9 +127,65 @@ def lights(g):
         g.doc["scenes"][0]["nodes"].append(len(g.doc["nodes"]) - 1)
 
 
+def chequer(x, y):
+    light = ((x // 8) + (y // 8)) % 2 == 0
+    return (230, 230, 230, 255) if light else (40, 60, 160, 255)
+
+
+def layers(g):
+    """Top row: a rough dark red sphere, the same under a clear coat, a dark
+    cloth with a pink sheen, a white one with a red specular colour and a
+    high index of refraction. Bottom row: thin glass, thick glass that
+    refracts, a green-tinted volume, rough glass. Behind: a chequered wall."""
+    p, n, uv, i = quad(4.2, 2.2, z=-1.0)
+    wall = g.material(pbrMetallicRoughness={"baseColorTexture": {"index": g.image(png(64, 64, chequer))},
+                                            "metallicFactor": 0.0, "roughnessFactor": 0.9})
+    g.node(g.primitive(p, i, n, uv), wall)
+    p, n, uv, i = sphere(0.4)
+    prim = g.primitive(p, i, n, uv)
+    red = (0.3, 0.02, 0.02, 1)
+    glass = dict(KHR_materials_transmission={"transmissionFactor": 1.0})
+    spheres = [
+        (pbr(red, roughness=1.0), (-1.5, 0.5)),
+        (pbr(red, roughness=1.0, extensions={"KHR_materials_clearcoat": {
+            "clearcoatFactor": 1.0, "clearcoatRoughnessFactor": 0.0}}), (-0.5, 0.5)),
+        (pbr((0.05, 0.05, 0.2, 1), roughness=0.9, extensions={"KHR_materials_sheen": {
+            "sheenColorFactor": [1.0, 0.5, 0.7], "sheenRoughnessFactor": 0.4}}), (0.5, 0.5)),
+        (pbr((0.9, 0.9, 0.9, 1), roughness=0.3, extensions={
+            "KHR_materials_specular": {"specularColorFactor": [1.0, 0.2, 0.2]},
+            "KHR_materials_ior": {"ior": 2.5}}), (1.5, 0.5)),
+        (pbr((1, 1, 1, 1), roughness=0.05, extensions=dict(glass)), (-1.5, -0.5)),
+        (pbr((1, 1, 1, 1), roughness=0.05, extensions=dict(glass, KHR_materials_volume={"thicknessFactor": 0.8})),
+         (-0.5, -0.5)),
+        (pbr((1, 1, 1, 1), roughness=0.05, extensions=dict(glass, KHR_materials_volume={
+            "thicknessFactor": 0.8, "attenuationDistance": 0.3, "attenuationColor": [0.2, 0.8, 0.3]})), (0.5, -0.5)),
+        (pbr((1, 1, 1, 1), roughness=0.5, extensions=dict(glass)), (1.5, -0.5)),
+    ]
+    for material, (x, y) in spheres:
+        g.node(prim, g.material(**material), (x, y, 0))
+    g.doc["extensionsUsed"] = ["KHR_materials_clearcoat", "KHR_materials_sheen", "KHR_materials_specular",
+                               "KHR_materials_ior", "KHR_materials_transmission", "KHR_materials_volume"]
+
+
+def texcoord_sets(g):
+    """Three panels whose second set of texture coordinates repeats the
+    first's three times: the left reads the first set, the middle the
+    second, the right the second as its texture transform names it."""
+    p, n, uv, i = quad(1.2, 1.2)
+    prim = g.primitive(p, i, n, uv)
+    prim["attributes"]["TEXCOORD_1"] = g.accessor([3 * c for c in uv], "VEC2", target=34962)
+    picture = g.image(png(64, 64, chequer))
+    g.doc["extensionsUsed"] = ["KHR_texture_transform"]
+    for x, reference in ((-1.3, {"index": picture}), (0.0, {"index": picture, "texCoord": 1}),
+                         (1.3, {"index": picture, "extensions": {"KHR_texture_transform": {"texCoord": 1}}})):
+        g.node(prim, g.material(pbrMetallicRoughness={"baseColorTexture": reference, "metallicFactor": 0.0,
+                                                      "roughnessFactor": 0.8}), (x, 0, 0))
+
+
 FILES = {"spheres": spheres, "emissive": emissive, "masked": masked, "blended": blended,
          "double-sided": double_sided, "vertex-colours": vertex_colours, "points": points, "lines": lines,
-         "specular-glossiness": specular_glossiness, "lights": lights}
+         "specular-glossiness": specular_glossiness, "lights": lights, "layers": layers,
+         "texcoord-sets": texcoord_sets}
 
 if __name__ == "__main__":
     write_files(FILES)
