@@ -59,6 +59,8 @@ bench: deps
 	  /usr/bin/time -f "reader_process $$reader $$(basename $$file) seconds %e peak_kib %M" \
 	  ./quillmoor-reader --reader $$reader $$file >/dev/null; done; done
 	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d --model bench/data/field-2m.glb
+	cd build && xvfb-run -a ./bench/qm_open_bench ./quillmoor bench/open --peer /usr/bin/f3d \
+	  --model $(CURDIR)/tests/data/materials/spheres.gltf
 	cd build && ./bench/qm_reader_memory_bench 4 $(wildcard $(CURDIR)/tests/data/fbx/*.fbx) \
 	  $(wildcard $(CURDIR)/tests/data/meshes/*.obj) $(wildcard $(CURDIR)/tests/regressions/import/*)
 
