@@ -77,6 +77,13 @@ glm::mat3 pictureTransform(const SceneMaterial& material, TextureSlot slot)
     return first ? textureTransform(*first) : glm::mat3(1.0f);
 }
 
+// The set of texture coordinates a slot's first picture is read with.
+int pictureSet(const SceneMaterial& material, TextureSlot slot)
+{
+    const SceneTexture* first = firstTexture(material, slot);
+    return first && first->texCoordSet == 1 ? 1 : 0;
+}
+
 // The first picture of a slot, as `kind`; none when the material names none.
 std::shared_ptr<Texture> firstPicture(ImportContext& r, const SceneData& modelScene, const SceneMaterial& material,
                                       TextureSlot slot, TextureKind kind)
@@ -120,8 +127,7 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
                                      TextureSlot::Occlusion, TextureSlot::Emissive};
     for (std::size_t p = 0; p < s.uvTransforms.size(); ++p) {
         s.uvTransforms[p] = pictureTransform(from, pictures[p]);
-        const SceneTexture* picture = firstTexture(from, pictures[p]);
-        s.uvSets[p] = picture && picture->texCoordSet == 1 ? 1 : 0;
+        s.uvSets[p] = pictureSet(from, pictures[p]);
     }
     // The unlit program draws into the G-buffer only: blended unlit surfaces are drawn opaque.
     if (shading == Shading::Unlit && material->coverage == Coverage::Blend)
@@ -133,8 +139,21 @@ std::shared_ptr<Material> createSurfaceMaterial(ImportContext& r, const SceneDat
     s.emissive = glm::make_vec3(from.emissive.data()) * from.emissiveStrength;
     s.occlusionStrength = from.occlusionStrength;
     s.normalScale = from.normalScale;
-    if (metalRough)
+    if (metalRough) {
         s.layers = surfaceLayers(from);
+        // In the order the forward program reads them.
+        constexpr std::pair<TextureSlot, TextureKind> layerPictures[SurfaceLayers::pictureCount] = {
+            {TextureSlot::Clearcoat, TextureKind::LayerData},       {TextureSlot::ClearcoatRoughness, TextureKind::LayerData},
+            {TextureSlot::Transmission, TextureKind::LayerData},    {TextureSlot::Thickness, TextureKind::LayerData},
+            {TextureSlot::SheenColour, TextureKind::LayerColour},   {TextureSlot::SheenRoughness, TextureKind::LayerData},
+            {TextureSlot::SpecularStrength, TextureKind::LayerData}, {TextureSlot::SpecularColour, TextureKind::LayerColour}};
+        for (std::size_t p = 0; p < SurfaceLayers::pictureCount; ++p) {
+            const auto [slot, kind] = layerPictures[p];
+            s.layers.maps[p] = firstPicture(r, modelScene, from, slot, kind);
+            s.layers.uvTransforms[p] = pictureTransform(from, slot);
+            s.layers.uvSets[p] = pictureSet(from, slot);
+        }
+    }
     if (metalRough)
         s.metallicRoughnessMap =
             firstPicture(r, modelScene, from, TextureSlot::MetallicRoughness, TextureKind::MetallicRoughness);

@@ -32,8 +32,9 @@ std::shared_ptr<Texture> standInTexture(GraphicsResources& resources, TextureKin
     const std::array<std::uint8_t, 4> flatNormal{128, 128, 255, 255};
     const std::array<std::uint8_t, 4> black{0, 0, 0, 255};
     const std::array<std::uint8_t, 4> white{255, 255, 255, 255};
-    // Data maps read as "no change": full metal-rough factors, no occlusion.
-    const bool neutralWhite = kind == TextureKind::MetallicRoughness || kind == TextureKind::Occlusion;
+    // Data maps read as "no change": full metal-rough and layer factors, no occlusion.
+    const bool neutralWhite = kind == TextureKind::MetallicRoughness || kind == TextureKind::Occlusion ||
+                              kind == TextureKind::LayerData || kind == TextureKind::LayerColour;
     return resources.texture(kind, 1, 1,
                              kind == TextureKind::Normal ? flatNormal.data()
                              : neutralWhite              ? white.data()

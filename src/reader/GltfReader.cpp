@@ -117,8 +117,10 @@ void bakeKeys(const std::vector<float>& input, const std::vector<float>& output,
     }
 }
 
-// The further material extensions' factors, where the material has them.
-void readLayers(object from, SceneMaterial& to)
+// The further material extensions' factors and pictures, where the
+// material has them; `picture(info, slot)` takes a texture reference.
+template <typename TakePicture>
+void readLayers(object from, SceneMaterial& to, TakePicture picture)
 {
     const auto number = [](object extension, std::string_view key, double fallback) {
         return float(gltf::number(extension, key, fallback));
@@ -130,24 +132,33 @@ void readLayers(object from, SceneMaterial& to)
     if (const auto coat = gltf::extension(from, "KHR_materials_clearcoat")) {
         to.clearcoat = number(*coat, "clearcoatFactor", 0.0);
         to.clearcoatRoughness = number(*coat, "clearcoatRoughnessFactor", 0.0);
+        picture(gltf::member(*coat, "clearcoatTexture"), TextureSlot::Clearcoat);
+        picture(gltf::member(*coat, "clearcoatRoughnessTexture"), TextureSlot::ClearcoatRoughness);
     }
     if (const auto sheen = gltf::extension(from, "KHR_materials_sheen")) {
         to.sheenColour = triple(*sheen, "sheenColorFactor", {0, 0, 0});
         to.sheenRoughness = number(*sheen, "sheenRoughnessFactor", 0.0);
+        picture(gltf::member(*sheen, "sheenColorTexture"), TextureSlot::SheenColour);
+        picture(gltf::member(*sheen, "sheenRoughnessTexture"), TextureSlot::SheenRoughness);
     }
-    if (const auto transmission = gltf::extension(from, "KHR_materials_transmission"))
+    if (const auto transmission = gltf::extension(from, "KHR_materials_transmission")) {
         to.transmission = number(*transmission, "transmissionFactor", 0.0);
+        picture(gltf::member(*transmission, "transmissionTexture"), TextureSlot::Transmission);
+    }
     if (const auto volume = gltf::extension(from, "KHR_materials_volume")) {
         to.thickness = number(*volume, "thicknessFactor", 0.0);
         // Absent, the distance is infinite: nothing is absorbed.
         to.attenuationDistance = number(*volume, "attenuationDistance", 0.0);
         to.attenuationColour = triple(*volume, "attenuationColor", {1, 1, 1});
+        picture(gltf::member(*volume, "thicknessTexture"), TextureSlot::Thickness);
     }
     if (const auto ior = gltf::extension(from, "KHR_materials_ior"))
         to.ior = number(*ior, "ior", 1.5);
     if (const auto specular = gltf::extension(from, "KHR_materials_specular")) {
         to.dielectricSpecular = number(*specular, "specularFactor", 1.0);
         to.dielectricSpecularColour = triple(*specular, "specularColorFactor", {1, 1, 1});
+        picture(gltf::member(*specular, "specularTexture"), TextureSlot::SpecularStrength);
+        picture(gltf::member(*specular, "specularColorTexture"), TextureSlot::SpecularColour);
     }
 }
 
@@ -362,7 +373,7 @@ private:
         to.unlit = gltf::extension(from, "KHR_materials_unlit").has_value();
         if (const auto strength = gltf::extension(from, "KHR_materials_emissive_strength"))
             to.emissiveStrength = float(gltf::number(*strength, "emissiveStrength", 1.0));
-        readLayers(from, to);
+        readLayers(from, to, [&](std::optional<element> info, TextureSlot slot) { addTexture(to, info, slot); });
         const std::string mode = gltf::text(from, "alphaMode");
         to.alphaMode = mode == "MASK" ? AlphaMode::Mask : mode == "BLEND" ? AlphaMode::Blend : AlphaMode::Opaque;
         to.alphaCutoff = float(gltf::number(from, "alphaCutoff", 0.5));

@@ -93,7 +93,10 @@ private:
     void bindGBufferTextures() const;
     // A physically based or unlit material's factors and pictures.
     void bindSurface(Shader& shader, const Material& material) const;
-    // The forward program's further layers, and the frame behind on unit 6.
+    // The forward program's further layers with their pictures (units 16
+    // on, above the vertex stage's buffer textures), and the frame behind on
+    // unit 6.
+    static constexpr GLenum firstLayerUnit = 16;
     void bindLayers(Shader& shader, const Material& material) const;
     // The frame's environment on unit 5, with its uniforms.
     void bindEnvironment(Shader& shader, const DrawList& frame) const;

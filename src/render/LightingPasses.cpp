@@ -2,6 +2,7 @@
 // the rest) and the full-screen directional lights, all added into the lit
 // HDR image in attachment 3.
 #include <algorithm>
+#include <array>
 #include <span>
 
 #include "Environment.h"
@@ -10,6 +11,7 @@
 #include "Mesh.h"
 #include "PassState.h"
 #include "PointLight.h"
+#include "Texture.h"
 #include "DrawList.h"
 
 namespace qm {
@@ -241,6 +243,16 @@ void GLRenderer::bindLayers(Shader& shader, const Material& material) const
     glUniform1f(shader.uniform(Uniform::specularWeight), l.specular);
     glUniform3fv(shader.uniform(Uniform::specularColour), 1, glm::value_ptr(l.specularColour));
     glUniform1i(shader.uniform(Uniform::blendedSurface), material.coverage == Coverage::Blend ? 1 : 0);
+    glUniformMatrix3fv(shader.uniform(Uniform::layerTransforms), GLsizei(SurfaceLayers::pictureCount), GL_FALSE,
+                       glm::value_ptr(l.uvTransforms[0]));
+    glUniform1iv(shader.uniform(Uniform::layerSets), GLsizei(SurfaceLayers::pictureCount), l.uvSets.data());
+    std::array<GLint, SurfaceLayers::pictureCount> units{};
+    for (std::size_t p = 0; p < SurfaceLayers::pictureCount; ++p) {
+        units[p] = GLint(firstLayerUnit + p);
+        glActiveTexture(GL_TEXTURE0 + GLenum(units[p]));
+        glBindTexture(GL_TEXTURE_2D, l.maps[p] ? GLuint(l.maps[p]->id) : GLuint(whiteTexture));
+    }
+    glUniform1iv(shader.uniform(Uniform::layerMaps), GLsizei(units.size()), units.data());
     glActiveTexture(GL_TEXTURE6);
     glBindTexture(GL_TEXTURE_2D, framebuffers->behindTexture);
     glActiveTexture(GL_TEXTURE0);

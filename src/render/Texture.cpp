@@ -15,7 +15,8 @@ bool isClassic(TextureKind kind)
 
 Texture::Texture(TextureKind kind, int width, int height, const std::uint8_t* pixels) : id(makeTexture()), kind(kind)
 {
-    const bool colour = kind == TextureKind::BaseColour || kind == TextureKind::Emissive;
+    const bool colour =
+        kind == TextureKind::BaseColour || kind == TextureKind::Emissive || kind == TextureKind::LayerColour;
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

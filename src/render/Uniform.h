@@ -91,6 +91,9 @@ namespace qm {
     X(behindMap, "behindMap")                                     \
     X(behindMips, "behindMips")                                   \
     X(blendedSurface, "blendedSurface")                           \
+    X(layerMaps, "layerMaps[0]")                                  \
+    X(layerTransforms, "layerTransforms[0]")                      \
+    X(layerSets, "layerSets[0]")                                  \
     X(skinned, "skinned")                                         \
     X(morphing, "morphing")                                       \
     X(blockSize, "blockSize")                                     \

@@ -17,11 +17,21 @@ enum class Shading { Classic, PhysicallyBased, Unlit };
 
 enum class Coverage { Opaque, Mask, Blend };
 
-// glTF's further material extensions, by their factors: a clear coat, a
-// sheen, transmission through a volume, the index of refraction and the
-// dielectric reflection's strength and colour. A surface with any of them
-// is lit in the forward pass, which reads them all.
+// glTF's further material extensions: a clear coat, a sheen, transmission
+// through a volume, the index of refraction and the dielectric reflection's
+// strength and colour, by their factors, which their pictures scale. A
+// surface with any of them is lit in the forward pass, which reads them all.
 struct SurfaceLayers {
+    // The pictures, in this order: clear coat, its roughness, transmission,
+    // thickness, sheen colour, sheen roughness, specular strength, specular
+    // colour; each may be empty, which reads as white.
+    static constexpr std::size_t pictureCount = 8;
+    std::array<std::shared_ptr<Texture>, pictureCount> maps;
+    std::array<glm::mat3, pictureCount> uvTransforms{glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
+                                                     glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
+                                                     glm::mat3(1.0f), glm::mat3(1.0f)};
+    std::array<int, pictureCount> uvSets{};
+
     float clearcoat = 0.0f;
     float clearcoatRoughness = 0.0f;
     glm::vec3 sheenColour{0.0f};

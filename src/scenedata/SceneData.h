@@ -72,6 +72,17 @@ enum class TextureSlot : std::uint8_t {
     Emissive,
     Occlusion,
     Opacity,
+    // glTF's further layers: clear coat (red) and its roughness (green),
+    // transmission (red), thickness (green), sheen colour (RGB) and
+    // roughness (alpha), specular strength (alpha) and colour (RGB).
+    Clearcoat,
+    ClearcoatRoughness,
+    Transmission,
+    Thickness,
+    SheenColour,
+    SheenRoughness,
+    SpecularStrength,
+    SpecularColour,
     Count  // not a slot
 };
 

@@ -49,8 +49,10 @@ view_options() {
     glimmet) echo "--camera 4,9,-10,-90,-6 --exposure 3 --focus 20" ;;
     # Inside the stone circle, focused on the stone in front: the rest blurs.
     near-focus) echo "--camera -2,3,-14,-90,-4 --exposure 3 --focus 4" ;;
-    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines | lights | layers | texcoord-sets)
+    spheres | emissive | masked | blended | double-sided | vertex-colours | points | lines | lights | texcoord-sets)
         echo "$models/$1.gltf" ;;
+    # Straight at the spheres, near enough for the clear coat's bands to count.
+    layers) echo "$models/$1.gltf --camera 0,0,3.2,-90,0" ;;
     # Classic materials: one at opacity 0 drawn opaque, one half transparent over it and the sky.
     classic) echo "$models/classic.dae" ;;
     node-box-early | morph-cube-early | skinned-bar-early) echo "$animations/${1%-early}.gltf --time 0.25" ;;
@@ -84,6 +86,7 @@ morph-weights-ignored|morph-cube-late|deformation.glsl|s/position += weight \*/p
 spot-cone-ignored|lights|brdf.glsl|s/return along \* along;/return 1.0;/
 directional-lights-dropped|lights|directionalLights.glsl|s/uniform int directionalCount;/const int directionalCount = 0;/
 clearcoat-off|layers|forward.frag|s/uniform float clearcoat;/const float clearcoat = 0.0;/
+layer-pictures-ignored|layers|forward.frag|s/clearcoat \* texture(layerMaps\[0\], layerCoord(0)).r,/clearcoat,/
 transmission-ignored|layers|forward.frag|s/uniform float transmission;/const float transmission = 0.0;/
 second-set-ignored|texcoord-sets|material.glsl|s/uvSets\[map\] == 1 ? texCoord1 : texCoord/texCoord/
 picture-transform-ignored|box-glowing|material.glsl|s/pictureCoord(4)/pictureCoord(0)/

@@ -133,7 +133,7 @@ def chequer(x, y):
 
 
 def layers(g):
-    """Top row: a rough dark red sphere, the same under a clear coat, a dark
+    """Top row: a rough dark red sphere, the same under a clear coat in bands, a dark
     cloth with a pink sheen, a white one with a red specular colour and a
     high index of refraction. Bottom row: thin glass, thick glass that
     refracts, a green-tinted volume, rough glass. Behind: a chequered wall."""
@@ -144,11 +144,14 @@ def layers(g):
     p, n, uv, i = sphere(0.4)
     prim = g.primitive(p, i, n, uv)
     red = (0.3, 0.02, 0.02, 1)
+    # The clear coat lies in bands across the sphere: its picture's red.
+    bands = g.image(png(16, 16, lambda x, y: (255 if (y // 4) % 2 == 0 else 0, 0, 0, 255)))
     glass = dict(KHR_materials_transmission={"transmissionFactor": 1.0})
     spheres = [
         (pbr(red, roughness=1.0), (-1.5, 0.5)),
         (pbr(red, roughness=1.0, extensions={"KHR_materials_clearcoat": {
-            "clearcoatFactor": 1.0, "clearcoatRoughnessFactor": 0.0}}), (-0.5, 0.5)),
+            "clearcoatFactor": 1.0, "clearcoatRoughnessFactor": 0.0, "clearcoatTexture": {"index": bands}}}),
+         (-0.5, 0.5)),
         (pbr((0.05, 0.05, 0.2, 1), roughness=0.9, extensions={"KHR_materials_sheen": {
             "sheenColorFactor": [1.0, 0.5, 0.7], "sheenRoughnessFactor": 0.4}}), (0.5, 0.5)),
         (pbr((0.9, 0.9, 0.9, 1), roughness=0.3, extensions={
