@@ -46,8 +46,9 @@ struct ShaderGroup {
     std::vector<MaterialGroup> materials;
 };
 
-// One visible copy of a mesh whose material blends: drawn on its own, after
-// the lighting, in the order of its distance.
+// One visible copy of a mesh whose material is drawn forward (it blends, or
+// has layers the G-buffer does not keep): drawn on its own, after the
+// lighting, in the order of its distance.
 struct BlendedDraw {
     const Mesh* mesh = nullptr;
     glm::mat4 modelView{1.0f};
@@ -109,7 +110,7 @@ struct DrawList {
     std::vector<MeshDraw> meshes;
     std::vector<ShaderGroup> opaque;
     std::vector<MeshDraw> billboards;
-    // Farthest first.
+    // The forward-drawn copies, farthest first.
     std::vector<BlendedDraw> blended;
     std::vector<glm::mat4> blendedDeformations;
     // In the lights' order of creation.
