@@ -47,7 +47,7 @@ uniform bool blendedSurface;
 
 layout(location = 0) out vec4 colourOut;
 // Surfaces that cover write their place, for the depth of field.
-layout(location = 1) out vec3 positionOut;
+layout(location = 1) out vec4 positionOut;
 
 #include "brdf.glsl"
 #include "directionalLights.glsl"
@@ -97,7 +97,9 @@ float schlick(float f0, float cosine)
 // Charlie's sheen distribution with Neubelt's visibility, times the cosine.
 float sheenLobe(Layers layers, vec3 n, vec3 v, vec3 l)
 {
-    float NdotL = max(dot(n, l), 0.0);
+    float NdotL = dot(n, l);
+    if (NdotL <= 0.0)
+        return 0.0;
     float NdotV = max(dot(n, v), 1e-4);
     float NdotH = max(dot(n, normalize(l + v)), 0.0);
     float alpha = max(layers.sheenRoughness * layers.sheenRoughness, 1e-3);
@@ -147,12 +149,14 @@ vec3 transmittedLight(Surface s, float depth, vec3 n, vec3 v)
 {
     vec3 ray = refract(-v, n, 1.0 / ior);
     vec4 clip = projection * vec4(viewPosition + ray * depth, 1.0);
-    vec2 at = clamp(clip.xy / clip.w * 0.5 + 0.5, 0.0, 1.0);
+    // A ray bent back past the eye keeps the fragment's own place.
+    vec2 at = clip.w > 1e-4 ? clamp(clip.xy / clip.w * 0.5 + 0.5, 0.0, 1.0) : gl_FragCoord.xy / vec2(textureSize(behindMap, 0));
     vec3 behind = textureLod(behindMap, at, s.roughness * clamp(ior * 2.0 - 2.0, 0.0, 1.0) * behindMips).rgb;
     // Nothing opaque behind: the environment along the ray.
     if (behind == vec3(0.0))
         behind = textureLod(environmentMap, viewToWorld * ray, s.roughness * environmentMips).rgb;
-    vec3 absorbed = attenuationDistance > 0.0 ? pow(attenuationColour, vec3(depth / attenuationDistance)) : vec3(1.0);
+    vec3 absorbed = depth > 0.0 && attenuationDistance > 0.0
+        ? pow(max(attenuationColour, vec3(1e-6)), vec3(depth / attenuationDistance)) : vec3(1.0);
     vec3 f0 = surfaceF0(s);
     vec3 fresnel = surfaceSpecularWeight(s) * (f0 + (1.0 - f0) * pow(1.0 - max(dot(n, v), 0.0), 5.0));
     return (1.0 - s.metallic) * s.transmission * (1.0 - fresnel) * s.baseColour * behind * absorbed;
@@ -161,9 +165,10 @@ vec3 transmittedLight(Surface s, float depth, vec3 n, vec3 v)
 void main()
 {
     MaterialSample m = sampleMaterial();
+    // Sampled before any fragment is cut, while the derivatives hold.
+    Layers layers = sampleLayers();
     if (m.baseColour.a < alphaCutoff)
         discard;
-    Layers layers = sampleLayers();
     float f0 = pow((ior - 1.0) / (ior + 1.0), 2.0);
     Surface s = Surface(m.baseColour.rgb, m.metallic, max(m.roughness, 0.03), m.occlusion,
                         min(f0 * layers.specularColour, vec3(1.0)), layers.specularWeight, layers.transmission);
@@ -188,5 +193,6 @@ void main()
     if (layers.transmission > 0.0)
         light += transmittedLight(s, layers.thickness, n, v);
     colourOut = vec4(light, blendedSurface ? m.baseColour.a : 1.0);
-    positionOut = viewPosition;
+    // Alpha 1: the blending that covers the lit image replaces the place.
+    positionOut = vec4(viewPosition, 1.0);
 }

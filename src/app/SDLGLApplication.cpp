@@ -253,7 +253,7 @@ void SDLGLApplication::bindInspection()
                 act(*orbit);
         };
     };
-    input->bindCommand(12, orbiting([](OrbitControl& o) { o.frame(); }));
+    input->bindCommand(12, orbiting([this, scene](OrbitControl& o) { frameWhole(o, *scene); }));
     input->bindCommand(17, [this](int dx, int dy) {
         if (!flying)
             orbit->turn(float(dx), float(dy));
@@ -300,6 +300,16 @@ void SDLGLApplication::bindInspection()
     }));
 }
 
+void SDLGLApplication::frameWhole(OrbitControl& control, const Scene& scene)
+{
+    // With the field of view it was framed for, whatever file camera came before.
+    if (scene.startView)
+        scene.camera->fov = scene.startView->fovDegrees;
+    scene.camera->updateProjection();
+    control.frame();
+    fileView = -1;
+}
+
 void SDLGLApplication::nextFileView(OrbitControl& control, const Scene& scene)
 {
     const std::vector<FileView>& views = scene.fileViews;
@@ -309,15 +319,12 @@ void SDLGLApplication::nextFileView(OrbitControl& control, const Scene& scene)
     }
     // After the last, the framed view; then the first again.
     fileView = fileView + 1 < int(views.size()) ? fileView + 1 : -1;
-    Camera& camera = *scene.camera;
     if (fileView < 0) {
-        if (scene.startView)
-            camera.fov = scene.startView->fovDegrees;
-        camera.updateProjection();
-        control.frame();
+        frameWhole(control, scene);
         std::cout << "The whole model framed." << std::endl;
         return;
     }
+    Camera& camera = *scene.camera;
     const FileView& view = views[std::size_t(fileView)];
     if (view.fovDegrees > 0.0f)
         camera.fov = view.fovDegrees;

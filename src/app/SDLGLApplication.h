@@ -101,6 +101,8 @@ private:
     // C: the orbit camera looks as the file's next camera does, or after
     // the last, frames the whole model again; says which in one line.
     void nextFileView(OrbitControl& control, const Scene& scene);
+    // Home: the whole model framed, as it opened.
+    void frameWhole(OrbitControl& control, const Scene& scene);
     // The file camera looked through last (-1: none since the framed view).
     int fileView = -1;
     // F5 asks; the loop reloads, outside the key's own command.

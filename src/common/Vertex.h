@@ -6,7 +6,7 @@ namespace qm {
 
 #include <cstdint>
 
-// The 36-byte vertex record, which is also the vertex buffer's byte layout.
+// The 44-byte vertex record, which is also the vertex buffer's byte layout.
 struct Vertex {
     glm::vec3 position{0.0f};
     glm::vec3 normal{0.0f};

@@ -14,6 +14,7 @@
 namespace qm {
 
 class PointLight;
+struct BlendedDraw;
 struct DrawList;
 struct FrameCamera;
 struct LightPlacement;
@@ -98,11 +99,13 @@ private:
     // unit 6.
     static constexpr GLenum firstLayerUnit = 16;
     void bindLayers(Shader& shader, const Material& material) const;
+    // One forward-drawn copy; `inUse` is the program last made current.
+    void drawForward(const DrawList& frame, const BlendedDraw& draw, Shader*& inUse);
     // The frame's environment on unit 5, with its uniforms.
     void bindEnvironment(Shader& shader, const DrawList& frame) const;
-    // A blended object's nearest point lights that reach it.
     // The frame's own directional lights, toward the light in camera space.
     void setDirectionalLights(Shader& shader, const DrawList& frame) const;
+    // A forward-drawn object's nearest point lights that reach it.
     void setForwardLights(Shader& shader, const DrawList& frame, const glm::vec3& centre, float radius) const;
     void setPointLightUniforms(Shader& shader, const PointLight& light) const;
     void setLightPassUniforms(Shader& shader, const PointLight& light, const DrawList& frame) const;

@@ -276,47 +276,63 @@ void GLRenderer::forwardPass(const DrawList& frame)
     });
     if (transmitting)
         framebuffers->copyLitBehind();
+    // Surfaces that cover go first, nearest first, so that their depth hides
+    // what lies behind them; then the blended ones, farthest first, over them.
     Shader* inUse = nullptr;
-    for (const BlendedDraw& draw : frame.blended) {
-        const GpuMesh& gpu = *draw.mesh->gpu;
-        // Deforming copies take the program's deforming form; each form gets the frame's values on first use.
-        Shader& shader = gpu.deforming ? *forwardDeformingShader : *forwardShader;
-        if (&shader != inUse) {
-            inUse = &shader;
-            glUseProgram(shader.program);
-            setUniformMat4(shader, frame.camera.projection, Uniform::projection);
-            glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
-            setDirectionalLights(shader, frame);
-            glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
-            bindEnvironment(shader, frame);
-            glUniform1i(shader.uniform(Uniform::behindMap), 6);
-            glUniform1f(shader.uniform(Uniform::behindMips), framebuffers->behindMips());
+    bool covered = false;
+    for (auto draw = frame.blended.rbegin(); draw != frame.blended.rend(); ++draw)
+        if (draw->mesh->getMaterial()->coverage != Coverage::Blend) {
+            drawForward(frame, *draw, inUse);
+            covered = true;
         }
-        const Material& material = *draw.mesh->getMaterial();
-        bindSurface(shader, material);
-        bindLayers(shader, material);
-        setForwardLights(shader, frame, draw.centre, draw.radius);
-        // A surface that covers writes its depth and place, as an opaque one would.
-        const bool blended = material.coverage == Coverage::Blend;
-        const GLenum targets[2] = {FramebufferHandler::attachment(FramebufferHandler::Lit),
-                                   blended ? GLenum(GL_NONE) : FramebufferHandler::attachment(FramebufferHandler::Position)};
-        glDrawBuffers(2, targets);
-        applyPassState(blended ? PassState::blended(material.doubleSided) : PassState::layered(material.doubleSided));
-        glBindVertexArray(gpu.vertexArray);
-        glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
-        glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
-        glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
-        glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
-        if (gpu.deforming) {
-            const bool posed = draw.firstBlock != BlendedDraw::noBlock;
-            bindDeformation(shader, gpu,
-                            posed ? std::span(frame.blendedDeformations)
-                                        .subspan(draw.firstBlock, deformationBlockSize(gpu.boneCount))
-                                  : std::span<const glm::mat4>());
-        }
-        glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
-    }
+    for (const BlendedDraw& draw : frame.blended)
+        if (draw.mesh->getMaterial()->coverage == Coverage::Blend)
+            drawForward(frame, draw, inUse);
     glBindVertexArray(0);
+    // The sky and the guides are drawn against the saved depth: it now holds those surfaces too.
+    if (covered)
+        framebuffers->copyDepth();
+}
+
+void GLRenderer::drawForward(const DrawList& frame, const BlendedDraw& draw, Shader*& inUse)
+{
+    const GpuMesh& gpu = *draw.mesh->gpu;
+    // Deforming copies take the program's deforming form; each form gets the frame's values on first use.
+    Shader& shader = gpu.deforming ? *forwardDeformingShader : *forwardShader;
+    if (&shader != inUse) {
+        inUse = &shader;
+        glUseProgram(shader.program);
+        setUniformMat4(shader, frame.camera.projection, Uniform::projection);
+        glUniform1f(shader.uniform(Uniform::fillLight), frame.fillLight);
+        setDirectionalLights(shader, frame);
+        glUniform1f(shader.uniform(Uniform::pointSize), pointSize);
+        bindEnvironment(shader, frame);
+        glUniform1i(shader.uniform(Uniform::behindMap), 6);
+        glUniform1f(shader.uniform(Uniform::behindMips), framebuffers->behindMips());
+    }
+    const Material& material = *draw.mesh->getMaterial();
+    bindSurface(shader, material);
+    bindLayers(shader, material);
+    setForwardLights(shader, frame, draw.centre, draw.radius);
+    // A surface that covers writes its depth and place, as an opaque one would.
+    const bool blended = material.coverage == Coverage::Blend;
+    const GLenum targets[2] = {FramebufferHandler::attachment(FramebufferHandler::Lit),
+                               blended ? GLenum(GL_NONE) : FramebufferHandler::attachment(FramebufferHandler::Position)};
+    glDrawBuffers(2, targets);
+    applyPassState(blended ? PassState::blended(material.doubleSided) : PassState::layered(material.doubleSided));
+    glBindVertexArray(gpu.vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), glm::value_ptr(draw.modelView), GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.instanceNormalBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat3), glm::value_ptr(draw.normalMatrix), GL_DYNAMIC_DRAW);
+    if (gpu.deforming) {
+        const bool posed = draw.firstBlock != BlendedDraw::noBlock;
+        bindDeformation(shader, gpu,
+                        posed ? std::span(frame.blendedDeformations)
+                                    .subspan(draw.firstBlock, deformationBlockSize(gpu.boneCount))
+                              : std::span<const glm::mat4>());
+    }
+    glDrawElementsInstanced(gpu.mode, GLsizei(gpu.indexCount), GL_UNSIGNED_INT, nullptr, 1);
 }
 
 }  // namespace qm
