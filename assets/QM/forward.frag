@@ -71,7 +71,7 @@ struct Layers {
 
 vec2 layerCoord(int map)
 {
-    return (layerTransforms[map] * vec3(layerSets[map] == 1 ? texCoord1 : texCoord, 1.0)).xy;
+    return transformedCoord(layerTransforms[map], layerSets[map]);
 }
 
 Layers sampleLayers()

@@ -39,10 +39,17 @@ struct MaterialSample {
     vec3 emission;
 };
 
+// Where a picture with this texture transform and set of texture
+// coordinates is read at this fragment.
+vec2 transformedCoord(mat3 transform, int set)
+{
+    return (transform * vec3(set == 1 ? texCoord1 : texCoord, 1.0)).xy;
+}
+
 // Where picture `map` (its place in uvTransforms) is read at this fragment.
 vec2 pictureCoord(int map)
 {
-    return (uvTransforms[map] * vec3(uvSets[map] == 1 ? texCoord1 : texCoord, 1.0)).xy;
+    return transformedCoord(uvTransforms[map], uvSets[map]);
 }
 
 MaterialSample sampleMaterial()

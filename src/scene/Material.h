@@ -17,6 +17,15 @@ enum class Shading { Classic, PhysicallyBased, Unlit };
 
 enum class Coverage { Opaque, Mask, Blend };
 
+// N texture transforms that leave every picture where it is.
+template <std::size_t N>
+std::array<glm::mat3, N> unmovedPictures()
+{
+    std::array<glm::mat3, N> transforms;
+    transforms.fill(glm::mat3(1.0f));
+    return transforms;
+}
+
 // glTF's further material extensions: a clear coat, a sheen, transmission
 // through a volume, the index of refraction and the dielectric reflection's
 // strength and colour, by their factors, which their pictures scale. A
@@ -27,9 +36,7 @@ struct SurfaceLayers {
     // colour; each may be empty, which reads as white.
     static constexpr std::size_t pictureCount = 8;
     std::array<std::shared_ptr<Texture>, pictureCount> maps;
-    std::array<glm::mat3, pictureCount> uvTransforms{glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
-                                                     glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
-                                                     glm::mat3(1.0f), glm::mat3(1.0f)};
+    std::array<glm::mat3, pictureCount> uvTransforms = unmovedPictures<pictureCount>();
     std::array<int, pictureCount> uvSets{};
 
     float clearcoat = 0.0f;
@@ -64,8 +71,7 @@ struct SurfaceParameters {
     float alphaCutoff = 0.5f;
     // Each picture's texture transform: base colour, metal-rough, normal,
     // occlusion, emission.
-    std::array<glm::mat3, 5> uvTransforms{glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f), glm::mat3(1.0f),
-                                          glm::mat3(1.0f)};
+    std::array<glm::mat3, 5> uvTransforms = unmovedPictures<5>();
     // The set of texture coordinates each of those pictures is read with.
     std::array<int, 5> uvSets{};
     SurfaceLayers layers;

@@ -88,7 +88,7 @@ directional-lights-dropped|lights|directionalLights.glsl|s/uniform int direction
 clearcoat-off|layers|forward.frag|s/uniform float clearcoat;/const float clearcoat = 0.0;/
 layer-pictures-ignored|layers|forward.frag|s/clearcoat \* texture(layerMaps\[0\], layerCoord(0)).r,/clearcoat,/
 transmission-ignored|layers|forward.frag|s/uniform float transmission;/const float transmission = 0.0;/
-second-set-ignored|texcoord-sets|material.glsl|s/uvSets\[map\] == 1 ? texCoord1 : texCoord/texCoord/
+second-set-ignored|texcoord-sets|material.glsl|s/set == 1 ? texCoord1 : texCoord/texCoord/
 picture-transform-ignored|box-glowing|material.glsl|s/pictureCoord(4)/pictureCoord(0)/
 step-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"STEP\"/\"LINEAR\"/
 cubic-tangents-ignored|steps-and-splines|@steps-and-splines.gltf|s/\"output\": 6,/\"output\": 7,/
